@@ -1,0 +1,195 @@
+#include "data/CsvReader.h"
+
+#include <charconv>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+constexpr std::string::size_type significantLength = 19;
+
+bool isSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The part of text that takes part in a conversion, past its leading white space.
+std::string significantPart(const std::string& text) {
+  std::string head = text.substr(0, significantLength);
+  std::string::size_type start = 0;
+  while (start < head.size() && isSpace(head[start])) {
+    ++start;
+  }
+  return head.substr(start);
+}
+
+// Length of the run of digits in text from position at.
+std::string::size_type digitRun(const std::string& text, std::string::size_type at) {
+  std::string::size_type end = at;
+  while (end < text.size() && isDigit(text[end])) {
+    ++end;
+  }
+  return end - at;
+}
+
+}  // namespace
+
+bool CsvReader::open(const std::string& path, const std::string& delimiterSet) {
+  if (stream.is_open()) {
+    stream.setstate(std::ios::failbit);
+    return false;
+  }
+  stream.open(path, std::ios::in | std::ios::binary);
+  if (!stream.is_open()) {
+    stream.setstate(std::ios::failbit);
+    return false;
+  }
+  stream.clear();
+  delimiters = delimiterSet;
+  return true;
+}
+
+void CsvReader::close() { stream.close(); }
+
+bool CsvReader::readLine(std::string& out) {
+  line.clear();
+  char c;
+  while (stream.get(c)) {
+    if (c == '\n') {
+      break;
+    }
+    if (c == '\r') {
+      if (stream.peek() == '\n') {
+        stream.get(c);
+      }
+      break;
+    }
+    line.push_back(c);
+  }
+  split();
+  out = line;
+  return !stream.eof();
+}
+
+std::string CsvReader::field(int index) const {
+  if (index < 0 || index >= fieldCount) {
+    return std::string();
+  }
+  return fields[static_cast<std::size_t>(index)];
+}
+
+void CsvReader::split() {
+  fieldCount = 0;
+  if (line.empty()) {
+    return;
+  }
+  std::string::size_type pos = 0;
+  std::string::size_type end;
+  do {
+    if (static_cast<std::size_t>(fieldCount) == fields.size()) {
+      fields.emplace_back();
+    }
+    std::string& text = fields[static_cast<std::size_t>(fieldCount)];
+    text.clear();
+    end = pos < line.size() && line[pos] == '"' ? readQuotedField(pos + 1, text)
+                                                : readPlainField(pos, text);
+    ++fieldCount;
+    pos = end + 1;
+  } while (end < line.size());
+}
+
+std::string::size_type CsvReader::nextDelimiter(std::string::size_type from) const {
+  if (from >= line.size() || delimiters.empty()) {
+    return line.size();
+  }
+  std::string::size_type at = line.find_first_of(delimiters, from);
+  return at == std::string::npos ? line.size() : at;
+}
+
+std::string::size_type CsvReader::readPlainField(std::string::size_type start,
+                                                 std::string& text) const {
+  std::string::size_type end = nextDelimiter(start);
+  if (start < end) {
+    text.assign(line, start, end - start);
+  }
+  return end;
+}
+
+std::string::size_type CsvReader::readQuotedField(std::string::size_type start,
+                                                  std::string& text) const {
+  std::string::size_type i = start;
+  while (i < line.size()) {
+    if (line[i] != '"') {
+      text.push_back(line[i]);
+      ++i;
+    } else if (i + 1 < line.size() && line[i + 1] == '"') {
+      text.push_back('"');
+      i += 2;
+    } else {
+      std::string::size_type end = nextDelimiter(i + 1);
+      text.append(line, i + 1, end - (i + 1));
+      return end;
+    }
+  }
+  return line.size();
+}
+
+double CsvReader::toDouble(const std::string& text) {
+  std::string part = significantPart(text);
+  std::string::size_type at = 0;
+  bool negative = false;
+  if (at < part.size() && (part[at] == '+' || part[at] == '-')) {
+    negative = part[at] == '-';
+    ++at;
+  }
+  std::string number;
+  std::string::size_type integerDigits = digitRun(part, at);
+  number.append(part, at, integerDigits);
+  at += integerDigits;
+  std::string::size_type fractionDigits = 0;
+  if (at < part.size() && part[at] == '.') {
+    fractionDigits = digitRun(part, at + 1);
+    number.append(part, at, fractionDigits + 1);
+    at += fractionDigits + 1;
+  }
+  if (integerDigits + fractionDigits == 0) {
+    return 0.0;
+  }
+  bool exponentNegative = false;
+  if (at < part.size() && (part[at] == 'e' || part[at] == 'E' || part[at] == 'd' || part[at] == 'D')) {
+    std::string::size_type signAt = at + 1;
+    bool hasSign = signAt < part.size() && (part[signAt] == '+' || part[signAt] == '-');
+    std::string::size_type exponentDigits = digitRun(part, signAt + (hasSign ? 1 : 0));
+    if (exponentDigits > 0) {
+      exponentNegative = hasSign && part[signAt] == '-';
+      number += 'e';
+      number.append(part, signAt, exponentDigits + (hasSign ? 1 : 0));
+    }
+  }
+  double value = 0.0;
+  auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (result.ec == std::errc::result_out_of_range) {
+    // At most 19 characters of mantissa: the exponent's sign tells overflow from underflow.
+    value = exponentNegative ? 0.0 : std::numeric_limits<double>::infinity();
+  }
+  return negative ? -value : value;
+}
+
+int CsvReader::toInt(const std::string& text) {
+  std::string part = significantPart(text);
+  std::string::size_type at = 0;
+  bool negative = false;
+  if (at < part.size() && (part[at] == '+' || part[at] == '-')) {
+    negative = part[at] == '-';
+    ++at;
+  }
+  std::uint32_t value = 0;
+  for (; at < part.size() && isDigit(part[at]); ++at) {
+    value = value * 10u + static_cast<std::uint32_t>(part[at] - '0');
+  }
+  if (negative) {
+    value = 0u - value;
+  }
+  return static_cast<int>(value);
+}

@@ -1,0 +1,17 @@
+#include "data/NativePath.h"
+
+#include <algorithm>
+
+std::string nativePath(const std::string& path) {
+#ifdef _WIN32
+  return path;
+#else
+  static const std::string driveRoot = "C:\\Traffic\\";
+  std::string native = path;
+  if (native.compare(0, driveRoot.size(), driveRoot) == 0) {
+    native.replace(0, driveRoot.size(), "Traffic\\");
+  }
+  std::replace(native.begin(), native.end(), '\\', '/');
+  return native;
+#endif
+}

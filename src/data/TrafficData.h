@@ -1,0 +1,95 @@
+// The tables of one site plus the run's car fraction: a plain value type, copied whole into
+// every lane's vehicle generator. Every accessor returns a copy; mixtures, class-share rows
+// and band rows are fixed-size values, so the per-vehicle copies never touch the heap.
+// Accessors do not check their arguments: callers keep axles in 2..5 and indexes in range.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "random/NormalMixture.h"
+
+using MixtureList = std::vector<NormalMixture>;
+using ClassShares = std::array<double, 4>;  // % of 2-, 3-, 4- and 5-axle trucks
+using AxleWeightRow = std::array<double, 6>;  // means of groups 1..3, then their deviations
+using Table = std::vector<std::vector<double>>;
+
+class TrafficData {
+ public:
+  static constexpr int bandRowCount = 12;
+
+  TrafficData() = default;
+  TrafficData(const TrafficData&) = default;
+  TrafficData(TrafficData&&) = default;
+  TrafficData& operator=(const TrafficData&) = default;
+  TrafficData& operator=(TrafficData&&) = default;
+  virtual ~TrafficData() = default;
+
+  double getCarFraction() const { return carFraction; }
+  // Spacing spacingIndex (0: behind axle 1) of trucks with `axles` axles (2..5).
+  NormalMixture getSpacingMixture(int axles, int spacingIndex) const;
+  // Axle axleIndex of 2-axle trucks when axles is 2, else of 3-axle trucks.
+  NormalMixture getAxleWeightMixture(int axles, int axleIndex) const;
+  // Band row of 4-axle trucks when axles is 4, else of 5-axle trucks; rows above 11 read 11.
+  AxleWeightRow getAxleWeightRow(int axles, int row) const;
+  // Direction 1 when direction is 1, else direction 2; axles 2..5.
+  NormalMixture getGrossWeightMixture(int direction, int axles) const;
+  // Speed in dm/s of direction 1 when direction is 1, else of direction 2.
+  NormalMixture getSpeedMixture(int direction) const;
+  ClassShares getClassShares(int laneIndex) const { return classShareRows[static_cast<std::size_t>(laneIndex)]; }
+  Table getHeadwayRows() const { return headwayRows; }
+  // The 24 hourly flows (vehicles per hour) of laneIndex, hour 0 first.
+  std::vector<double> laneFlows(int laneIndex) const { return laneFlowTable[static_cast<std::size_t>(laneIndex)]; }
+  int getClassShareRowCount() const { return classShareRowCount; }
+  int getLaneFlowCount() const { return static_cast<int>(laneFlowTable.size()); }
+  // The data root's paths of the folders the tables came from (empty when built in memory).
+  std::string getVehicleFolderPath() const { return vehicleFolderPath; }
+  std::string getFlowFolderPath() const { return flowFolderPath; }
+
+  void setCarFraction(double value) { carFraction = value; }
+  void setSpacings2(const MixtureList& list) { spacings2 = list; }
+  void setSpacings3(const MixtureList& list) { spacings3 = list; }
+  void setSpacings4(const MixtureList& list) { spacings4 = list; }
+  void setSpacings5(const MixtureList& list) { spacings5 = list; }
+  void setAxleWeights2(const MixtureList& list) { axleWeights2 = list; }
+  void setAxleWeights3(const MixtureList& list) { axleWeights3 = list; }
+  void setGrossWeights(const MixtureList& list, int direction);
+  void setSpeeds(const MixtureList& list) { speeds = list; }
+  // values in file order (means of groups 1..3, then deviations); row 0..11.
+  void setAxleWeightRow(const AxleWeightRow& values, int axles, int row);
+  // Appends a row of zeros when row is not below the row count. REQUIRES: row <= row count.
+  void setClassShare(int row, int axles, double value);
+  void setHeadwayRows(const Table& table) { headwayRows = table; }
+  void setLaneFlowTable(const Table& table) { laneFlowTable = table; }
+  void setFolderPaths(const std::string& vehicleFolder, const std::string& flowFolder);
+
+ private:
+  struct GroupStats {
+    double mean = 0.0;
+    double stdDev = 0.0;
+  };
+  using BandRow = std::array<GroupStats, 3>;  // first axle, second axle, rear group
+  using BandTable = std::array<BandRow, bandRowCount>;
+
+  const MixtureList& spacingList(int axles) const;
+
+  double carFraction = 0.0;
+  MixtureList spacings2;
+  MixtureList spacings3;
+  MixtureList spacings4;
+  MixtureList spacings5;
+  MixtureList axleWeights2;
+  MixtureList axleWeights3;
+  MixtureList grossWeightsDir1;  // 2-, 3-, 4-, 5-axle trucks
+  MixtureList grossWeightsDir2;
+  MixtureList speeds;  // direction 1, direction 2
+  BandTable axleWeightRows4 = {};
+  BandTable axleWeightRows5 = {};
+  std::vector<ClassShares> classShareRows;  // one per lane index
+  int classShareRowCount = 0;
+  Table headwayRows;
+  Table laneFlowTable;  // one list of 24 hourly flows per lane index
+  std::string vehicleFolderPath;
+  std::string flowFolderPath;
+};

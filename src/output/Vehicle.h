@@ -1,0 +1,74 @@
+// One generated vehicle: where and when it arrives, its speed, weights, length and axles,
+// and its fixed-column text record. The arrival time is held as a calendar stamp of
+// hundredths of a second on 25-day months and 10-month years, starting in year 5.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Axle {
+  double weight = 0.0;   // same unit as the gross weight
+  double spacing = 0.0;  // dm to the next axle; 0 for the last axle
+};
+
+class Vehicle {
+ public:
+  // Room formatRecord needs for any record: 32 fields of at most 20 characters, and the zero.
+  static constexpr int maxRecordLength = 32 * 20 + 1;
+
+  Vehicle() = default;
+  virtual ~Vehicle() = default;
+
+  void setDirection(int value) { direction = value; }
+  void setLane(int value) { lane = value; }
+  void setSpeed(double value) { speed = value; }
+  double getSpeed() const { return speed; }  // dm/s
+  void setHeadCode(int value) { headCode = value; }
+  void setGvw(double value) { gvw = value; }
+  double getGvw() const { return gvw; }
+  void setTrackWidth(double value) { trackWidth = value; }
+  // axleCount = n, then n + 1 axle entries of weight and spacing 0 are appended.
+  void setAxleCount(int n);
+  void setLength(double value) { length = value; }
+  double getLength() const { return length; }  // dm
+  // REQUIRES: index below the number of axle entries.
+  void setAxleWeight(int index, double value) { axles[static_cast<std::size_t>(index)].weight = value; }
+  void setAxleSpacing(int index, double value) { axles[static_cast<std::size_t>(index)].spacing = value; }
+  double getAxleWeight(int index) const { return axles[static_cast<std::size_t>(index)].weight; }
+  double getAxleSpacing(int index) const { return axles[static_cast<std::size_t>(index)].spacing; }
+
+  // Fills the calendar stamp from t seconds since the start of the first day (t >= 0).
+  void setTime(double t);
+  // The time the stamp stands for: t cut down to whole hundredths.
+  double getTime() const;
+  // "day/month/year hour:minute:second", no leading zeros, no hundredths.
+  std::string timeText() const;
+  // Writes the fixed-column record and a terminating zero (no line end) into buffer, which
+  // holds at least maxRecordLength characters. Returns the record's length.
+  int formatRecord(char* buffer) const;
+
+ private:
+  int direction = 0;  // 1 or 2
+  int lane = 0;       // lane index + 1
+  double speed = 0.0;  // dm/s
+  int headCode = 0;
+  int year = 0;  // from 5
+  int month = 0;  // 1 to 10
+  int day = 0;    // 1 to 25
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int hundredths = 0;
+  double gvw = 0.0;         // weight unit of the site files
+  double trackWidth = 0.0;  // m
+  int axleCount = 0;
+  double length = 0.0;  // dm
+  std::vector<Axle> axles;
+
+  static constexpr int daysPerMonth = 25;
+  static constexpr int monthsPerYear = 10;
+  static constexpr int maxAxles = 9;
+  static constexpr int hoursPerDay = 24;
+  static constexpr int secondsPerHour = 3600;
+  static constexpr int secondsPerMinute = 60;
+};

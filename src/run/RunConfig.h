@@ -1,0 +1,53 @@
+// The run parameters: one global instance, built with the defaults before main and filled
+// at most once from "VLMin.txt" during set-up; read-only afterwards. Every part of the
+// program reads its members directly.
+#pragma once
+
+#include <string>
+
+#include "data/CsvReader.h"
+
+class RunConfig {
+ public:
+  RunConfig();
+  RunConfig(const RunConfig&) = delete;
+  RunConfig& operator=(const RunConfig&) = delete;
+  virtual ~RunConfig() = default;
+
+  // Reads the 13 value lines of fileName ("//" lines are comments). False, with nothing
+  // changed, when the file cannot be opened.
+  bool readFile(const std::string& fileName);
+  // Puts every parameter to its default and recomputes the derived values.
+  void setDefaults();
+  // totalLanes and meanGapTime from the other members.
+  void computeDerived();
+
+  static constexpr double kmhToMetresPerSecond = 0.2777777777777778;  // nearest to 1/3.6
+
+  int lanesDir1;         // lanes in direction 1
+  int lanesDir2;         // lanes in direction 2
+  int totalLanes;        // derived: lanesDir1 + lanesDir2
+  double catchUpLength;  // m, used by the minimum headway when the follower is faster
+  int days;              // simulated days; the run ends at days * 86400 s
+  int flowSite;          // site code of "FlowR.csv" and "NHM.csv"
+  int vehicleSite;       // site code of the vehicle tables
+  std::string outputFile;
+  int bufferSize;        // vehicles held by the writer before a flush
+  int trafficModel;      // 0: table headways; 5: congested, constant speed; else free flow
+  double carFraction;    // fraction of cars among all vehicles
+  double gapDistance;    // m, mean gap of the congested model
+  double speed;          // m/s (km/h in the file)
+  double meanGapTime;    // s, derived: gapDistance / speed
+  double gapCv;          // coefficient of variation of the congested gap time
+
+ private:
+  void readParameters();
+  std::string nextValueLine();
+  double nextReal() { return CsvReader::toDouble(nextValueLine()); }
+  int nextInteger() { return CsvReader::toInt(nextValueLine()); }
+
+  CsvReader reader;
+  std::string commentMarker;
+};
+
+extern RunConfig runConfig;

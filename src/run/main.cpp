@@ -1,0 +1,3 @@
+#include "run/Run.h"
+
+int main() { return runProgram(); }

@@ -1,0 +1,191 @@
+#include "traffic/LaneFlowGenerator.h"
+
+#include "run/RunConfig.h"
+#include "traffic/DrawLimit.h"
+
+namespace {
+
+constexpr int hoursPerDay = 24;
+constexpr double hoursPerSecond = 0.0002777777777777778;
+constexpr double secondsPerHour = 3600.0;
+constexpr double firstVehicleHeadway = 0.1;  // s
+constexpr double tailStart = 4.0;            // s, where the table's exponential tail begins
+constexpr double congestedBaseLength = 12.0;  // m, stands in for a missing leader
+
+// Element column of row of table, or 0 when the table does not reach it.
+double cell(const Table& table, std::size_t row, std::size_t column) {
+  if (row >= table.size() || column >= table[row].size()) {
+    return 0.0;
+  }
+  return table[row][column];
+}
+
+}  // namespace
+
+LaneFlowGenerator::LaneFlowGenerator()
+    : meanGapTime(runConfig.meanGapTime),
+      gapCv(runConfig.gapCv),
+      constantSpeed(runConfig.speed),
+      trafficModel(runConfig.trafficModel),
+      catchUpLength(runConfig.catchUpLength) {}
+
+void LaneFlowGenerator::setUp(VehicleGenerator* generatorOfLane, std::vector<double> flows,
+                              double fraction, int index, int travelDirection) {
+  vehicleGenerator = generatorOfLane;
+  hourlyFlows = std::move(flows);
+  hourlyFlows.resize(hoursPerDay, 0.0);
+  carFraction = fraction;
+  laneIndex = index;
+  direction = travelDirection;
+  headwayTable = vehicleGenerator->headwayModelTable();
+  flowFolderPath = vehicleGenerator->flowFolderPath();
+  readHeadwayPieces();
+  updateFlowRate();
+  prepareNextVehicle();
+}
+
+std::unique_ptr<Vehicle> LaneFlowGenerator::nextVehicle() {
+  std::unique_ptr<Vehicle> result = std::move(pendingVehicle);
+  previousVehicle = result.get();
+  prepareNextVehicle();
+  return result;
+}
+
+void LaneFlowGenerator::prepareNextVehicle() {
+  pendingVehicle = vehicleGenerator->makeVehicle(laneIndex, direction);
+  updateHour();
+  arrivalTime += drawHeadway();
+  pendingVehicle->setTime(arrivalTime);
+}
+
+void LaneFlowGenerator::updateHour() {
+  double hours = arrivalTime * hoursPerSecond;
+  if (!(hours < 9.0e18)) {  // beyond any hour count: the lane has stopped
+    return;
+  }
+  int hourOfDay = static_cast<int>(static_cast<long long>(hours) % hoursPerDay);
+  if (hourOfDay == hourIndex) {
+    return;
+  }
+  hourIndex = (hourIndex + 1) % hoursPerDay;
+  updateFlowRate();
+}
+
+void LaneFlowGenerator::updateFlowRate() {
+  double flow = hourlyFlows[static_cast<std::size_t>(hourIndex)];
+  double total = flow / (1 - carFraction);
+  generator.setExponentialScale(secondsPerHour / total);
+  generator.setExponentialLocation(0.0);
+}
+
+double LaneFlowGenerator::drawHeadway() {
+  double minimum = minimumHeadway();
+  if (minimum <= 0) {
+    return 0;
+  }
+  return drawUntil([this] { return drawModelHeadway(); },
+                   [minimum](double headway) { return headway >= minimum; },
+                   [&] {
+                     return UndrawableValue{
+                         "a headway of at least " + std::to_string(minimum) + " s " +
+                             describeLane(),
+                         siteFileForMessage(flowFolderPath,
+                                            trafficModel == 0 ? "NHM.csv" : "FlowR.csv")};
+                   });
+}
+
+double LaneFlowGenerator::drawModelHeadway() {
+  switch (trafficModel) {
+    case 0:
+      return tableHeadway();
+    case 5:
+      return congestedHeadway();
+    default:
+      return exponentialHeadway();
+  }
+}
+
+double LaneFlowGenerator::minimumHeadway() const {
+  if (previousVehicle == nullptr) {
+    return firstVehicleHeadway;
+  }
+  return minimumHeadwayBehind(*previousVehicle, *pendingVehicle, catchUpLength,
+                              minimumGapDistance);
+}
+
+double LaneFlowGenerator::minimumHeadwayBehind(const Vehicle& leader, const Vehicle& follower,
+                                               double catchUpLength, double clearance) {
+  double leaderSpeed = leader.getSpeed() * 0.1;
+  double followerSpeed = follower.getSpeed() * 0.1;
+  double length = leader.getLength() * 0.1;
+  if (followerSpeed > leaderSpeed) {
+    length = length +
+             (length + catchUpLength + clearance) / leaderSpeed * (followerSpeed - leaderSpeed);
+  }
+  return (length + clearance) / followerSpeed;
+}
+
+double LaneFlowGenerator::congestedHeadway() {
+  double base = previousVehicle == nullptr
+                    ? congestedBaseLength / constantSpeed
+                    : (previousVehicle->getLength() * 0.1 + minimumGapDistance) /
+                          (previousVehicle->getSpeed() * 0.1);
+  return generator.normal(meanGapTime, meanGapTime * gapCv) + base;
+}
+
+double LaneFlowGenerator::tableHeadway() {
+  double u = generator.uniform();
+  double flow = hourlyFlows[static_cast<std::size_t>(hourIndex)];
+  const QuadraticPiece& band = bandOfFlow(flow).piece;
+  double f1 = evaluateQuadratic(shortPiece.a, shortPiece.b, shortPiece.c, 1.0);
+  double f2 = evaluateQuadratic(middlePiece.a, middlePiece.b, middlePiece.c, 1.5);
+  double f3 = evaluateQuadratic(band.a, band.b, band.c, tailStart);
+  if (u > f3) {
+    return drawUntil([this] { return exponentialHeadway(); },
+                     [](double headway) { return headway >= tailStart; },
+                     [&] {
+                       return UndrawableValue{"a headway tail of at least 4 s " + describeLane(),
+                                              siteFileForMessage(flowFolderPath, "FlowR.csv")};
+                     });
+  }
+  const QuadraticPiece& piece = u <= f1 ? shortPiece : u <= f2 ? middlePiece : band;
+  return invertQuadratic(piece.a, piece.b, piece.c, u);
+}
+
+void LaneFlowGenerator::readHeadwayPieces() {
+  bands.clear();
+  if (headwayTable.empty()) {
+    return;
+  }
+  auto pieceOfRow = [this](std::size_t row) {
+    return QuadraticPiece{cell(headwayTable, row, 1), cell(headwayTable, row, 2),
+                          cell(headwayTable, row, 3)};
+  };
+  shortPiece = pieceOfRow(1);
+  middlePiece = pieceOfRow(2);
+  auto bandCount = static_cast<long long>(cell(headwayTable, 0, 0));
+  for (long long band = 0; band < bandCount && static_cast<std::size_t>(band) + 3 < headwayTable.size();
+       ++band) {
+    auto row = static_cast<std::size_t>(band) + 3;
+    bands.push_back({cell(headwayTable, row, 0), pieceOfRow(row)});
+  }
+}
+
+const LaneFlowGenerator::FlowBand& LaneFlowGenerator::bandOfFlow(double flow) const {
+  static const FlowBand noBand;
+  if (bands.empty()) {
+    return noBand;
+  }
+  for (const FlowBand& band : bands) {
+    if (band.flowLimit >= flow) {
+      return band;
+    }
+  }
+  return bands.back();
+}
+
+std::string LaneFlowGenerator::describeLane() const {
+  return "on lane " + std::to_string(laneIndex + 1) + " in hour " + std::to_string(hourIndex) +
+         " (flow " + std::to_string(hourlyFlows[static_cast<std::size_t>(hourIndex)]) +
+         " vehicles per hour)";
+}

@@ -1,0 +1,94 @@
+// One lane's arrival process. It always holds the next vehicle, already built and stamped
+// with its arrival time; headways follow the lane's hourly flow under the headway model
+// the run selects (0: table, 5: congested, any other: free-flow exponential) and never fall
+// below the minimum headway behind the previous vehicle. Draws from the process-wide random
+// stream: the vehicle's own draws come before its headway's.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/TrafficData.h"
+#include "output/Vehicle.h"
+#include "random/RandomGenerator.h"
+#include "traffic/VehicleGenerator.h"
+
+class LaneFlowGenerator {
+ public:
+  // Copies the headway parameters and the traffic model from the run parameters.
+  LaneFlowGenerator();
+  LaneFlowGenerator(const LaneFlowGenerator&) = delete;
+  LaneFlowGenerator& operator=(const LaneFlowGenerator&) = delete;
+  virtual ~LaneFlowGenerator() = default;
+
+  // Gives the lane its generator (kept, not owned, for the lane's life), its 24 hourly
+  // flows (vehicles per hour), the car fraction, its 0-based index and its direction, then
+  // makes the first pending vehicle and draws its arrival time.
+  void setUp(VehicleGenerator* generatorOfLane, std::vector<double> flows, double fraction,
+             int index, int travelDirection);
+  // Arrival time in seconds of the pending vehicle. No draw.
+  double nextArrivalTime() const { return arrivalTime; }
+  // Hands over the pending vehicle and prepares the next one.
+  std::unique_ptr<Vehicle> nextVehicle();
+  // The hour of day (0..23) whose flow sets the current rate.
+  int currentHour() const { return hourIndex; }
+
+  // Headway model, public so that its steps can be checked on their own.
+  // The pending vehicle's headway: a model draw of at least minimumHeadway(), or 0 with no
+  // draw when that minimum is not positive.
+  double drawHeadway();
+  // s: 0.1 without a previous vehicle; else the time the pending vehicle needs to keep the
+  // clearance behind the previous one, with the catch-up distance when it is faster.
+  double minimumHeadway() const;
+  // s: (leader's length, plus the catch-up distance the faster follower gains, plus the
+  // clearance) over the follower's speed. Speeds in dm/s, lengths in dm, distances in m.
+  static double minimumHeadwayBehind(const Vehicle& leader, const Vehicle& follower,
+                                     double catchUpLength, double clearance);
+  double exponentialHeadway() { return generator.exponential(); }
+  double congestedHeadway();
+  double tableHeadway();
+
+ private:
+  struct QuadraticPiece {
+    double a = 0.0;
+    double b = 0.0;
+    double c = 0.0;
+  };
+  struct FlowBand {
+    double flowLimit = 0.0;  // vehicles per hour, upper bound of the band
+    QuadraticPiece piece;    // headways from 1.5 to 4 s
+  };
+
+  void prepareNextVehicle();
+  void updateHour();
+  void updateFlowRate();
+  void readHeadwayPieces();
+  const FlowBand& bandOfFlow(double flow) const;
+  double drawModelHeadway();
+  std::string describeLane() const;
+
+  double minimumGapDistance = 1.0;  // m, clearance behind the leader
+  std::unique_ptr<Vehicle> pendingVehicle;
+  Vehicle* previousVehicle = nullptr;  // leader of pendingVehicle; not owned
+  int hourIndex = 0;                   // hour of day whose flow sets the rate
+  RandomGenerator generator;
+  std::vector<double> hourlyFlows;  // vehicles per hour, hours 0..23
+  double carFraction = 0.0;
+  double arrivalTime = 0.0;  // s, of pendingVehicle; never decreases
+  int laneIndex = 0;
+  int direction = 1;
+  VehicleGenerator* vehicleGenerator = nullptr;  // not owned
+  Table headwayTable;
+  double meanGapTime;    // s
+  double gapCv;
+  double constantSpeed;  // m/s
+  int trafficModel;
+  double catchUpLength;  // m
+  std::string flowFolderPath;  // for messages
+
+  // The headway table read once into its pieces: 0 to 1 s, 1 to 1.5 s, then the bands.
+  QuadraticPiece shortPiece;
+  QuadraticPiece middlePiece;
+  std::vector<FlowBand> bands;
+};

@@ -1,0 +1,108 @@
+#include "output/Vehicle.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+Vehicle carAt(double time) {
+  Vehicle car;
+  car.setHeadCode(1001);
+  car.setLane(1);
+  car.setDirection(1);
+  car.setTrackWidth(1.8);
+  car.setSpeed(250.0);
+  car.setAxleCount(2);
+  car.setGvw(20.0);
+  car.setAxleWeight(0, 10.0);
+  car.setAxleWeight(1, 10.0);
+  car.setAxleSpacing(0, 40.0);
+  car.setAxleSpacing(1, 0.0);
+  car.setLength(40.0);
+  car.setTime(time);
+  return car;
+}
+
+std::string recordOf(const Vehicle& vehicle) {
+  char buffer[Vehicle::maxRecordLength];
+  int length = vehicle.formatRecord(buffer);
+  EXPECT_EQ(std::string(buffer).size(), static_cast<std::size_t>(length));
+  return buffer;
+}
+
+const std::string emptyAxles = "  0 0  0 0  0 0  0 0  0 0  0 0  0";
+
+TEST(VehicleRecordTest, WritesTheWorkedCarExample) {
+  std::string expected = "1001 1 1 5 1 2 567250  20 40211 18 1040 10 0" + emptyAxles;
+  EXPECT_EQ(recordOf(carAt(3725.678)), expected);
+  EXPECT_EQ(expected.size(), 77u);
+}
+
+TEST(VehicleRecordTest, RoundsHalfUpAndPadsHundredthsWithBlank) {
+  Vehicle car = carAt(0.05);
+  car.setSpeed(39.5);
+  car.setGvw(39.49);
+  EXPECT_EQ(recordOf(car).substr(0, 25), "1001 1 1 5 0 0 0 5 40  39");
+}
+
+TEST(VehicleRecordTest, OverflowingFieldPushesLaterFieldsRight) {
+  Vehicle truck = carAt(0.0);
+  truck.setAxleSpacing(0, 123.0);
+  std::string record = recordOf(truck);
+  EXPECT_EQ(record.size(), 78u);
+  EXPECT_EQ(record.substr(34, 10), " 10123 10 ");
+}
+
+TEST(VehicleRecordTest, NineAxlesFillEveryPositionAndMoreAreCut) {
+  Vehicle longTruck;
+  longTruck.setAxleCount(11);
+  for (int i = 0; i < 11; ++i) {
+    longTruck.setAxleWeight(i, 100.0 + i);
+    longTruck.setAxleSpacing(i, 10.0 + i);
+  }
+  std::string expected;
+  for (int i = 0; i < 8; ++i) {
+    expected += std::to_string(100 + i) + std::to_string(10 + i);
+  }
+  expected += "108";  // the ninth weight ends the record; axles 10 and 11 are not shown
+  EXPECT_EQ(recordOf(longTruck).substr(35), expected);  // axle count 11 takes two columns
+}
+
+TEST(VehicleRecordTest, SetAxleCountAppendsOneMoreEntryThanAxles) {
+  Vehicle vehicle;
+  vehicle.setAxleCount(3);
+  vehicle.setAxleWeight(3, 5.0);  // the extra entry exists
+  EXPECT_EQ(vehicle.getAxleWeight(3), 5.0);
+  EXPECT_EQ(vehicle.getAxleSpacing(0), 0.0);
+}
+
+struct Stamp {
+  double time;
+  std::string text;
+  double rebuilt;
+};
+
+TEST(VehicleTimeTest, FillsCalendarStampAndRebuildsTime) {
+  const Stamp stamps[] = {
+      {0.0, "1/1/5 0:0:0", 0.0},
+      {0.29, "1/1/5 0:0:0", 0.28},  // (0.29 - 0) * 100 falls just below 29
+      {86400.0, "2/1/5 0:0:0", 86400.0},
+      {25 * 86400.0, "1/2/5 0:0:0", 25 * 86400.0},
+      {250 * 86400.0, "1/1/6 0:0:0", 250 * 86400.0},
+      {266461.5, "4/1/5 2:1:1", 266461.5},
+      {3 * 86400.0 + 14 * 3600 + 22 * 60 + 7.25, "4/1/5 14:22:7", 3 * 86400.0 + 51727.25},
+  };
+  for (const Stamp& stamp : stamps) {
+    Vehicle vehicle;
+    vehicle.setTime(stamp.time);
+    EXPECT_EQ(vehicle.timeText(), stamp.text) << stamp.time;
+    EXPECT_DOUBLE_EQ(vehicle.getTime(), stamp.rebuilt) << stamp.time;
+  }
+}
+
+TEST(VehicleTimeTest, RecordShowsHundredthsOfTheStamp) {
+  EXPECT_EQ(recordOf(carAt(266461.5)).substr(0, 18), "1001 4 1 5 2 1 150");
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+#include "output/VehicleWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "support/TestFolder.h"
+
+namespace {
+
+std::unique_ptr<Vehicle> vehicleAt(double time, int lane) {
+  auto vehicle = std::make_unique<Vehicle>();
+  vehicle->setHeadCode(1001);
+  vehicle->setLane(lane);
+  vehicle->setDirection(1);
+  vehicle->setAxleCount(2);
+  vehicle->setTime(time);
+  return vehicle;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+class VehicleWriterTest : public ::testing::Test {
+ protected:
+  // Writes `count` vehicles, one a second, through a writer of `capacity`; returns stdout.
+  std::string writeVehicles(int count, int capacity) {
+    testing::internal::CaptureStdout();
+    {
+      VehicleWriter writer("out.txt", capacity);
+      for (int i = 0; i < count; ++i) {
+        writer.add(vehicleAt(i, 1 + i % 3));
+      }
+      writer.flush();
+    }
+    return testing::internal::GetCapturedStdout();
+  }
+
+  TestFolder folder;
+};
+
+TEST_F(VehicleWriterTest, WritesBlocksAnnouncedByTheirLastVehicle) {
+  std::string console = writeVehicles(4500, 2000);
+  EXPECT_EQ(console,
+            "Flushing buffer of 2000 vehicles at 1/1/5 0:33:19\n"
+            "Flushing buffer of 2000 vehicles at 1/1/5 1:6:39\n"
+            "Flushing buffer of 500 vehicles at 1/1/5 1:14:59\n");
+  std::vector<std::string> lines = linesOf(folder.read("out.txt"));
+  ASSERT_EQ(lines.size(), 4500u);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    ASSERT_EQ(lines[i].size(), 77u);
+    ASSERT_EQ(lines[i][30], static_cast<char>('1' + i % 3)) << i;
+  }
+  EXPECT_EQ(lines[4499].substr(0, 18), "1001 1 1 5 11459 0");
+}
+
+TEST_F(VehicleWriterTest, CapacityOneAnnouncesEveryVehicle) {
+  std::string console = writeVehicles(3, 1);
+  EXPECT_EQ(console,
+            "Flushing buffer of 1 vehicles at 1/1/5 0:0:0\n"
+            "Flushing buffer of 1 vehicles at 1/1/5 0:0:1\n"
+            "Flushing buffer of 1 vehicles at 1/1/5 0:0:2\n");
+  EXPECT_EQ(linesOf(folder.read("out.txt")).size(), 3u);
+}
+
+TEST_F(VehicleWriterTest, EmptyFlushPrintsAndWritesNothing) {
+  EXPECT_EQ(writeVehicles(0, 10), "");
+  EXPECT_EQ(folder.read("out.txt"), "");
+}
+
+}  // namespace
