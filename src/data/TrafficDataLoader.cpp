@@ -1,6 +1,8 @@
 #include "data/TrafficDataLoader.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 
 #include "data/NativePath.h"
 
@@ -48,13 +50,29 @@ void TrafficDataLoader::readFiles(int trafficModel) {
   }
 }
 
-void TrafficDataLoader::openSiteFile(const std::string& folderPath, const std::string& fileName) {
-  reader.open(nativePath(folderPath + fileName), ",");
+void TrafficDataLoader::openSiteFile(const std::string& folderPath, const std::string& fileName,
+                                     long long layoutLines) {
+  SiteFileReport report;
+  report.fileName = fileName;
+  report.path = nativePath(folderPath + fileName);
+  report.linesExpected = layoutLines;
+  errno = 0;
+  report.opened = reader.open(report.path, ",");
+  if (!report.opened) {
+    report.openError = std::strerror(errno != 0 ? errno : ENOENT);
+  }
+  reports.push_back(report);
 }
 
-void TrafficDataLoader::skipLine() {
-  std::string ignored;
-  reader.readLine(ignored);
+bool TrafficDataLoader::skipLine() {
+  std::string text;
+  bool beforeEnd = reader.readLine(text);
+  bool lineFound = beforeEnd || !text.empty();  // a last line may lack its line end
+  SiteFileReport& report = reports.back();
+  if (report.opened && lineFound) {
+    ++report.linesFound;
+  }
+  return report.opened && beforeEnd;
 }
 
 MixtureList TrafficDataLoader::readMixtureBlock(int mixtureCount) {
@@ -72,7 +90,7 @@ MixtureList TrafficDataLoader::readMixtureBlock(int mixtureCount) {
 }
 
 void TrafficDataLoader::readAxleWeights23() {
-  openSiteFile(vehicleFolderPath, "AW2&3.csv");
+  openSiteFile(vehicleFolderPath, "AW2&3.csv", 7);
   data.setAxleWeights2(readMixtureBlock(2));
   skipLine();
   data.setAxleWeights3(readMixtureBlock(3));
@@ -80,7 +98,7 @@ void TrafficDataLoader::readAxleWeights23() {
 }
 
 void TrafficDataLoader::readAxleWeights45() {
-  openSiteFile(vehicleFolderPath, "AW4&5.csv");
+  openSiteFile(vehicleFolderPath, "AW4&5.csv", 25);
   for (int axles = 4; axles <= 5; ++axles) {
     if (axles == 5) {
       skipLine();
@@ -98,7 +116,7 @@ void TrafficDataLoader::readAxleWeights45() {
 }
 
 void TrafficDataLoader::readAxleSpacings() {
-  openSiteFile(vehicleFolderPath, "ASall.csv");
+  openSiteFile(vehicleFolderPath, "ASall.csv", 15);
   data.setSpacings2(readMixtureBlock(1));
   skipLine();
   data.setSpacings3(readMixtureBlock(2));
@@ -110,7 +128,7 @@ void TrafficDataLoader::readAxleSpacings() {
 }
 
 void TrafficDataLoader::readClassShares() {
-  openSiteFile(vehicleFolderPath, "Class%.csv");
+  openSiteFile(vehicleFolderPath, "Class%.csv", 4);
   for (int k = 1; k <= 4; ++k) {
     skipLine();
     for (int i = 0; i + 1 < reader.fieldCount; ++i) {
@@ -121,7 +139,7 @@ void TrafficDataLoader::readClassShares() {
 }
 
 void TrafficDataLoader::readGrossWeights() {
-  openSiteFile(vehicleFolderPath, "GVWpdf.csv");
+  openSiteFile(vehicleFolderPath, "GVWpdf.csv", 7);
   MixtureList speeds;
   for (int direction = 1; direction <= 2; ++direction) {
     if (direction == 2) {
@@ -136,7 +154,7 @@ void TrafficDataLoader::readGrossWeights() {
 }
 
 void TrafficDataLoader::readFlows() {
-  openSiteFile(flowFolderPath, "FlowR.csv");
+  openSiteFile(flowFolderPath, "FlowR.csv", hoursPerDay);
   skipLine();
   int lanes = reader.fieldCount - 1;
   Table flows(static_cast<std::size_t>(lanes > 0 ? lanes : 0));
@@ -152,19 +170,25 @@ void TrafficDataLoader::readFlows() {
   reader.close();
 }
 
+// Rows hold at most the four values a line gives, and reading stops where the file ends, so
+// that a band count far beyond the file's length costs no memory (such a file is short).
 void TrafficDataLoader::readHeadwayModel() {
-  openSiteFile(flowFolderPath, "NHM.csv");
-  skipLine();
+  openSiteFile(flowFolderPath, "NHM.csv", 0);
+  bool more = skipLine();
   int bands = CsvReader::toInt(reader.field(0));
-  auto size = static_cast<std::size_t>(bands + 3 > 0 ? bands + 3 : 0);
-  Table table(size, std::vector<double>(size, 0.0));
-  if (size > 0) {
+  long long rows = static_cast<long long>(bands) + 3;
+  reports.back().linesExpected = rows;
+  auto width = static_cast<std::size_t>(rows < 4 ? (rows > 0 ? rows : 0) : 4);
+  Table table;
+  if (rows > 0) {
+    table.emplace_back(width, 0.0);
     table[0][0] = bands;
   }
-  for (std::size_t row = 1; row < size; ++row) {
-    skipLine();
-    for (std::size_t i = 0; i < 4 && i < size; ++i) {
-      table[row][i] = CsvReader::toDouble(reader.field(static_cast<int>(i)));
+  for (long long row = 1; row < rows && more; ++row) {
+    more = skipLine();
+    std::vector<double>& values = table.emplace_back(width, 0.0);
+    for (std::size_t i = 0; i < width; ++i) {
+      values[i] = CsvReader::toDouble(reader.field(static_cast<int>(i)));
     }
   }
   data.setHeadwayRows(table);

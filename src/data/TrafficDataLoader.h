@@ -4,9 +4,20 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "data/CsvReader.h"
 #include "data/TrafficData.h"
+
+// What reading one site file found.
+struct SiteFileReport {
+  std::string fileName;  // "FlowR.csv"
+  std::string path;      // as the platform opens it
+  bool opened = false;
+  std::string openError;       // the system's reason when not opened
+  long long linesExpected = 0;  // by the file's layout
+  long long linesFound = 0;     // lines the file really has, up to what its layout reads
+};
 
 class TrafficDataLoader {
  public:
@@ -22,6 +33,8 @@ class TrafficDataLoader {
   // out becomes a complete copy of the tables read (the car fraction is left to the caller).
   void fillTrafficData(TrafficData& out) const { out = data; }
 
+  // One report per file read, in reading order.
+  const std::vector<SiteFileReport>& getFileReports() const { return reports; }
   std::string getVehicleFolderPath() const { return vehicleFolderPath; }
   std::string getFlowFolderPath() const { return flowFolderPath; }
 
@@ -34,8 +47,10 @@ class TrafficDataLoader {
   void readFlows();
   void readHeadwayModel();
 
-  void openSiteFile(const std::string& folderPath, const std::string& fileName);
-  void skipLine();
+  void openSiteFile(const std::string& folderPath, const std::string& fileName,
+                    long long layoutLines);
+  // Reads the next line; false once the file has no more lines.
+  bool skipLine();
   MixtureList readMixtureBlock(int mixtureCount);
 
   CsvReader reader;
@@ -45,4 +60,5 @@ class TrafficDataLoader {
   std::string flowFolderPath;
   std::string vehicleFolder;
   std::string flowFolder;
+  std::vector<SiteFileReport> reports;
 };

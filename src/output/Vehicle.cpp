@@ -8,25 +8,16 @@ namespace {
 
 constexpr int firstYear = 5;
 
-// The integer part of x, cut toward zero; values beyond 32 bits (or not a number) are
-// held at the nearest end (0 for not a number) instead of being undefined.
+// The integer part of x, cut toward zero. Times are finite and not negative; anything
+// else is held at 0 or the largest count instead of being undefined.
 int wholePart(double x) {
-  if (!(x > -2147483648.0)) {
-    return x != x ? 0 : std::numeric_limits<int>::min();
+  if (!(x > 0.0)) {
+    return 0;
   }
-  if (!(x < 2147483648.0)) {
-    return std::numeric_limits<int>::max();
+  if (!(x < 2147483647.0)) {
+    return std::numeric_limits<int>::max() / 1000;
   }
   return static_cast<int>(x);
-}
-
-// a * b, wrapping around like the 32-bit products of the calendar.
-int wrappedProduct(int a, int b) {
-  return static_cast<int>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
-
-int wrappedSum(int a, int b) {
-  return static_cast<int>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
 }
 
 // Integer part of (value + 0.5): rounds half up for the non-negative values that occur.
@@ -69,35 +60,36 @@ void Vehicle::setAxleCount(int n) {
   axles.resize(axles.size() + static_cast<std::size_t>(n + 1));
 }
 
+// The products of counts and lengths are whole numbers of seconds. They are formed in 64
+// bits: below 2^31 s this is the same as 32-bit arithmetic, and the last vehicle of the
+// longest runs, which may arrive a little after 2^31 s, still gets a true stamp.
 void Vehicle::setTime(double t) {
-  const int dayLength = hoursPerDay * secondsPerHour;
-  const int monthLength = daysPerMonth * dayLength;
-  const int yearLength = monthsPerYear * monthLength;
+  const std::int64_t dayLength = hoursPerDay * secondsPerHour;
+  const std::int64_t monthLength = daysPerMonth * dayLength;
+  const std::int64_t yearLength = monthsPerYear * monthLength;
   int y = wholePart(t / yearLength);
-  double r = t - wrappedProduct(y, yearLength);
+  double r = t - static_cast<double>(y * yearLength);
   int mo = wholePart(r / monthLength);
-  r = r - wrappedProduct(mo, monthLength);
+  r = r - static_cast<double>(mo * monthLength);
   int d = wholePart(r / dayLength);
-  r = r - wrappedProduct(d, dayLength);
+  r = r - static_cast<double>(d * dayLength);
   hour = wholePart(r / secondsPerHour);
-  r = r - wrappedProduct(hour, secondsPerHour);
+  r = r - hour * secondsPerHour;
   minute = wholePart(r / secondsPerMinute);
-  r = r - wrappedProduct(minute, secondsPerMinute);
+  r = r - minute * secondsPerMinute;
   second = wholePart(r);
   hundredths = wholePart((r - second) * 100);
-  day = wrappedSum(d, 1);
-  month = wrappedSum(mo, 1);
-  year = wrappedSum(y, firstYear);
+  day = d + 1;
+  month = mo + 1;
+  year = y + firstYear;
 }
 
 double Vehicle::getTime() const {
-  int months = wrappedSum(wrappedProduct(year - firstYear, monthsPerYear), month - 1);
-  int days = wrappedSum(wrappedProduct(months, daysPerMonth), day - 1);
-  int hours = wrappedSum(wrappedProduct(days, hoursPerDay), hour);
-  int seconds = wrappedSum(wrappedSum(wrappedProduct(hours, secondsPerHour),
-                                      wrappedProduct(secondsPerMinute, minute)),
-                           second);
-  return seconds + hundredths * 0.01;
+  std::int64_t months = std::int64_t{year - firstYear} * monthsPerYear + month - 1;
+  std::int64_t days = months * daysPerMonth + day - 1;
+  std::int64_t hours = days * hoursPerDay + hour;
+  std::int64_t seconds = hours * secondsPerHour + std::int64_t{secondsPerMinute} * minute + second;
+  return static_cast<double>(seconds) + hundredths * 0.01;
 }
 
 std::string Vehicle::timeText() const {

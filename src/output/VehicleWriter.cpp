@@ -1,9 +1,13 @@
 #include "output/VehicleWriter.h"
 
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 
-VehicleWriter::VehicleWriter(const std::string& fileName, int bufferSize)
-    : file(fileName, std::ios::out | std::ios::trunc) {
+VehicleWriter::VehicleWriter(const std::string& fileName, int bufferSize) {
+  errno = 0;
+  file.open(fileName, std::ios::out | std::ios::trunc);
+  noteFailure();
   reserve(bufferSize);
 }
 
@@ -41,5 +45,14 @@ void VehicleWriter::writeRecords() {
     block.append(record, static_cast<std::size_t>(length));
     block.push_back('\n');
   }
+  errno = 0;
   file.write(block.data(), static_cast<std::streamsize>(block.size()));
+  file.flush();
+  noteFailure();
+}
+
+void VehicleWriter::noteFailure() {
+  if (!file.good() && reason.empty()) {
+    reason = std::strerror(errno != 0 ? errno : EIO);
+  }
 }

@@ -21,6 +21,10 @@ class NormalMixture {
   NormalMixture& operator=(NormalMixture&&) = default;
   virtual ~NormalMixture() = default;
 
+  // The probability that one draw (RandomGenerator::normalMixture) falls in [low, high]:
+  // the first component takes u <= w0, the second u <= w0 + w1, the third the rest.
+  double probabilityWithin(double low, double high) const;
+
   // In file order. Sampling reads all three means and deviations but only the first two weights.
   std::array<NormalComponent, componentCount> components;
 };

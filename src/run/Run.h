@@ -1,8 +1,11 @@
 // The run: the banner, the set-up of one arrival process per lane, and the merge of all
-// lanes' vehicles, in time order, into the output file.
+// lanes' vehicles, in time order, into the output file. Every problem is reported as one
+// "error: " line on standard error: refused input before the output file is touched (exit
+// status 2), a failure while running (exit status 1).
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "traffic/LaneFlowGenerator.h"
@@ -19,14 +22,20 @@ struct LaneSet {
 
 // Writes the four banner lines to standard output.
 void printBanner();
-// Reads "VLMin.txt" (or keeps the defaults, saying so), empties the output file, loads the
-// site data and sets up every lane, direction-1 lanes first.
-LaneSet setUpRun();
+constexpr int exitRefusedInput = 2;
+constexpr int exitRunFailure = 1;
+
+// Reads "VLMin.txt" (or keeps the defaults, saying so), loads and checks the site data,
+// empties the output file and sets up every lane of set, direction-1 lanes first. False,
+// with error set and the output file untouched, when the parameters or the site data cannot
+// be used; false, with error set, when the output file cannot be created.
+bool setUpRun(LaneSet& set, std::string& error);
 // True when a's pending vehicle arrives strictly before b's.
 bool earlierArrival(const LaneFlowGenerator* a, const LaneFlowGenerator* b);
 // Hands the earliest lane's vehicle to the writer until one whose time stamp reaches endTime
-// (seconds) has been written; writes nothing when endTime <= 0 or there are no lanes.
-void runGeneration(std::vector<LaneFlowGenerator*> laneList, double endTime);
+// (seconds) has been written, or no lane has any flow left; writes nothing when endTime <= 0
+// or there are no lanes. False, with error set, when the output file cannot be written.
+bool runGeneration(std::vector<LaneFlowGenerator*> laneList, double endTime, std::string& error);
 // The whole program: banner, set-up, generation and "Generation complete". Returns the exit
 // status.
 int runProgram();

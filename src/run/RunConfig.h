@@ -21,6 +21,11 @@ class RunConfig {
   void setDefaults();
   // totalLanes and meanGapTime from the other members.
   void computeDerived();
+  // The first parameter that no run can use, as one line starting with "error: " that names
+  // it, the value found and what is accepted; empty when every parameter can be used.
+  std::string findProblem() const;
+
+  static constexpr int maxDays = 24855;  // days * 86400 s must fit in 32 bits
 
   static constexpr double kmhToMetresPerSecond = 0.2777777777777778;  // nearest to 1/3.6
 

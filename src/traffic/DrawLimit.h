@@ -8,8 +8,16 @@
 // Consecutive rejections after which a draw gives up.
 constexpr long maxRejections = 10000000;
 
-// Writes "error: could not draw <what> after 10000000 tries" and where to look to standard
-// error, then ends the program with exit status 1.
+// What happens when a draw gives up. It must not return: it may end the process or throw.
+using UndrawableHandler = void (*)(const std::string& what, const std::string& siteFile);
+
+// By default a draw gives up after maxRejections and then writes "error: could not draw
+// <what> after <n> tries; check the table in <siteFile>" to standard error and ends the
+// program with exit status 1. The fuzzing harness sets a smaller limit and a throwing handler.
+void setDrawLimit(long rejections, UndrawableHandler handler);
+long rejectionLimit();
+
+// Hands what and siteFile to the handler; aborts should the handler return.
 [[noreturn]] void stopUndrawable(const std::string& what, const std::string& siteFile);
 
 // What a failed draw names: the quantity with its accepted range, and the site file.
@@ -18,12 +26,13 @@ struct UndrawableValue {
   std::string siteFile;
 };
 
-// Repeats draw() until accept(value) holds and returns that value. After maxRejections
-// rejections in a row, stops the program naming describe(), an UndrawableValue; it is only
-// called then, so the loop itself never allocates.
+// Repeats draw() until accept(value) holds and returns that value. After rejectionLimit()
+// rejections in a row, stops naming describe(), an UndrawableValue; it is only called then,
+// so the loop itself never allocates.
 template <typename Draw, typename Accept, typename Describe>
 double drawUntil(Draw draw, Accept accept, Describe describe) {
-  for (long rejections = 0; rejections < maxRejections; ++rejections) {
+  const long limit = rejectionLimit();
+  for (long rejections = 0; rejections < limit; ++rejections) {
     double value = draw();
     if (accept(value)) {
       return value;

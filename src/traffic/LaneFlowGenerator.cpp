@@ -1,5 +1,8 @@
 #include "traffic/LaneFlowGenerator.h"
 
+#include <cmath>
+#include <limits>
+
 #include "run/RunConfig.h"
 #include "traffic/DrawLimit.h"
 
@@ -41,6 +44,10 @@ void LaneFlowGenerator::setUp(VehicleGenerator* generatorOfLane, std::vector<dou
   flowFolderPath = vehicleGenerator->flowFolderPath();
   readHeadwayPieces();
   updateFlowRate();
+  if (usesFlows() && !hasAnyFlow()) {
+    arrivalTime = std::numeric_limits<double>::infinity();  // never delivers a vehicle
+    return;
+  }
   prepareNextVehicle();
 }
 
@@ -54,6 +61,7 @@ std::unique_ptr<Vehicle> LaneFlowGenerator::nextVehicle() {
 void LaneFlowGenerator::prepareNextVehicle() {
   pendingVehicle = vehicleGenerator->makeVehicle(laneIndex, direction);
   updateHour();
+  skipHoursWithoutFlow();
   arrivalTime += drawHeadway();
   pendingVehicle->setTime(arrivalTime);
 }
@@ -71,8 +79,38 @@ void LaneFlowGenerator::updateHour() {
   updateFlowRate();
 }
 
+bool LaneFlowGenerator::hasAnyFlow() const {
+  for (double flow : hourlyFlows) {
+    if (flow > 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// An hour without flow has no arrivals: the lane moves on to the next hour that has flow,
+// and its clock to that hour's start unless the clock is already past it (the hour index
+// may lag behind the clock after a long headway).
+void LaneFlowGenerator::skipHoursWithoutFlow() {
+  if (!usesFlows() || currentFlow() > 0) {
+    return;
+  }
+  int steps = 1;
+  while (!(hourlyFlows[static_cast<std::size_t>((hourIndex + steps) % hoursPerDay)] > 0)) {
+    ++steps;
+  }
+  auto clockHour = static_cast<long long>(arrivalTime * hoursPerSecond);
+  long long indexHour = clockHour - ((clockHour - hourIndex) % hoursPerDay + hoursPerDay) % hoursPerDay;
+  double start = static_cast<double>(indexHour + steps) * secondsPerHour;
+  if (arrivalTime < start) {
+    arrivalTime = start;
+  }
+  hourIndex = (hourIndex + steps) % hoursPerDay;
+  updateFlowRate();
+}
+
 void LaneFlowGenerator::updateFlowRate() {
-  double flow = hourlyFlows[static_cast<std::size_t>(hourIndex)];
+  double flow = currentFlow();
   double total = flow / (1 - carFraction);
   generator.setExponentialScale(secondsPerHour / total);
   generator.setExponentialLocation(0.0);
@@ -84,7 +122,9 @@ double LaneFlowGenerator::drawHeadway() {
     return 0;
   }
   return drawUntil([this] { return drawModelHeadway(); },
-                   [minimum](double headway) { return headway >= minimum; },
+                   [minimum](double headway) {
+                     return std::isfinite(headway) && headway >= minimum;
+                   },
                    [&] {
                      return UndrawableValue{
                          "a headway of at least " + std::to_string(minimum) + " s " +
@@ -135,14 +175,15 @@ double LaneFlowGenerator::congestedHeadway() {
 
 double LaneFlowGenerator::tableHeadway() {
   double u = generator.uniform();
-  double flow = hourlyFlows[static_cast<std::size_t>(hourIndex)];
-  const QuadraticPiece& band = bandOfFlow(flow).piece;
+  const QuadraticPiece& band = bandOfFlow(currentFlow()).piece;
   double f1 = evaluateQuadratic(shortPiece.a, shortPiece.b, shortPiece.c, 1.0);
   double f2 = evaluateQuadratic(middlePiece.a, middlePiece.b, middlePiece.c, 1.5);
   double f3 = evaluateQuadratic(band.a, band.b, band.c, tailStart);
   if (u > f3) {
     return drawUntil([this] { return exponentialHeadway(); },
-                     [](double headway) { return headway >= tailStart; },
+                     [](double headway) {
+                       return std::isfinite(headway) && headway >= tailStart;
+                     },
                      [&] {
                        return UndrawableValue{"a headway tail of at least 4 s " + describeLane(),
                                               siteFileForMessage(flowFolderPath, "FlowR.csv")};
@@ -186,6 +227,6 @@ const LaneFlowGenerator::FlowBand& LaneFlowGenerator::bandOfFlow(double flow) co
 
 std::string LaneFlowGenerator::describeLane() const {
   return "on lane " + std::to_string(laneIndex + 1) + " in hour " + std::to_string(hourIndex) +
-         " (flow " + std::to_string(hourlyFlows[static_cast<std::size_t>(hourIndex)]) +
+         " (flow " + std::to_string(currentFlow()) +
          " vehicles per hour)";
 }

@@ -1,8 +1,10 @@
 // One lane's arrival process. It always holds the next vehicle, already built and stamped
 // with its arrival time; headways follow the lane's hourly flow under the headway model
 // the run selects (0: table, 5: congested, any other: free-flow exponential) and never fall
-// below the minimum headway behind the previous vehicle. Draws from the process-wide random
-// stream: the vehicle's own draws come before its headway's.
+// below the minimum headway behind the previous vehicle. Under the table and free-flow
+// models an hour without flow has no arrivals, and a lane without any flow never delivers
+// (its arrival time is infinite). Draws from the process-wide random stream: the vehicle's
+// own draws come before its headway's.
 #pragma once
 
 #include <memory>
@@ -27,16 +29,18 @@ class LaneFlowGenerator {
   // makes the first pending vehicle and draws its arrival time.
   void setUp(VehicleGenerator* generatorOfLane, std::vector<double> flows, double fraction,
              int index, int travelDirection);
-  // Arrival time in seconds of the pending vehicle. No draw.
+  // Arrival time in seconds of the pending vehicle; infinite for a lane that never delivers.
+  // No draw.
   double nextArrivalTime() const { return arrivalTime; }
   // Hands over the pending vehicle and prepares the next one.
+  // REQUIRES: nextArrivalTime() is finite.
   std::unique_ptr<Vehicle> nextVehicle();
   // The hour of day (0..23) whose flow sets the current rate.
   int currentHour() const { return hourIndex; }
 
   // Headway model, public so that its steps can be checked on their own.
-  // The pending vehicle's headway: a model draw of at least minimumHeadway(), or 0 with no
-  // draw when that minimum is not positive.
+  // The pending vehicle's headway: a finite model draw of at least minimumHeadway(), or 0
+  // with no draw when that minimum is not positive.
   double drawHeadway();
   // s: 0.1 without a previous vehicle; else the time the pending vehicle needs to keep the
   // clearance behind the previous one, with the catch-up distance when it is faster.
@@ -63,6 +67,10 @@ class LaneFlowGenerator {
   void prepareNextVehicle();
   void updateHour();
   void updateFlowRate();
+  bool usesFlows() const { return trafficModel != 5; }  // the congested model does not
+  bool hasAnyFlow() const;
+  double currentFlow() const { return hourlyFlows[static_cast<std::size_t>(hourIndex)]; }
+  void skipHoursWithoutFlow();
   void readHeadwayPieces();
   const FlowBand& bandOfFlow(double flow) const;
   double drawModelHeadway();

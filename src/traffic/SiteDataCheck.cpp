@@ -1,0 +1,271 @@
+#include "traffic/SiteDataCheck.h"
+
+#include <cmath>
+#include <sstream>
+
+#include "traffic/VehicleGenerator.h"
+
+namespace {
+
+constexpr int hoursPerDay = 24;
+constexpr double classShareTotal = 100.0;
+constexpr double classShareTolerance = 1.0;
+
+using Reports = std::vector<SiteFileReport>;
+
+std::string number(double value) {
+  std::ostringstream text;
+  text << value;
+  return text.str();
+}
+
+std::string range(double low, double high) {
+  return "[" + number(low) + ", " + number(high) + "]";
+}
+
+std::string pathOf(const Reports& reports, const std::string& fileName) {
+  for (const SiteFileReport& report : reports) {
+    if (report.fileName == fileName) {
+      return report.path;
+    }
+  }
+  return fileName;
+}
+
+std::string plural(long long count, const char* noun) {
+  return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// Everything the checks need to know, gathered once.
+struct Site {
+  const TrafficData& data;
+  const Reports& reports;
+  const RoadLayout& road;
+
+  int lanes() const { return road.lanesDir1 + road.lanesDir2; }
+  bool hasDirection(int direction) const {
+    return (direction == 1 ? road.lanesDir1 : road.lanesDir2) > 0;
+  }
+  // True when some lane of the road has trucks with this many axles.
+  bool hasClass(int axles) const {
+    for (int lane = 0; lane < lanes(); ++lane) {
+      if (data.getClassShares(lane)[static_cast<std::size_t>(axles - 2)] > 0) {
+        return true;
+      }
+    }
+    return false;
+  }
+  std::string file(const char* name) const { return pathOf(reports, name); }
+};
+
+std::string checkFiles(const Reports& reports) {
+  for (const SiteFileReport& report : reports) {
+    if (!report.opened) {
+      return "error: cannot open the site file " + report.path + ": " + report.openError;
+    }
+    if (report.fileName == "NHM.csv" && report.linesExpected < 4) {
+      return "error: the site file " + report.path + " gives " +
+             plural(report.linesExpected - 3, "flow band") +
+             " on its first line; accepted: 1 or more";
+    }
+    if (report.linesFound < report.linesExpected) {
+      return "error: the site file " + report.path + " has " + plural(report.linesFound, "line") +
+             "; its layout needs " + std::to_string(report.linesExpected);
+    }
+  }
+  return "";
+}
+
+std::string checkLaneCounts(const Site& site) {
+  const std::pair<const char*, int> tables[] = {
+      {"Class%.csv", site.data.getClassShareRowCount()},
+      {"FlowR.csv", site.data.getLaneFlowCount()}};
+  for (auto [fileName, lanes] : tables) {
+    if (lanes < site.lanes()) {
+      return "error: the site file " + site.file(fileName) + " has " + plural(lanes, "lane") +
+             "; the road has " + plural(site.lanes(), "lane") + " (" +
+             std::to_string(site.road.lanesDir1) + " in direction 1, " +
+             std::to_string(site.road.lanesDir2) + " in direction 2)";
+    }
+  }
+  return "";
+}
+
+std::string checkFlows(const Site& site) {
+  for (int lane = 0; lane < site.lanes(); ++lane) {
+    std::vector<double> flows = site.data.laneFlows(lane);
+    for (int hour = 0; hour < hoursPerDay; ++hour) {
+      double flow = flows[static_cast<std::size_t>(hour)];
+      if (!std::isfinite(flow) || flow < 0) {
+        return "error: the site file " + site.file("FlowR.csv") + " gives lane " +
+               std::to_string(lane + 1) + " a flow of " + number(flow) + " in hour " +
+               std::to_string(hour) + "; accepted: a finite number of vehicles per hour, 0 or more";
+      }
+    }
+  }
+  return "";
+}
+
+std::string checkClassShares(const Site& site) {
+  for (int lane = 0; lane < site.lanes(); ++lane) {
+    ClassShares shares = site.data.getClassShares(lane);
+    double total = 0.0;
+    for (std::size_t i = 0; i < shares.size(); ++i) {
+      if (!std::isfinite(shares[i]) || shares[i] < 0) {
+        return "error: the site file " + site.file("Class%.csv") + " gives lane " +
+               std::to_string(lane + 1) + " a share of " + number(shares[i]) + " % for " +
+               std::to_string(i + 2) + "-axle trucks; accepted: a finite percentage, 0 or more";
+      }
+      total += shares[i];
+    }
+    if (std::fabs(total - classShareTotal) > classShareTolerance) {
+      return "error: the site file " + site.file("Class%.csv") + " gives lane " +
+             std::to_string(lane + 1) + " class shares that add up to " + number(total) +
+             " %; accepted: 100 within 1";
+    }
+  }
+  return "";
+}
+
+// Under the table model every hourly flow needs a band whose limit is not below it.
+std::string checkHeadwayBands(const Site& site) {
+  Table rows = site.data.getHeadwayRows();
+  double lastLimit = rows.back().empty() ? 0.0 : rows.back()[0];
+  for (int lane = 0; lane < site.lanes(); ++lane) {
+    std::vector<double> flows = site.data.laneFlows(lane);
+    for (int hour = 0; hour < hoursPerDay; ++hour) {
+      double flow = flows[static_cast<std::size_t>(hour)];
+      if (!(flow <= lastLimit)) {
+        return "error: the site file " + site.file("NHM.csv") + " has no flow band for lane " +
+               std::to_string(lane + 1) + " in hour " + std::to_string(hour) + ": its flow of " +
+               number(flow) + " vehicles per hour is above the last band's limit of " +
+               number(lastLimit);
+      }
+    }
+  }
+  return "";
+}
+
+// The message for a distribution that too rarely gives a value in [low, high].
+std::string acceptance(const std::string& file, const std::string& what, double low,
+                       double high, double probability) {
+  if (probability >= minimumAcceptance) {
+    return "";
+  }
+  return "error: the site file " + file + ": " + what + " falls in " + range(low, high) +
+         " with probability " + number(probability) + "; accepted: at least " +
+         number(minimumAcceptance);
+}
+
+std::string trucks(int axles) { return std::to_string(axles) + "-axle trucks"; }
+
+std::string checkMixtures(const Site& site, int axles) {
+  using G = VehicleGenerator;
+  std::string problem;
+  for (int direction = 1; direction <= 2 && problem.empty(); ++direction) {
+    if (site.hasDirection(direction)) {
+      problem = acceptance(site.file("GVWpdf.csv"),
+                           "the gross weight of " + trucks(axles) + " in direction " +
+                               std::to_string(direction),
+                           G::minGrossWeight, G::maxGrossWeight,
+                           site.data.getGrossWeightMixture(direction, axles)
+                               .probabilityWithin(G::minGrossWeight, G::maxGrossWeight));
+    }
+  }
+  for (int i = 0; i + 1 < axles && problem.empty(); ++i) {
+    problem = acceptance(site.file("ASall.csv"),
+                         "spacing " + std::to_string(i + 1) + " of " + trucks(axles),
+                         G::minAxleSpacing, G::maxAxleSpacing,
+                         site.data.getSpacingMixture(axles, i)
+                             .probabilityWithin(G::minAxleSpacing, G::maxAxleSpacing));
+  }
+  for (int i = 0; axles <= 3 && i < axles && problem.empty(); ++i) {
+    problem = acceptance(site.file("AW2&3.csv"),
+                         "the weight of axle " + std::to_string(i + 1) + " of " + trucks(axles),
+                         G::minAxleWeight, G::maxAxleWeight,
+                         site.data.getAxleWeightMixture(axles, i)
+                             .probabilityWithin(G::minAxleWeight, G::maxAxleWeight));
+  }
+  return problem;
+}
+
+// The share of accepted gross weights of a mixture that fall in band row `row` (1..11).
+double bandShare(const NormalMixture& grossWeights, int row) {
+  using G = VehicleGenerator;
+  double low = row == 1 ? G::minGrossWeight : G::bandWidth * row - G::bandOrigin;
+  double high = row == 11 ? G::maxGrossWeight : G::bandWidth * row + G::bandOrigin;
+  double accepted = grossWeights.probabilityWithin(G::minGrossWeight, G::maxGrossWeight);
+  return grossWeights.probabilityWithin(low, high) / accepted;
+}
+
+std::string checkBandRows(const Site& site, int axles) {
+  using G = VehicleGenerator;
+  for (int row = 1; row < TrafficData::bandRowCount; ++row) {
+    double reach = 0.0;
+    for (int direction = 1; direction <= 2; ++direction) {
+      if (site.hasDirection(direction)) {
+        reach = std::max(reach, bandShare(site.data.getGrossWeightMixture(direction, axles), row));
+      }
+    }
+    if (!(reach > negligibleBandShare)) {
+      continue;
+    }
+    AxleWeightRow values = site.data.getAxleWeightRow(axles, row);
+    for (int group = 0; group < 3; ++group) {
+      NormalMixture single;
+      single.components[0] = {1.0, values[static_cast<std::size_t>(group)],
+                              values[static_cast<std::size_t>(group + 3)]};
+      std::string problem = acceptance(
+          site.file("AW4&5.csv"),
+          "the weight of axle group " + std::to_string(group + 1) + " of " + trucks(axles) +
+              " in band row " + std::to_string(row) + " (reached by " + number(reach) +
+              " of their gross weights)",
+          G::minAxleWeight, G::maxAxleWeight,
+          single.probabilityWithin(G::minAxleWeight, G::maxAxleWeight));
+      if (!problem.empty()) {
+        return problem;
+      }
+    }
+  }
+  return "";
+}
+
+std::string checkDistributions(const Site& site) {
+  for (int axles = 2; axles <= 5; ++axles) {
+    if (!site.hasClass(axles)) {
+      continue;
+    }
+    std::string problem = checkMixtures(site, axles);
+    if (problem.empty() && axles >= 4) {
+      problem = checkBandRows(site, axles);
+    }
+    if (!problem.empty()) {
+      return problem;
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string checkSiteData(const TrafficData& data, const std::vector<SiteFileReport>& reports,
+                          const RoadLayout& road) {
+  Site site{data, reports, road};
+  std::string problem = checkFiles(reports);
+  if (problem.empty()) {
+    problem = checkLaneCounts(site);
+  }
+  if (problem.empty()) {
+    problem = checkFlows(site);
+  }
+  if (problem.empty()) {
+    problem = checkClassShares(site);
+  }
+  if (problem.empty() && road.trafficModel == 0) {
+    problem = checkHeadwayBands(site);
+  }
+  if (problem.empty()) {
+    problem = checkDistributions(site);
+  }
+  return problem;
+}

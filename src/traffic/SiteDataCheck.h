@@ -1,0 +1,28 @@
+// Checks, before anything is generated, that a site's data can serve the road of a run:
+// every file opened and complete, enough lanes, sane flows and class shares, a headway table
+// that covers every flow, and distributions that can give values in their accepted ranges.
+// With data that passes, no draw of the generators comes near its rejection limit.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "data/TrafficData.h"
+#include "data/TrafficDataLoader.h"
+
+// The road a run builds and its traffic model.
+struct RoadLayout {
+  int lanesDir1 = 0;
+  int lanesDir2 = 0;
+  int trafficModel = 0;
+};
+
+// The smallest probability, per draw, of a value in its accepted range.
+constexpr double minimumAcceptance = 1e-6;
+// Band rows that gross weights reach with at most this probability are not checked.
+constexpr double negligibleBandShare = 1e-9;
+
+// The first reason why data, read from the files that reports describe, cannot serve road:
+// one line starting with "error: " that names the file; empty when the data can be used.
+std::string checkSiteData(const TrafficData& data, const std::vector<SiteFileReport>& reports,
+                          const RoadLayout& road);

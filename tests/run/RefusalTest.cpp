@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "random/RandomGenerator.h"
+#include "run/Run.h"
+#include "run/RunConfig.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+const char* const earlierOutput = "an earlier run's records\n";
+
+// The 13 value lines of the sample's default run, to be changed one at a time.
+std::vector<std::string> defaultValues() {
+  return {"TrafOut.txt", "50.0", "1", "2", "2", "2000", "1", "1", "5.0", "30", "0.05", "6", "0.8"};
+}
+
+class RefusalTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder.copyFrom(VELMORA_SAMPLE_DIR);
+    folder.write("TrafOut.txt", earlierOutput);
+    runConfig.setDefaults();
+    values = defaultValues();
+  }
+  void TearDown() override { runConfig.setDefaults(); }
+
+  // Runs the program; keeps its console text and error text.
+  int run() {
+    std::string text;
+    for (const std::string& value : values) {
+      text += value + "\n";
+    }
+    folder.write("VLMin.txt", text);
+    RandomGenerator::seedWithWord(99u);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int status = runProgram();
+    console = testing::internal::GetCapturedStdout();
+    errors = testing::internal::GetCapturedStderr();
+    return status;
+  }
+  // Runs with value line `line` (1..13) set to value; expects refusal with message.
+  void expectRefused(int line, const std::string& value, const std::string& message) {
+    values = defaultValues();
+    values[static_cast<std::size_t>(line - 1)] = value;
+    expectRefused(message);
+  }
+  void expectRefused(const std::string& message) {
+    EXPECT_EQ(run(), 2) << message;
+    EXPECT_EQ(errors, message + "\n");
+    EXPECT_EQ(folder.read("TrafOut.txt"), earlierOutput);
+    EXPECT_EQ(console.find("Generation complete"), std::string::npos);
+  }
+  // The lines of a site file of the sample, to change and write back with writeSite.
+  std::vector<std::string> siteLines(const std::string& file) const {
+    std::vector<std::string> lines;
+    std::istringstream in(folder.read("Traffic/" + file));
+    for (std::string line; std::getline(in, line);) {
+      lines.push_back(line);
+    }
+    return lines;
+  }
+  void writeSite(const std::string& file, const std::vector<std::string>& lines) const {
+    std::string text;
+    for (const std::string& line : lines) {
+      text += line + "\n";
+    }
+    folder.write("Traffic/" + file, text);
+  }
+
+  TestFolder folder;
+  std::vector<std::string> values;
+  std::string console;
+  std::string errors;
+};
+
+TEST_F(RefusalTest, RefusesParametersNoRunCanUse) {
+  const std::string prefix = "error: the run parameter ";
+  expectRefused(1, "", prefix + "outputFile (value line 1) is empty; accepted: a file name");
+  expectRefused(2, "1e999", prefix + "catchUpLength (value line 2) is inf; accepted: a finite number");
+  expectRefused(2, "-1", prefix + "catchUpLength (value line 2) is -1; accepted: 0 m or more");
+  expectRefused(3, "24856",
+                prefix + "days (value line 3) is 24856; accepted: at most 24855 (0 or less: no records)");
+  expectRefused(6, "0", prefix + "bufferSize (value line 6) is 0; accepted: 1 or more");
+  expectRefused(8, "-1", prefix + "lanesDir2 (value line 8) is -1; accepted: 0 or more");
+  values = defaultValues();
+  values[6] = "0";
+  values[7] = "0";
+  expectRefused(prefix + "lanesDir1 + lanesDir2 (value lines 7 and 8) is 0; accepted: 1 lane or more in all");
+  expectRefused(13, "1", prefix + "carFraction (value line 13) is 1; accepted: 0 or more and below 1 (1 only under traffic model 5)");
+  expectRefused(13, "-0.1", prefix + "carFraction (value line 13) is -0.1; accepted: 0 or more and below 1 (1 only under traffic model 5)");
+}
+
+TEST_F(RefusalTest, RefusesCongestedModelWithoutSpeedOrWithNegativeGaps) {
+  const std::string prefix = "error: the run parameter ";
+  values[11] = "5";
+  values[9] = "0";
+  expectRefused(prefix + "speed (value line 10) is 0 km/h; accepted: above 0 under traffic model 5");
+  values[9] = "30";
+  values[8] = "-5";
+  expectRefused(prefix + "gapDistance (value line 9) is -5; accepted: 0 m or more under traffic model 5");
+  values[8] = "5";
+  values[10] = "-0.1";
+  expectRefused(prefix + "gapCv (value line 11) is -0.1; accepted: 0 or more under traffic model 5");
+  values[10] = "0.05";
+  values[12] = "1";  // all cars: the congested model may take it
+  EXPECT_EQ(run(), 0);
+}
+
+TEST_F(RefusalTest, RefusesOutputFileThatCannotBeCreated) {
+  values[0] = "no-such-folder/out.txt";
+  EXPECT_EQ(run(), 2);
+  EXPECT_EQ(errors,
+            "error: cannot create the output file \"no-such-folder/out.txt\": No such file or "
+            "directory\n");
+}
+
+TEST_F(RefusalTest, FailedWriteEndsRunWithoutClaimingSuccess) {
+  values[0] = "/dev/full";
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(errors, "error: cannot write the output file \"/dev/full\": No space left on device\n");
+  EXPECT_EQ(console.find("Generation complete"), std::string::npos);
+}
+
+TEST_F(RefusalTest, RefusesMissingAndShortSiteFiles) {
+  std::remove("Traffic/Auxerre/FlowR.csv");
+  expectRefused("error: cannot open the site file Traffic/Auxerre/FlowR.csv: No such file or directory");
+  values[11] = "0";
+  std::remove("Traffic/Auxerre/NHM.csv");
+  folder.copyFrom(VELMORA_SAMPLE_DIR);
+  folder.write("TrafOut.txt", earlierOutput);
+  std::remove("Traffic/Auxerre/NHM.csv");
+  expectRefused("error: cannot open the site file Traffic/Auxerre/NHM.csv: No such file or directory");
+
+  values[11] = "6";
+  std::vector<std::string> gross = siteLines("Auxerre/GVWpdf.csv");
+  gross.resize(6);
+  writeSite("Auxerre/GVWpdf.csv", gross);
+  expectRefused("error: the site file Traffic/Auxerre/GVWpdf.csv has 6 lines; its layout needs 7");
+}
+
+TEST_F(RefusalTest, RefusesSitesWithFewerLanesThanTheRoad) {
+  values[6] = "2";
+  expectRefused("error: the site file Traffic/Auxerre/Class%.csv has 2 lanes; the road has 3 lanes (2 in direction 1, 1 in direction 2)");
+  values = defaultValues();
+  values[3] = "1";  // Angers vehicles (four lanes), Auxerre flows (two lanes)
+  values[6] = "2";
+  values[7] = "2";
+  expectRefused("error: the site file Traffic/Auxerre/FlowR.csv has 2 lanes; the road has 4 lanes (2 in direction 1, 2 in direction 2)");
+}
+
+TEST_F(RefusalTest, RefusesBadFlowsAndClassShares) {
+  std::vector<std::string> flows = siteLines("Auxerre/FlowR.csv");
+  flows[3] = "-5,20,15";
+  writeSite("Auxerre/FlowR.csv", flows);
+  expectRefused("error: the site file Traffic/Auxerre/FlowR.csv gives lane 1 a flow of -5 in hour 3; accepted: a finite number of vehicles per hour, 0 or more");
+  flows[3] = "35,1e999,15";
+  writeSite("Auxerre/FlowR.csv", flows);
+  expectRefused("error: the site file Traffic/Auxerre/FlowR.csv gives lane 2 a flow of inf in hour 3; accepted: a finite number of vehicles per hour, 0 or more");
+  folder.copyFrom(VELMORA_SAMPLE_DIR);
+  folder.write("TrafOut.txt", earlierOutput);
+
+  std::vector<std::string> shares = siteLines("Auxerre/Class%.csv");
+  shares[0] = "13,20,19";
+  writeSite("Auxerre/Class%.csv", shares);
+  expectRefused("error: the site file Traffic/Auxerre/Class%.csv gives lane 1 class shares that add up to 95 %; accepted: 100 within 1");
+  shares[0] = "-18,20,19";
+  writeSite("Auxerre/Class%.csv", shares);
+  expectRefused("error: the site file Traffic/Auxerre/Class%.csv gives lane 1 a share of -18 % for 2-axle trucks; accepted: a finite percentage, 0 or more");
+}
+
+TEST_F(RefusalTest, RefusesHeadwayTablesThatDoNotCoverTheFlows) {
+  values[11] = "0";
+  std::vector<std::string> table = siteLines("Auxerre/NHM.csv");
+  table[0] = "0";
+  writeSite("Auxerre/NHM.csv", table);
+  expectRefused("error: the site file Traffic/Auxerre/NHM.csv gives 0 flow bands on its first line; accepted: 1 or more");
+  table[0] = "4";
+  writeSite("Auxerre/NHM.csv", table);  // the last band read is the one up to 400
+  std::vector<std::string> flows = siteLines("Auxerre/FlowR.csv");
+  flows[9] = "320,401,721";
+  writeSite("Auxerre/FlowR.csv", flows);
+  expectRefused("error: the site file Traffic/Auxerre/NHM.csv has no flow band for lane 2 in hour 9: its flow of 401 vehicles per hour is above the last band's limit of 400");
+}
+
+TEST_F(RefusalTest, RefusesDistributionsThatCannotGiveAcceptedValues) {
+  std::vector<std::string> gross = siteLines("Auxerre/GVWpdf.csv");
+  gross[4] = "0.3,230,12,0.5,70,15,0.4,140,30,0.4,170,30,0.3,1000,25";  // direction 2, 5 axles
+  gross[5] = "0.5,245,10,0.35,110,25,0.45,220,35,0.5,330,45,0.6,1100,25";
+  gross[6] = "0.2,222,15,0.15,160,20,0.15,260,20,0.1,250,40,0.1,1200,25";
+  writeSite("Auxerre/GVWpdf.csv", gross);
+  EXPECT_EQ(run(), 2);
+  EXPECT_EQ(errors.rfind("error: the site file Traffic/Auxerre/GVWpdf.csv: the gross weight of 5-axle trucks in direction 2 falls in [35, 800] with probability ", 0), 0u) << errors;
+  EXPECT_NE(errors.find("; accepted: at least 1e-06\n"), std::string::npos);
+  folder.copyFrom(VELMORA_SAMPLE_DIR);
+
+  std::vector<std::string> rows = siteLines("Auxerre/AW4&5.csv");
+  rows[7] = "-300,110,150,10,10,10";  // 4-axle row 7 (325 to 375): the first group never fits
+  writeSite("Auxerre/AW4&5.csv", rows);
+  EXPECT_EQ(run(), 2);
+  EXPECT_EQ(errors.rfind("error: the site file Traffic/Auxerre/AW4&5.csv: the weight of axle group 1 of 4-axle trucks in band row 7 (reached by ", 0), 0u) << errors;
+  EXPECT_NE(errors.find(" falls in [15, 500] with probability "), std::string::npos);
+
+  rows[7] = "60,110,150,10,10,10";
+  rows[0] = "-300,110,150,10,10,10";  // row 0 is never used
+  writeSite("Auxerre/AW4&5.csv", rows);
+  EXPECT_EQ(run(), 0);
+}
+
+// A lane of the sample's Auxerre site with the given flows in hours 0 to 5 of both lanes.
+class ZeroFlowTest : public RefusalTest {
+ protected:
+  void setNightFlows(const std::string& lane1, const std::string& lane2) {
+    std::vector<std::string> flows = siteLines("Auxerre/FlowR.csv");
+    for (int hour = 0; hour < 6; ++hour) {
+      flows[static_cast<std::size_t>(hour)] = lane1 + "," + lane2 + ",0";
+    }
+    writeSite("Auxerre/FlowR.csv", flows);
+  }
+  void setAllFlows(const std::string& lane1, const std::string& lane2) {
+    writeSite("Auxerre/FlowR.csv", std::vector<std::string>(24, lane1 + "," + lane2 + ",0"));
+  }
+  // Records per lane (1 and 2) whose hour of day lies in [firstHour, lastHour], per day.
+  std::vector<int> recordsIn(int lane, int day, int firstHour, int lastHour) const {
+    std::istringstream in(folder.read("TrafOut.txt"));
+    int count = 0;
+    for (std::string line; std::getline(in, line);) {
+      int recordDay = std::stoi(line.substr(4, 2));
+      int hour = std::stoi(line.substr(10, 2));
+      int recordLane = line[30] - '0';
+      count += recordLane == lane && recordDay == day && hour >= firstHour && hour <= lastHour;
+    }
+    return {count};
+  }
+};
+
+TEST_F(ZeroFlowTest, NightWithoutFlowStillProducesNextDay) {
+  values[2] = "2";
+  setNightFlows("0", "40");
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(recordsIn(1, 1, 1, 5)[0], 0);
+  EXPECT_EQ(recordsIn(1, 2, 1, 5)[0], 0);
+  EXPECT_GT(recordsIn(1, 2, 6, 23)[0], 1000);
+  EXPECT_GT(recordsIn(2, 1, 0, 5)[0], 100);
+}
+
+TEST_F(ZeroFlowTest, LaneWithoutAnyFlowDoesNotHoldUpTheRun) {
+  setAllFlows("0", "100");
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(recordsIn(1, 1, 0, 23)[0], 0);
+  EXPECT_GT(recordsIn(2, 1, 0, 23)[0], 10000);
+  EXPECT_NE(console.find("Generation complete"), std::string::npos);
+}
+
+TEST_F(ZeroFlowTest, RunWithoutAnyFlowEndsWithNoRecords) {
+  setAllFlows("0", "0");
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(folder.read("TrafOut.txt"), "");
+  EXPECT_NE(console.find("Generation complete"), std::string::npos);
+}
+
+}  // namespace
