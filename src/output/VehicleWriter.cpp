@@ -1,5 +1,6 @@
 #include "output/VehicleWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -14,7 +15,7 @@ VehicleWriter::VehicleWriter(const std::string& fileName, int bufferSize) {
 void VehicleWriter::reserve(int newCapacity) {
   capacity = newCapacity;
   if (capacity > 0) {
-    buffer.reserve(static_cast<std::size_t>(capacity));
+    buffer.reserve(static_cast<std::size_t>(std::min(capacity, maxReservedVehicles)));
   }
 }
 

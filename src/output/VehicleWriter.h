@@ -21,8 +21,10 @@ class VehicleWriter {
   // Closes the file; whatever the stream still holds reaches it.
   virtual ~VehicleWriter() = default;
 
-  // Sets the capacity and makes room for that many vehicles.
+  // Sets the capacity and makes room for that many vehicles (for at most
+  // maxReservedVehicles up front: a larger buffer grows as it fills).
   void reserve(int newCapacity);
+  static constexpr int maxReservedVehicles = 1000000;
   // Appends vehicle, flushing first when the buffer already holds `capacity` vehicles.
   void add(std::unique_ptr<Vehicle> vehicle);
   // Announces and writes the buffered vehicles, then empties the buffer. An empty buffer

@@ -1,7 +1,6 @@
 #include "run/RunConfig.h"
 
 #include <cmath>
-#include <limits>
 #include <sstream>
 #include <utility>
 
@@ -85,9 +84,9 @@ std::string RunConfig::findProblem() const {
                    std::to_string(first ? lanesDir1 : lanesDir2), "0 or more");
   }
   long long lanes = static_cast<long long>(lanesDir1) + lanesDir2;
-  if (lanes < 1 || lanes > std::numeric_limits<int>::max()) {
+  if (lanes < 1 || lanes > maxLanes) {
     return refusal("lanesDir1 + lanesDir2 (value lines 7 and 8)", std::to_string(lanes),
-                   "1 lane or more in all");
+                   "1 to 100 lanes in all");
   }
   if (carFraction < 0 || carFraction > 1 || (carFraction == 1 && !congested)) {
     return refusal("carFraction (value line 13)", number(carFraction),

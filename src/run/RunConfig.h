@@ -26,6 +26,9 @@ class RunConfig {
   std::string findProblem() const;
 
   static constexpr int maxDays = 24855;  // days * 86400 s must fit in 32 bits
+  // Far beyond any road; every lane holds a copy of the site tables, so this also bounds
+  // the memory a run can ask for.
+  static constexpr int maxLanes = 100;
 
   static constexpr double kmhToMetresPerSecond = 0.2777777777777778;  // nearest to 1/3.6
 

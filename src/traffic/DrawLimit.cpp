@@ -22,7 +22,7 @@ UndrawableHandler handlerInForce = reportAndExit;
 
 void setDrawLimit(long rejections, UndrawableHandler handler) {
   limitInForce = rejections;
-  handlerInForce = handler;
+  handlerInForce = handler != nullptr ? handler : reportAndExit;
 }
 
 long rejectionLimit() { return limitInForce; }

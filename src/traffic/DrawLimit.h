@@ -13,7 +13,8 @@ using UndrawableHandler = void (*)(const std::string& what, const std::string& s
 
 // By default a draw gives up after maxRejections and then writes "error: could not draw
 // <what> after <n> tries; check the table in <siteFile>" to standard error and ends the
-// program with exit status 1. The fuzzing harness sets a smaller limit and a throwing handler.
+// program with exit status 1. The fuzzing harness sets a smaller limit and a throwing handler;
+// a null handler restores the default.
 void setDrawLimit(long rejections, UndrawableHandler handler);
 long rejectionLimit();
 

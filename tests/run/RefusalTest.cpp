@@ -90,7 +90,10 @@ TEST_F(RefusalTest, RefusesParametersNoRunCanUse) {
   values = defaultValues();
   values[6] = "0";
   values[7] = "0";
-  expectRefused(prefix + "lanesDir1 + lanesDir2 (value lines 7 and 8) is 0; accepted: 1 lane or more in all");
+  expectRefused(prefix + "lanesDir1 + lanesDir2 (value lines 7 and 8) is 0; accepted: 1 to 100 lanes in all");
+  values[6] = "2147483647";
+  values[7] = "1";
+  expectRefused(prefix + "lanesDir1 + lanesDir2 (value lines 7 and 8) is 2147483648; accepted: 1 to 100 lanes in all");
   expectRefused(13, "1", prefix + "carFraction (value line 13) is 1; accepted: 0 or more and below 1 (1 only under traffic model 5)");
   expectRefused(13, "-0.1", prefix + "carFraction (value line 13) is -0.1; accepted: 0 or more and below 1 (1 only under traffic model 5)");
 }

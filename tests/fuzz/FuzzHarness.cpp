@@ -1,0 +1,100 @@
+#include "fuzz/FuzzHarness.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "data/NativePath.h"
+#include "data/TrafficDataLoader.h"
+#include "output/VehicleWriter.h"
+#include "random/RandomGenerator.h"
+#include "run/Run.h"
+#include "run/RunConfig.h"
+#include "traffic/DrawLimit.h"
+
+namespace {
+
+constexpr long fuzzRejectionLimit = 20000;
+constexpr int fuzzVehicles = 300;
+const char* const siteFiles[] = {"AW2&3.csv",  "AW4&5.csv", "ASall.csv", "Class%.csv",
+                                 "GVWpdf.csv", "FlowR.csv", "NHM.csv"};
+
+struct DrawGaveUp {};
+
+void throwGaveUp(const std::string&, const std::string&) { throw DrawGaveUp{}; }
+
+std::vector<std::string> splitAtZeros(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::string> parts(1);
+  for (std::size_t i = 0; i < size; ++i) {
+    if (data[i] == 0) {
+      parts.emplace_back();
+    } else {
+      parts.back().push_back(static_cast<char>(data[i]));
+    }
+  }
+  return parts;
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path().empty()
+                                          ? "."
+                                          : std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// Only a plain file name in the working folder may be written.
+bool isPlainName(const std::string& name) {
+  return !name.empty() && name.find_first_of("/\\") == std::string::npos && name[0] != '.';
+}
+
+void generate(const LaneSet& set) {
+  std::vector<LaneFlowGenerator*> lanes = set.laneList();
+  VehicleWriter writer(runConfig.outputFile, std::min(runConfig.bufferSize, 100));
+  for (int i = 0; i < fuzzVehicles; ++i) {
+    std::stable_sort(lanes.begin(), lanes.end(), earlierArrival);
+    if (!(lanes.front()->nextArrivalTime() < 1e12)) {
+      break;
+    }
+    writer.add(lanes.front()->nextVehicle());
+  }
+  writer.flush();
+}
+
+}  // namespace
+
+int runFuzzInput(const std::uint8_t* data, std::size_t size) {
+  std::error_code ignored;
+  std::filesystem::remove_all("Traffic", ignored);
+  std::vector<std::string> parts = splitAtZeros(data, size);
+  std::remove("VLMin.txt");
+  if (!parts.empty()) {
+    writeFile("VLMin.txt", parts[0]);
+  }
+  runConfig.setDefaults();
+  runConfig.readFile("VLMin.txt");
+  if (!isPlainName(runConfig.outputFile)) {
+    return 0;
+  }
+  TrafficDataLoader folders(runConfig.vehicleSite, runConfig.flowSite);
+  for (std::size_t i = 0; i < 7 && i + 1 < parts.size(); ++i) {
+    const std::string& folder = i < 5 ? folders.getVehicleFolderPath() : folders.getFlowFolderPath();
+    writeFile(nativePath(folder + siteFiles[i]), parts[i + 1]);
+  }
+  runConfig.setDefaults();
+  RandomGenerator::seedWithWord(1u);
+  RandomGenerator::clearNormalCache();
+  setDrawLimit(fuzzRejectionLimit, throwGaveUp);
+  try {
+    LaneSet set;
+    std::string error;
+    if (setUpRun(set, error)) {
+      generate(set);
+    }
+  } catch (const DrawGaveUp&) {
+  }
+  setDrawLimit(maxRejections, nullptr);
+  return 0;
+}
