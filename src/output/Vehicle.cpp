@@ -1,8 +1,13 @@
 #include "output/Vehicle.h"
 
+#include "output/FixedWidth.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -32,41 +37,87 @@ std::int64_t rounded(double value) {
   return static_cast<std::int64_t>(shifted);
 }
 
-// Writes value in decimal, right-aligned in width (written in full when longer).
-char* putNumber(char* out, std::int64_t value, int width) {
-  char digits[24];
-  int count = 0;
-  std::uint64_t magnitude = value < 0 ? 0u - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  do {
-    digits[count++] = static_cast<char>('0' + magnitude % 10u);
-    magnitude /= 10u;
-  } while (magnitude != 0);
-  if (value < 0) {
-    digits[count++] = '-';
-  }
-  for (int pad = width - count; pad > 0; --pad) {
-    *out++ = ' ';
-  }
-  while (count > 0) {
-    *out++ = digits[--count];
-  }
-  return out;
-}
+// Storage of released vehicles, kept for the next ones. Sanitized builds leave it unused
+// so that every use of a released vehicle is still caught.
+struct ReleasedStorage {
+  ReleasedStorage* next;
+};
+ReleasedStorage* releasedVehicles = nullptr;
+#ifdef VELMORA_SANITIZED
+constexpr bool reuseStorage = false;
+#else
+constexpr bool reuseStorage = true;
+#endif
 
 }  // namespace
 
-void Vehicle::setAxleCount(int n) {
-  axleCount = n;
-  axles.resize(axles.size() + static_cast<std::size_t>(n + 1));
+void* Vehicle::operator new(std::size_t size) {
+  if (reuseStorage && size == sizeof(Vehicle) && releasedVehicles != nullptr) {
+    ReleasedStorage* storage = releasedVehicles;
+    releasedVehicles = storage->next;
+    return storage;
+  }
+  return ::operator new(size);
 }
 
-// The products of counts and lengths are whole numbers of seconds. They are formed in 64
-// bits: below 2^31 s this is the same as 32-bit arithmetic, and the last vehicle of the
-// longest runs, which may arrive a little after 2^31 s, still gets a true stamp.
+void Vehicle::operator delete(void* storage, std::size_t size) {
+  if (reuseStorage && size == sizeof(Vehicle)) {
+    releasedVehicles = new (storage) ReleasedStorage{releasedVehicles};
+    return;
+  }
+  ::operator delete(storage);
+}
+
+void Vehicle::setAxleCount(int n) {
+  axleCount = n;
+  int entries = axleEntries + n + 1;
+  if (entries > inlineAxleEntries) {
+    if (axleEntries <= inlineAxleEntries) {
+      extraAxles.assign(inlineAxles, inlineAxles + axleEntries);
+    }
+    extraAxles.resize(static_cast<std::size_t>(entries));
+  }
+  axleEntries = entries;
+}
+
+// The stamp is worked out in double arithmetic: each step divides what remains by the
+// length of a year, a month, a day, an hour and a minute and takes the integer part. Every
+// subtraction of whole seconds is exact, so only the divisions round, and their rounding
+// can change an integer part only when the time lies within a millionth of a second below
+// a whole second. Away from that, integer division of the whole seconds gives the same
+// fields much faster; near it, the divisions are made as described.
 void Vehicle::setTime(double t) {
-  const std::int64_t dayLength = hoursPerDay * secondsPerHour;
-  const std::int64_t monthLength = daysPerMonth * dayLength;
-  const std::int64_t yearLength = monthsPerYear * monthLength;
+  if (t >= 0.0 && t < 2147483647.0) {
+    auto wholeSeconds = static_cast<std::int64_t>(t);
+    double fraction = t - static_cast<double>(wholeSeconds);  // exact
+    if (fraction < 0.999) {
+      setCalendar(wholeSeconds);
+      hundredths = wholePart(fraction * 100);
+      return;
+    }
+  }
+  setTimeByDivision(t);
+}
+
+void Vehicle::setCalendar(std::int64_t wholeSeconds) {
+  std::int64_t rest = wholeSeconds;
+  auto take = [&rest](std::int64_t length) {
+    std::int64_t count = rest / length;
+    rest -= count * length;
+    return static_cast<int>(count);
+  };
+  year = take(yearLength) + firstYear;
+  month = take(monthLength) + 1;
+  day = take(dayLength) + 1;
+  hour = take(secondsPerHour);
+  minute = take(secondsPerMinute);
+  second = static_cast<int>(rest);
+}
+
+// The products of counts and lengths are formed in 64 bits: below 2^31 s this is the same
+// as 32-bit arithmetic, and the last vehicle of the longest runs, which may arrive a little
+// after 2^31 s, still gets a true stamp.
+void Vehicle::setTimeByDivision(double t) {
   int y = wholePart(t / yearLength);
   double r = t - static_cast<double>(y * yearLength);
   int mo = wholePart(r / monthLength);
@@ -98,30 +149,38 @@ std::string Vehicle::timeText() const {
 }
 
 int Vehicle::formatRecord(char* buffer) const {
+  using fixed_width::put;
   char* out = buffer;
-  out = putNumber(out, headCode, 4);
-  out = putNumber(out, day, 2);
-  out = putNumber(out, month, 2);
-  out = putNumber(out, year, 2);
-  out = putNumber(out, hour, 2);
-  out = putNumber(out, minute, 2);
-  out = putNumber(out, second, 2);
-  out = putNumber(out, hundredths, 2);
-  out = putNumber(out, rounded(speed), 3);
-  out = putNumber(out, rounded(gvw), 4);
-  out = putNumber(out, rounded(length), 3);
-  out = putNumber(out, axleCount, 1);
-  out = putNumber(out, direction, 1);
-  out = putNumber(out, lane, 1);
-  out = putNumber(out, rounded(trackWidth * 10), 3);
-  for (int i = 0; i < maxAxles; ++i) {
-    bool real = i < axleCount;
-    const Axle* axle = real ? &axles[static_cast<std::size_t>(i)] : nullptr;
-    out = putNumber(out, real ? rounded(axle->weight) : 0, 3);
+  out = put<4>(out, headCode);
+  out = put<2>(out, day);
+  out = put<2>(out, month);
+  out = put<2>(out, year);
+  out = put<2>(out, hour);
+  out = put<2>(out, minute);
+  out = put<2>(out, second);
+  out = put<2>(out, hundredths);
+  out = put<3>(out, rounded(speed));
+  out = put<4>(out, rounded(gvw));
+  out = put<3>(out, rounded(length));
+  out = put<1>(out, axleCount);
+  out = put<1>(out, direction);
+  out = put<1>(out, lane);
+  out = put<3>(out, rounded(trackWidth * 10));
+  int shown = std::clamp(axleCount, 0, maxAxles);
+  for (int i = 0; i < shown; ++i) {
+    const Axle& axle = axleEntry(i);
+    out = put<3>(out, rounded(axle.weight));
     if (i == maxAxles - 1) {
-      break;
+      break;  // the ninth axle has no spacing field
     }
-    out = putNumber(out, real ? rounded(axle->spacing) : 0, 2);
+    out = put<2>(out, rounded(axle.spacing));
+  }
+  // Positions without an axle read "  0" for the weight and " 0" for the spacing.
+  if (shown < maxAxles) {
+    static const char unusedAxles[] = "  0 0  0 0  0 0  0 0  0 0  0 0  0 0  0 0  0";
+    std::size_t unusedLength = sizeof unusedAxles - 1 - 5 * static_cast<std::size_t>(shown);
+    std::memcpy(out, unusedAxles + 5 * shown, unusedLength);
+    out += unusedLength;
   }
   *out = '\0';
   return static_cast<int>(out - buffer);

@@ -3,6 +3,7 @@
 // hundredths of a second on 25-day months and 10-month years, starting in year 5.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,10 +33,10 @@ class Vehicle {
   void setLength(double value) { length = value; }
   double getLength() const { return length; }  // dm
   // REQUIRES: index below the number of axle entries.
-  void setAxleWeight(int index, double value) { axles[static_cast<std::size_t>(index)].weight = value; }
-  void setAxleSpacing(int index, double value) { axles[static_cast<std::size_t>(index)].spacing = value; }
-  double getAxleWeight(int index) const { return axles[static_cast<std::size_t>(index)].weight; }
-  double getAxleSpacing(int index) const { return axles[static_cast<std::size_t>(index)].spacing; }
+  void setAxleWeight(int index, double value) { axleEntry(index).weight = value; }
+  void setAxleSpacing(int index, double value) { axleEntry(index).spacing = value; }
+  double getAxleWeight(int index) const { return axleEntry(index).weight; }
+  double getAxleSpacing(int index) const { return axleEntry(index).spacing; }
 
   // Fills the calendar stamp from t seconds since the start of the first day (t >= 0).
   void setTime(double t);
@@ -47,7 +48,19 @@ class Vehicle {
   // holds at least maxRecordLength characters. Returns the record's length.
   int formatRecord(char* buffer) const;
 
+  // Vehicles are made and released millions of times: their storage is kept for reuse
+  // (single-threaded, like the rest of the program).
+  static void* operator new(std::size_t size);
+  static void operator delete(void* storage, std::size_t size);
+
  private:
+  // The axle entries live in the vehicle itself (trucks have up to 5 axles, and one entry
+  // more) unless there are more than inlineAxleEntries of them.
+  static constexpr int inlineAxleEntries = 6;
+  Axle& axleEntry(int index) { return axleStorage()[index]; }
+  const Axle& axleEntry(int index) const { return const_cast<Vehicle*>(this)->axleStorage()[index]; }
+  Axle* axleStorage() { return axleEntries <= inlineAxleEntries ? inlineAxles : extraAxles.data(); }
+
   int direction = 0;  // 1 or 2
   int lane = 0;       // lane index + 1
   double speed = 0.0;  // dm/s
@@ -63,7 +76,9 @@ class Vehicle {
   double trackWidth = 0.0;  // m
   int axleCount = 0;
   double length = 0.0;  // dm
-  std::vector<Axle> axles;
+  int axleEntries = 0;  // axleCount + 1 after setAxleCount
+  Axle inlineAxles[inlineAxleEntries];
+  std::vector<Axle> extraAxles;  // all entries, once they outgrow inlineAxles
 
   static constexpr int daysPerMonth = 25;
   static constexpr int monthsPerYear = 10;
@@ -71,4 +86,12 @@ class Vehicle {
   static constexpr int hoursPerDay = 24;
   static constexpr int secondsPerHour = 3600;
   static constexpr int secondsPerMinute = 60;
+  static constexpr std::int64_t dayLength = hoursPerDay * secondsPerHour;
+  static constexpr std::int64_t monthLength = daysPerMonth * dayLength;
+  static constexpr std::int64_t yearLength = monthsPerYear * monthLength;
+
+  // Fills the calendar fields but hundredths from a whole number of seconds.
+  void setCalendar(std::int64_t wholeSeconds);
+  // The calendar stamp by repeated division, for times setTime cannot take the fast way.
+  void setTimeByDivision(double t);
 };

@@ -5,6 +5,12 @@
 #include <cstring>
 #include <iostream>
 
+namespace {
+
+constexpr std::size_t typicalRecordLine = 78;  // 77 characters and the line end
+
+}  // namespace
+
 VehicleWriter::VehicleWriter(const std::string& fileName, int bufferSize) {
   errno = 0;
   file.open(fileName, std::ios::out | std::ios::trunc);
@@ -14,42 +20,35 @@ VehicleWriter::VehicleWriter(const std::string& fileName, int bufferSize) {
 
 void VehicleWriter::reserve(int newCapacity) {
   capacity = newCapacity;
-  if (capacity > 0) {
-    buffer.reserve(static_cast<std::size_t>(std::min(capacity, maxReservedVehicles)));
-  }
+  auto records = static_cast<std::size_t>(std::clamp(capacity, 1, maxReservedVehicles));
+  block.resize(std::max(block.size(), records * typicalRecordLine + Vehicle::maxRecordLength));
 }
 
 void VehicleWriter::add(std::unique_ptr<Vehicle> vehicle) {
   if (count >= capacity) {
     flush();
   }
+  if (block.size() < blockLength + Vehicle::maxRecordLength + 1) {
+    block.resize(2 * block.size() + Vehicle::maxRecordLength + 1);
+  }
+  blockLength += static_cast<std::size_t>(vehicle->formatRecord(block.data() + blockLength));
+  block[blockLength++] = '\n';
   ++count;
-  buffer.push_back(std::move(vehicle));
+  lastVehicle = std::move(vehicle);
 }
 
 void VehicleWriter::flush() {
-  if (buffer.empty()) {
+  if (count == 0) {
     return;
   }
-  std::cout << "Flushing buffer of " << buffer.size() << " vehicles at "
-            << buffer.back()->timeText() << std::endl;
-  writeRecords();
-  count = 0;
-  buffer.clear();
-}
-
-void VehicleWriter::writeRecords() {
-  block.clear();
-  char record[Vehicle::maxRecordLength];
-  for (const auto& vehicle : buffer) {
-    int length = vehicle->formatRecord(record);
-    block.append(record, static_cast<std::size_t>(length));
-    block.push_back('\n');
-  }
+  std::cout << "Flushing buffer of " << count << " vehicles at " << lastVehicle->timeText()
+            << std::endl;
   errno = 0;
-  file.write(block.data(), static_cast<std::streamsize>(block.size()));
+  file.write(block.data(), static_cast<std::streamsize>(blockLength));
   file.flush();
   noteFailure();
+  blockLength = 0;
+  count = 0;
 }
 
 void VehicleWriter::noteFailure() {

@@ -1,8 +1,9 @@
 // Collects the vehicles of a run in arrival order and writes them to the output file in
 // blocks of `capacity`, one record per line, announcing each block on standard output
 // with "Flushing buffer of <n> vehicles at <time of the block's last vehicle>".
-// The writer owns the vehicles it is given and releases each once its record is written.
-// A file that cannot be opened or written is not reported here: failed() tells.
+// A vehicle's record is formed as soon as it is added, while the vehicle is fresh in
+// memory, and the vehicle is then released; the block of records reaches the file at
+// flush. A file that cannot be opened or written is not reported here: failed() tells.
 #pragma once
 
 #include <fstream>
@@ -14,21 +15,21 @@
 
 class VehicleWriter {
  public:
-  // Creates or truncates fileName for writing and makes room for bufferSize vehicles.
+  // Creates or truncates fileName for writing and makes room for bufferSize records.
   VehicleWriter(const std::string& fileName, int bufferSize);
   VehicleWriter(const VehicleWriter&) = delete;
   VehicleWriter& operator=(const VehicleWriter&) = delete;
   // Closes the file; whatever the stream still holds reaches it.
   virtual ~VehicleWriter() = default;
 
-  // Sets the capacity and makes room for that many vehicles (for at most
-  // maxReservedVehicles up front: a larger buffer grows as it fills).
+  // Sets the capacity and makes room for that many records (for at most
+  // maxReservedVehicles up front: a larger block grows as it fills).
   void reserve(int newCapacity);
   static constexpr int maxReservedVehicles = 1000000;
-  // Appends vehicle, flushing first when the buffer already holds `capacity` vehicles.
+  // Adds the vehicle's record, flushing first when the block already holds `capacity`.
   void add(std::unique_ptr<Vehicle> vehicle);
-  // Announces and writes the buffered vehicles, then empties the buffer. An empty buffer
-  // prints and writes nothing. Each block reaches the system before flush returns.
+  // Announces and writes the block, then empties it. An empty block prints and writes
+  // nothing. Each block reaches the system before flush returns.
   void flush();
   // True once the file could not be opened or a block could not be written.
   bool failed() const { return !file.good(); }
@@ -36,13 +37,13 @@ class VehicleWriter {
   const std::string& failureReason() const { return reason; }
 
  private:
-  void writeRecords();
   void noteFailure();
 
   std::ofstream file;
-  std::vector<std::unique_ptr<Vehicle>> buffer;  // added since the last flush, in order
-  int count = 0;                                 // always buffer.size()
-  int capacity = 0;                              // vehicles held before a flush
-  std::string block;                             // the records of one flush, reused
+  std::vector<char> block;  // the records added since the last flush, one per line
+  std::size_t blockLength = 0;  // characters of block in use
+  int count = 0;                // records in the block
+  int capacity = 0;             // records held before a flush
+  std::unique_ptr<Vehicle> lastVehicle;  // the most recent one, whose time the flush names
   std::string reason;
 };

@@ -34,6 +34,11 @@ bool readDeviceKey(std::uint32_t* key, int length) {
   return read == length;
 }
 
+std::uint32_t twist(std::uint32_t current, std::uint32_t following, std::uint32_t shifted) {
+  std::uint32_t y = (current & upperMask) | (following & lowerMask);
+  return shifted ^ (y >> 1) ^ ((y & 1u) ? twistMatrix : 0u);
+}
+
 const bool seededAtStartUp = (RandomGenerator::seedFromEntropy(), true);
 
 }  // namespace
@@ -45,11 +50,17 @@ void RandomGenerator::fillState(std::uint32_t seed) {
   }
 }
 
+// In place and in index order, so words already regenerated are used as they now stand;
+// split in three runs only to avoid the index wrap-around.
 void RandomGenerator::reload() {
-  for (int k = 0; k < stateSize; ++k) {
-    std::uint32_t y = (state[k] & upperMask) | (state[(k + 1) % stateSize] & lowerMask);
-    state[k] = state[(k + shift) % stateSize] ^ (y >> 1) ^ ((y & 1u) ? twistMatrix : 0u);
+  int k = 0;
+  for (; k < stateSize - shift; ++k) {
+    state[k] = twist(state[k], state[k + 1], state[k + shift]);
   }
+  for (; k < stateSize - 1; ++k) {
+    state[k] = twist(state[k], state[k + 1], state[k + shift - stateSize]);
+  }
+  state[k] = twist(state[k], state[0], state[shift - 1]);
   next = 0;
   remaining = stateSize;
 }

@@ -43,19 +43,6 @@ void reportError(const std::string& error) {
   std::cerr << error << std::endl;
 }
 
-// Restores ascending arrival order after only the first lane's time has changed. Stable:
-// lanes with equal times keep their order from the previous step.
-void reorderLanes(std::vector<LaneFlowGenerator*>& laneList) {
-  for (std::size_t i = 1; i < laneList.size(); ++i) {
-    LaneFlowGenerator* lane = laneList[i];
-    std::size_t j = i;
-    while (j > 0 && earlierArrival(lane, laneList[j - 1])) {
-      laneList[j] = laneList[j - 1];
-      --j;
-    }
-    laneList[j] = lane;
-  }
-}
 
 // days * 86400 s (days is at most 24855, so the product fits); no time for 0 days or less.
 double endTimeOfRun() { return runConfig.days > 0 ? runConfig.days * secondsPerDay : 0; }
@@ -104,6 +91,18 @@ bool setUpRun(LaneSet& set, std::string& error) {
 
 bool earlierArrival(const LaneFlowGenerator* a, const LaneFlowGenerator* b) {
   return a->nextArrivalTime() < b->nextArrivalTime();
+}
+
+void reorderLanes(std::vector<LaneFlowGenerator*>& laneList) {
+  for (std::size_t i = 1; i < laneList.size(); ++i) {
+    LaneFlowGenerator* lane = laneList[i];
+    std::size_t j = i;
+    while (j > 0 && earlierArrival(lane, laneList[j - 1])) {
+      laneList[j] = laneList[j - 1];
+      --j;
+    }
+    laneList[j] = lane;
+  }
 }
 
 bool runGeneration(std::vector<LaneFlowGenerator*> laneList, double endTime, std::string& error) {

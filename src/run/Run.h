@@ -32,6 +32,9 @@ constexpr int exitRunFailure = 1;
 bool setUpRun(LaneSet& set, std::string& error);
 // True when a's pending vehicle arrives strictly before b's.
 bool earlierArrival(const LaneFlowGenerator* a, const LaneFlowGenerator* b);
+// Restores ascending arrival order (by insertion, linear when only the first lane's time has
+// changed). Stable: lanes with equal times keep their order from the previous step.
+void reorderLanes(std::vector<LaneFlowGenerator*>& laneList);
 // Hands the earliest lane's vehicle to the writer until one whose time stamp reaches endTime
 // (seconds) has been written, or no lane has any flow left; writes nothing when endTime <= 0
 // or there are no lanes. False, with error set, when the output file cannot be written.

@@ -1,0 +1,98 @@
+// End-to-end benchmark: runs the velmora program, as a separate process, on the sample's
+// four-lane motorway for enough days to make millions of vehicles, writing a real file.
+// Reports vehicles per second, nanoseconds per vehicle, megabytes per second and the
+// program's peak resident memory.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunResult {
+  double seconds = 0;
+  long peakKiB = 0;
+  double vehicles = 0;
+  double bytes = 0;
+};
+
+// A run folder with the sample's site data and a motorway run of `days` under `model`.
+fs::path prepareFolder(int model, int days) {
+  fs::path folder = fs::temp_directory_path() / "velmora-bench";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  fs::copy(fs::path(VELMORA_SAMPLE_DIR) / "Traffic", folder / "Traffic", fs::copy_options::recursive);
+  std::ofstream(folder / "VLMin.txt") << "TrafOut.txt\n50\n" << days << "\n1\n1\n2000\n2\n2\n5\n30\n0.05\n"
+                                      << model << "\n0.8\n";
+  return folder;
+}
+
+double countLines(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  static char chunk[1 << 20];
+  double lines = 0;
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    for (std::streamsize i = 0; i < in.gcount(); ++i) {
+      lines += chunk[i] == '\n';
+    }
+  }
+  return lines;
+}
+
+RunResult runProgram(const fs::path& folder) {
+  auto start = std::chrono::steady_clock::now();
+  pid_t child = fork();
+  if (child == 0) {
+    if (chdir(folder.c_str()) != 0 || !std::freopen("/dev/null", "w", stdout)) {
+      _exit(127);
+    }
+    execl(VELMORA_PROGRAM, VELMORA_PROGRAM, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  RunResult result;
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.peakKiB = usage.ru_maxrss;
+  result.vehicles = countLines(folder / "TrafOut.txt");
+  result.bytes = static_cast<double>(fs::file_size(folder / "TrafOut.txt"));
+  return result;
+}
+
+// Arguments: traffic model, days.
+void BM_Motorway(benchmark::State& state) {
+  fs::path folder = prepareFolder(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  RunResult result;
+  for (auto _ : state) {
+    result = runProgram(folder);
+    state.SetIterationTime(result.seconds);
+  }
+  state.counters["vehicles"] = result.vehicles;
+  state.counters["vehicles/s"] = result.vehicles / result.seconds;
+  state.counters["ns/vehicle"] = result.seconds * 1e9 / result.vehicles;
+  state.counters["MB/s"] = result.bytes / result.seconds / 1e6;
+  state.counters["peak_RSS_MiB"] = static_cast<double>(result.peakKiB) / 1024.0;
+  fs::remove_all(folder);
+}
+// Default mix (free flow, car fraction 0.8): about 10.5 million vehicles.
+BENCHMARK(BM_Motorway)->Args({6, 180})->UseManualTime()->Iterations(1)->Repetitions(5)
+    ->Unit(benchmark::kMillisecond);
+// Trucks only: about 10 million vehicles.
+BENCHMARK(BM_Motorway)->Args({7, 900})->UseManualTime()->Iterations(1)->Repetitions(5)
+    ->Unit(benchmark::kMillisecond);
+// Memory does not grow with days: compare peak_RSS_MiB of 1 and 30 days.
+BENCHMARK(BM_Motorway)->Args({6, 1})->Args({6, 30})->UseManualTime()->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
