@@ -10,6 +10,7 @@ constexpr DigitTable makeTable(char pad) {
     entry[0] = static_cast<char>('0' + value / 100);
     entry[1] = static_cast<char>('0' + value / 10 % 10);
     entry[2] = static_cast<char>('0' + value % 10);
+    entry[3] = ' ';
     if (value < 100) {
       entry[0] = pad;
     }

@@ -9,10 +9,12 @@
 
 namespace fixed_width {
 
-using DigitTable = std::array<std::array<char, 3>, 1000>;
+// Entries of 4 characters, so that one 4-byte copy writes a 3-character field; the 4th
+// character lands where the next field, or the record's end, is written next.
+using DigitTable = std::array<std::array<char, 4>, 1000>;
 
 // "  0" .. "999": every number below 1000 right-aligned in 3 characters. The last one or
-// two characters of an entry are the same number in widths 1 and 2 when it fits them.
+// two of these characters are the same number in widths 1 and 2 when it fits them.
 extern const DigitTable paddedDigits;
 // "000" .. "999".
 extern const DigitTable zeroPaddedDigits;
@@ -21,6 +23,7 @@ extern const DigitTable zeroPaddedDigits;
 char* putAny(char* out, std::int64_t value, int width);
 
 // Writes value right-aligned in Width (1 to 4) characters; returns the end of the field.
+// May also write the character after the field. REQUIRES: room for Width + 1 characters.
 template <int Width>
 inline char* put(char* out, std::int64_t value) {
   static_assert(Width >= 1 && Width <= 4, "record fields are 1 to 4 characters wide");
@@ -31,14 +34,14 @@ inline char* put(char* out, std::int64_t value) {
       std::memcpy(out, digits + 3 - Width, Width);
     } else {
       out[0] = ' ';  // overwritten by the copy when Width is 3
-      std::memcpy(out + Width - 3, digits, 3);
+      std::memcpy(out + Width - 3, digits, 4);
     }
     return out + Width;
   }
   if constexpr (Width == 4) {
     if (value >= 1000 && value < 10000) {
       out[0] = static_cast<char>('0' + value / 1000);
-      std::memcpy(out + 1, zeroPaddedDigits[static_cast<std::size_t>(value % 1000)].data(), 3);
+      std::memcpy(out + 1, zeroPaddedDigits[static_cast<std::size_t>(value % 1000)].data(), 4);
       return out + 4;
     }
   }

@@ -100,10 +100,10 @@ void Vehicle::setTime(double t) {
 }
 
 void Vehicle::setCalendar(std::int64_t wholeSeconds) {
-  std::int64_t rest = wholeSeconds;
+  auto rest = static_cast<std::uint32_t>(wholeSeconds);  // below 2^31
   auto take = [&rest](std::int64_t length) {
-    std::int64_t count = rest / length;
-    rest -= count * length;
+    std::uint32_t count = rest / static_cast<std::uint32_t>(length);
+    rest -= count * static_cast<std::uint32_t>(length);
     return static_cast<int>(count);
   };
   year = take(yearLength) + firstYear;

@@ -14,8 +14,9 @@ struct Axle {
 
 class Vehicle {
  public:
-  // Room formatRecord needs for any record: 32 fields of at most 20 characters, and the zero.
-  static constexpr int maxRecordLength = 32 * 20 + 1;
+  // Room formatRecord needs for any record: 32 fields of at most 20 characters, the zero,
+  // and one character that a field may write past its end.
+  static constexpr int maxRecordLength = 32 * 20 + 2;
 
   Vehicle() = default;
   virtual ~Vehicle() = default;

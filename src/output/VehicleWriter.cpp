@@ -16,12 +16,25 @@ VehicleWriter::VehicleWriter(const std::string& fileName, int bufferSize) {
   file.open(fileName, std::ios::out | std::ios::trunc);
   noteFailure();
   reserve(bufferSize);
+  writer = std::thread(&VehicleWriter::writeBlocks, this);
+}
+
+VehicleWriter::~VehicleWriter() {
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    closing = true;
+  }
+  changed.notify_all();
+  writer.join();
 }
 
 void VehicleWriter::reserve(int newCapacity) {
   capacity = newCapacity;
   auto records = static_cast<std::size_t>(std::clamp(capacity, 1, maxReservedVehicles));
-  block.resize(std::max(block.size(), records * typicalRecordLine + Vehicle::maxRecordLength));
+  std::size_t size = records * typicalRecordLine + Vehicle::maxRecordLength;
+  block.resize(std::max(block.size(), size));
+  std::lock_guard<std::mutex> lock(mutex);
+  writing.resize(std::max(writing.size(), size));
 }
 
 void VehicleWriter::add(std::unique_ptr<Vehicle> vehicle) {
@@ -43,16 +56,45 @@ void VehicleWriter::flush() {
   }
   std::cout << "Flushing buffer of " << count << " vehicles at " << lastVehicle->timeText()
             << std::endl;
-  errno = 0;
-  file.write(block.data(), static_cast<std::streamsize>(blockLength));
-  file.flush();
-  noteFailure();
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [this] { return !hasWork; });
+    std::swap(block, writing);
+    writingLength = blockLength;
+    hasWork = true;
+  }
+  changed.notify_all();
   blockLength = 0;
   count = 0;
 }
 
+bool VehicleWriter::finish() {
+  std::unique_lock<std::mutex> lock(mutex);
+  changed.wait(lock, [this] { return !hasWork; });
+  return !writeFailed;
+}
+
+void VehicleWriter::writeBlocks() {
+  std::unique_lock<std::mutex> lock(mutex);
+  while (true) {
+    changed.wait(lock, [this] { return hasWork || closing; });
+    if (!hasWork) {
+      return;
+    }
+    lock.unlock();
+    errno = 0;
+    file.write(writing.data(), static_cast<std::streamsize>(writingLength));
+    file.flush();
+    lock.lock();
+    noteFailure();
+    hasWork = false;
+    changed.notify_all();
+  }
+}
+
 void VehicleWriter::noteFailure() {
-  if (!file.good() && reason.empty()) {
+  if (!file.good() && !writeFailed) {
     reason = std::strerror(errno != 0 ? errno : EIO);
+    writeFailed = true;
   }
 }

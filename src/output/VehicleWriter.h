@@ -2,13 +2,19 @@
 // blocks of `capacity`, one record per line, announcing each block on standard output
 // with "Flushing buffer of <n> vehicles at <time of the block's last vehicle>".
 // A vehicle's record is formed as soon as it is added, while the vehicle is fresh in
-// memory, and the vehicle is then released; the block of records reaches the file at
-// flush. A file that cannot be opened or written is not reported here: failed() tells.
+// memory, and the vehicle is then released. A flushed block is written by a background
+// thread while the next block fills, so the program's own work and the system's work of
+// writing overlap; the bytes written are the same. A file that cannot be opened or written
+// is not reported here: failed() and finish() tell.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "output/Vehicle.h"
@@ -19,8 +25,8 @@ class VehicleWriter {
   VehicleWriter(const std::string& fileName, int bufferSize);
   VehicleWriter(const VehicleWriter&) = delete;
   VehicleWriter& operator=(const VehicleWriter&) = delete;
-  // Closes the file; whatever the stream still holds reaches it.
-  virtual ~VehicleWriter() = default;
+  // Waits for the blocks still being written, then closes the file.
+  virtual ~VehicleWriter();
 
   // Sets the capacity and makes room for that many records (for at most
   // maxReservedVehicles up front: a larger block grows as it fills).
@@ -28,22 +34,36 @@ class VehicleWriter {
   static constexpr int maxReservedVehicles = 1000000;
   // Adds the vehicle's record, flushing first when the block already holds `capacity`.
   void add(std::unique_ptr<Vehicle> vehicle);
-  // Announces and writes the block, then empties it. An empty block prints and writes
-  // nothing. Each block reaches the system before flush returns.
+  // Announces the block and hands it over to be written, then starts an empty one. An
+  // empty block prints and writes nothing. Waits only for the previous block's write.
   void flush();
-  // True once the file could not be opened or a block could not be written.
-  bool failed() const { return !file.good(); }
-  // The system's reason for the first failure; empty while nothing failed.
+  // Waits until every block handed over has reached the system. False when the file could
+  // not be opened or a write failed.
+  bool finish();
+  // True once the file could not be opened or a write is known to have failed.
+  bool failed() const { return writeFailed; }
+  // The system's reason for the first failure; read it after finish().
   const std::string& failureReason() const { return reason; }
 
  private:
+  void writeBlocks();
   void noteFailure();
 
   std::ofstream file;
-  std::vector<char> block;  // the records added since the last flush, one per line
+  std::vector<char> block;      // the records added since the last flush, one per line
   std::size_t blockLength = 0;  // characters of block in use
-  int count = 0;                // records in the block
+  int count = 0;                // records in block
   int capacity = 0;             // records held before a flush
   std::unique_ptr<Vehicle> lastVehicle;  // the most recent one, whose time the flush names
+
+  // The block being written in the background, and the hand-over between the threads.
+  std::vector<char> writing;
+  std::size_t writingLength = 0;
+  bool hasWork = false;  // writing holds a block not yet written
+  bool closing = false;
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::atomic<bool> writeFailed{false};
   std::string reason;
+  std::thread writer;  // started last, stopped first
 };

@@ -120,7 +120,7 @@ bool runGeneration(std::vector<LaneFlowGenerator*> laneList, double endTime, std
     }
   }
   writer.flush();
-  if (writer.failed()) {
+  if (!writer.finish()) {
     error = writeError(writer);
     return false;
   }

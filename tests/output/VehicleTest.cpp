@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <iomanip>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -98,6 +102,55 @@ TEST(VehicleTimeTest, FillsCalendarStampAndRebuildsTime) {
     vehicle.setTime(stamp.time);
     EXPECT_EQ(vehicle.timeText(), stamp.text) << stamp.time;
     EXPECT_DOUBLE_EQ(vehicle.getTime(), stamp.rebuilt) << stamp.time;
+  }
+}
+
+// The stamp as repeated double division gives it, with 32-bit products.
+std::string designStamp(double t, double* rebuilt) {
+  int y = static_cast<int>(t / 21600000);
+  double r = t - y * 21600000;
+  int mo = static_cast<int>(r / 2160000);
+  r = r - mo * 2160000;
+  int d = static_cast<int>(r / 86400);
+  r = r - d * 86400;
+  int hour = static_cast<int>(r / 3600);
+  r = r - hour * 3600;
+  int minute = static_cast<int>(r / 60);
+  r = r - minute * 60;
+  int second = static_cast<int>(r);
+  int hundredths = static_cast<int>((r - second) * 100);
+  *rebuilt = ((((y * 10 + mo) * 25 + d) * 24 + hour) * 3600 + 60 * minute + second) +
+             hundredths * 0.01;
+  return std::to_string(d + 1) + "/" + std::to_string(mo + 1) + "/" + std::to_string(y + 5) +
+         " " + std::to_string(hour) + ":" + std::to_string(minute) + ":" + std::to_string(second);
+}
+
+TEST(VehicleTimeTest, StampMatchesRepeatedDivisionEverywhere) {
+  std::vector<double> times = {0.0, 0.29, 59.999999999, 86399.99, 86399.9999999999};
+  const double lengths[] = {60, 3600, 86400, 2160000, 21600000};
+  std::uint64_t state = 88172645463325252ull;
+  auto next = [&state] {  // xorshift: plenty of spread for test times
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  for (int i = 0; i < 200000; ++i) {
+    times.push_back(static_cast<double>(next() % 2147400000000ull) / 1000.0);
+    double length = lengths[next() % 5];
+    double boundary = length * static_cast<double>(next() % static_cast<std::uint64_t>(2.1e9 / length));
+    times.push_back(std::nextafter(boundary, 0.0));
+    times.push_back(boundary - 1e-7 * static_cast<double>(next() % 100));
+  }
+  for (double t : times) {
+    if (t < 0) {
+      continue;
+    }
+    Vehicle vehicle;
+    vehicle.setTime(t);
+    double rebuilt = 0.0;
+    ASSERT_EQ(vehicle.timeText(), designStamp(t, &rebuilt)) << std::setprecision(17) << t;
+    ASSERT_EQ(vehicle.getTime(), rebuilt) << std::setprecision(17) << t;
   }
 }
 

@@ -1,0 +1,81 @@
+#include "run/CommandLine.h"
+
+namespace {
+
+constexpr const char* version = VELMORA_VERSION;
+
+// A whole number from 0 to 4294967295 written in decimal digits only.
+bool parseSeed(const std::string& text, std::uint32_t& seed) {
+  if (text.empty() || text.size() > 10) {
+    return false;
+  }
+  std::uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') {
+      return false;
+    }
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  if (value > 4294967295u) {
+    return false;
+  }
+  seed = static_cast<std::uint32_t>(value);
+  return true;
+}
+
+CommandLine refusal(const std::string& error) {
+  CommandLine line;
+  line.action = CommandLine::Action::refuse;
+  line.error = error;
+  return line;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+  CommandLine line;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--help" || argument == "-h") {
+      line.action = CommandLine::Action::help;
+      return line;
+    }
+    if (argument == "--version") {
+      line.action = CommandLine::Action::version;
+      return line;
+    }
+    if (argument == "--seed") {
+      if (i + 1 >= arguments.size()) {
+        return refusal("error: --seed needs a value; accepted: a whole number from 0 to 4294967295");
+      }
+      const std::string& value = arguments[++i];
+      if (!parseSeed(value, line.seed)) {
+        return refusal("error: --seed is \"" + value +
+                       "\"; accepted: a whole number from 0 to 4294967295");
+      }
+      line.seeded = true;
+      continue;
+    }
+    return refusal("error: unknown option \"" + argument + "\"");
+  }
+  return line;
+}
+
+std::string usageText() {
+  return std::string(
+      "usage: velmora [--seed N]\n"
+      "\n"
+      "Generates a synthetic road-traffic stream, vehicle by vehicle, in the current folder.\n"
+      "Reads the run parameters from VLMin.txt (the built-in defaults when it is missing) and\n"
+      "the site data from Traffic/<site>/, and writes one fixed-column record per vehicle, in\n"
+      "time order, to the output file the parameters name (TrafOut.txt by default).\n"
+      "\n"
+      "options:\n"
+      "  --seed N    start the random stream from N (0 to 4294967295): the same seed,\n"
+      "              parameters and site data give the same output, byte for byte.\n"
+      "              Without it every run is seeded from the system.\n"
+      "  --help      show this text\n"
+      "  --version   show the version\n");
+}
+
+std::string versionText() { return std::string("velmora ") + version + "\n"; }
