@@ -1,0 +1,41 @@
+// What a run folder's parameters and site tables lead one to expect of its stream, read
+// with the program's own loader and checks: hourly flows per lane (cars included), class
+// shares per lane, the car fraction and the gross-weight distributions.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "data/TrafficData.h"
+#include "stats/StreamSummary.h"
+
+class SiteExpectation {
+ public:
+  // Reads folder's "VLMin.txt" (or the defaults) and its site files. False, with error set
+  // to one "error: " line, when they cannot be used. Changes the working folder only while
+  // it reads.
+  bool load(const std::string& folder, std::string& error);
+
+  int lanes() const { return lanesDir1 + lanesDir2; }
+  int directionOfLane(int lane) const { return lane <= lanesDir1 ? 1 : 2; }
+  // Vehicles per hour expected on lane (from 1) in hour: the site's flow / (1 - car
+  // fraction). Not a number when the car fraction is 1.
+  double hourlyVehicles(int lane, int hour) const;
+  // The share (0 to 1) of trucks of lane with `axles` axles (2 to 5).
+  double truckShare(int lane, int axles) const;
+  // The share of cars among all vehicles: the car fraction under traffic models 5 and 6.
+  double carShare() const;
+  // The probability that a truck of `axles` axles in direction has a gross weight in
+  // [low, high], its draws kept within [35, 800].
+  double grossWeightWithin(int axles, int direction, double low, double high) const;
+  const std::string& folder() const { return siteFolder; }
+
+ private:
+  std::string siteFolder;
+  TrafficData data;
+  int lanesDir1 = 0;
+  int lanesDir2 = 0;
+  int trafficModel = 0;
+  double carFraction = 0.0;
+};

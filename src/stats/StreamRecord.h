@@ -1,0 +1,33 @@
+// One record of an output file, as far as a stream summary needs it: the fields of the
+// first 34 columns, which always stand in place (the axle fields after them may shift
+// right when a value outgrows its width).
+#pragma once
+
+#include <string>
+
+struct StreamRecord {
+  int day = 0;  // 1 to 25
+  int month = 0;
+  int year = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int hundredths = 0;
+  int speed = 0;        // dm/s
+  int grossWeight = 0;  // weight unit of the site files
+  int length = 0;       // dm
+  int axles = 0;
+  int direction = 0;  // 1 or 2
+  int lane = 0;       // 1 to 9
+
+  // Seconds from the start of the first day.
+  double time() const;
+  // "day/month/year hour:minute:second.hundredths".
+  std::string timeText() const;
+  // A car carries the fixed values of the generator: two axles, 20 and a length of 40.
+  bool isCar() const { return axles == 2 && grossWeight == 20 && length == 40; }
+};
+
+// Reads line into record. False when the line is not a record: shorter than 77 characters,
+// a field that is not a number in place, or a value outside its range.
+bool parseRecord(const std::string& line, StreamRecord& record);

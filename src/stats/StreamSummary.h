@@ -1,0 +1,84 @@
+// What a generated stream holds, gathered record by record in memory that does not depend
+// on the stream's length: counts per lane, class and hour of day, histograms of gross
+// weight and speed, the heaviest vehicles, and the lines that are not records.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "stats/StreamRecord.h"
+
+// The classes a summary tells apart: cars, then trucks by number of axles.
+enum class VehicleClass { car, twoAxle, threeAxle, fourAxle, fiveAxle, other };
+constexpr int vehicleClassCount = 6;
+// "cars", "2-axle trucks", ... "other trucks".
+const char* className(VehicleClass vehicleClass);
+VehicleClass classOf(const StreamRecord& record);
+
+class StreamSummary {
+ public:
+  static constexpr int maxLanes = 9;
+  static constexpr int maxGrossWeight = 9999;  // a record's gross weight has 4 columns
+  static constexpr int maxSpeed = 999;         // dm/s, 3 columns
+  static constexpr int heaviestKept = 10;
+  static constexpr int unparseableLinesKept = 20;
+
+  struct Heavy {
+    int grossWeight = 0;
+    int axles = 0;
+    int lane = 0;
+    std::string time;
+  };
+
+  StreamSummary();
+  virtual ~StreamSummary() = default;
+
+  // Takes one line of the stream (lineNumber from 1).
+  void addLine(const std::string& line, long long lineNumber);
+
+  long long records() const { return recordCount; }
+  long long unparseable() const { return unparseableCount; }
+  // The first unparseableLinesKept line numbers of lines that are not records.
+  const std::vector<long long>& unparseableLines() const { return badLines; }
+  // Whole days the stream covers (at least 1): the time of its last vehicle in days.
+  int days() const;
+  // Lanes seen, 1 to highestLane().
+  int highestLane() const { return topLane; }
+  int directionOfLane(int lane) const { return laneDirection[static_cast<std::size_t>(lane)]; }
+  long long vehicles(int lane, VehicleClass vehicleClass) const;
+  long long vehiclesOfLane(int lane) const;
+  long long vehiclesOfClass(VehicleClass vehicleClass) const;
+  // Vehicles of lane that arrived in hour (0 to 23) of any day.
+  long long vehiclesInHour(int lane, int hour) const;
+  // Gross weights of a class in a direction: count of each whole value 0..maxGrossWeight.
+  const std::vector<long long>& grossWeights(VehicleClass vehicleClass, int direction) const;
+  // Speeds in dm/s of all vehicles of a direction: count of each whole value 0..maxSpeed.
+  const std::vector<long long>& speeds(int direction) const;
+  const std::vector<long long>& speedsOfClass(VehicleClass vehicleClass) const;
+  // Heaviest vehicles first, at most heaviestKept.
+  const std::vector<Heavy>& heaviest() const { return heavy; }
+
+ private:
+  void addRecord(const StreamRecord& record);
+  void keepIfHeavy(const StreamRecord& record);
+
+  long long recordCount = 0;
+  long long unparseableCount = 0;
+  std::vector<long long> badLines;
+  double lastTime = 0.0;
+  int topLane = 0;
+  std::array<int, maxLanes + 1> laneDirection{};
+  std::array<std::array<long long, vehicleClassCount>, maxLanes + 1> perLane{};
+  std::array<std::array<long long, 24>, maxLanes + 1> perHour{};
+  std::vector<std::vector<long long>> grossWeightCounts;  // class * 2 + direction - 1
+  std::vector<std::vector<long long>> speedCounts;        // by direction - 1
+  std::vector<std::vector<long long>> classSpeedCounts;   // by class
+  std::vector<Heavy> heavy;
+};
+
+// The smallest whole value v of a histogram (counts of 0, 1, 2, ...) with at least share
+// of the total at or below v; -1 for an empty histogram.
+int percentile(const std::vector<long long>& histogram, double share);
+// The largest value with a count; -1 for an empty histogram.
+int maximum(const std::vector<long long>& histogram);

@@ -1,0 +1,225 @@
+#include "stats/SummaryReport.h"
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+constexpr double kmhPerDecimetrePerSecond = 0.36;
+constexpr int truckClasses[] = {2, 3, 4, 5};
+
+std::string format(const char* pattern, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, pattern, value);
+  return text;
+}
+
+std::string column(const std::string& text, std::size_t width) {
+  return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+std::string column(long long value, std::size_t width) {
+  return column(std::to_string(value), width);
+}
+
+void writeLanes(std::ostream& out, const StreamSummary& summary) {
+  out << "Vehicles per lane\n"
+      << "  lane  direction   vehicles       cars     trucks   2-axle   3-axle   4-axle   5-axle"
+         "    other\n";
+  for (int lane = 1; lane <= summary.highestLane(); ++lane) {
+    long long all = summary.vehiclesOfLane(lane);
+    long long cars = summary.vehicles(lane, VehicleClass::car);
+    out << column(lane, 6) << column(summary.directionOfLane(lane), 11) << column(all, 11)
+        << column(cars, 11) << column(all - cars, 11);
+    for (int c = 1; c < vehicleClassCount; ++c) {
+      out << column(summary.vehicles(lane, static_cast<VehicleClass>(c)), 9);
+    }
+    out << "\n";
+  }
+  out << "\n";
+}
+
+void writeHourlyProfile(std::ostream& out, const StreamSummary& summary,
+                        const SiteExpectation* site) {
+  out << "Hourly profile: mean vehicles per hour of day over " << summary.days() << " day"
+      << (summary.days() == 1 ? "" : "s") << (site ? " (generated / expected)" : "") << "\n"
+      << "  hour";
+  for (int lane = 1; lane <= summary.highestLane(); ++lane) {
+    out << column("lane " + std::to_string(lane), site ? 18 : 10);
+  }
+  out << "\n";
+  for (int hour = 0; hour < 24; ++hour) {
+    out << column(hour, 6);
+    for (int lane = 1; lane <= summary.highestLane(); ++lane) {
+      double count = static_cast<double>(summary.vehiclesInHour(lane, hour));
+      double generated = count / summary.days();
+      std::string cell = format("%.1f", generated);
+      if (site != nullptr && lane <= site->lanes()) {
+        double expected = site->hourlyVehicles(lane, hour);
+        bool marked = beyondNoise(count, expected * summary.days());
+        cell += " / " + format("%.1f", expected) + (marked ? "*" : " ");
+      }
+      out << column(cell, site ? 18 : 10);
+    }
+    out << "\n";
+  }
+  out << "\n";
+}
+
+void writePercentiles(std::ostream& out, const StreamSummary& summary) {
+  out << "Gross weight (weight unit of the site files) and speed (km/h) per class\n"
+      << "  class             vehicles   weight:  5th   50th   95th    max   speed:  5th   50th"
+         "   95th    max\n";
+  for (int c = 0; c < vehicleClassCount; ++c) {
+    auto vehicleClass = static_cast<VehicleClass>(c);
+    std::vector<long long> weights = summary.grossWeights(vehicleClass, 1);
+    const std::vector<long long>& other = summary.grossWeights(vehicleClass, 2);
+    for (std::size_t i = 0; i < weights.size(); ++i) {
+      weights[i] += other[i];
+    }
+    const std::vector<long long>& speeds = summary.speedsOfClass(vehicleClass);
+    long long count = summary.vehiclesOfClass(vehicleClass);
+    if (count == 0) {
+      continue;
+    }
+    out << "  " << className(vehicleClass) << std::string(16 - std::string(className(vehicleClass)).size(), ' ')
+        << column(count, 10) << "         ";
+    for (double share : {0.05, 0.5, 0.95}) {
+      out << column(percentile(weights, share), 5) << "  ";
+    }
+    out << column(maximum(weights), 5) << "          ";
+    for (double share : {0.05, 0.5, 0.95}) {
+      out << column(format("%.0f", percentile(speeds, share) * kmhPerDecimetrePerSecond), 5) << "  ";
+    }
+    out << column(format("%.0f", maximum(speeds) * kmhPerDecimetrePerSecond), 5) << "\n";
+  }
+  out << "\n";
+}
+
+void writeHeaviest(std::ostream& out, const StreamSummary& summary) {
+  out << "Heaviest vehicles\n  rank  gross weight  axles  lane  time (day/month/year)\n";
+  int rank = 0;
+  for (const StreamSummary::Heavy& heavy : summary.heaviest()) {
+    out << column(++rank, 6) << column(heavy.grossWeight, 14) << column(heavy.axles, 7)
+        << column(heavy.lane, 6) << "  " << heavy.time << "\n";
+  }
+  out << "\n";
+}
+
+void writeUnparseable(std::ostream& out, const StreamSummary& summary) {
+  out << "Lines that are not records: " << summary.unparseable();
+  if (summary.unparseable() > 0) {
+    out << " (line";
+    out << (summary.unparseable() > 1 ? "s " : " ");
+    for (std::size_t i = 0; i < summary.unparseableLines().size(); ++i) {
+      out << (i > 0 ? ", " : "") << summary.unparseableLines()[i];
+    }
+    if (summary.unparseable() > static_cast<long long>(summary.unparseableLines().size())) {
+      out << ", ...";
+    }
+    out << ")";
+  }
+  out << "\n";
+}
+
+void writeSiteComparison(std::ostream& out, const StreamSummary& summary,
+                         const SiteExpectation& site) {
+  out << "\nSite comparison with the run folder " << site.folder()
+      << " (* marks a difference larger than sampling noise)\n";
+  double vehicles = static_cast<double>(summary.records());
+  double cars = static_cast<double>(summary.vehiclesOfClass(VehicleClass::car));
+  out << "Car fraction: expected " << format("%.3f", site.carShare()) << ", generated "
+      << format("%.3f", vehicles > 0 ? cars / vehicles : 0.0)
+      << (beyondNoise(cars, site.carShare() * vehicles, vehicles) ? " *" : "") << "\n\n";
+
+  out << "Class shares of trucks per lane, % (generated / expected)\n"
+      << "  lane          2-axle          3-axle          4-axle          5-axle\n";
+  for (int lane = 1; lane <= site.lanes() && lane <= summary.highestLane(); ++lane) {
+    double trucks = static_cast<double>(summary.vehiclesOfLane(lane) -
+                                        summary.vehicles(lane, VehicleClass::car));
+    out << column(lane, 6);
+    for (int axles : truckClasses) {
+      double count = static_cast<double>(summary.vehicles(lane, static_cast<VehicleClass>(axles - 1)));
+      double expected = site.truckShare(lane, axles);
+      bool marked = beyondNoise(count, expected * trucks, trucks);
+      out << column(format("%.1f", trucks > 0 ? 100 * count / trucks : 0.0) + " / " +
+                        format("%.1f", 100 * expected) + (marked ? "*" : " "),
+                    16);
+    }
+    out << "\n";
+  }
+  out << "\nGross-weight distributions (largest gap between generated and expected shares)\n"
+      << "  class              trucks     gap   noise limit\n";
+  for (int axles : truckClasses) {
+    DistributionGap gap = grossWeightGap(summary, site, axles);
+    if (gap.trucks == 0) {
+      continue;
+    }
+    out << "  " << axles << "-axle trucks  " << column(gap.trucks, 10)
+        << column(format("%.4f", gap.distance), 8) << column(format("%.4f", gap.limit), 14)
+        << (gap.distance > gap.limit ? " *" : "") << "\n";
+  }
+}
+
+}  // namespace
+
+bool beyondNoise(double observed, double expected, double trials) {
+  if (!std::isfinite(expected)) {
+    return false;
+  }
+  double variance = trials > 0 ? expected * (1 - expected / trials) : expected;
+  return std::fabs(observed - expected) > 3 * std::sqrt(variance) + 0.5;
+}
+
+DistributionGap grossWeightGap(const StreamSummary& summary, const SiteExpectation& site,
+                               int axles) {
+  auto vehicleClass = static_cast<VehicleClass>(axles - 1);
+  const std::vector<long long>& first = summary.grossWeights(vehicleClass, 1);
+  const std::vector<long long>& second = summary.grossWeights(vehicleClass, 2);
+  DistributionGap gap;
+  long long byDirection[2] = {0, 0};
+  for (std::size_t i = 0; i < first.size(); ++i) {
+    byDirection[0] += first[i];
+    byDirection[1] += second[i];
+  }
+  gap.trucks = byDirection[0] + byDirection[1];
+  if (gap.trucks == 0) {
+    return gap;
+  }
+  double total = static_cast<double>(gap.trucks);
+  long long running = 0;
+  for (int weight = 0; weight <= StreamSummary::maxGrossWeight; ++weight) {
+    running += first[static_cast<std::size_t>(weight)] + second[static_cast<std::size_t>(weight)];
+    // A record shows weight w for every gross weight from w - 0.5 up to w + 0.5.
+    double expected = 0.0;
+    for (int direction = 1; direction <= 2; ++direction) {
+      double share = static_cast<double>(byDirection[direction - 1]) / total;
+      if (share > 0) {
+        expected += share * site.grossWeightWithin(axles, direction, 0.0, weight + 0.5);
+      }
+    }
+    gap.distance = std::max(gap.distance, std::fabs(static_cast<double>(running) / total - expected));
+  }
+  gap.limit = 1.63 / std::sqrt(total);
+  return gap;
+}
+
+std::string summaryText(const std::string& source, const StreamSummary& summary,
+                        const SiteExpectation* site) {
+  std::ostringstream out;
+  out << "Stream summary of " << source << "\n"
+      << "Records: " << summary.records() << " over " << summary.days() << " day"
+      << (summary.days() == 1 ? "" : "s") << "; cars "
+      << summary.vehiclesOfClass(VehicleClass::car) << ", trucks "
+      << summary.records() - summary.vehiclesOfClass(VehicleClass::car) << "\n\n";
+  writeLanes(out, summary);
+  writeHourlyProfile(out, summary, site);
+  writePercentiles(out, summary);
+  writeHeaviest(out, summary);
+  writeUnparseable(out, summary);
+  if (site != nullptr) {
+    writeSiteComparison(out, summary, *site);
+  }
+  return out.str();
+}

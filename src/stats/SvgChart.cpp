@@ -1,0 +1,270 @@
+#include "stats/SvgChart.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+constexpr double pageWidth = 1200;
+constexpr double pageHeight = 1560;
+constexpr double kmhPerDecimetrePerSecond = 0.36;
+const char* const laneColours[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e",
+                                   "#8c564b", "#e377c2", "#17becf", "#7f7f7f"};
+
+std::string number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
+std::string escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+// A rectangle of the page that maps data values onto itself.
+struct Panel {
+  double left, top, width, height;
+  double xMin, xMax, yMax;
+
+  double x(double value) const { return left + (value - xMin) / (xMax - xMin) * width; }
+  double y(double value) const { return top + height - value / yMax * height; }
+};
+
+// A round step for about `count` ticks up to top.
+double tickStep(double top, int count) {
+  double raw = top / count;
+  double power = std::pow(10.0, std::floor(std::log10(raw)));
+  for (double factor : {1.0, 2.0, 5.0, 10.0}) {
+    if (raw <= factor * power) {
+      return factor * power;
+    }
+  }
+  return 10 * power;
+}
+
+void text(std::ostream& out, double x, double y, const std::string& content, int size,
+          const char* anchor = "middle", const char* extra = "") {
+  out << "<text x=\"" << number(x) << "\" y=\"" << number(y) << "\" font-size=\"" << size
+      << "\" text-anchor=\"" << anchor << "\"" << extra << ">" << escaped(content) << "</text>\n";
+}
+
+void drawAxes(std::ostream& out, const Panel& p, const std::string& title,
+              const std::string& xLabel, const std::string& yLabel, double xStep) {
+  out << "<rect x=\"" << number(p.left) << "\" y=\"" << number(p.top) << "\" width=\""
+      << number(p.width) << "\" height=\"" << number(p.height)
+      << "\" fill=\"none\" stroke=\"#444\"/>\n";
+  text(out, p.left + p.width / 2, p.top - 12, title, 16, "middle", " font-weight=\"bold\"");
+  text(out, p.left + p.width / 2, p.top + p.height + 38, xLabel, 13);
+  double labelX = p.left - 48;
+  double labelY = p.top + p.height / 2;
+  text(out, labelX, labelY, yLabel, 13, "middle",
+       (" transform=\"rotate(-90 " + number(labelX) + " " + number(labelY) + ")\"").c_str());
+  for (double v = p.xMin; v <= p.xMax + 1e-9; v += xStep) {
+    out << "<line x1=\"" << number(p.x(v)) << "\" y1=\"" << number(p.top + p.height)
+        << "\" x2=\"" << number(p.x(v)) << "\" y2=\"" << number(p.top + p.height + 5)
+        << "\" stroke=\"#444\"/>\n";
+    char label[32];
+    std::snprintf(label, sizeof label, "%g", v);
+    text(out, p.x(v), p.top + p.height + 19, label, 11);
+  }
+  double yStep = tickStep(p.yMax, 5);
+  for (double v = 0; v <= p.yMax + 1e-9; v += yStep) {
+    out << "<line x1=\"" << number(p.left) << "\" y1=\"" << number(p.y(v)) << "\" x2=\""
+        << number(p.left + p.width) << "\" y2=\"" << number(p.y(v))
+        << "\" stroke=\"#ddd\"/>\n";
+    char label[32];
+    std::snprintf(label, sizeof label, yStep < 1 ? "%.1f" : "%.0f", v);
+    text(out, p.left - 8, p.y(v) + 4, label, 11, "end");
+  }
+}
+
+void polyline(std::ostream& out, const Panel& p, const std::vector<std::pair<double, double>>& points,
+              const char* colour, bool dashed) {
+  out << "<polyline fill=\"none\" stroke=\"" << colour << "\" stroke-width=\"2\""
+      << (dashed ? " stroke-dasharray=\"6 4\"" : "") << " points=\"";
+  for (const auto& [x, y] : points) {
+    out << number(p.x(x)) << "," << number(p.y(std::min(y, p.yMax))) << " ";
+  }
+  out << "\"/>\n";
+}
+
+void bars(std::ostream& out, const Panel& p, const std::vector<double>& shares, double binWidth,
+          const char* colour) {
+  for (std::size_t bin = 0; bin < shares.size(); ++bin) {
+    if (shares[bin] <= 0) {
+      continue;
+    }
+    double from = p.xMin + static_cast<double>(bin) * binWidth;
+    double top = p.y(std::min(shares[bin], p.yMax));
+    out << "<rect x=\"" << number(p.x(from)) << "\" y=\"" << number(top) << "\" width=\""
+        << number(p.x(from + binWidth) - p.x(from)) << "\" height=\""
+        << number(p.top + p.height - top) << "\" fill=\"" << colour << "\" opacity=\"0.7\"/>\n";
+  }
+}
+
+// Percent of the histogram's total in each bin of binWidth whole values from `from`.
+std::vector<double> binShares(const std::vector<long long>& histogram, double from, double to,
+                              double binWidth, double valueScale) {
+  std::vector<double> shares(static_cast<std::size_t>(std::ceil((to - from) / binWidth)), 0.0);
+  double total = 0;
+  for (std::size_t value = 0; value < histogram.size(); ++value) {
+    total += static_cast<double>(histogram[value]);
+    double scaled = static_cast<double>(value) * valueScale;
+    if (histogram[value] > 0 && scaled >= from && scaled < to) {
+      shares[static_cast<std::size_t>((scaled - from) / binWidth)] += static_cast<double>(histogram[value]);
+    }
+  }
+  for (double& share : shares) {
+    share = total > 0 ? 100 * share / total : 0;
+  }
+  return shares;
+}
+
+void drawFlowPanel(std::ostream& out, const StreamSummary& summary, const SiteExpectation* site) {
+  double top = 1;
+  for (int lane = 1; lane <= summary.highestLane(); ++lane) {
+    for (int hour = 0; hour < 24; ++hour) {
+      top = std::max(top, static_cast<double>(summary.vehiclesInHour(lane, hour)) / summary.days());
+      if (site != nullptr && lane <= site->lanes() && std::isfinite(site->hourlyVehicles(lane, hour))) {
+        top = std::max(top, site->hourlyVehicles(lane, hour));
+      }
+    }
+  }
+  Panel p{90, 110, 860, 300, 0, 24, top * 1.08};
+  drawAxes(out, p, "Hourly flow per lane", "hour of day", "vehicles per hour", 3);
+  for (int lane = 1; lane <= summary.highestLane(); ++lane) {
+    const char* colour = laneColours[(lane - 1) % 9];
+    std::vector<std::pair<double, double>> generated;
+    std::vector<std::pair<double, double>> expected;
+    for (int hour = 0; hour < 24; ++hour) {
+      double value = static_cast<double>(summary.vehiclesInHour(lane, hour)) / summary.days();
+      generated.push_back({hour, value});
+      generated.push_back({hour + 1, value});
+      if (site != nullptr && lane <= site->lanes()) {
+        double want = site->hourlyVehicles(lane, hour);
+        expected.push_back({hour, want});
+        expected.push_back({hour + 1, want});
+      }
+    }
+    polyline(out, p, generated, colour, false);
+    if (!expected.empty() && std::isfinite(expected.front().second)) {
+      polyline(out, p, expected, colour, true);
+    }
+    double legendY = 130 + 22 * (lane - 1);
+    out << "<line x1=\"975\" y1=\"" << number(legendY) << "\" x2=\"1005\" y2=\"" << number(legendY)
+        << "\" stroke=\"" << colour << "\" stroke-width=\"3\"/>\n";
+    text(out, 1012, legendY + 4,
+         "lane " + std::to_string(lane) + ", direction " + std::to_string(summary.directionOfLane(lane)),
+         12, "start");
+  }
+  if (site != nullptr) {
+    text(out, 975, 130 + 22 * summary.highestLane() + 4, "dashed: expected from the site", 12, "start");
+  }
+}
+
+void drawGrossWeightPanel(std::ostream& out, const StreamSummary& summary, const SiteExpectation* site,
+                          int axles, double left, double top) {
+  constexpr double binWidth = 20;
+  constexpr double maxWeight = 820;
+  auto vehicleClass = static_cast<VehicleClass>(axles - 1);
+  std::vector<long long> histogram = summary.grossWeights(vehicleClass, 1);
+  const std::vector<long long>& second = summary.grossWeights(vehicleClass, 2);
+  double counts[2] = {0, 0};
+  for (std::size_t i = 0; i < histogram.size(); ++i) {
+    counts[0] += static_cast<double>(histogram[i]);
+    counts[1] += static_cast<double>(second[i]);
+    histogram[i] += second[i];
+  }
+  std::vector<double> shares = binShares(histogram, 0, maxWeight, binWidth, 1.0);
+  std::vector<std::pair<double, double>> expected;
+  if (site != nullptr && counts[0] + counts[1] > 0) {
+    for (double from = 0; from < maxWeight; from += binWidth) {
+      double share = 0;
+      for (int direction = 1; direction <= 2; ++direction) {
+        double weight = counts[direction - 1] / (counts[0] + counts[1]);
+        if (weight > 0) {
+          share += weight * site->grossWeightWithin(axles, direction, from - 0.5, from + binWidth - 0.5);
+        }
+      }
+      expected.push_back({from + binWidth / 2, 100 * share});
+    }
+  }
+  double yTop = 1;
+  for (double share : shares) {
+    yTop = std::max(yTop, share);
+  }
+  for (const auto& point : expected) {
+    yTop = std::max(yTop, point.second);
+  }
+  Panel p{left, top, 440, 260, 0, maxWeight, yTop * 1.1};
+  drawAxes(out, p,
+           "Gross weight of " + std::to_string(axles) + "-axle trucks (" +
+               std::to_string(static_cast<long long>(counts[0] + counts[1])) + ")",
+           "gross weight (site weight unit; a car is 20), bins of 20", "% of trucks", 100);
+  bars(out, p, shares, binWidth, "#4c72b0");
+  if (!expected.empty()) {
+    polyline(out, p, expected, "#c44e52", false);
+  }
+}
+
+void drawSpeedPanel(std::ostream& out, const StreamSummary& summary, int direction, double left,
+                    double top) {
+  constexpr double binWidth = 2;
+  constexpr double maxKmh = 150;
+  std::vector<double> shares =
+      binShares(summary.speeds(direction), 0, maxKmh, binWidth, kmhPerDecimetrePerSecond);
+  double yTop = 1;
+  for (double share : shares) {
+    yTop = std::max(yTop, share);
+  }
+  long long vehicles = 0;
+  for (long long count : summary.speeds(direction)) {
+    vehicles += count;
+  }
+  Panel p{left, top, 440, 260, 0, maxKmh, yTop * 1.1};
+  drawAxes(out, p, "Speed, direction " + std::to_string(direction) + " (" + std::to_string(vehicles) + " vehicles)",
+           "speed (km/h), bins of 2", "% of vehicles", 25);
+  bars(out, p, shares, binWidth, "#55a868");
+}
+
+}  // namespace
+
+std::string chartSvg(const std::string& source, const StreamSummary& summary,
+                     const SiteExpectation* site) {
+  std::ostringstream out;
+  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << pageWidth << "\" height=\""
+      << pageHeight << "\" viewBox=\"0 0 " << pageWidth << " " << pageHeight
+      << "\" font-family=\"sans-serif\">\n"
+      << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  text(out, pageWidth / 2, 40,
+       "Generated traffic: " + source + " (" + std::to_string(summary.records()) + " vehicles, " +
+           std::to_string(summary.days()) + " days)",
+       20, "middle", " font-weight=\"bold\"");
+  if (site != nullptr) {
+    text(out, pageWidth / 2, 64,
+         "Dashed lines and red curves: what the site tables of " + site->folder() + " expect", 13);
+  }
+  drawFlowPanel(out, summary, site);
+  for (int axles = 2; axles <= 5; ++axles) {
+    int index = axles - 2;
+    drawGrossWeightPanel(out, summary, site, axles, 90 + 560 * (index % 2), 480 + 360 * (index / 2));
+  }
+  drawSpeedPanel(out, summary, 1, 90, 1220);
+  drawSpeedPanel(out, summary, 2, 650, 1220);
+  out << "</svg>\n";
+  return out.str();
+}

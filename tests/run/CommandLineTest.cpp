@@ -1,0 +1,87 @@
+#include "run/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "support/TestFolder.h"
+
+namespace {
+
+TEST(CommandLineTest, ReadsSeedsAndRefusesTheRest) {
+  EXPECT_EQ(parseCommandLine({}).action, CommandLine::Action::run);
+  EXPECT_FALSE(parseCommandLine({}).seeded);
+  CommandLine seeded = parseCommandLine({"--seed", "4294967295"});
+  EXPECT_TRUE(seeded.seeded);
+  EXPECT_EQ(seeded.seed, 4294967295u);
+  EXPECT_EQ(parseCommandLine({"--seed", "0"}).seed, 0u);
+  EXPECT_EQ(parseCommandLine({"--help"}).action, CommandLine::Action::help);
+  EXPECT_EQ(parseCommandLine({"--version"}).action, CommandLine::Action::version);
+  const char* const accepted = "; accepted: a whole number from 0 to 4294967295";
+  EXPECT_EQ(parseCommandLine({"--seed", "4294967296"}).error,
+            std::string("error: --seed is \"4294967296\"") + accepted);
+  EXPECT_EQ(parseCommandLine({"--seed", "-1"}).error, std::string("error: --seed is \"-1\"") + accepted);
+  EXPECT_EQ(parseCommandLine({"--seed", "12a"}).action, CommandLine::Action::refuse);
+  EXPECT_EQ(parseCommandLine({"--seed"}).error,
+            std::string("error: --seed needs a value") + accepted);
+  EXPECT_EQ(parseCommandLine({"--fast"}).error, "error: unknown option \"--fast\"");
+}
+
+// The program itself, run as a user runs it, in a copy of the sample run folder.
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder.copyFrom(VELMORA_SAMPLE_DIR);
+    folder.write("VLMin.txt", "out.txt\n50\n1\n2\n2\n2000\n1\n1\n5\n30\n0.05\n6\n0.8\n");
+  }
+  // Runs velmora with arguments; returns its exit status, keeps output and console.
+  int velmora(const std::string& arguments) {
+    std::string command = std::string(VELMORA_PROGRAM) + " " + arguments +
+                          " > console.txt 2> errors.txt";
+    int status = std::system(command.c_str());
+    console = folder.read("console.txt");
+    errors = folder.read("errors.txt");
+    return WEXITSTATUS(status);
+  }
+
+  TestFolder folder;
+  std::string console;
+  std::string errors;
+};
+
+TEST_F(ProgramTest, SameSeedRepeatsTheRunByteForByte) {
+  ASSERT_EQ(velmora("--seed 42"), 0);
+  std::string first = folder.read("out.txt");
+  std::string firstConsole = console;
+  ASSERT_EQ(velmora("--seed 42"), 0);
+  EXPECT_EQ(folder.read("out.txt"), first);
+  EXPECT_EQ(console, firstConsole);
+  ASSERT_EQ(velmora("--seed 43"), 0);
+  EXPECT_NE(folder.read("out.txt"), first);
+  EXPECT_GT(first.size(), 1000000u);
+}
+
+TEST_F(ProgramTest, WithoutArgumentsRunsAsDesigned) {
+  ASSERT_EQ(velmora(""), 0);
+  const std::string banner =
+      "--------------------------------------------\n     Velmora - Tarnwell\t \n"
+      "--------------------------------------------\n\n";
+  EXPECT_EQ(console.rfind(banner + "Flushing buffer of 2000 vehicles at 1/1/5 ", 0), 0u);
+  EXPECT_EQ(console.substr(console.size() - 20), "Generation complete\n");
+  EXPECT_EQ(errors, "");
+}
+
+TEST_F(ProgramTest, HelpVersionAndRefusedOptions) {
+  EXPECT_EQ(velmora("--help"), 0);
+  EXPECT_EQ(console.rfind("usage: velmora [--seed N]\n", 0), 0u);
+  EXPECT_EQ(velmora("--version"), 0);
+  EXPECT_EQ(console.rfind("velmora ", 0), 0u);
+  EXPECT_EQ(velmora("--seeds 1"), 2);
+  EXPECT_EQ(errors.rfind("error: unknown option \"--seeds\"\n\nusage: velmora", 0), 0u);
+  EXPECT_EQ(console, "");
+  EXPECT_EQ(velmora("--seed 99999999999"), 2);
+  EXPECT_EQ(folder.read("out.txt"), "");  // nothing was run
+}
+
+}  // namespace
