@@ -80,34 +80,37 @@ void BM_MakeVehicle(benchmark::State& state) {
 }
 BENCHMARK(BM_MakeVehicle)->Arg(6)->Arg(7);
 
+// A lane of 150 vehicles an hour under the traffic model of the benchmark's argument.
+struct BenchLane {
+  explicit BenchLane(const benchmark::State& state) {
+    runConfig.setDefaults();
+    runConfig.trafficModel = static_cast<int>(state.range(0));
+    RandomGenerator::seedWithWord(1u);
+    generator = std::make_unique<VehicleGenerator>(smallSiteData(1));
+    lane.setUp(generator.get(), std::vector<double>(24, 150.0), 0.8, 0, 1);
+  }
+  ~BenchLane() { runConfig.setDefaults(); }
+
+  std::unique_ptr<VehicleGenerator> generator;
+  LaneFlowGenerator lane;
+};
+
 // One lane step (vehicle and headway) under traffic model 0, 5 and 6.
 void BM_LaneStep(benchmark::State& state) {
-  runConfig.setDefaults();
-  runConfig.trafficModel = static_cast<int>(state.range(0));
-  RandomGenerator::seedWithWord(1u);
-  VehicleGenerator generator(smallSiteData(1));
-  LaneFlowGenerator lane;
-  lane.setUp(&generator, std::vector<double>(24, 150.0), 0.8, 0, 1);
+  BenchLane bench(state);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(lane.nextVehicle());
+    benchmark::DoNotOptimize(bench.lane.nextVehicle());
   }
-  runConfig.setDefaults();
 }
 BENCHMARK(BM_LaneStep)->Arg(0)->Arg(5)->Arg(6);
 
 // drawHeadway alone, behind the lane's last vehicle, under traffic model 0, 5 and 6.
 void BM_DrawHeadway(benchmark::State& state) {
-  runConfig.setDefaults();
-  runConfig.trafficModel = static_cast<int>(state.range(0));
-  RandomGenerator::seedWithWord(1u);
-  VehicleGenerator generator(smallSiteData(1));
-  LaneFlowGenerator lane;
-  lane.setUp(&generator, std::vector<double>(24, 150.0), 0.8, 0, 1);
-  auto leader = lane.nextVehicle();
+  BenchLane bench(state);
+  auto leader = bench.lane.nextVehicle();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(lane.drawHeadway());
+    benchmark::DoNotOptimize(bench.lane.drawHeadway());
   }
-  runConfig.setDefaults();
 }
 BENCHMARK(BM_DrawHeadway)->Arg(0)->Arg(5)->Arg(6);
 

@@ -7,6 +7,7 @@
 #include "random/RandomGenerator.h"
 #include "run/Run.h"
 #include "run/RunConfig.h"
+#include "stats/StreamRecord.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -232,10 +233,10 @@ class ZeroFlowTest : public RefusalTest {
     std::istringstream in(folder.read("TrafOut.txt"));
     int count = 0;
     for (std::string line; std::getline(in, line);) {
-      int recordDay = std::stoi(line.substr(4, 2));
-      int hour = std::stoi(line.substr(10, 2));
-      int recordLane = line[30] - '0';
-      count += recordLane == lane && recordDay == day && hour >= firstHour && hour <= lastHour;
+      StreamRecord record;
+      EXPECT_TRUE(parseRecord(line, record)) << line;
+      count += record.lane == lane && record.day == day && record.hour >= firstHour &&
+               record.hour <= lastHour;
     }
     return {count};
   }

@@ -10,6 +10,7 @@
 
 #include "random/RandomGenerator.h"
 #include "run/RunConfig.h"
+#include "stats/StreamRecord.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -42,22 +43,10 @@ struct Parameters {
   }
 };
 
-struct Record {
-  int day;
-  int hour;
-  int minute;
-  int second;
-  int hundredths;
-  int axles;
-  int direction;
-  int lane;
-  double time() const { return (day - 1) * 86400.0 + hour * 3600 + minute * 60 + second + hundredths * 0.01; }
-};
-
-Record parse(const std::string& line) {
-  auto number = [&](std::size_t at, std::size_t width) { return std::stoi(line.substr(at, width)); };
-  return {number(4, 2), number(10, 2), number(12, 2), number(14, 2), number(16, 2),
-          number(28, 1), number(29, 1), number(30, 1)};
+StreamRecord parse(const std::string& line) {
+  StreamRecord record;
+  EXPECT_TRUE(parseRecord(line, record)) << line;
+  return record;
 }
 
 const char* const banner =
@@ -92,8 +81,8 @@ class RunTest : public ::testing::Test {
     return lines;
   }
   // Checks time order and the end rule for a run of `days`; returns the parsed records.
-  std::vector<Record> checkedRecords(int days) const {
-    std::vector<Record> records;
+  std::vector<StreamRecord> checkedRecords(int days) const {
+    std::vector<StreamRecord> records;
     for (const std::string& line : outputLines()) {
       EXPECT_GE(line.size(), 77u);  // a spacing of 10 m or more pushes the line wider
       records.push_back(parse(line));
@@ -152,7 +141,7 @@ TEST_F(RunTest, MissingParameterFileRunsDefaults) {
   std::string console = testing::internal::GetCapturedStdout();
   EXPECT_EQ(console.rfind(std::string(banner) + "VLMin file could not be opened\nUsing default values\n", 0),
             0u);
-  std::vector<Record> records;
+  std::vector<StreamRecord> records;
   std::istringstream in(bare.read("TrafOut.txt"));
   for (std::string line; std::getline(in, line);) {
     records.push_back(parse(line));
@@ -172,7 +161,7 @@ TEST_F(RunTest, LanesAreNumberedDirectionOneFirst) {
     parameters.lanesDir2 = dir2;
     run(parameters);
     std::vector<int> perLane(5, 0);
-    for (const Record& record : checkedRecords(1)) {
+    for (const StreamRecord& record : checkedRecords(1)) {
       ASSERT_GE(record.lane, 1);
       ASSERT_LE(record.lane, dir1 + dir2);
       ASSERT_EQ(record.direction, record.lane <= dir1 ? 1 : 2) << dir1 << "," << dir2;
@@ -191,10 +180,10 @@ TEST_F(RunTest, EveryHeadwayModelGivesATimeOrderedStream) {
     parameters.trafficModel = model;
     parameters.carFraction = model == 5 ? 1.0 : 0.5;
     run(parameters);
-    std::vector<Record> records = checkedRecords(1);
+    std::vector<StreamRecord> records = checkedRecords(1);
     EXPECT_GT(records.size(), 1000u) << model;
     bool anyCar = false;
-    for (const Record& record : records) {
+    for (const StreamRecord& record : records) {
       anyCar = anyCar || record.axles == 2;
     }
     EXPECT_TRUE(anyCar);
@@ -215,7 +204,7 @@ TEST_F(RunTest, VehicleAndFlowTablesMayComeFromDifferentSites) {
   parameters.vehicleSite = 2;  // Auxerre: two lanes of class shares
   parameters.flowSite = 1;     // Angers: flows of four lanes, the first two used
   run(parameters);
-  std::vector<Record> records = checkedRecords(1);
+  std::vector<StreamRecord> records = checkedRecords(1);
   EXPECT_GT(records.size(), 10000u);
 }
 
