@@ -216,12 +216,13 @@ std::uint64_t fnv1a(const std::string& text) {
   return hash;
 }
 
-// Pins the whole output of a small seeded run: its first records, its size and its hash.
+// Pins the whole output of a small seeded run: its first records, its size and its hash,
+// and every console line.
 TEST_F(RunTest, GoldenOutputOfSeededRun) {
   Parameters parameters;
   parameters.days = 1;
   parameters.trafficModel = 6;
-  run(parameters, 12345u);
+  std::string console = run(parameters, 12345u);
   std::string output = folder.read("TrafOut.txt");
   std::vector<std::string> lines = outputLines();
   std::ostringstream summary;
@@ -230,7 +231,7 @@ TEST_F(RunTest, GoldenOutputOfSeededRun) {
   for (std::size_t i = 0; i < 40 && i < lines.size(); ++i) {
     summary << lines[i] << "\n";
   }
-  summary << lines.back() << "\n";
+  summary << lines.back() << "\n" << console;
   std::string goldenPath = std::string(VELMORA_GOLDEN_DIR) + "/auxerre-day-seed-12345.txt";
   if (std::getenv("VELMORA_UPDATE_GOLDEN") != nullptr) {
     std::ofstream(goldenPath, std::ios::binary) << summary.str();
