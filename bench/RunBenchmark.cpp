@@ -30,8 +30,10 @@ fs::path prepareFolder(int model, int days) {
   fs::path folder = fs::temp_directory_path() / "velmora-bench";
   fs::remove_all(folder);
   fs::create_directories(folder);
-  fs::copy(fs::path(VELMORA_SAMPLE_DIR) / "Traffic", folder / "Traffic", fs::copy_options::recursive);
-  std::ofstream(folder / "VLMin.txt") << "TrafOut.txt\n50\n" << days << "\n1\n1\n2000\n2\n2\n5\n30\n0.05\n"
+  fs::copy(fs::path(VELMORA_SAMPLE_DIR) / "Traffic", folder / "Traffic",
+           fs::copy_options::recursive);
+  std::ofstream(folder / "VLMin.txt") << "TrafOut.txt\n50\n"
+                                      << days << "\n1\n1\n2000\n2\n2\n5\n30\n0.05\n"
                                       << model << "\n0.8\n";
   return folder;
 }
@@ -76,7 +78,8 @@ RunResult runProgram(const fs::path& folder) {
 
 // Arguments: traffic model, days.
 void BM_Motorway(benchmark::State& state) {
-  fs::path folder = prepareFolder(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  fs::path folder =
+      prepareFolder(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   RunResult result;
   for (auto _ : state) {
     result = runProgram(folder);
@@ -91,13 +94,25 @@ void BM_Motorway(benchmark::State& state) {
   fs::remove_all(folder);
 }
 // Default mix (free flow, car fraction 0.8): about 10 million vehicles.
-BENCHMARK(BM_Motorway)->Args({6, 180})->UseManualTime()->Iterations(1)->Repetitions(5)
+BENCHMARK(BM_Motorway)
+    ->Args({6, 180})
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5)
     ->Unit(benchmark::kMillisecond);
 // Trucks only (the flows are still divided by 1 - 0.8): about 10 million vehicles.
-BENCHMARK(BM_Motorway)->Args({7, 180})->UseManualTime()->Iterations(1)->Repetitions(5)
+BENCHMARK(BM_Motorway)
+    ->Args({7, 180})
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5)
     ->Unit(benchmark::kMillisecond);
 // Memory does not grow with days: compare peak_RSS_MiB of 1 and 30 days.
-BENCHMARK(BM_Motorway)->Args({6, 1})->Args({6, 30})->UseManualTime()->Iterations(1)
+BENCHMARK(BM_Motorway)
+    ->Args({6, 1})
+    ->Args({6, 30})
+    ->UseManualTime()
+    ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

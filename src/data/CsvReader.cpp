@@ -12,7 +12,9 @@ bool isSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // The part of text that takes part in a conversion, past its leading white space.
 std::string significantPart(const std::string& text) {
@@ -50,7 +52,9 @@ bool CsvReader::open(const std::string& path, const std::string& delimiterSet) {
   return true;
 }
 
-void CsvReader::close() { stream.close(); }
+void CsvReader::close() {
+  stream.close();
+}
 
 bool CsvReader::readLine(std::string& out) {
   line.clear();
@@ -157,7 +161,8 @@ double CsvReader::toDouble(const std::string& text) {
     return 0.0;
   }
   bool exponentNegative = false;
-  if (at < part.size() && (part[at] == 'e' || part[at] == 'E' || part[at] == 'd' || part[at] == 'D')) {
+  if (at < part.size() &&
+      (part[at] == 'e' || part[at] == 'E' || part[at] == 'd' || part[at] == 'D')) {
     std::string::size_type signAt = at + 1;
     bool hasSign = signAt < part.size() && (part[signAt] == '+' || part[signAt] == '-');
     std::string::size_type exponentDigits = digitRun(part, signAt + (hasSign ? 1 : 0));

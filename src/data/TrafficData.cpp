@@ -2,7 +2,9 @@
 
 namespace {
 
-std::size_t at(int index) { return static_cast<std::size_t>(index); }
+std::size_t at(int index) {
+  return static_cast<std::size_t>(index);
+}
 
 }  // namespace
 

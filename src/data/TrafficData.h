@@ -11,7 +11,7 @@
 #include "random/NormalMixture.h"
 
 using MixtureList = std::vector<NormalMixture>;
-using ClassShares = std::array<double, 4>;  // % of 2-, 3-, 4- and 5-axle trucks
+using ClassShares = std::array<double, 4>;    // % of 2-, 3-, 4- and 5-axle trucks
 using AxleWeightRow = std::array<double, 6>;  // means of groups 1..3, then their deviations
 using Table = std::vector<std::vector<double>>;
 
@@ -37,10 +37,14 @@ class TrafficData {
   NormalMixture getGrossWeightMixture(int direction, int axles) const;
   // Speed in dm/s of direction 1 when direction is 1, else of direction 2.
   NormalMixture getSpeedMixture(int direction) const;
-  ClassShares getClassShares(int laneIndex) const { return classShareRows[static_cast<std::size_t>(laneIndex)]; }
+  ClassShares getClassShares(int laneIndex) const {
+    return classShareRows[static_cast<std::size_t>(laneIndex)];
+  }
   Table getHeadwayRows() const { return headwayRows; }
   // The 24 hourly flows (vehicles per hour) of laneIndex, hour 0 first.
-  std::vector<double> laneFlows(int laneIndex) const { return laneFlowTable[static_cast<std::size_t>(laneIndex)]; }
+  std::vector<double> laneFlows(int laneIndex) const {
+    return laneFlowTable[static_cast<std::size_t>(laneIndex)];
+  }
   int getClassShareRowCount() const { return classShareRowCount; }
   int getLaneFlowCount() const { return static_cast<int>(laneFlowTable.size()); }
   // The data root's paths of the folders the tables came from (empty when built in memory).

@@ -12,7 +12,7 @@ constexpr int hoursPerDay = 24;
 constexpr int bandRows = TrafficData::bandRowCount;
 
 const std::array<const char*, 13> siteFolders = {
-    "Angers\\",      "Auxerre\\",     "A196\\",        "B224\\",       "A296\\",
+    "Angers\\",      "Auxerre\\",     "A196\\",        "B224\\",        "A296\\",
     "Corvane\\D1\\", "Corvane\\D2\\", "Corvane\\D3\\", "Corvane\\S1\\", "Corvane\\S2\\",
     "Corvane\\S3\\", "Corvane\\D\\",  "Corvane\\S\\"};
 
@@ -80,7 +80,8 @@ MixtureList TrafficDataLoader::readMixtureBlock(int mixtureCount) {
   for (int component = 0; component < NormalMixture::componentCount; ++component) {
     skipLine();
     for (int m = 0; m < mixtureCount; ++m) {
-      NormalComponent& part = mixtures[static_cast<std::size_t>(m)].components[static_cast<std::size_t>(component)];
+      NormalComponent& part =
+          mixtures[static_cast<std::size_t>(m)].components[static_cast<std::size_t>(component)];
       part.weight = CsvReader::toDouble(reader.field(3 * m));
       part.mean = CsvReader::toDouble(reader.field(3 * m + 1));
       part.stdDev = CsvReader::toDouble(reader.field(3 * m + 2));

@@ -14,7 +14,7 @@ struct SiteFileReport {
   std::string fileName;  // "FlowR.csv"
   std::string path;      // as the platform opens it
   bool opened = false;
-  std::string openError;       // the system's reason when not opened
+  std::string openError;        // the system's reason when not opened
   long long linesExpected = 0;  // by the file's layout
   long long linesFound = 0;     // lines the file really has, up to what its layout reads
 };

@@ -1,13 +1,13 @@
 #include "output/Vehicle.h"
 
-#include "output/FixedWidth.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <new>
+
+#include "output/FixedWidth.h"
 
 namespace {
 

@@ -59,14 +59,16 @@ class Vehicle {
   // more) unless there are more than inlineAxleEntries of them.
   static constexpr int inlineAxleEntries = 6;
   Axle& axleEntry(int index) { return axleStorage()[index]; }
-  const Axle& axleEntry(int index) const { return const_cast<Vehicle*>(this)->axleStorage()[index]; }
+  const Axle& axleEntry(int index) const {
+    return const_cast<Vehicle*>(this)->axleStorage()[index];
+  }
   Axle* axleStorage() { return axleEntries <= inlineAxleEntries ? inlineAxles : extraAxles.data(); }
 
-  int direction = 0;  // 1 or 2
-  int lane = 0;       // lane index + 1
+  int direction = 0;   // 1 or 2
+  int lane = 0;        // lane index + 1
   double speed = 0.0;  // dm/s
   int headCode = 0;
-  int year = 0;  // from 5
+  int year = 0;   // from 5
   int month = 0;  // 1 to 10
   int day = 0;    // 1 to 25
   int hour = 0;

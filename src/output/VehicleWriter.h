@@ -50,10 +50,10 @@ class VehicleWriter {
   void noteFailure();
 
   std::ofstream file;
-  std::vector<char> block;      // the records added since the last flush, one per line
-  std::size_t blockLength = 0;  // characters of block in use
-  int count = 0;                // records in block
-  int capacity = 0;             // records held before a flush
+  std::vector<char> block;               // the records added since the last flush, one per line
+  std::size_t blockLength = 0;           // characters of block in use
+  int count = 0;                         // records in block
+  int capacity = 0;                      // records held before a flush
   std::unique_ptr<Vehicle> lastVehicle;  // the most recent one, whose time the flush names
 
   // The block being written in the background, and the hand-over between the threads.

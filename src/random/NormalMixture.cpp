@@ -6,7 +6,9 @@
 namespace {
 
 // P(Z > x) for a standard normal Z.
-double upperTail(double x) { return 0.5 * std::erfc(x / std::sqrt(2.0)); }
+double upperTail(double x) {
+  return 0.5 * std::erfc(x / std::sqrt(2.0));
+}
 
 // The probability that mean + stdDev * Z falls in [low, high]; 0 for parameters that are
 // not finite, since such draws are never accepted.
@@ -24,7 +26,9 @@ double normalWithin(double mean, double stdDev, double low, double high) {
   return a > 0 ? upperTail(a) - upperTail(b) : upperTail(-b) - upperTail(-a);
 }
 
-double clampToUnit(double x) { return std::min(1.0, std::max(0.0, x)); }
+double clampToUnit(double x) {
+  return std::min(1.0, std::max(0.0, x));
+}
 
 }  // namespace
 

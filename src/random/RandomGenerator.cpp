@@ -139,13 +139,15 @@ double RandomGenerator::standardNormal() {
 double RandomGenerator::normalMixture(NormalMixture mixture) {
   double u = uniform();
   const auto& parts = mixture.components;
-  const NormalComponent& chosen = u <= parts[0].weight                   ? parts[0]
+  const NormalComponent& chosen = u <= parts[0].weight                     ? parts[0]
                                   : u <= parts[0].weight + parts[1].weight ? parts[1]
                                                                            : parts[2];
   return normal(chosen.mean, chosen.stdDev);
 }
 
-double evaluateQuadratic(double a, double b, double c, double x) { return (a * x + b) * x + c; }
+double evaluateQuadratic(double a, double b, double c, double x) {
+  return (a * x + b) * x + c;
+}
 
 double invertQuadratic(double a, double b, double c, double u) {
   double d = c - u;

@@ -46,7 +46,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     }
     if (argument == "--seed") {
       if (i + 1 >= arguments.size()) {
-        return refusal("error: --seed needs a value; accepted: a whole number from 0 to 4294967295");
+        return refusal(
+            "error: --seed needs a value; accepted: a whole number from 0 to 4294967295");
       }
       const std::string& value = arguments[++i];
       if (!parseSeed(value, line.seed)) {
@@ -78,4 +79,6 @@ std::string usageText() {
       "  --version   show the version\n");
 }
 
-std::string versionText() { return std::string("velmora ") + version + "\n"; }
+std::string versionText() {
+  return std::string("velmora ") + version + "\n";
+}

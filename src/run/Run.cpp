@@ -15,7 +15,9 @@ namespace {
 
 constexpr int secondsPerDay = 86400;
 
-void printLine(const char* text) { std::cout << text << std::endl; }
+void printLine(const char* text) {
+  std::cout << text << std::endl;
+}
 
 bool emptyOutputFile(std::string& error) {
   errno = 0;
@@ -43,9 +45,10 @@ void reportError(const std::string& error) {
   std::cerr << error << std::endl;
 }
 
-
 // days * 86400 s (days is at most 24855, so the product fits); no time for 0 days or less.
-double endTimeOfRun() { return runConfig.days > 0 ? runConfig.days * secondsPerDay : 0; }
+double endTimeOfRun() {
+  return runConfig.days > 0 ? runConfig.days * secondsPerDay : 0;
+}
 
 std::string writeError(const VehicleWriter& writer) {
   return "error: cannot write the output file \"" + runConfig.outputFile +

@@ -6,7 +6,9 @@
 
 RunConfig runConfig;
 
-RunConfig::RunConfig() : commentMarker("//") { setDefaults(); }
+RunConfig::RunConfig() : commentMarker("//") {
+  setDefaults();
+}
 
 bool RunConfig::readFile(const std::string& fileName) {
   if (!reader.open(fileName, ",")) {
@@ -35,7 +37,8 @@ void RunConfig::setDefaults() {
 
 void RunConfig::computeDerived() {
   // Wraps instead of overflowing; such lane counts are refused by findProblem.
-  totalLanes = static_cast<int>(static_cast<unsigned>(lanesDir1) + static_cast<unsigned>(lanesDir2));
+  totalLanes =
+      static_cast<int>(static_cast<unsigned>(lanesDir1) + static_cast<unsigned>(lanesDir2));
   meanGapTime = gapDistance / speed;
 }
 
@@ -48,8 +51,8 @@ std::string number(double value) {
 }
 
 std::string refusal(const char* parameter, const std::string& found, const char* accepted) {
-  return std::string("error: the run parameter ") + parameter + " is " + found + "; accepted: " +
-         accepted;
+  return std::string("error: the run parameter ") + parameter + " is " + found +
+         "; accepted: " + accepted;
 }
 
 }  // namespace
@@ -73,7 +76,8 @@ std::string RunConfig::findProblem() const {
     return refusal("catchUpLength (value line 2)", number(catchUpLength), "0 m or more");
   }
   if (days > maxDays) {
-    return refusal("days (value line 3)", std::to_string(days), "at most 24855 (0 or less: no records)");
+    return refusal("days (value line 3)", std::to_string(days),
+                   "at most 24855 (0 or less: no records)");
   }
   if (bufferSize < 1) {
     return refusal("bufferSize (value line 6)", std::to_string(bufferSize), "1 or more");
@@ -97,7 +101,8 @@ std::string RunConfig::findProblem() const {
                    "above 0 under traffic model 5");
   }
   if (congested && gapDistance < 0) {
-    return refusal("gapDistance (value line 9)", number(gapDistance), "0 m or more under traffic model 5");
+    return refusal("gapDistance (value line 9)", number(gapDistance),
+                   "0 m or more under traffic model 5");
   }
   if (congested && gapCv < 0) {
     return refusal("gapCv (value line 11)", number(gapCv), "0 or more under traffic model 5");

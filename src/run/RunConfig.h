@@ -40,13 +40,13 @@ class RunConfig {
   int flowSite;          // site code of "FlowR.csv" and "NHM.csv"
   int vehicleSite;       // site code of the vehicle tables
   std::string outputFile;
-  int bufferSize;        // vehicles held by the writer before a flush
-  int trafficModel;      // 0: table headways; 5: congested, constant speed; else free flow
-  double carFraction;    // fraction of cars among all vehicles
-  double gapDistance;    // m, mean gap of the congested model
-  double speed;          // m/s (km/h in the file)
-  double meanGapTime;    // s, derived: gapDistance / speed
-  double gapCv;          // coefficient of variation of the congested gap time
+  int bufferSize;      // vehicles held by the writer before a flush
+  int trafficModel;    // 0: table headways; 5: congested, constant speed; else free flow
+  double carFraction;  // fraction of cars among all vehicles
+  double gapDistance;  // m, mean gap of the congested model
+  double speed;        // m/s (km/h in the file)
+  double meanGapTime;  // s, derived: gapDistance / speed
+  double gapCv;        // coefficient of variation of the congested gap time
 
  private:
   void readParameters();

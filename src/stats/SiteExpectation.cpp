@@ -54,8 +54,7 @@ double SiteExpectation::carShare() const {
   return trafficModel == 5 || trafficModel == 6 ? carFraction : 0.0;
 }
 
-double SiteExpectation::grossWeightWithin(int axles, int direction, double low,
-                                          double high) const {
+double SiteExpectation::grossWeightWithin(int axles, int direction, double low, double high) const {
   using G = VehicleGenerator;
   NormalMixture mixture = data.getGrossWeightMixture(direction, axles);
   double accepted = mixture.probabilityWithin(G::minGrossWeight, G::maxGrossWeight);

@@ -29,7 +29,9 @@ bool readField(const std::string& line, std::size_t at, std::size_t width, int& 
   return true;
 }
 
-bool within(int value, int low, int high) { return value >= low && value <= high; }
+bool within(int value, int low, int high) {
+  return value >= low && value <= high;
+}
 
 // Everything after the fixed columns is blanks, digits and minus signs.
 bool axleFieldsLookRight(const std::string& line) {

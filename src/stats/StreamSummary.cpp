@@ -5,7 +5,9 @@
 
 namespace {
 
-std::size_t at(int index) { return static_cast<std::size_t>(index); }
+std::size_t at(int index) {
+  return static_cast<std::size_t>(index);
+}
 
 }  // namespace
 
@@ -63,16 +65,18 @@ void StreamSummary::keepIfHeavy(const StreamRecord& record) {
     return;
   }
   Heavy entry{record.grossWeight, record.axles, record.lane, record.timeText()};
-  auto place = std::upper_bound(heavy.begin(), heavy.end(), entry, [](const Heavy& a, const Heavy& b) {
-    return a.grossWeight > b.grossWeight;
-  });
+  auto place = std::upper_bound(
+      heavy.begin(), heavy.end(), entry,
+      [](const Heavy& a, const Heavy& b) { return a.grossWeight > b.grossWeight; });
   heavy.insert(place, entry);
   if (heavy.size() > heaviestKept) {
     heavy.pop_back();
   }
 }
 
-int StreamSummary::days() const { return std::max(1, static_cast<int>(lastTime / 86400.0)); }
+int StreamSummary::days() const {
+  return std::max(1, static_cast<int>(lastTime / 86400.0));
+}
 
 long long StreamSummary::vehicles(int lane, VehicleClass vehicleClass) const {
   return perLane[at(lane)][static_cast<std::size_t>(vehicleClass)];

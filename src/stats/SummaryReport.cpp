@@ -83,14 +83,16 @@ void writePercentiles(std::ostream& out, const StreamSummary& summary) {
     if (count == 0) {
       continue;
     }
-    out << "  " << className(vehicleClass) << std::string(16 - std::string(className(vehicleClass)).size(), ' ')
-        << column(count, 10) << "         ";
+    out << "  " << className(vehicleClass)
+        << std::string(16 - std::string(className(vehicleClass)).size(), ' ') << column(count, 10)
+        << "         ";
     for (double share : {0.05, 0.5, 0.95}) {
       out << column(percentile(weights, share), 5) << "  ";
     }
     out << column(maximum(weights), 5) << "          ";
     for (double share : {0.05, 0.5, 0.95}) {
-      out << column(format("%.0f", percentile(speeds, share) * kmhPerDecimetrePerSecond), 5) << "  ";
+      out << column(format("%.0f", percentile(speeds, share) * kmhPerDecimetrePerSecond), 5)
+          << "  ";
     }
     out << column(format("%.0f", maximum(speeds) * kmhPerDecimetrePerSecond), 5) << "\n";
   }
@@ -140,7 +142,8 @@ void writeSiteComparison(std::ostream& out, const StreamSummary& summary,
                                         summary.vehicles(lane, VehicleClass::car));
     out << column(lane, 6);
     for (int axles : truckClasses) {
-      double count = static_cast<double>(summary.vehicles(lane, static_cast<VehicleClass>(axles - 1)));
+      double count =
+          static_cast<double>(summary.vehicles(lane, static_cast<VehicleClass>(axles - 1)));
       double expected = site.truckShare(lane, axles);
       bool marked = beyondNoise(count, expected * trucks, trucks);
       out << column(format("%.1f", trucks > 0 ? 100 * count / trucks : 0.0) + " / " +
@@ -199,7 +202,8 @@ DistributionGap grossWeightGap(const StreamSummary& summary, const SiteExpectati
         expected += share * site.grossWeightWithin(axles, direction, 0.0, weight + 0.5);
       }
     }
-    gap.distance = std::max(gap.distance, std::fabs(static_cast<double>(running) / total - expected));
+    gap.distance =
+        std::max(gap.distance, std::fabs(static_cast<double>(running) / total - expected));
   }
   gap.limit = 1.63 / std::sqrt(total);
   return gap;
@@ -210,9 +214,8 @@ std::string summaryText(const std::string& source, const StreamSummary& summary,
   std::ostringstream out;
   out << "Stream summary of " << source << "\n"
       << "Records: " << summary.records() << " over " << summary.days() << " day"
-      << (summary.days() == 1 ? "" : "s") << "; cars "
-      << summary.vehiclesOfClass(VehicleClass::car) << ", trucks "
-      << summary.records() - summary.vehiclesOfClass(VehicleClass::car) << "\n\n";
+      << (summary.days() == 1 ? "" : "s") << "; cars " << summary.vehiclesOfClass(VehicleClass::car)
+      << ", trucks " << summary.records() - summary.vehiclesOfClass(VehicleClass::car) << "\n\n";
   writeLanes(out, summary);
   writeHourlyProfile(out, summary, site);
   writePercentiles(out, summary);

@@ -24,11 +24,20 @@ std::string escaped(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -73,9 +82,8 @@ void drawAxes(std::ostream& out, const Panel& p, const std::string& title,
   text(out, labelX, labelY, yLabel, 13, "middle",
        (" transform=\"rotate(-90 " + number(labelX) + " " + number(labelY) + ")\"").c_str());
   for (double v = p.xMin; v <= p.xMax + 1e-9; v += xStep) {
-    out << "<line x1=\"" << number(p.x(v)) << "\" y1=\"" << number(p.top + p.height)
-        << "\" x2=\"" << number(p.x(v)) << "\" y2=\"" << number(p.top + p.height + 5)
-        << "\" stroke=\"#444\"/>\n";
+    out << "<line x1=\"" << number(p.x(v)) << "\" y1=\"" << number(p.top + p.height) << "\" x2=\""
+        << number(p.x(v)) << "\" y2=\"" << number(p.top + p.height + 5) << "\" stroke=\"#444\"/>\n";
     char label[32];
     std::snprintf(label, sizeof label, "%g", v);
     text(out, p.x(v), p.top + p.height + 19, label, 11);
@@ -83,16 +91,16 @@ void drawAxes(std::ostream& out, const Panel& p, const std::string& title,
   double yStep = tickStep(p.yMax, 5);
   for (double v = 0; v <= p.yMax + 1e-9; v += yStep) {
     out << "<line x1=\"" << number(p.left) << "\" y1=\"" << number(p.y(v)) << "\" x2=\""
-        << number(p.left + p.width) << "\" y2=\"" << number(p.y(v))
-        << "\" stroke=\"#ddd\"/>\n";
+        << number(p.left + p.width) << "\" y2=\"" << number(p.y(v)) << "\" stroke=\"#ddd\"/>\n";
     char label[32];
     std::snprintf(label, sizeof label, yStep < 1 ? "%.1f" : "%.0f", v);
     text(out, p.left - 8, p.y(v) + 4, label, 11, "end");
   }
 }
 
-void polyline(std::ostream& out, const Panel& p, const std::vector<std::pair<double, double>>& points,
-              const char* colour, bool dashed) {
+void polyline(std::ostream& out, const Panel& p,
+              const std::vector<std::pair<double, double>>& points, const char* colour,
+              bool dashed) {
   out << "<polyline fill=\"none\" stroke=\"" << colour << "\" stroke-width=\"2\""
       << (dashed ? " stroke-dasharray=\"6 4\"" : "") << " points=\"";
   for (const auto& [x, y] : points) {
@@ -124,7 +132,8 @@ std::vector<double> binShares(const std::vector<long long>& histogram, double fr
     total += static_cast<double>(histogram[value]);
     double scaled = static_cast<double>(value) * valueScale;
     if (histogram[value] > 0 && scaled >= from && scaled < to) {
-      shares[static_cast<std::size_t>((scaled - from) / binWidth)] += static_cast<double>(histogram[value]);
+      shares[static_cast<std::size_t>((scaled - from) / binWidth)] +=
+          static_cast<double>(histogram[value]);
     }
   }
   for (double& share : shares) {
@@ -138,7 +147,8 @@ void drawFlowPanel(std::ostream& out, const StreamSummary& summary, const SiteEx
   for (int lane = 1; lane <= summary.highestLane(); ++lane) {
     for (int hour = 0; hour < 24; ++hour) {
       top = std::max(top, static_cast<double>(summary.vehiclesInHour(lane, hour)) / summary.days());
-      if (site != nullptr && lane <= site->lanes() && std::isfinite(site->hourlyVehicles(lane, hour))) {
+      if (site != nullptr && lane <= site->lanes() &&
+          std::isfinite(site->hourlyVehicles(lane, hour))) {
         top = std::max(top, site->hourlyVehicles(lane, hour));
       }
     }
@@ -167,16 +177,18 @@ void drawFlowPanel(std::ostream& out, const StreamSummary& summary, const SiteEx
     out << "<line x1=\"975\" y1=\"" << number(legendY) << "\" x2=\"1005\" y2=\"" << number(legendY)
         << "\" stroke=\"" << colour << "\" stroke-width=\"3\"/>\n";
     text(out, 1012, legendY + 4,
-         "lane " + std::to_string(lane) + ", direction " + std::to_string(summary.directionOfLane(lane)),
+         "lane " + std::to_string(lane) + ", direction " +
+             std::to_string(summary.directionOfLane(lane)),
          12, "start");
   }
   if (site != nullptr) {
-    text(out, 975, 130 + 22 * summary.highestLane() + 4, "dashed: expected from the site", 12, "start");
+    text(out, 975, 130 + 22 * summary.highestLane() + 4, "dashed: expected from the site", 12,
+         "start");
   }
 }
 
-void drawGrossWeightPanel(std::ostream& out, const StreamSummary& summary, const SiteExpectation* site,
-                          int axles, double left, double top) {
+void drawGrossWeightPanel(std::ostream& out, const StreamSummary& summary,
+                          const SiteExpectation* site, int axles, double left, double top) {
   constexpr double binWidth = 20;
   constexpr double maxWeight = 820;
   auto vehicleClass = static_cast<VehicleClass>(axles - 1);
@@ -196,7 +208,8 @@ void drawGrossWeightPanel(std::ostream& out, const StreamSummary& summary, const
       for (int direction = 1; direction <= 2; ++direction) {
         double weight = counts[direction - 1] / (counts[0] + counts[1]);
         if (weight > 0) {
-          share += weight * site->grossWeightWithin(axles, direction, from - 0.5, from + binWidth - 0.5);
+          share +=
+              weight * site->grossWeightWithin(axles, direction, from - 0.5, from + binWidth - 0.5);
         }
       }
       expected.push_back({from + binWidth / 2, 100 * share});
@@ -235,7 +248,9 @@ void drawSpeedPanel(std::ostream& out, const StreamSummary& summary, int directi
     vehicles += count;
   }
   Panel p{left, top, 440, 260, 0, maxKmh, yTop * 1.1};
-  drawAxes(out, p, "Speed, direction " + std::to_string(direction) + " (" + std::to_string(vehicles) + " vehicles)",
+  drawAxes(out, p,
+           "Speed, direction " + std::to_string(direction) + " (" + std::to_string(vehicles) +
+               " vehicles)",
            "speed (km/h), bins of 2", "% of vehicles", 25);
   bars(out, p, shares, binWidth, "#55a868");
 }
@@ -261,7 +276,8 @@ std::string chartSvg(const std::string& source, const StreamSummary& summary,
   drawFlowPanel(out, summary, site);
   for (int axles = 2; axles <= 5; ++axles) {
     int index = axles - 2;
-    drawGrossWeightPanel(out, summary, site, axles, 90 + 560 * (index % 2), 480 + 360 * (index / 2));
+    drawGrossWeightPanel(out, summary, site, axles, 90 + 560 * (index % 2),
+                         480 + 360 * (index / 2));
   }
   drawSpeedPanel(out, summary, 1, 90, 1220);
   drawSpeedPanel(out, summary, 2, 650, 1220);

@@ -25,7 +25,9 @@ void setDrawLimit(long rejections, UndrawableHandler handler) {
   handlerInForce = handler != nullptr ? handler : reportAndExit;
 }
 
-long rejectionLimit() { return limitInForce; }
+long rejectionLimit() {
+  return limitInForce;
+}
 
 void stopUndrawable(const std::string& what, const std::string& siteFile) {
   handlerInForce(what, siteFile);

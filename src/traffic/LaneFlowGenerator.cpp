@@ -11,8 +11,8 @@ namespace {
 constexpr int hoursPerDay = 24;
 constexpr double hoursPerSecond = 0.0002777777777777778;
 constexpr double secondsPerHour = 3600.0;
-constexpr double firstVehicleHeadway = 0.1;  // s
-constexpr double tailStart = 4.0;            // s, where the table's exponential tail begins
+constexpr double firstVehicleHeadway = 0.1;   // s
+constexpr double tailStart = 4.0;             // s, where the table's exponential tail begins
 constexpr double congestedBaseLength = 12.0;  // m, stands in for a missing leader
 
 // Element column of row of table, or 0 when the table does not reach it.
@@ -67,11 +67,8 @@ void LaneFlowGenerator::prepareNextVehicle() {
 }
 
 void LaneFlowGenerator::updateHour() {
-  double hours = arrivalTime * hoursPerSecond;
-  if (!(hours < 9.0e18)) {  // beyond any hour count: the lane has stopped
-    return;
-  }
-  int hourOfDay = static_cast<int>(static_cast<long long>(hours) % hoursPerDay);
+  auto hours = static_cast<long long>(arrivalTime * hoursPerSecond);  // finite: headways are
+  int hourOfDay = static_cast<int>(hours % hoursPerDay);
   if (hourOfDay == hourIndex) {
     return;
   }
@@ -100,7 +97,8 @@ void LaneFlowGenerator::skipHoursWithoutFlow() {
     ++steps;
   }
   auto clockHour = static_cast<long long>(arrivalTime * hoursPerSecond);
-  long long indexHour = clockHour - ((clockHour - hourIndex) % hoursPerDay + hoursPerDay) % hoursPerDay;
+  long long indexHour =
+      clockHour - ((clockHour - hourIndex) % hoursPerDay + hoursPerDay) % hoursPerDay;
   double start = static_cast<double>(indexHour + steps) * secondsPerHour;
   if (arrivalTime < start) {
     arrivalTime = start;
@@ -121,17 +119,14 @@ double LaneFlowGenerator::drawHeadway() {
   if (minimum <= 0) {
     return 0;
   }
-  return drawUntil([this] { return drawModelHeadway(); },
-                   [minimum](double headway) {
-                     return std::isfinite(headway) && headway >= minimum;
-                   },
-                   [&] {
-                     return UndrawableValue{
-                         "a headway of at least " + std::to_string(minimum) + " s " +
-                             describeLane(),
-                         siteFileForMessage(flowFolderPath,
-                                            trafficModel == 0 ? "NHM.csv" : "FlowR.csv")};
-                   });
+  return drawUntil(
+      [this] { return drawModelHeadway(); },
+      [minimum](double headway) { return std::isfinite(headway) && headway >= minimum; },
+      [&] {
+        return UndrawableValue{
+            "a headway of at least " + std::to_string(minimum) + " s " + describeLane(),
+            siteFileForMessage(flowFolderPath, trafficModel == 0 ? "NHM.csv" : "FlowR.csv")};
+      });
 }
 
 double LaneFlowGenerator::drawModelHeadway() {
@@ -149,8 +144,7 @@ double LaneFlowGenerator::minimumHeadway() const {
   if (previousVehicle == nullptr) {
     return firstVehicleHeadway;
   }
-  return minimumHeadwayBehind(*previousVehicle, *pendingVehicle, catchUpLength,
-                              minimumGapDistance);
+  return minimumHeadwayBehind(*previousVehicle, *pendingVehicle, catchUpLength, minimumGapDistance);
 }
 
 double LaneFlowGenerator::minimumHeadwayBehind(const Vehicle& leader, const Vehicle& follower,
@@ -159,8 +153,8 @@ double LaneFlowGenerator::minimumHeadwayBehind(const Vehicle& leader, const Vehi
   double followerSpeed = follower.getSpeed() * 0.1;
   double length = leader.getLength() * 0.1;
   if (followerSpeed > leaderSpeed) {
-    length = length +
-             (length + catchUpLength + clearance) / leaderSpeed * (followerSpeed - leaderSpeed);
+    length =
+        length + (length + catchUpLength + clearance) / leaderSpeed * (followerSpeed - leaderSpeed);
   }
   return (length + clearance) / followerSpeed;
 }
@@ -181,9 +175,7 @@ double LaneFlowGenerator::tableHeadway() {
   double f3 = evaluateQuadratic(band.a, band.b, band.c, tailStart);
   if (u > f3) {
     return drawUntil([this] { return exponentialHeadway(); },
-                     [](double headway) {
-                       return std::isfinite(headway) && headway >= tailStart;
-                     },
+                     [](double headway) { return std::isfinite(headway) && headway >= tailStart; },
                      [&] {
                        return UndrawableValue{"a headway tail of at least 4 s " + describeLane(),
                                               siteFileForMessage(flowFolderPath, "FlowR.csv")};
@@ -205,8 +197,8 @@ void LaneFlowGenerator::readHeadwayPieces() {
   shortPiece = pieceOfRow(1);
   middlePiece = pieceOfRow(2);
   auto bandCount = static_cast<long long>(cell(headwayTable, 0, 0));
-  for (long long band = 0; band < bandCount && static_cast<std::size_t>(band) + 3 < headwayTable.size();
-       ++band) {
+  for (long long band = 0;
+       band < bandCount && static_cast<std::size_t>(band) + 3 < headwayTable.size(); ++band) {
     auto row = static_cast<std::size_t>(band) + 3;
     bands.push_back({cell(headwayTable, row, 0), pieceOfRow(row)});
   }
@@ -227,6 +219,5 @@ const LaneFlowGenerator::FlowBand& LaneFlowGenerator::bandOfFlow(double flow) co
 
 std::string LaneFlowGenerator::describeLane() const {
   return "on lane " + std::to_string(laneIndex + 1) + " in hour " + std::to_string(hourIndex) +
-         " (flow " + std::to_string(currentFlow()) +
-         " vehicles per hour)";
+         " (flow " + std::to_string(currentFlow()) + " vehicles per hour)";
 }

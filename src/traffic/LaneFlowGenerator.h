@@ -88,11 +88,11 @@ class LaneFlowGenerator {
   int direction = 1;
   VehicleGenerator* vehicleGenerator = nullptr;  // not owned
   Table headwayTable;
-  double meanGapTime;    // s
+  double meanGapTime;  // s
   double gapCv;
   double constantSpeed;  // m/s
   int trafficModel;
-  double catchUpLength;  // m
+  double catchUpLength;        // m
   std::string flowFolderPath;  // for messages
 
   // The headway table read once into its pieces: 0 to 1 s, 1 to 1.5 s, then the bands.

@@ -77,9 +77,8 @@ std::string checkFiles(const Reports& reports) {
 }
 
 std::string checkLaneCounts(const Site& site) {
-  const std::pair<const char*, int> tables[] = {
-      {"Class%.csv", site.data.getClassShareRowCount()},
-      {"FlowR.csv", site.data.getLaneFlowCount()}};
+  const std::pair<const char*, int> tables[] = {{"Class%.csv", site.data.getClassShareRowCount()},
+                                                {"FlowR.csv", site.data.getLaneFlowCount()}};
   for (auto [fileName, lanes] : tables) {
     if (lanes < site.lanes()) {
       return "error: the site file " + site.file(fileName) + " has " + plural(lanes, "lane") +
@@ -147,8 +146,8 @@ std::string checkHeadwayBands(const Site& site) {
 }
 
 // The message for a distribution that too rarely gives a value in [low, high].
-std::string acceptance(const std::string& file, const std::string& what, double low,
-                       double high, double probability) {
+std::string acceptance(const std::string& file, const std::string& what, double low, double high,
+                       double probability) {
   if (probability >= minimumAcceptance) {
     return "";
   }
@@ -157,34 +156,36 @@ std::string acceptance(const std::string& file, const std::string& what, double 
          number(minimumAcceptance);
 }
 
-std::string trucks(int axles) { return std::to_string(axles) + "-axle trucks"; }
+std::string trucks(int axles) {
+  return std::to_string(axles) + "-axle trucks";
+}
 
 std::string checkMixtures(const Site& site, int axles) {
   using G = VehicleGenerator;
   std::string problem;
   for (int direction = 1; direction <= 2 && problem.empty(); ++direction) {
     if (site.hasDirection(direction)) {
-      problem = acceptance(site.file("GVWpdf.csv"),
-                           "the gross weight of " + trucks(axles) + " in direction " +
-                               std::to_string(direction),
-                           G::minGrossWeight, G::maxGrossWeight,
-                           site.data.getGrossWeightMixture(direction, axles)
-                               .probabilityWithin(G::minGrossWeight, G::maxGrossWeight));
+      problem = acceptance(
+          site.file("GVWpdf.csv"),
+          "the gross weight of " + trucks(axles) + " in direction " + std::to_string(direction),
+          G::minGrossWeight, G::maxGrossWeight,
+          site.data.getGrossWeightMixture(direction, axles)
+              .probabilityWithin(G::minGrossWeight, G::maxGrossWeight));
     }
   }
   for (int i = 0; i + 1 < axles && problem.empty(); ++i) {
     problem = acceptance(site.file("ASall.csv"),
                          "spacing " + std::to_string(i + 1) + " of " + trucks(axles),
                          G::minAxleSpacing, G::maxAxleSpacing,
-                         site.data.getSpacingMixture(axles, i)
-                             .probabilityWithin(G::minAxleSpacing, G::maxAxleSpacing));
+                         site.data.getSpacingMixture(axles, i).probabilityWithin(
+                             G::minAxleSpacing, G::maxAxleSpacing));
   }
   for (int i = 0; axles <= 3 && i < axles && problem.empty(); ++i) {
     problem = acceptance(site.file("AW2&3.csv"),
                          "the weight of axle " + std::to_string(i + 1) + " of " + trucks(axles),
                          G::minAxleWeight, G::maxAxleWeight,
-                         site.data.getAxleWeightMixture(axles, i)
-                             .probabilityWithin(G::minAxleWeight, G::maxAxleWeight));
+                         site.data.getAxleWeightMixture(axles, i).probabilityWithin(
+                             G::minAxleWeight, G::maxAxleWeight));
   }
   return problem;
 }
@@ -215,13 +216,13 @@ std::string checkBandRows(const Site& site, int axles) {
       NormalMixture single;
       single.components[0] = {1.0, values[static_cast<std::size_t>(group)],
                               values[static_cast<std::size_t>(group + 3)]};
-      std::string problem = acceptance(
-          site.file("AW4&5.csv"),
-          "the weight of axle group " + std::to_string(group + 1) + " of " + trucks(axles) +
-              " in band row " + std::to_string(row) + " (reached by " + number(reach) +
-              " of their gross weights)",
-          G::minAxleWeight, G::maxAxleWeight,
-          single.probabilityWithin(G::minAxleWeight, G::maxAxleWeight));
+      std::string problem =
+          acceptance(site.file("AW4&5.csv"),
+                     "the weight of axle group " + std::to_string(group + 1) + " of " +
+                         trucks(axles) + " in band row " + std::to_string(row) + " (reached by " +
+                         number(reach) + " of their gross weights)",
+                     G::minAxleWeight, G::maxAxleWeight,
+                     single.probabilityWithin(G::minAxleWeight, G::maxAxleWeight));
       if (!problem.empty()) {
         return problem;
       }

@@ -23,7 +23,9 @@ std::string range(double low, double high) {
   return " within [" + text(low) + ", " + text(high) + "]";
 }
 
-std::string trucks(int axles) { return std::to_string(axles) + "-axle trucks"; }
+std::string trucks(int axles) {
+  return std::to_string(axles) + "-axle trucks";
+}
 
 }  // namespace
 
@@ -154,16 +156,16 @@ void VehicleGenerator::buildLargeTruck(Vehicle& vehicle, int axles) {
   for (int g = 0; g < 3; ++g) {
     double mean = row[static_cast<std::size_t>(g)];
     double stdDev = row[static_cast<std::size_t>(g + 3)];
-    groups[g] = drawUntil(
-        [&] { return random.normal(mean, stdDev); },
-        [](double w) { return w >= minAxleWeight && w <= maxAxleWeight; },
-        [&] {
-          return UndrawableValue{"the weight of axle group " + std::to_string(g + 1) + " of " +
-                                     trucks(axles) + " in band row " +
-                                     std::to_string(band > 11 ? 11 : band) +
-                                     range(minAxleWeight, maxAxleWeight),
-                                 siteFile("AW4&5.csv")};
-        });
+    groups[g] =
+        drawUntil([&] { return random.normal(mean, stdDev); },
+                  [](double w) { return w >= minAxleWeight && w <= maxAxleWeight; },
+                  [&] {
+                    return UndrawableValue{"the weight of axle group " + std::to_string(g + 1) +
+                                               " of " + trucks(axles) + " in band row " +
+                                               std::to_string(band > 11 ? 11 : band) +
+                                               range(minAxleWeight, maxAxleWeight),
+                                           siteFile("AW4&5.csv")};
+                  });
   }
   double sum = groups[0] + groups[1] + groups[2];
   double factor = gvw / sum;
@@ -183,7 +185,9 @@ double VehicleGenerator::drawMixtureWithin(const NormalMixture& mixture, double 
                                            Describe what, const char* fileName) {
   return drawUntil([&] { return random.normalMixture(mixture); },
                    [=](double x) { return x >= low && x <= high; },
-                   [&] { return UndrawableValue{what() + range(low, high), siteFile(fileName)}; });
+                   [&] {
+                     return UndrawableValue{what() + range(low, high), siteFile(fileName)};
+                   });
 }
 
 std::string VehicleGenerator::siteFile(const char* fileName) const {

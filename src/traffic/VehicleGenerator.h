@@ -28,12 +28,12 @@ class VehicleGenerator {
   std::string flowFolderPath() const { return trafficData.getFlowFolderPath(); }
 
   static constexpr int headCode = 1001;
-  static constexpr double trackWidth = 1.8;     // m
-  static constexpr double speedScale = 10.0;    // m/s to dm/s
+  static constexpr double trackWidth = 1.8;   // m
+  static constexpr double speedScale = 10.0;  // m/s to dm/s
   static constexpr double classShareScale = 0.01;
   static constexpr double minGrossWeight = 35.0;
   static constexpr double maxGrossWeight = 800.0;
-  static constexpr double minAxleSpacing = 0.5;   // dm
+  static constexpr double minAxleSpacing = 0.5;    // dm
   static constexpr double maxAxleSpacing = 200.0;  // dm
   static constexpr double minAxleWeight = 15.0;
   static constexpr double maxAxleWeight = 500.0;
@@ -49,8 +49,8 @@ class VehicleGenerator {
   void buildLargeTruck(Vehicle& vehicle, int axles);
   void drawGrossWeightAndSpacings(Vehicle& vehicle, int axles);
   template <typename Describe>
-  double drawMixtureWithin(const NormalMixture& mixture, double low, double high,
-                           Describe what, const char* fileName);
+  double drawMixtureWithin(const NormalMixture& mixture, double low, double high, Describe what,
+                           const char* fileName);
   std::string siteFile(const char* fileName) const;
 
   int laneIndex = 0;

@@ -1,11 +1,10 @@
-#include "data/CsvReader.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "data/CsvReader.h"
 #include "support/TestFolder.h"
 
 namespace {

@@ -1,8 +1,7 @@
-#include "data/TrafficDataLoader.h"
-
 #include <gtest/gtest.h>
 
 #include "data/NativePath.h"
+#include "data/TrafficDataLoader.h"
 #include "support/TestFolder.h"
 
 namespace {

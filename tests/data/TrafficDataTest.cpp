@@ -1,6 +1,6 @@
-#include "data/TrafficData.h"
-
 #include <gtest/gtest.h>
+
+#include "data/TrafficData.h"
 
 namespace {
 

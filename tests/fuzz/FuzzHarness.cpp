@@ -24,7 +24,9 @@ const char* const siteFiles[] = {"AW2&3.csv",  "AW4&5.csv", "ASall.csv", "Class%
 
 struct DrawGaveUp {};
 
-void throwGaveUp(const std::string&, const std::string&) { throw DrawGaveUp{}; }
+void throwGaveUp(const std::string&, const std::string&) {
+  throw DrawGaveUp{};
+}
 
 std::vector<std::string> splitAtZeros(const std::uint8_t* data, std::size_t size) {
   std::vector<std::string> parts(1);
@@ -80,7 +82,8 @@ int runFuzzInput(const std::uint8_t* data, std::size_t size) {
   }
   TrafficDataLoader folders(runConfig.vehicleSite, runConfig.flowSite);
   for (std::size_t i = 0; i < 7 && i + 1 < parts.size(); ++i) {
-    const std::string& folder = i < 5 ? folders.getVehicleFolderPath() : folders.getFlowFolderPath();
+    const std::string& folder =
+        i < 5 ? folders.getVehicleFolderPath() : folders.getFlowFolderPath();
     writeFile(nativePath(folder + siteFiles[i]), parts[i + 1]);
   }
   runConfig.setDefaults();

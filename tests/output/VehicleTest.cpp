@@ -1,5 +1,3 @@
-#include "output/Vehicle.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +5,8 @@
 #include <iomanip>
 #include <string>
 #include <vector>
+
+#include "output/Vehicle.h"
 
 namespace {
 
@@ -119,10 +119,10 @@ std::string designStamp(double t, double* rebuilt) {
   r = r - minute * 60;
   int second = static_cast<int>(r);
   int hundredths = static_cast<int>((r - second) * 100);
-  *rebuilt = ((((y * 10 + mo) * 25 + d) * 24 + hour) * 3600 + 60 * minute + second) +
-             hundredths * 0.01;
-  return std::to_string(d + 1) + "/" + std::to_string(mo + 1) + "/" + std::to_string(y + 5) +
-         " " + std::to_string(hour) + ":" + std::to_string(minute) + ":" + std::to_string(second);
+  *rebuilt =
+      ((((y * 10 + mo) * 25 + d) * 24 + hour) * 3600 + 60 * minute + second) + hundredths * 0.01;
+  return std::to_string(d + 1) + "/" + std::to_string(mo + 1) + "/" + std::to_string(y + 5) + " " +
+         std::to_string(hour) + ":" + std::to_string(minute) + ":" + std::to_string(second);
 }
 
 TEST(VehicleTimeTest, StampMatchesRepeatedDivisionEverywhere) {
@@ -138,7 +138,8 @@ TEST(VehicleTimeTest, StampMatchesRepeatedDivisionEverywhere) {
   for (int i = 0; i < 200000; ++i) {
     times.push_back(static_cast<double>(next() % 2147400000000ull) / 1000.0);
     double length = lengths[next() % 5];
-    double boundary = length * static_cast<double>(next() % static_cast<std::uint64_t>(2.1e9 / length));
+    double boundary =
+        length * static_cast<double>(next() % static_cast<std::uint64_t>(2.1e9 / length));
     times.push_back(std::nextafter(boundary, 0.0));
     times.push_back(boundary - 1e-7 * static_cast<double>(next() % 100));
   }

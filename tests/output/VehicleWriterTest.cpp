@@ -1,11 +1,10 @@
-#include "output/VehicleWriter.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <sstream>
 #include <string>
 
+#include "output/VehicleWriter.h"
 #include "support/TestFolder.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "random/NormalMixture.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+
+#include "random/NormalMixture.h"
 
 namespace {
 
@@ -33,8 +33,8 @@ TEST(NormalMixtureTest, ProbabilityWithinKeepsFarTailsAndRefusesBrokenParameters
   double nan = std::numeric_limits<double>::quiet_NaN();
   EXPECT_EQ(mixtureOf({1.0, nan, 1.0}, {}, {}).probabilityWithin(-1e9, 1e9), 0.0);
   // A negative deviation draws like its absolute value.
-  EXPECT_NEAR(mixtureOf({1.0, 0.0, -1.0}, {}, {}).probabilityWithin(-1.0, 1.0),
-              0.6826894921370859, 1e-12);
+  EXPECT_NEAR(mixtureOf({1.0, 0.0, -1.0}, {}, {}).probabilityWithin(-1.0, 1.0), 0.6826894921370859,
+              1e-12);
 }
 
 }  // namespace

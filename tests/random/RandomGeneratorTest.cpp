@@ -1,10 +1,10 @@
-#include "random/RandomGenerator.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <vector>
+
+#include "random/RandomGenerator.h"
 
 namespace {
 
@@ -37,8 +37,7 @@ TEST_F(RandomGeneratorTest, MatchesReferenceStreamAfterWordSeed) {
 TEST_F(RandomGeneratorTest, MatchesReferenceStreamAfterArraySeed) {
   const std::uint32_t key[] = {0x123, 0x234, 0x345, 0x456};
   RandomGenerator::seedWithArray(key, 4);
-  const std::uint32_t expected[] = {1067595299u, 955945823u, 477289528u, 4107218783u,
-                                    4228976476u};
+  const std::uint32_t expected[] = {1067595299u, 955945823u, 477289528u, 4107218783u, 4228976476u};
   for (std::uint32_t word : expected) {
     EXPECT_EQ(RandomGenerator::nextWord(), word);
   }

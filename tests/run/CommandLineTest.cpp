@@ -1,10 +1,9 @@
-#include "run/CommandLine.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "run/CommandLine.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -21,7 +20,8 @@ TEST(CommandLineTest, ReadsSeedsAndRefusesTheRest) {
   const char* const accepted = "; accepted: a whole number from 0 to 4294967295";
   EXPECT_EQ(parseCommandLine({"--seed", "4294967296"}).error,
             std::string("error: --seed is \"4294967296\"") + accepted);
-  EXPECT_EQ(parseCommandLine({"--seed", "-1"}).error, std::string("error: --seed is \"-1\"") + accepted);
+  EXPECT_EQ(parseCommandLine({"--seed", "-1"}).error,
+            std::string("error: --seed is \"-1\"") + accepted);
   EXPECT_EQ(parseCommandLine({"--seed", "12a"}).action, CommandLine::Action::refuse);
   EXPECT_EQ(parseCommandLine({"--seed"}).error,
             std::string("error: --seed needs a value") + accepted);
@@ -37,8 +37,8 @@ class ProgramTest : public ::testing::Test {
   }
   // Runs velmora with arguments; returns its exit status, keeps output and console.
   int velmora(const std::string& arguments) {
-    std::string command = std::string(VELMORA_PROGRAM) + " " + arguments +
-                          " > console.txt 2> errors.txt";
+    std::string command =
+        std::string(VELMORA_PROGRAM) + " " + arguments + " > console.txt 2> errors.txt";
     int status = std::system(command.c_str());
     console = folder.read("console.txt");
     errors = folder.read("errors.txt");

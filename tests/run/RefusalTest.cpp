@@ -82,34 +82,48 @@ class RefusalTest : public ::testing::Test {
 TEST_F(RefusalTest, RefusesParametersNoRunCanUse) {
   const std::string prefix = "error: the run parameter ";
   expectRefused(1, "", prefix + "outputFile (value line 1) is empty; accepted: a file name");
-  expectRefused(2, "1e999", prefix + "catchUpLength (value line 2) is inf; accepted: a finite number");
+  expectRefused(2, "1e999",
+                prefix + "catchUpLength (value line 2) is inf; accepted: a finite number");
   expectRefused(2, "-1", prefix + "catchUpLength (value line 2) is -1; accepted: 0 m or more");
-  expectRefused(3, "24856",
-                prefix + "days (value line 3) is 24856; accepted: at most 24855 (0 or less: no records)");
+  expectRefused(
+      3, "24856",
+      prefix + "days (value line 3) is 24856; accepted: at most 24855 (0 or less: no records)");
   expectRefused(6, "0", prefix + "bufferSize (value line 6) is 0; accepted: 1 or more");
   expectRefused(8, "-1", prefix + "lanesDir2 (value line 8) is -1; accepted: 0 or more");
   values = defaultValues();
   values[6] = "0";
   values[7] = "0";
-  expectRefused(prefix + "lanesDir1 + lanesDir2 (value lines 7 and 8) is 0; accepted: 1 to 100 lanes in all");
+  expectRefused(
+      prefix + "lanesDir1 + lanesDir2 (value lines 7 and 8) is 0; accepted: 1 to 100 lanes in all");
   values[6] = "2147483647";
   values[7] = "1";
-  expectRefused(prefix + "lanesDir1 + lanesDir2 (value lines 7 and 8) is 2147483648; accepted: 1 to 100 lanes in all");
-  expectRefused(13, "1", prefix + "carFraction (value line 13) is 1; accepted: 0 or more and below 1 (1 only under traffic model 5)");
-  expectRefused(13, "-0.1", prefix + "carFraction (value line 13) is -0.1; accepted: 0 or more and below 1 (1 only under traffic model 5)");
+  expectRefused(
+      prefix +
+      "lanesDir1 + lanesDir2 (value lines 7 and 8) is 2147483648; accepted: 1 to 100 lanes in all");
+  expectRefused(13, "1",
+                prefix +
+                    "carFraction (value line 13) is 1; accepted: 0 or more and below 1 (1 only "
+                    "under traffic model 5)");
+  expectRefused(13, "-0.1",
+                prefix +
+                    "carFraction (value line 13) is -0.1; accepted: 0 or more and below 1 (1 only "
+                    "under traffic model 5)");
 }
 
 TEST_F(RefusalTest, RefusesCongestedModelWithoutSpeedOrWithNegativeGaps) {
   const std::string prefix = "error: the run parameter ";
   values[11] = "5";
   values[9] = "0";
-  expectRefused(prefix + "speed (value line 10) is 0 km/h; accepted: above 0 under traffic model 5");
+  expectRefused(prefix +
+                "speed (value line 10) is 0 km/h; accepted: above 0 under traffic model 5");
   values[9] = "30";
   values[8] = "-5";
-  expectRefused(prefix + "gapDistance (value line 9) is -5; accepted: 0 m or more under traffic model 5");
+  expectRefused(prefix +
+                "gapDistance (value line 9) is -5; accepted: 0 m or more under traffic model 5");
   values[8] = "5";
   values[10] = "-0.1";
-  expectRefused(prefix + "gapCv (value line 11) is -0.1; accepted: 0 or more under traffic model 5");
+  expectRefused(prefix +
+                "gapCv (value line 11) is -0.1; accepted: 0 or more under traffic model 5");
   values[10] = "0.05";
   values[12] = "1";  // all cars: the congested model may take it
   EXPECT_EQ(run(), 0);
@@ -132,13 +146,15 @@ TEST_F(RefusalTest, FailedWriteEndsRunWithoutClaimingSuccess) {
 
 TEST_F(RefusalTest, RefusesMissingAndShortSiteFiles) {
   std::remove("Traffic/Auxerre/FlowR.csv");
-  expectRefused("error: cannot open the site file Traffic/Auxerre/FlowR.csv: No such file or directory");
+  expectRefused(
+      "error: cannot open the site file Traffic/Auxerre/FlowR.csv: No such file or directory");
   values[11] = "0";
   std::remove("Traffic/Auxerre/NHM.csv");
   folder.copyFrom(VELMORA_SAMPLE_DIR);
   folder.write("TrafOut.txt", earlierOutput);
   std::remove("Traffic/Auxerre/NHM.csv");
-  expectRefused("error: cannot open the site file Traffic/Auxerre/NHM.csv: No such file or directory");
+  expectRefused(
+      "error: cannot open the site file Traffic/Auxerre/NHM.csv: No such file or directory");
 
   values[11] = "6";
   std::vector<std::string> gross = siteLines("Auxerre/GVWpdf.csv");
@@ -149,32 +165,44 @@ TEST_F(RefusalTest, RefusesMissingAndShortSiteFiles) {
 
 TEST_F(RefusalTest, RefusesSitesWithFewerLanesThanTheRoad) {
   values[6] = "2";
-  expectRefused("error: the site file Traffic/Auxerre/Class%.csv has 2 lanes; the road has 3 lanes (2 in direction 1, 1 in direction 2)");
+  expectRefused(
+      "error: the site file Traffic/Auxerre/Class%.csv has 2 lanes; the road has 3 lanes (2 in "
+      "direction 1, 1 in direction 2)");
   values = defaultValues();
   values[3] = "1";  // Angers vehicles (four lanes), Auxerre flows (two lanes)
   values[6] = "2";
   values[7] = "2";
-  expectRefused("error: the site file Traffic/Auxerre/FlowR.csv has 2 lanes; the road has 4 lanes (2 in direction 1, 2 in direction 2)");
+  expectRefused(
+      "error: the site file Traffic/Auxerre/FlowR.csv has 2 lanes; the road has 4 lanes (2 in "
+      "direction 1, 2 in direction 2)");
 }
 
 TEST_F(RefusalTest, RefusesBadFlowsAndClassShares) {
   std::vector<std::string> flows = siteLines("Auxerre/FlowR.csv");
   flows[3] = "-5,20,15";
   writeSite("Auxerre/FlowR.csv", flows);
-  expectRefused("error: the site file Traffic/Auxerre/FlowR.csv gives lane 1 a flow of -5 in hour 3; accepted: a finite number of vehicles per hour, 0 or more");
+  expectRefused(
+      "error: the site file Traffic/Auxerre/FlowR.csv gives lane 1 a flow of -5 in hour 3; "
+      "accepted: a finite number of vehicles per hour, 0 or more");
   flows[3] = "35,1e999,15";
   writeSite("Auxerre/FlowR.csv", flows);
-  expectRefused("error: the site file Traffic/Auxerre/FlowR.csv gives lane 2 a flow of inf in hour 3; accepted: a finite number of vehicles per hour, 0 or more");
+  expectRefused(
+      "error: the site file Traffic/Auxerre/FlowR.csv gives lane 2 a flow of inf in hour 3; "
+      "accepted: a finite number of vehicles per hour, 0 or more");
   folder.copyFrom(VELMORA_SAMPLE_DIR);
   folder.write("TrafOut.txt", earlierOutput);
 
   std::vector<std::string> shares = siteLines("Auxerre/Class%.csv");
   shares[0] = "13,20,19";
   writeSite("Auxerre/Class%.csv", shares);
-  expectRefused("error: the site file Traffic/Auxerre/Class%.csv gives lane 1 class shares that add up to 95 %; accepted: 100 within 1");
+  expectRefused(
+      "error: the site file Traffic/Auxerre/Class%.csv gives lane 1 class shares that add up to 95 "
+      "%; accepted: 100 within 1");
   shares[0] = "-18,20,19";
   writeSite("Auxerre/Class%.csv", shares);
-  expectRefused("error: the site file Traffic/Auxerre/Class%.csv gives lane 1 a share of -18 % for 2-axle trucks; accepted: a finite percentage, 0 or more");
+  expectRefused(
+      "error: the site file Traffic/Auxerre/Class%.csv gives lane 1 a share of -18 % for 2-axle "
+      "trucks; accepted: a finite percentage, 0 or more");
 }
 
 TEST_F(RefusalTest, RefusesHeadwayTablesThatDoNotCoverTheFlows) {
@@ -182,13 +210,17 @@ TEST_F(RefusalTest, RefusesHeadwayTablesThatDoNotCoverTheFlows) {
   std::vector<std::string> table = siteLines("Auxerre/NHM.csv");
   table[0] = "0";
   writeSite("Auxerre/NHM.csv", table);
-  expectRefused("error: the site file Traffic/Auxerre/NHM.csv gives 0 flow bands on its first line; accepted: 1 or more");
+  expectRefused(
+      "error: the site file Traffic/Auxerre/NHM.csv gives 0 flow bands on its first line; "
+      "accepted: 1 or more");
   table[0] = "4";
   writeSite("Auxerre/NHM.csv", table);  // the last band read is the one up to 400
   std::vector<std::string> flows = siteLines("Auxerre/FlowR.csv");
   flows[9] = "320,401,721";
   writeSite("Auxerre/FlowR.csv", flows);
-  expectRefused("error: the site file Traffic/Auxerre/NHM.csv has no flow band for lane 2 in hour 9: its flow of 401 vehicles per hour is above the last band's limit of 400");
+  expectRefused(
+      "error: the site file Traffic/Auxerre/NHM.csv has no flow band for lane 2 in hour 9: its "
+      "flow of 401 vehicles per hour is above the last band's limit of 400");
 }
 
 TEST_F(RefusalTest, RefusesDistributionsThatCannotGiveAcceptedValues) {
@@ -198,7 +230,11 @@ TEST_F(RefusalTest, RefusesDistributionsThatCannotGiveAcceptedValues) {
   gross[6] = "0.2,222,15,0.15,160,20,0.15,260,20,0.1,250,40,0.1,1200,25";
   writeSite("Auxerre/GVWpdf.csv", gross);
   EXPECT_EQ(run(), 2);
-  EXPECT_EQ(errors.rfind("error: the site file Traffic/Auxerre/GVWpdf.csv: the gross weight of 5-axle trucks in direction 2 falls in [35, 800] with probability ", 0), 0u) << errors;
+  EXPECT_EQ(errors.rfind("error: the site file Traffic/Auxerre/GVWpdf.csv: the gross weight of "
+                         "5-axle trucks in direction 2 falls in [35, 800] with probability ",
+                         0),
+            0u)
+      << errors;
   EXPECT_NE(errors.find("; accepted: at least 1e-06\n"), std::string::npos);
   folder.copyFrom(VELMORA_SAMPLE_DIR);
 
@@ -206,7 +242,11 @@ TEST_F(RefusalTest, RefusesDistributionsThatCannotGiveAcceptedValues) {
   rows[7] = "-300,110,150,10,10,10";  // 4-axle row 7 (325 to 375): the first group never fits
   writeSite("Auxerre/AW4&5.csv", rows);
   EXPECT_EQ(run(), 2);
-  EXPECT_EQ(errors.rfind("error: the site file Traffic/Auxerre/AW4&5.csv: the weight of axle group 1 of 4-axle trucks in band row 7 (reached by ", 0), 0u) << errors;
+  EXPECT_EQ(errors.rfind("error: the site file Traffic/Auxerre/AW4&5.csv: the weight of axle group "
+                         "1 of 4-axle trucks in band row 7 (reached by ",
+                         0),
+            0u)
+      << errors;
   EXPECT_NE(errors.find(" falls in [15, 500] with probability "), std::string::npos);
 
   rows[7] = "60,110,150,10,10,10";

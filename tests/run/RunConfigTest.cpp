@@ -1,7 +1,6 @@
-#include "run/RunConfig.h"
-
 #include <gtest/gtest.h>
 
+#include "run/RunConfig.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -15,8 +14,7 @@ class RunConfigTest : public ::testing::Test {
   RunConfig& config = runConfig;
 };
 
-const char* const thirteenValues =
-    "Out.txt\n50\n3\n1\n6\n500\n2\n2\n7.5\n90\n0.1\n5\n0.7\n";
+const char* const thirteenValues = "Out.txt\n50\n3\n1\n6\n500\n2\n2\n7.5\n90\n0.1\n5\n0.7\n";
 
 TEST_F(RunConfigTest, DefaultsAndDerivedValues) {
   EXPECT_EQ(config.outputFile, "TrafOut.txt");

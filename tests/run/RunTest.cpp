@@ -1,5 +1,3 @@
-#include "run/Run.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,6 +7,7 @@
 #include <sstream>
 
 #include "random/RandomGenerator.h"
+#include "run/Run.h"
 #include "run/RunConfig.h"
 #include "stats/StreamRecord.h"
 #include "support/TestFolder.h"
@@ -139,7 +138,8 @@ TEST_F(RunTest, MissingParameterFileRunsDefaults) {
   testing::internal::CaptureStdout();
   runProgram();
   std::string console = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(console.rfind(std::string(banner) + "VLMin file could not be opened\nUsing default values\n", 0),
+  EXPECT_EQ(console.rfind(
+                std::string(banner) + "VLMin file could not be opened\nUsing default values\n", 0),
             0u);
   std::vector<StreamRecord> records;
   std::istringstream in(bare.read("TrafOut.txt"));

@@ -79,11 +79,11 @@ class StreamSummaryTest : public ::testing::Test {
     const std::string lines[] = {
         recordLine(10.0, 1, 1, 2, 20, 250),             // car, hour 0
         recordLine(20.0, 1, 1, 5, 410, 230),            // 5-axle truck
-        "not a record",                                  // line 3
+        "not a record",                                 // line 3
         recordLine(3700.0, 2, 2, 2, 20, 260),           // car, hour 1, lane 2
         recordLine(3800.0, 2, 2, 3, 190, 220),          // 3-axle truck
         recordLine(90000.0, 1, 1, 5, 455, 240),         // day 2, hour 1
-        "",                                              // line 7
+        "",                                             // line 7
         recordLine(2 * 86400.0 + 5, 1, 1, 2, 20, 245),  // the end of a two-day run
     };
     long long number = 0;

@@ -31,8 +31,12 @@ bool unfilter(std::vector<unsigned char>& data, int height, std::size_t stride, 
       int left = i > static_cast<std::size_t>(channels) ? line[i - channels] : 0;
       int up = previous ? previous[i] : 0;
       int upLeft = previous && i > static_cast<std::size_t>(channels) ? previous[i - channels] : 0;
-      int add = filter == 0 ? 0 : filter == 1 ? left : filter == 2 ? up
-              : filter == 3 ? (left + up) / 2 : filter == 4 ? paeth(left, up, upLeft) : -1;
+      int add = filter == 0   ? 0
+                : filter == 1 ? left
+                : filter == 2 ? up
+                : filter == 3 ? (left + up) / 2
+                : filter == 4 ? paeth(left, up, upLeft)
+                              : -1;
       if (add < 0) {
         return false;
       }
@@ -46,7 +50,8 @@ bool unfilter(std::vector<unsigned char>& data, int height, std::size_t stride, 
 
 bool PngImage::read(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::vector<unsigned char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<unsigned char> file((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
   if (file.size() < 33 || file[1] != 'P' || file[2] != 'N' || file[3] != 'G') {
     return false;
   }
@@ -62,7 +67,8 @@ bool PngImage::read(const std::string& path) {
   std::vector<unsigned char> compressed;
   for (std::size_t at = 8; at + 12 <= file.size();) {
     std::uint32_t length = bigEndian(&file[at]);
-    std::string type(file.begin() + static_cast<long>(at) + 4, file.begin() + static_cast<long>(at) + 8);
+    std::string type(file.begin() + static_cast<long>(at) + 4,
+                     file.begin() + static_cast<long>(at) + 8);
     if (type == "IDAT") {
       compressed.insert(compressed.end(), file.begin() + static_cast<long>(at) + 8,
                         file.begin() + static_cast<long>(at + 8 + length));
@@ -72,7 +78,8 @@ bool PngImage::read(const std::string& path) {
   std::size_t stride = static_cast<std::size_t>(width) * static_cast<std::size_t>(channels);
   std::vector<unsigned char> data(static_cast<std::size_t>(height) * (stride + 1));
   uLongf size = static_cast<uLongf>(data.size());
-  if (uncompress(data.data(), &size, compressed.data(), static_cast<uLong>(compressed.size())) != Z_OK ||
+  if (uncompress(data.data(), &size, compressed.data(), static_cast<uLong>(compressed.size())) !=
+          Z_OK ||
       size != data.size() || !unfilter(data, height, stride, channels)) {
     return false;
   }
@@ -80,9 +87,12 @@ bool PngImage::read(const std::string& path) {
   for (int row = 0; row < height; ++row) {
     const unsigned char* line = &data[static_cast<std::size_t>(row) * (stride + 1) + 1];
     for (int column = 0; column < width; ++column) {
-      const unsigned char* p = line + static_cast<std::size_t>(column) * static_cast<std::size_t>(channels);
+      const unsigned char* p =
+          line + static_cast<std::size_t>(column) * static_cast<std::size_t>(channels);
       bool transparent = channels == 4 && p[3] == 0;
-      pixels.push_back(transparent ? 0xffffffu : (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2]);
+      pixels.push_back(transparent
+                           ? 0xffffffu
+                           : (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2]);
     }
   }
   return true;

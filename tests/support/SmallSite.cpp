@@ -38,8 +38,7 @@ TrafficData smallSiteData(int lanes) {
   for (int row = 0; row < TrafficData::bandRowCount; ++row) {
     double gross = row == 0 ? 50.0 : 50.0 * row;
     for (int axles = 4; axles <= 5; ++axles) {
-      data.setAxleWeightRow({0.25 * gross + 10, 0.3 * gross + 10, 0.45 * gross + 10, 5.0, 6.0,
-                             8.0},
+      data.setAxleWeightRow({0.25 * gross + 10, 0.3 * gross + 10, 0.45 * gross + 10, 5.0, 6.0, 8.0},
                             axles, row);
     }
   }

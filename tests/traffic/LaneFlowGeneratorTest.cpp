@@ -1,11 +1,10 @@
-#include "traffic/LaneFlowGenerator.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "run/RunConfig.h"
 #include "support/SmallSite.h"
+#include "traffic/LaneFlowGenerator.h"
 
 namespace {
 

@@ -1,5 +1,3 @@
-#include "traffic/VehicleGenerator.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +5,7 @@
 
 #include "run/RunConfig.h"
 #include "support/SmallSite.h"
+#include "traffic/VehicleGenerator.h"
 
 namespace {
 
@@ -126,8 +125,8 @@ TEST_F(VehicleGeneratorTest, PicksBandRowByGrossWeight) {
   data.setClassShare(0, 3, 0.0);
   data.setClassShare(0, 4, 100.0);
   data.setClassShare(0, 5, 0.0);
-  const std::pair<double, int> cases[] = {{35, 1},  {74.999, 1}, {75, 2},
-                                          {524.999, 10}, {525, 11}, {800, 11}};
+  const std::pair<double, int> cases[] = {{35, 1},       {74.999, 1}, {75, 2},
+                                          {524.999, 10}, {525, 11},   {800, 11}};
   for (auto [gvw, row] : cases) {
     MixtureList weights(4, singleNormal(gvw, 0.0));
     data.setGrossWeights(weights, 1);
