@@ -169,11 +169,8 @@ double LaneFlowGenerator::congestedHeadway() {
 
 double LaneFlowGenerator::tableHeadway() {
   double u = generator.uniform();
-  const QuadraticPiece& band = bandOfFlow(currentFlow()).piece;
-  double f1 = evaluateQuadratic(shortPiece.a, shortPiece.b, shortPiece.c, 1.0);
-  double f2 = evaluateQuadratic(middlePiece.a, middlePiece.b, middlePiece.c, 1.5);
-  double f3 = evaluateQuadratic(band.a, band.b, band.c, tailStart);
-  if (u > f3) {
+  const FlowBand& band = bandOfFlow(currentFlow());
+  if (u > band.tailStartShare) {
     return drawUntil([this] { return exponentialHeadway(); },
                      [](double headway) { return std::isfinite(headway) && headway >= tailStart; },
                      [&] {
@@ -181,7 +178,8 @@ double LaneFlowGenerator::tableHeadway() {
                                               siteFileForMessage(flowFolderPath, "FlowR.csv")};
                      });
   }
-  const QuadraticPiece& piece = u <= f1 ? shortPiece : u <= f2 ? middlePiece : band;
+  const QuadraticPiece& piece =
+      u <= shortEndShare ? shortPiece : u <= middleEndShare ? middlePiece : band.piece;
   return invertQuadratic(piece.a, piece.b, piece.c, u);
 }
 
@@ -194,13 +192,19 @@ void LaneFlowGenerator::readHeadwayPieces() {
     return QuadraticPiece{cell(headwayTable, row, 1), cell(headwayTable, row, 2),
                           cell(headwayTable, row, 3)};
   };
+  auto shareAt = [](const QuadraticPiece& piece, double headway) {
+    return evaluateQuadratic(piece.a, piece.b, piece.c, headway);
+  };
   shortPiece = pieceOfRow(1);
   middlePiece = pieceOfRow(2);
+  shortEndShare = shareAt(shortPiece, 1.0);
+  middleEndShare = shareAt(middlePiece, 1.5);
   auto bandCount = static_cast<long long>(cell(headwayTable, 0, 0));
   for (long long band = 0;
        band < bandCount && static_cast<std::size_t>(band) + 3 < headwayTable.size(); ++band) {
     auto row = static_cast<std::size_t>(band) + 3;
-    bands.push_back({cell(headwayTable, row, 0), pieceOfRow(row)});
+    QuadraticPiece piece = pieceOfRow(row);
+    bands.push_back({cell(headwayTable, row, 0), piece, shareAt(piece, tailStart)});
   }
 }
 

@@ -62,6 +62,7 @@ class LaneFlowGenerator {
   struct FlowBand {
     double flowLimit = 0.0;  // vehicles per hour, upper bound of the band
     QuadraticPiece piece;    // headways from 1.5 to 4 s
+    double tailStartShare = 0.0;  // the piece at 4 s: beyond it the exponential tail
   };
 
   void prepareNextVehicle();
@@ -95,8 +96,11 @@ class LaneFlowGenerator {
   double catchUpLength;        // m
   std::string flowFolderPath;  // for messages
 
-  // The headway table read once into its pieces: 0 to 1 s, 1 to 1.5 s, then the bands.
+  // The headway table read once into its pieces: 0 to 1 s, 1 to 1.5 s, then the bands,
+  // with the cumulative shares where the pieces end.
   QuadraticPiece shortPiece;
   QuadraticPiece middlePiece;
+  double shortEndShare = 0.0;   // the short piece at 1 s
+  double middleEndShare = 0.0;  // the middle piece at 1.5 s
   std::vector<FlowBand> bands;
 };

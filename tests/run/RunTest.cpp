@@ -216,30 +216,41 @@ std::uint64_t fnv1a(const std::string& text) {
   return hash;
 }
 
-// Pins the whole output of a small seeded run: its first records, its size and its hash,
-// and every console line.
-TEST_F(RunTest, GoldenOutputOfSeededRun) {
-  Parameters parameters;
-  parameters.days = 1;
-  parameters.trafficModel = 6;
-  std::string console = run(parameters, 12345u);
-  std::string output = folder.read("TrafOut.txt");
-  std::vector<std::string> lines = outputLines();
-  std::ostringstream summary;
-  summary << "records " << lines.size() << "\nfnv1a " << std::hex << fnv1a(output) << std::dec
-          << "\n";
-  for (std::size_t i = 0; i < 40 && i < lines.size(); ++i) {
-    summary << lines[i] << "\n";
+// Pins the whole output of small seeded runs under each headway model: the first records,
+// the number of records and their hash, and every console line.
+TEST_F(RunTest, GoldenOutputOfSeededRuns) {
+  struct Golden {
+    int trafficModel;
+    double carFraction;
+    const char* file;
+  };
+  const Golden goldens[] = {{6, 0.8, "auxerre-day-seed-12345.txt"},
+                            {0, 0.5, "auxerre-table-day-seed-12345.txt"},
+                            {5, 0.9, "auxerre-congested-day-seed-12345.txt"}};
+  for (const Golden& golden : goldens) {
+    Parameters parameters;
+    parameters.days = 1;
+    parameters.trafficModel = golden.trafficModel;
+    parameters.carFraction = golden.carFraction;
+    std::string console = run(parameters, 12345u);
+    std::string output = folder.read("TrafOut.txt");
+    std::vector<std::string> lines = outputLines();
+    std::ostringstream summary;
+    summary << "records " << lines.size() << "\nfnv1a " << std::hex << fnv1a(output) << std::dec
+            << "\n";
+    for (std::size_t i = 0; i < 40 && i < lines.size(); ++i) {
+      summary << lines[i] << "\n";
+    }
+    summary << lines.back() << "\n" << console;
+    std::string goldenPath = std::string(VELMORA_GOLDEN_DIR) + "/" + golden.file;
+    if (std::getenv("VELMORA_UPDATE_GOLDEN") != nullptr) {
+      std::ofstream(goldenPath, std::ios::binary) << summary.str();
+    }
+    std::ifstream stored(goldenPath, std::ios::binary);
+    std::ostringstream expected;
+    expected << stored.rdbuf();
+    EXPECT_EQ(summary.str(), expected.str()) << golden.file;
   }
-  summary << lines.back() << "\n" << console;
-  std::string goldenPath = std::string(VELMORA_GOLDEN_DIR) + "/auxerre-day-seed-12345.txt";
-  if (std::getenv("VELMORA_UPDATE_GOLDEN") != nullptr) {
-    std::ofstream(goldenPath, std::ios::binary) << summary.str();
-  }
-  std::ifstream golden(goldenPath, std::ios::binary);
-  std::ostringstream expected;
-  expected << golden.rdbuf();
-  EXPECT_EQ(summary.str(), expected.str());
 }
 
 }  // namespace
