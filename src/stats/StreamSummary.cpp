@@ -107,6 +107,15 @@ const std::vector<long long>& StreamSummary::grossWeights(VehicleClass vehicleCl
   return grossWeightCounts[static_cast<std::size_t>(vehicleClass) * 2 + at(direction - 1)];
 }
 
+std::vector<long long> StreamSummary::grossWeightsOfClass(VehicleClass vehicleClass) const {
+  std::vector<long long> both = grossWeights(vehicleClass, 1);
+  const std::vector<long long>& second = grossWeights(vehicleClass, 2);
+  for (std::size_t i = 0; i < both.size(); ++i) {
+    both[i] += second[i];
+  }
+  return both;
+}
+
 const std::vector<long long>& StreamSummary::speeds(int direction) const {
   return speedCounts[at(direction - 1)];
 }
@@ -115,15 +124,20 @@ const std::vector<long long>& StreamSummary::speedsOfClass(VehicleClass vehicleC
   return classSpeedCounts[static_cast<std::size_t>(vehicleClass)];
 }
 
-int percentile(const std::vector<long long>& histogram, double share) {
-  long long total = 0;
+long long total(const std::vector<long long>& histogram) {
+  long long sum = 0;
   for (long long count : histogram) {
-    total += count;
+    sum += count;
   }
-  if (total == 0) {
+  return sum;
+}
+
+int percentile(const std::vector<long long>& histogram, double share) {
+  long long count = total(histogram);
+  if (count == 0) {
     return -1;
   }
-  auto needed = static_cast<long long>(std::ceil(share * static_cast<double>(total)));
+  auto needed = static_cast<long long>(std::ceil(share * static_cast<double>(count)));
   long long running = 0;
   for (std::size_t value = 0; value < histogram.size(); ++value) {
     running += histogram[value];

@@ -53,6 +53,8 @@ class StreamSummary {
   long long vehiclesInHour(int lane, int hour) const;
   // Gross weights of a class in a direction: count of each whole value 0..maxGrossWeight.
   const std::vector<long long>& grossWeights(VehicleClass vehicleClass, int direction) const;
+  // The same over both directions.
+  std::vector<long long> grossWeightsOfClass(VehicleClass vehicleClass) const;
   // Speeds in dm/s of all vehicles of a direction: count of each whole value 0..maxSpeed.
   const std::vector<long long>& speeds(int direction) const;
   const std::vector<long long>& speedsOfClass(VehicleClass vehicleClass) const;
@@ -77,6 +79,8 @@ class StreamSummary {
   std::vector<Heavy> heavy;
 };
 
+// The sum of a histogram's counts.
+long long total(const std::vector<long long>& histogram);
 // The smallest whole value v of a histogram (counts of 0, 1, 2, ...) with at least share
 // of the total at or below v; -1 for an empty histogram.
 int percentile(const std::vector<long long>& histogram, double share);

@@ -73,11 +73,7 @@ void writePercentiles(std::ostream& out, const StreamSummary& summary) {
          "   95th    max\n";
   for (int c = 0; c < vehicleClassCount; ++c) {
     auto vehicleClass = static_cast<VehicleClass>(c);
-    std::vector<long long> weights = summary.grossWeights(vehicleClass, 1);
-    const std::vector<long long>& other = summary.grossWeights(vehicleClass, 2);
-    for (std::size_t i = 0; i < weights.size(); ++i) {
-      weights[i] += other[i];
-    }
+    std::vector<long long> weights = summary.grossWeightsOfClass(vehicleClass);
     const std::vector<long long>& speeds = summary.speedsOfClass(vehicleClass);
     long long count = summary.vehiclesOfClass(vehicleClass);
     if (count == 0) {
@@ -181,31 +177,27 @@ DistributionGap grossWeightGap(const StreamSummary& summary, const SiteExpectati
   const std::vector<long long>& first = summary.grossWeights(vehicleClass, 1);
   const std::vector<long long>& second = summary.grossWeights(vehicleClass, 2);
   DistributionGap gap;
-  long long byDirection[2] = {0, 0};
-  for (std::size_t i = 0; i < first.size(); ++i) {
-    byDirection[0] += first[i];
-    byDirection[1] += second[i];
-  }
+  const long long byDirection[2] = {total(first), total(second)};
   gap.trucks = byDirection[0] + byDirection[1];
   if (gap.trucks == 0) {
     return gap;
   }
-  double total = static_cast<double>(gap.trucks);
+  double trucks = static_cast<double>(gap.trucks);
   long long running = 0;
   for (int weight = 0; weight <= StreamSummary::maxGrossWeight; ++weight) {
     running += first[static_cast<std::size_t>(weight)] + second[static_cast<std::size_t>(weight)];
     // A record shows weight w for every gross weight from w - 0.5 up to w + 0.5.
     double expected = 0.0;
     for (int direction = 1; direction <= 2; ++direction) {
-      double share = static_cast<double>(byDirection[direction - 1]) / total;
+      double share = static_cast<double>(byDirection[direction - 1]) / trucks;
       if (share > 0) {
         expected += share * site.grossWeightWithin(axles, direction, 0.0, weight + 0.5);
       }
     }
     gap.distance =
-        std::max(gap.distance, std::fabs(static_cast<double>(running) / total - expected));
+        std::max(gap.distance, std::fabs(static_cast<double>(running) / trucks - expected));
   }
-  gap.limit = 1.63 / std::sqrt(total);
+  gap.limit = 1.63 / std::sqrt(trucks);
   return gap;
 }
 

@@ -192,14 +192,9 @@ void drawGrossWeightPanel(std::ostream& out, const StreamSummary& summary,
   constexpr double binWidth = 20;
   constexpr double maxWeight = 820;
   auto vehicleClass = static_cast<VehicleClass>(axles - 1);
-  std::vector<long long> histogram = summary.grossWeights(vehicleClass, 1);
-  const std::vector<long long>& second = summary.grossWeights(vehicleClass, 2);
-  double counts[2] = {0, 0};
-  for (std::size_t i = 0; i < histogram.size(); ++i) {
-    counts[0] += static_cast<double>(histogram[i]);
-    counts[1] += static_cast<double>(second[i]);
-    histogram[i] += second[i];
-  }
+  std::vector<long long> histogram = summary.grossWeightsOfClass(vehicleClass);
+  const double counts[2] = {static_cast<double>(total(summary.grossWeights(vehicleClass, 1))),
+                            static_cast<double>(total(summary.grossWeights(vehicleClass, 2)))};
   std::vector<double> shares = binShares(histogram, 0, maxWeight, binWidth, 1.0);
   std::vector<std::pair<double, double>> expected;
   if (site != nullptr && counts[0] + counts[1] > 0) {
@@ -243,10 +238,7 @@ void drawSpeedPanel(std::ostream& out, const StreamSummary& summary, int directi
   for (double share : shares) {
     yTop = std::max(yTop, share);
   }
-  long long vehicles = 0;
-  for (long long count : summary.speeds(direction)) {
-    vehicles += count;
-  }
+  long long vehicles = total(summary.speeds(direction));
   Panel p{left, top, 440, 260, 0, maxKmh, yTop * 1.1};
   drawAxes(out, p,
            "Speed, direction " + std::to_string(direction) + " (" + std::to_string(vehicles) +
