@@ -1,7 +1,11 @@
 #include "data/CsvReader.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -26,6 +30,20 @@ std::string significantPart(const std::string& text) {
   return head.substr(start);
 }
 
+// What a file that is not a regular file is, for messages.
+std::string kindOfFile(mode_t mode) {
+  if (S_ISDIR(mode)) {
+    return "a directory";
+  }
+  if (S_ISFIFO(mode)) {
+    return "a FIFO";
+  }
+  if (S_ISCHR(mode) || S_ISBLK(mode)) {
+    return "a device";
+  }
+  return "a special file";
+}
+
 // Length of the run of digits in text from position at.
 std::string::size_type digitRun(const std::string& text, std::string::size_type at) {
   std::string::size_type end = at;
@@ -35,6 +53,30 @@ std::string::size_type digitRun(const std::string& text, std::string::size_type 
   return end - at;
 }
 
+bool isBlank(const std::string& text) {
+  for (char c : text) {
+    if (!isSpace(c)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// True when the significant part of text starts with a number: a sign, then digits with
+// an optional fraction (at least one digit), or digits only when integer.
+bool startsWithNumber(const std::string& text, bool integer) {
+  std::string part = significantPart(text);
+  std::string::size_type at = 0;
+  if (at < part.size() && (part[at] == '+' || part[at] == '-')) {
+    ++at;
+  }
+  std::string::size_type digits = digitRun(part, at);
+  if (!integer && at + digits < part.size() && part[at + digits] == '.') {
+    digits += digitRun(part, at + digits + 1);
+  }
+  return digits > 0;
+}
+
 }  // namespace
 
 bool CsvReader::open(const std::string& path, const std::string& delimiterSet) {
@@ -42,14 +84,51 @@ bool CsvReader::open(const std::string& path, const std::string& delimiterSet) {
     stream.setstate(std::ios::failbit);
     return false;
   }
+  failure.clear();
+  missing = false;
+  linesRead = 0;
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) {
+    missing = errno == ENOENT;
+    return refuseOpen(std::strerror(errno));
+  }
+  if (!S_ISREG(info.st_mode)) {
+    return refuseOpen("not a regular file but " + kindOfFile(info.st_mode));
+  }
+  if (static_cast<unsigned long long>(info.st_size) > maxFileSize) {
+    return refuseOpen("larger than 256 MiB");
+  }
+  errno = 0;
   stream.open(path, std::ios::in | std::ios::binary);
   if (!stream.is_open()) {
-    stream.setstate(std::ios::failbit);
-    return false;
+    return refuseOpen(std::strerror(errno != 0 ? errno : EIO));
   }
   stream.clear();
   delimiters = delimiterSet;
-  return true;
+  skipByteOrderMark();
+  return failure.empty();
+}
+
+bool CsvReader::refuseOpen(const std::string& reason) {
+  failure = reason;
+  stream.setstate(std::ios::failbit);
+  return false;
+}
+
+// A UTF-8 mark is skipped; UTF-16 text, with either byte order, cannot be read.
+void CsvReader::skipByteOrderMark() {
+  char head[3] = {0, 0, 0};
+  stream.read(head, 3);
+  std::streamsize got = stream.gcount();
+  auto byte = [&head](int i) { return static_cast<unsigned char>(head[i]); };
+  stream.clear();
+  bool utf8Mark = got == 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF;
+  if (got >= 2 && ((byte(0) == 0xFF && byte(1) == 0xFE) || (byte(0) == 0xFE && byte(1) == 0xFF))) {
+    stream.close();
+    refuseOpen("UTF-16 text; accepted: ASCII or UTF-8 text");
+    return;
+  }
+  stream.seekg(utf8Mark ? 3 : 0);
 }
 
 void CsvReader::close() {
@@ -69,7 +148,19 @@ bool CsvReader::readLine(std::string& out) {
       }
       break;
     }
+    if (line.size() == maxLineLength) {
+      failure = "line " + std::to_string(linesRead + 1) + " is longer than 16 MiB";
+      line.clear();
+      stream.setstate(std::ios::failbit);
+      break;
+    }
     line.push_back(c);
+  }
+  if (stream.bad() && failure.empty()) {
+    failure = "a read error after line " + std::to_string(linesRead);
+  }
+  if (failure.empty() && stream.is_open() && (!stream.eof() || !line.empty())) {
+    ++linesRead;
   }
   split();
   out = line;
@@ -91,6 +182,9 @@ void CsvReader::split() {
   std::string::size_type pos = 0;
   std::string::size_type end;
   do {
+    if (fieldCount == maxFields) {
+      return;
+    }
     if (static_cast<std::size_t>(fieldCount) == fields.size()) {
       fields.emplace_back();
     }
@@ -197,4 +291,27 @@ int CsvReader::toInt(const std::string& text) {
     value = 0u - value;
   }
   return static_cast<int>(value);
+}
+
+bool CsvReader::parseDouble(const std::string& text, double* value) {
+  *value = toDouble(text);
+  return isBlank(text) || startsWithNumber(text, false);
+}
+
+bool CsvReader::parseInt(const std::string& text, int* value) {
+  *value = toInt(text);
+  if (isBlank(text)) {
+    return true;
+  }
+  if (!startsWithNumber(text, true)) {
+    return false;
+  }
+  std::string part = significantPart(text);
+  std::string::size_type at = part[0] == '+' || part[0] == '-' ? 1 : 0;
+  std::uint64_t magnitude = 0;  // at most 19 digits: no overflow
+  for (; at < part.size() && isDigit(part[at]); ++at) {
+    magnitude = magnitude * 10u + static_cast<std::uint64_t>(part[at] - '0');
+  }
+  std::uint64_t limit = part[0] == '-' ? 2147483648u : 2147483647u;
+  return magnitude <= limit;
 }

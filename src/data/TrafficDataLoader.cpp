@@ -1,8 +1,6 @@
 #include "data/TrafficDataLoader.h"
 
 #include <array>
-#include <cerrno>
-#include <cstring>
 
 #include "data/NativePath.h"
 
@@ -56,12 +54,30 @@ void TrafficDataLoader::openSiteFile(const std::string& folderPath, const std::s
   report.fileName = fileName;
   report.path = nativePath(folderPath + fileName);
   report.linesExpected = layoutLines;
-  errno = 0;
   report.opened = reader.open(report.path, ",");
   if (!report.opened) {
-    report.openError = std::strerror(errno != 0 ? errno : ENOENT);
+    report.openError = reader.problem();
   }
   reports.push_back(report);
+}
+
+void TrafficDataLoader::closeSiteFile() {
+  SiteFileReport& report = reports.back();
+  if (report.opened) {
+    report.readError = reader.problem();
+  }
+  reader.close();
+}
+
+double TrafficDataLoader::fieldValue(int index) {
+  std::string text = reader.field(index);
+  double value = 0.0;
+  SiteFileReport& report = reports.back();
+  if (!CsvReader::parseDouble(text, &value) && report.badNumber.empty()) {
+    report.badNumber = "\"" + text.substr(0, 40) + "\" in field " + std::to_string(index + 1) +
+                       " of line " + std::to_string(reader.lineNumber());
+  }
+  return value;
 }
 
 bool TrafficDataLoader::skipLine() {
@@ -72,7 +88,7 @@ bool TrafficDataLoader::skipLine() {
   if (report.opened && lineFound) {
     ++report.linesFound;
   }
-  return report.opened && beforeEnd;
+  return report.opened && beforeEnd && reader.problem().empty();
 }
 
 MixtureList TrafficDataLoader::readMixtureBlock(int mixtureCount) {
@@ -82,9 +98,9 @@ MixtureList TrafficDataLoader::readMixtureBlock(int mixtureCount) {
     for (int m = 0; m < mixtureCount; ++m) {
       NormalComponent& part =
           mixtures[static_cast<std::size_t>(m)].components[static_cast<std::size_t>(component)];
-      part.weight = CsvReader::toDouble(reader.field(3 * m));
-      part.mean = CsvReader::toDouble(reader.field(3 * m + 1));
-      part.stdDev = CsvReader::toDouble(reader.field(3 * m + 2));
+      part.weight = fieldValue(3 * m);
+      part.mean = fieldValue(3 * m + 1);
+      part.stdDev = fieldValue(3 * m + 2);
     }
   }
   return mixtures;
@@ -95,7 +111,7 @@ void TrafficDataLoader::readAxleWeights23() {
   data.setAxleWeights2(readMixtureBlock(2));
   skipLine();
   data.setAxleWeights3(readMixtureBlock(3));
-  reader.close();
+  closeSiteFile();
 }
 
 void TrafficDataLoader::readAxleWeights45() {
@@ -108,12 +124,12 @@ void TrafficDataLoader::readAxleWeights45() {
       skipLine();
       AxleWeightRow values;
       for (std::size_t i = 0; i < values.size(); ++i) {
-        values[i] = CsvReader::toDouble(reader.field(static_cast<int>(i)));
+        values[i] = fieldValue(static_cast<int>(i));
       }
       data.setAxleWeightRow(values, axles, row);
     }
   }
-  reader.close();
+  closeSiteFile();
 }
 
 void TrafficDataLoader::readAxleSpacings() {
@@ -125,7 +141,7 @@ void TrafficDataLoader::readAxleSpacings() {
   data.setSpacings4(readMixtureBlock(3));
   skipLine();
   data.setSpacings5(readMixtureBlock(4));
-  reader.close();
+  closeSiteFile();
 }
 
 void TrafficDataLoader::readClassShares() {
@@ -133,10 +149,10 @@ void TrafficDataLoader::readClassShares() {
   for (int k = 1; k <= 4; ++k) {
     skipLine();
     for (int i = 0; i + 1 < reader.fieldCount; ++i) {
-      data.setClassShare(i, k + 1, CsvReader::toDouble(reader.field(i)));
+      data.setClassShare(i, k + 1, fieldValue(i));
     }
   }
-  reader.close();
+  closeSiteFile();
 }
 
 void TrafficDataLoader::readGrossWeights() {
@@ -151,7 +167,7 @@ void TrafficDataLoader::readGrossWeights() {
     data.setGrossWeights(MixtureList(block.begin() + 1, block.end()), direction);
   }
   data.setSpeeds(speeds);
-  reader.close();
+  closeSiteFile();
 }
 
 void TrafficDataLoader::readFlows() {
@@ -161,14 +177,14 @@ void TrafficDataLoader::readFlows() {
   Table flows(static_cast<std::size_t>(lanes > 0 ? lanes : 0));
   for (int hour = 0; hour < hoursPerDay; ++hour) {
     for (int i = 0; i < lanes; ++i) {
-      flows[static_cast<std::size_t>(i)].push_back(CsvReader::toDouble(reader.field(i)));
+      flows[static_cast<std::size_t>(i)].push_back(fieldValue(i));
     }
     if (hour < hoursPerDay - 1) {
       skipLine();
     }
   }
   data.setLaneFlowTable(flows);
-  reader.close();
+  closeSiteFile();
 }
 
 // Rows hold at most the four values a line gives, and reading stops where the file ends, so
@@ -176,7 +192,11 @@ void TrafficDataLoader::readFlows() {
 void TrafficDataLoader::readHeadwayModel() {
   openSiteFile(flowFolderPath, "NHM.csv", 0);
   bool more = skipLine();
-  int bands = CsvReader::toInt(reader.field(0));
+  int bands = 0;
+  if (!CsvReader::parseInt(reader.field(0), &bands) && reports.back().badNumber.empty()) {
+    reports.back().badNumber = "\"" + reader.field(0).substr(0, 40) +
+                               "\" in field 1 of line 1 (a whole number of flow bands)";
+  }
   long long rows = static_cast<long long>(bands) + 3;
   reports.back().linesExpected = rows;
   auto width = static_cast<std::size_t>(rows < 4 ? (rows > 0 ? rows : 0) : 4);
@@ -189,9 +209,9 @@ void TrafficDataLoader::readHeadwayModel() {
     more = skipLine();
     std::vector<double>& values = table.emplace_back(width, 0.0);
     for (std::size_t i = 0; i < width; ++i) {
-      values[i] = CsvReader::toDouble(reader.field(static_cast<int>(i)));
+      values[i] = fieldValue(static_cast<int>(i));
     }
   }
   data.setHeadwayRows(table);
-  reader.close();
+  closeSiteFile();
 }

@@ -1,6 +1,9 @@
 // Reads the seven site files of a run into a TrafficData. Two site codes pick the folders
 // under the data root "C:\Traffic\": one for the vehicle tables, one for the flow tables.
 // Each file is read by its fixed line layout; separator lines are read and ignored.
+// Mixture blocks (in "AW2&3.csv", "ASall.csv" and "GVWpdf.csv") are three lines, one per
+// component, that give each mixture's weight, mean and deviation side by side; block b
+// (from 0) starts on line 1 + 4b.
 #pragma once
 
 #include <string>
@@ -9,12 +12,19 @@
 #include "data/CsvReader.h"
 #include "data/TrafficData.h"
 
+// The line (from 1) on which mixture block `block` (from 0) of a site file starts.
+constexpr int mixtureBlockFirstLine(int block) {
+  return 1 + 4 * block;
+}
+
 // What reading one site file found.
 struct SiteFileReport {
   std::string fileName;  // "FlowR.csv"
   std::string path;      // as the platform opens it
   bool opened = false;
-  std::string openError;        // the system's reason when not opened
+  std::string openError;        // the reason when not opened
+  std::string readError;        // why reading stopped before the file's end, if it did
+  std::string badNumber;        // the first field read as a number that holds none, if any
   long long linesExpected = 0;  // by the file's layout
   long long linesFound = 0;     // lines the file really has, up to what its layout reads
 };
@@ -52,6 +62,10 @@ class TrafficDataLoader {
   // Reads the next line; false once the file has no more lines.
   bool skipLine();
   MixtureList readMixtureBlock(int mixtureCount);
+  // Field index of the line read last as a number; a field that holds text but no number
+  // reads 0 and is noted in the file's report.
+  double fieldValue(int index);
+  void closeSiteFile();
 
   CsvReader reader;
   TrafficData data;

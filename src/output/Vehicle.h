@@ -17,6 +17,8 @@ class Vehicle {
   // Room formatRecord needs for any record: 32 fields of at most 20 characters, the zero,
   // and one character that a field may write past its end.
   static constexpr int maxRecordLength = 32 * 20 + 2;
+  // s: the times a stamp holds (2^32 s, about 198 simulated years, twice the longest run).
+  static constexpr double latestTime = 4294967296.0;
 
   Vehicle() = default;
   virtual ~Vehicle() = default;
@@ -39,7 +41,8 @@ class Vehicle {
   double getAxleWeight(int index) const { return axleEntry(index).weight; }
   double getAxleSpacing(int index) const { return axleEntry(index).spacing; }
 
-  // Fills the calendar stamp from t seconds since the start of the first day (t >= 0).
+  // Fills the calendar stamp from t seconds since the start of the first day.
+  // REQUIRES: 0 <= t < latestTime.
   void setTime(double t);
   // The time the stamp stands for: t cut down to whole hundredths.
   double getTime() const;

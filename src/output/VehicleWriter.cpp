@@ -30,11 +30,11 @@ VehicleWriter::~VehicleWriter() {
 
 void VehicleWriter::reserve(int newCapacity) {
   capacity = newCapacity;
-  auto records = static_cast<std::size_t>(std::clamp(capacity, 1, maxReservedVehicles));
-  std::size_t size = records * typicalRecordLine + Vehicle::maxRecordLength;
-  block.resize(std::max(block.size(), size));
-  std::lock_guard<std::mutex> lock(mutex);
-  writing.resize(std::max(writing.size(), size));
+  auto records = static_cast<std::size_t>(std::max(capacity, 1));
+  std::size_t size = std::min(records, handOffBytes / typicalRecordLine + 1) * typicalRecordLine +
+                     Vehicle::maxRecordLength + 1;
+  block.resize(size);
+  writing.resize(size);
 }
 
 void VehicleWriter::add(std::unique_ptr<Vehicle> vehicle) {
@@ -42,7 +42,11 @@ void VehicleWriter::add(std::unique_ptr<Vehicle> vehicle) {
     flush();
   }
   if (block.size() < blockLength + Vehicle::maxRecordLength + 1) {
-    block.resize(2 * block.size() + Vehicle::maxRecordLength + 1);
+    if (blockLength >= handOffBytes) {
+      handOver();
+    } else {
+      block.resize(2 * block.size() + Vehicle::maxRecordLength + 1);
+    }
   }
   blockLength += static_cast<std::size_t>(vehicle->formatRecord(block.data() + blockLength));
   block[blockLength++] = '\n';
@@ -56,6 +60,11 @@ void VehicleWriter::flush() {
   }
   std::cout << "Flushing buffer of " << count << " vehicles at " << lastVehicle->timeText()
             << std::endl;
+  handOver();
+  count = 0;
+}
+
+void VehicleWriter::handOver() {
   {
     std::unique_lock<std::mutex> lock(mutex);
     changed.wait(lock, [this] { return !hasWork; });
@@ -65,7 +74,9 @@ void VehicleWriter::flush() {
   }
   changed.notify_all();
   blockLength = 0;
-  count = 0;
+  if (block.size() < Vehicle::maxRecordLength + 1) {
+    block.resize(writing.size());
+  }
 }
 
 bool VehicleWriter::finish() {

@@ -4,7 +4,9 @@
 // A vehicle's record is formed as soon as it is added, while the vehicle is fresh in
 // memory, and the vehicle is then released. A flushed block is written by a background
 // thread while the next block fills, so the program's own work and the system's work of
-// writing overlap; the bytes written are the same. A file that cannot be opened or written
+// writing overlap; the bytes written are the same. Memory stays bounded whatever the
+// capacity: once a block's records fill handOffBytes they are handed over early, and the
+// block's announcement follows when it completes. A file that cannot be opened or written
 // is not reported here: failed() and finish() tell.
 #pragma once
 
@@ -21,17 +23,16 @@
 
 class VehicleWriter {
  public:
-  // Creates or truncates fileName for writing and makes room for bufferSize records.
+  // Creates or truncates fileName for writing; blocks hold bufferSize records.
   VehicleWriter(const std::string& fileName, int bufferSize);
   VehicleWriter(const VehicleWriter&) = delete;
   VehicleWriter& operator=(const VehicleWriter&) = delete;
-  // Waits for the blocks still being written, then closes the file.
+  // Waits for the blocks already handed over to be written, then closes the file. Records
+  // added since the last flush() are not written: call flush() and finish() first.
   virtual ~VehicleWriter();
 
-  // Sets the capacity and makes room for that many records (for at most
-  // maxReservedVehicles up front: a larger block grows as it fills).
-  void reserve(int newCapacity);
-  static constexpr int maxReservedVehicles = 1000000;
+  // The most record bytes a block holds before they are handed over to be written.
+  static constexpr std::size_t handOffBytes = std::size_t{1} << 20;
   // Adds the vehicle's record, flushing first when the block already holds `capacity`.
   void add(std::unique_ptr<Vehicle> vehicle);
   // Announces the block and hands it over to be written, then starts an empty one. An
@@ -46,6 +47,10 @@ class VehicleWriter {
   const std::string& failureReason() const { return reason; }
 
  private:
+  // Makes room for the records of one block, up to handOffBytes.
+  void reserve(int newCapacity);
+  // Hands the records added so far to the writing thread, once it is done with the last.
+  void handOver();
   void writeBlocks();
   void noteFailure();
 

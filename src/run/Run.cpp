@@ -6,14 +6,17 @@
 #include <fstream>
 #include <iostream>
 
+#include "data/FileIdentity.h"
 #include "data/TrafficDataLoader.h"
 #include "output/VehicleWriter.h"
 #include "run/RunConfig.h"
+#include "traffic/DrawLimit.h"
 #include "traffic/SiteDataCheck.h"
 
 namespace {
 
 constexpr int secondsPerDay = 86400;
+const char* const parameterFile = "VLMin.txt";
 
 void printLine(const char* text) {
   std::cout << text << std::endl;
@@ -30,6 +33,22 @@ bool emptyOutputFile(std::string& error) {
   return true;
 }
 
+// The output must not overwrite the parameter file or a site file, under any name.
+std::string findOutputClash(const std::vector<SiteFileReport>& reports) {
+  std::vector<std::string> inputs = {parameterFile};
+  for (const SiteFileReport& report : reports) {
+    inputs.push_back(report.path);
+  }
+  for (const std::string& input : inputs) {
+    if (isSameFile(runConfig.outputFile, input)) {
+      return "error: the run parameter outputFile (value line 1) is \"" + runConfig.outputFile +
+             "\", which is the run's input " + input +
+             "; accepted: a file that is not one of the run's inputs";
+    }
+  }
+  return "";
+}
+
 bool loadSiteData(TrafficData& data, std::string& error) {
   TrafficDataLoader loader(runConfig.vehicleSite, runConfig.flowSite);
   loader.readFiles(runConfig.trafficModel);
@@ -37,7 +56,25 @@ bool loadSiteData(TrafficData& data, std::string& error) {
   data.setCarFraction(runConfig.carFraction);
   RoadLayout road{runConfig.lanesDir1, runConfig.lanesDir2, runConfig.trafficModel};
   error = checkSiteData(data, loader.getFileReports(), road);
+  if (error.empty()) {
+    error = findOutputClash(loader.getFileReports());
+  }
   return error.empty();
+}
+
+// Takes the earliest lane's vehicle until one whose time stamp reaches endTime has been
+// handed over, no lane has any flow left, or the writer failed.
+void mergeLanes(std::vector<LaneFlowGenerator*>& laneList, double endTime, VehicleWriter& writer) {
+  bool reachedEnd = false;
+  while (!reachedEnd && !writer.failed()) {
+    reorderLanes(laneList);
+    if (!std::isfinite(laneList.front()->nextArrivalTime())) {
+      break;  // no lane has any flow
+    }
+    std::unique_ptr<Vehicle> vehicle = laneList.front()->nextVehicle();
+    reachedEnd = vehicle->getTime() >= endTime;
+    writer.add(std::move(vehicle));
+  }
 }
 
 void reportError(const std::string& error) {
@@ -73,7 +110,10 @@ void printBanner() {
 }
 
 bool setUpRun(LaneSet& set, std::string& error) {
-  if (!runConfig.readFile("VLMin.txt")) {
+  if (!runConfig.readFile(parameterFile, &error)) {
+    if (!error.empty()) {
+      return false;
+    }
     printLine("VLMin file could not be opened");
     printLine("Using default values");
   }
@@ -110,16 +150,12 @@ void reorderLanes(std::vector<LaneFlowGenerator*>& laneList) {
 
 bool runGeneration(std::vector<LaneFlowGenerator*> laneList, double endTime, std::string& error) {
   VehicleWriter writer(runConfig.outputFile, runConfig.bufferSize);
+  error.clear();
   if (endTime > 0 && !laneList.empty()) {
-    bool reachedEnd = false;
-    while (!reachedEnd && !writer.failed()) {
-      reorderLanes(laneList);
-      if (!std::isfinite(laneList.front()->nextArrivalTime())) {
-        break;  // no lane has any flow
-      }
-      std::unique_ptr<Vehicle> vehicle = laneList.front()->nextVehicle();
-      reachedEnd = vehicle->getTime() >= endTime;
-      writer.add(std::move(vehicle));
+    try {
+      mergeLanes(laneList, endTime, writer);
+    } catch (const UndrawableValueError& failure) {
+      error = failure.what();  // the vehicles before it are still written
     }
   }
   writer.flush();
@@ -127,16 +163,21 @@ bool runGeneration(std::vector<LaneFlowGenerator*> laneList, double endTime, std
     error = writeError(writer);
     return false;
   }
-  return true;
+  return error.empty();
 }
 
 int runProgram() {
   printBanner();
   LaneSet set;
   std::string error;
-  if (!setUpRun(set, error)) {
-    reportError(error);
-    return exitRefusedInput;
+  try {
+    if (!setUpRun(set, error)) {
+      reportError(error);
+      return exitRefusedInput;
+    }
+  } catch (const UndrawableValueError& failure) {
+    reportError(failure.what());  // a lane's first vehicle could not be drawn
+    return exitRunFailure;
   }
   if (!runGeneration(set.laneList(), endTimeOfRun(), error)) {
     reportError(error);

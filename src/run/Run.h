@@ -28,7 +28,8 @@ constexpr int exitRunFailure = 1;
 // Reads "VLMin.txt" (or keeps the defaults, saying so), loads and checks the site data,
 // empties the output file and sets up every lane of set, direction-1 lanes first. False,
 // with error set and the output file untouched, when the parameters or the site data cannot
-// be used; false, with error set, when the output file cannot be created.
+// be used; false, with error set, when the output file cannot be created. Throws
+// UndrawableValueError when a lane's first vehicle cannot be drawn.
 bool setUpRun(LaneSet& set, std::string& error);
 // True when a's pending vehicle arrives strictly before b's.
 bool earlierArrival(const LaneFlowGenerator* a, const LaneFlowGenerator* b);
@@ -37,7 +38,8 @@ bool earlierArrival(const LaneFlowGenerator* a, const LaneFlowGenerator* b);
 void reorderLanes(std::vector<LaneFlowGenerator*>& laneList);
 // Hands the earliest lane's vehicle to the writer until one whose time stamp reaches endTime
 // (seconds) has been written, or no lane has any flow left; writes nothing when endTime <= 0
-// or there are no lanes. False, with error set, when the output file cannot be written.
+// or there are no lanes. False, with error set, when the output file cannot be written or
+// a draw gave up (the vehicles before it are written).
 bool runGeneration(std::vector<LaneFlowGenerator*> laneList, double endTime, std::string& error);
 // The whole program: banner, set-up, generation and "Generation complete". Returns the exit
 // status.

@@ -1,21 +1,70 @@
 #include "run/RunConfig.h"
 
+#include <array>
 #include <cmath>
-#include <sstream>
 #include <utility>
 
+#include "data/NumberText.h"
+#include "traffic/VehicleGenerator.h"
+
 RunConfig runConfig;
+
+namespace {
+
+// The parameters in file order, as messages name them.
+constexpr std::array<const char*, 13> parameterNames = {
+    "outputFile", "catchUpLength", "days",   "vehicleSite", "flowSite",     "bufferSize", "lanesDir1",
+    "lanesDir2",  "gapDistance",   "speed",  "gapCv",       "trafficModel", "carFraction"};
+
+// "days (value line 3)".
+std::string parameter(int valueLine) {
+  return std::string(parameterNames[static_cast<std::size_t>(valueLine - 1)]) + " (value line " +
+         std::to_string(valueLine) + ")";
+}
+
+std::string refusal(const std::string& parameter, const std::string& found,
+                    const char* accepted) {
+  return "error: the run parameter " + parameter + " is " + found + "; accepted: " + accepted;
+}
+
+std::string refusal(int valueLine, const std::string& found, const char* accepted) {
+  return refusal(parameter(valueLine), found, accepted);
+}
+
+// True when name holds a control character (a NUL, a line end, a tab, ...).
+bool hasControlCharacter(const std::string& name) {
+  for (char c : name) {
+    auto code = static_cast<unsigned char>(c);
+    if (code < 0x20 || code == 0x7f) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
 
 RunConfig::RunConfig() : commentMarker("//") {
   setDefaults();
 }
 
-bool RunConfig::readFile(const std::string& fileName) {
+bool RunConfig::readFile(const std::string& fileName, std::string* error) {
+  error->clear();
   if (!reader.open(fileName, ",")) {
+    if (!reader.notFound()) {
+      *error = "error: cannot read the parameter file \"" + fileName + "\": " + reader.problem();
+    }
     return false;
   }
+  readError.clear();
   readParameters();
-  return true;
+  if (!reader.problem().empty()) {
+    *error = "error: cannot read the parameter file \"" + fileName + "\": " + reader.problem();
+  } else {
+    *error = readError;
+  }
+  reader.close();
+  return error->empty();
 }
 
 void RunConfig::setDefaults() {
@@ -42,50 +91,34 @@ void RunConfig::computeDerived() {
   meanGapTime = gapDistance / speed;
 }
 
-namespace {
-
-std::string number(double value) {
-  std::ostringstream text;
-  text << value;
-  return text.str();
-}
-
-std::string refusal(const char* parameter, const std::string& found, const char* accepted) {
-  return std::string("error: the run parameter ") + parameter + " is " + found +
-         "; accepted: " + accepted;
-}
-
-}  // namespace
-
 std::string RunConfig::findProblem() const {
-  const std::pair<const char*, double> reals[] = {{"catchUpLength (value line 2)", catchUpLength},
-                                                  {"gapDistance (value line 9)", gapDistance},
-                                                  {"speed (value line 10)", speed},
-                                                  {"gapCv (value line 11)", gapCv},
-                                                  {"carFraction (value line 13)", carFraction}};
+  const std::pair<int, double> reals[] = {
+      {2, catchUpLength}, {9, gapDistance}, {10, speed}, {11, gapCv}, {13, carFraction}};
   const bool congested = trafficModel == 5;
   if (outputFile.empty()) {
-    return refusal("outputFile (value line 1)", "empty", "a file name");
+    return refusal(1, "empty", "a file name");
   }
-  for (auto [name, value] : reals) {
+  if (hasControlCharacter(outputFile)) {
+    return refusal(1, "a name with a control character",
+                   "a file name of printable characters");
+  }
+  for (auto [valueLine, value] : reals) {
     if (!std::isfinite(value)) {
-      return refusal(name, number(value), "a finite number");
+      return refusal(valueLine, numberText(value), "a finite number");
     }
   }
-  if (catchUpLength < 0) {
-    return refusal("catchUpLength (value line 2)", number(catchUpLength), "0 m or more");
+  if (catchUpLength < 0 || catchUpLength > maxDistance) {
+    return refusal(2, numberText(catchUpLength) + " m", "0 to 10000 m");
   }
   if (days > maxDays) {
-    return refusal("days (value line 3)", std::to_string(days),
-                   "at most 24855 (0 or less: no records)");
+    return refusal(3, std::to_string(days), "at most 24855 (0 or less: no records)");
   }
   if (bufferSize < 1) {
-    return refusal("bufferSize (value line 6)", std::to_string(bufferSize), "1 or more");
+    return refusal(6, std::to_string(bufferSize), "1 or more");
   }
   if (lanesDir1 < 0 || lanesDir2 < 0) {
     bool first = lanesDir1 < 0;
-    return refusal(first ? "lanesDir1 (value line 7)" : "lanesDir2 (value line 8)",
-                   std::to_string(first ? lanesDir1 : lanesDir2), "0 or more");
+    return refusal(first ? 7 : 8, std::to_string(first ? lanesDir1 : lanesDir2), "0 or more");
   }
   long long lanes = static_cast<long long>(lanesDir1) + lanesDir2;
   if (lanes < 1 || lanes > maxLanes) {
@@ -93,39 +126,41 @@ std::string RunConfig::findProblem() const {
                    "1 to 100 lanes in all");
   }
   if (carFraction < 0 || carFraction > 1 || (carFraction == 1 && !congested)) {
-    return refusal("carFraction (value line 13)", number(carFraction),
+    return refusal(13, numberText(carFraction),
                    congested ? "0 to 1" : "0 or more and below 1 (1 only under traffic model 5)");
   }
-  if (congested && speed <= 0) {
-    return refusal("speed (value line 10)", number(speed / kmhToMetresPerSecond) + " km/h",
-                   "above 0 under traffic model 5");
+  double speedKmh = speed / kmhToMetresPerSecond;
+  if ((congested && speed <= 0) || speedKmh > VehicleGenerator::maxSpeedKmh) {
+    return refusal(10, numberText(speedKmh) + " km/h",
+                   congested ? "above 0 and at most 300 km/h under traffic model 5"
+                             : "at most 300 km/h");
   }
-  if (congested && gapDistance < 0) {
-    return refusal("gapDistance (value line 9)", number(gapDistance),
-                   "0 m or more under traffic model 5");
+  if ((congested && gapDistance < 0) || gapDistance > maxDistance) {
+    return refusal(9, numberText(gapDistance) + " m",
+                   congested ? "0 to 10000 m under traffic model 5" : "at most 10000 m");
   }
-  if (congested && gapCv < 0) {
-    return refusal("gapCv (value line 11)", number(gapCv), "0 or more under traffic model 5");
+  if ((congested && gapCv < 0) || gapCv > maxGapCv) {
+    return refusal(11, numberText(gapCv),
+                   congested ? "0 to 10 under traffic model 5" : "at most 10");
   }
   return "";
 }
 
 void RunConfig::readParameters() {
   outputFile = nextValueLine();
-  catchUpLength = nextReal();
-  days = nextInteger();
-  vehicleSite = nextInteger();
-  flowSite = nextInteger();
-  bufferSize = nextInteger();
-  lanesDir1 = nextInteger();
-  lanesDir2 = nextInteger();
-  gapDistance = nextReal();
-  speed = nextReal();
-  gapCv = nextReal();
-  trafficModel = nextInteger();
-  carFraction = nextReal();
+  catchUpLength = nextReal(2);
+  days = nextInteger(3);
+  vehicleSite = nextInteger(4);
+  flowSite = nextInteger(5);
+  bufferSize = nextInteger(6);
+  lanesDir1 = nextInteger(7);
+  lanesDir2 = nextInteger(8);
+  gapDistance = nextReal(9);
+  speed = nextReal(10);
+  gapCv = nextReal(11);
+  trafficModel = nextInteger(12);
+  carFraction = nextReal(13);
   speed = speed * kmhToMetresPerSecond;
-  reader.close();
   computeDerived();
 }
 
@@ -135,4 +170,28 @@ std::string RunConfig::nextValueLine() {
     reader.readLine(text);
   } while (text.compare(0, commentMarker.size(), commentMarker) == 0);
   return text;
+}
+
+double RunConfig::nextReal(int valueLine) {
+  std::string text = nextValueLine();
+  double value = 0.0;
+  if (!CsvReader::parseDouble(text, &value)) {
+    noteUnreadable(valueLine, text, "a number");
+  }
+  return value;
+}
+
+int RunConfig::nextInteger(int valueLine) {
+  std::string text = nextValueLine();
+  int value = 0;
+  if (!CsvReader::parseInt(text, &value)) {
+    noteUnreadable(valueLine, text, "a whole number from -2147483648 to 2147483647");
+  }
+  return value;
+}
+
+void RunConfig::noteUnreadable(int valueLine, const std::string& text, const char* accepted) {
+  if (readError.empty()) {
+    readError = refusal(valueLine, "\"" + text.substr(0, 40) + "\"", accepted);
+  }
 }

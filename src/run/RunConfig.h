@@ -15,8 +15,10 @@ class RunConfig {
   virtual ~RunConfig() = default;
 
   // Reads the 13 value lines of fileName ("//" lines are comments). False, with nothing
-  // changed, when the file cannot be opened.
-  bool readFile(const std::string& fileName);
+  // changed and *error empty, when the file does not exist. False, with *error set to one
+  // "error: " line, when it exists but cannot be read, or a number's line holds no number
+  // (or an integer beyond 32 bits): the parameters are then not to be used.
+  bool readFile(const std::string& fileName, std::string* error);
   // Puts every parameter to its default and recomputes the derived values.
   void setDefaults();
   // totalLanes and meanGapTime from the other members.
@@ -31,6 +33,10 @@ class RunConfig {
   static constexpr int maxLanes = 100;
 
   static constexpr double kmhToMetresPerSecond = 0.2777777777777778;  // nearest to 1/3.6
+  // Bounds that keep every run physically sensible and its numbers within what a stream
+  // can hold.
+  static constexpr double maxDistance = 10000.0;  // m: catch-up length, congested gap
+  static constexpr double maxGapCv = 10.0;
 
   int lanesDir1;         // lanes in direction 1
   int lanesDir2;         // lanes in direction 2
@@ -51,11 +57,14 @@ class RunConfig {
  private:
   void readParameters();
   std::string nextValueLine();
-  double nextReal() { return CsvReader::toDouble(nextValueLine()); }
-  int nextInteger() { return CsvReader::toInt(nextValueLine()); }
+  // The number on the next value line, which is value line `valueLine` (from 1).
+  double nextReal(int valueLine);
+  int nextInteger(int valueLine);
+  void noteUnreadable(int valueLine, const std::string& text, const char* accepted);
 
   CsvReader reader;
   std::string commentMarker;
+  std::string readError;  // the first value line that holds no usable number
 };
 
 extern RunConfig runConfig;

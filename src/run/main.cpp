@@ -1,4 +1,6 @@
+#include <csignal>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -24,5 +26,15 @@ int main(int argc, char** argv) {
   if (line.seeded) {
     RandomGenerator::seedWithWord(line.seed);
   }
-  return runProgram();
+#ifdef SIGXFSZ
+  // Past the file-size limit a write then fails like any other instead of killing us.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
+  try {
+    return runProgram();
+  } catch (const std::bad_alloc&) {
+    std::cout.flush();
+    std::cerr << "error: out of memory" << std::endl;
+    return exitRunFailure;
+  }
 }

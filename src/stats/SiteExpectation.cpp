@@ -19,8 +19,12 @@ bool SiteExpectation::load(const std::string& folder, std::string& error) {
     return false;
   }
   runConfig.setDefaults();
-  runConfig.readFile("VLMin.txt");
-  error = runConfig.findProblem();
+  if (!runConfig.readFile("VLMin.txt", &error) && error.empty()) {
+    runConfig.setDefaults();
+  }
+  if (error.empty()) {
+    error = runConfig.findProblem();
+  }
   if (error.empty()) {
     TrafficDataLoader loader(runConfig.vehicleSite, runConfig.flowSite);
     loader.readFiles(runConfig.trafficModel);

@@ -1,28 +1,15 @@
 #include "traffic/DrawLimit.h"
 
-#include <cstdlib>
-#include <iostream>
-
 #include "data/NativePath.h"
 
 namespace {
 
 long limitInForce = maxRejections;
 
-void reportAndExit(const std::string& what, const std::string& siteFile) {
-  std::cout.flush();
-  std::cerr << "error: could not draw " << what << " after " << limitInForce
-            << " tries; check the table in " << siteFile << std::endl;
-  std::exit(1);
-}
-
-UndrawableHandler handlerInForce = reportAndExit;
-
 }  // namespace
 
-void setDrawLimit(long rejections, UndrawableHandler handler) {
+void setDrawLimit(long rejections) {
   limitInForce = rejections;
-  handlerInForce = handler != nullptr ? handler : reportAndExit;
 }
 
 long rejectionLimit() {
@@ -30,8 +17,9 @@ long rejectionLimit() {
 }
 
 void stopUndrawable(const std::string& what, const std::string& siteFile) {
-  handlerInForce(what, siteFile);
-  std::abort();
+  throw UndrawableValueError("error: could not draw " + what + " after " +
+                             std::to_string(limitInForce) + " tries; check the table in " +
+                             siteFile);
 }
 
 std::string siteFileForMessage(const std::string& folderPath, const std::string& fileName) {

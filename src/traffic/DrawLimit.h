@@ -1,24 +1,27 @@
 // The bound on every rejection loop of the generators. Sane site data never comes near it;
-// data that cannot give an acceptable value stops the program with a message instead of
+// data that cannot give an acceptable value ends the run with a message instead of
 // hanging it.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
 // Consecutive rejections after which a draw gives up.
 constexpr long maxRejections = 10000000;
 
-// What happens when a draw gives up. It must not return: it may end the process or throw.
-using UndrawableHandler = void (*)(const std::string& what, const std::string& siteFile);
+// A draw that gave up. what() is the whole "error: could not draw <what> after <n> tries;
+// check the table in <siteFile>" line; the run that catches it ends as a failed run.
+class UndrawableValueError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
-// By default a draw gives up after maxRejections and then writes "error: could not draw
-// <what> after <n> tries; check the table in <siteFile>" to standard error and ends the
-// program with exit status 1. The fuzzing harness sets a smaller limit and a throwing handler;
-// a null handler restores the default.
-void setDrawLimit(long rejections, UndrawableHandler handler);
+// Sets the number of rejections after which a draw gives up (tests and the fuzzing
+// harness use small ones); maxRejections by default.
+void setDrawLimit(long rejections);
 long rejectionLimit();
 
-// Hands what and siteFile to the handler; aborts should the handler return.
+// Throws the UndrawableValueError that names what and siteFile.
 [[noreturn]] void stopUndrawable(const std::string& what, const std::string& siteFile);
 
 // What a failed draw names: the quantity with its accepted range, and the site file.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "data/NumberText.h"
 #include "run/RunConfig.h"
 #include "traffic/DrawLimit.h"
 
@@ -63,6 +64,10 @@ void LaneFlowGenerator::prepareNextVehicle() {
   updateHour();
   skipHoursWithoutFlow();
   arrivalTime += drawHeadway();
+  if (!(arrivalTime < Vehicle::latestTime)) {
+    arrivalTime = std::numeric_limits<double>::infinity();  // beyond any stamp: no arrival
+    return;
+  }
   pendingVehicle->setTime(arrivalTime);
 }
 
@@ -124,7 +129,7 @@ double LaneFlowGenerator::drawHeadway() {
       [minimum](double headway) { return std::isfinite(headway) && headway >= minimum; },
       [&] {
         return UndrawableValue{
-            "a headway of at least " + std::to_string(minimum) + " s " + describeLane(),
+            "a headway of at least " + numberText(minimum) + " s " + describeLane(),
             siteFileForMessage(flowFolderPath, trafficModel == 0 ? "NHM.csv" : "FlowR.csv")};
       });
 }
@@ -223,5 +228,5 @@ const LaneFlowGenerator::FlowBand& LaneFlowGenerator::bandOfFlow(double flow) co
 
 std::string LaneFlowGenerator::describeLane() const {
   return "on lane " + std::to_string(laneIndex + 1) + " in hour " + std::to_string(hourIndex) +
-         " (flow " + std::to_string(currentFlow()) + " vehicles per hour)";
+         " (flow " + numberText(currentFlow()) + " vehicles per hour)";
 }

@@ -3,7 +3,8 @@
 // the run selects (0: table, 5: congested, any other: free-flow exponential) and never fall
 // below the minimum headway behind the previous vehicle. Under the table and free-flow
 // models an hour without flow has no arrivals, and a lane without any flow never delivers
-// (its arrival time is infinite). Draws from the process-wide random stream: the vehicle's
+// (its arrival time is infinite); so does a lane whose next arrival lies beyond what a
+// time stamp holds (Vehicle::latestTime). Draws from the process-wide random stream: the vehicle's
 // own draws come before its headway's.
 #pragma once
 

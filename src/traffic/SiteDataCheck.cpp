@@ -1,8 +1,8 @@
 #include "traffic/SiteDataCheck.h"
 
 #include <cmath>
-#include <sstream>
 
+#include "data/NumberText.h"
 #include "traffic/VehicleGenerator.h"
 
 namespace {
@@ -13,14 +13,8 @@ constexpr double classShareTolerance = 1.0;
 
 using Reports = std::vector<SiteFileReport>;
 
-std::string number(double value) {
-  std::ostringstream text;
-  text << value;
-  return text.str();
-}
-
 std::string range(double low, double high) {
-  return "[" + number(low) + ", " + number(high) + "]";
+  return "[" + numberText(low) + ", " + numberText(high) + "]";
 }
 
 std::string pathOf(const Reports& reports, const std::string& fileName) {
@@ -63,6 +57,13 @@ std::string checkFiles(const Reports& reports) {
     if (!report.opened) {
       return "error: cannot open the site file " + report.path + ": " + report.openError;
     }
+    if (!report.readError.empty()) {
+      return "error: cannot read the site file " + report.path + ": " + report.readError;
+    }
+    if (!report.badNumber.empty()) {
+      return "error: the site file " + report.path + " has " + report.badNumber +
+             "; accepted: a number (an empty field reads 0)";
+    }
     if (report.fileName == "NHM.csv" && report.linesExpected < 4) {
       return "error: the site file " + report.path + " gives " +
              plural(report.linesExpected - 3, "flow band") +
@@ -97,8 +98,16 @@ std::string checkFlows(const Site& site) {
       double flow = flows[static_cast<std::size_t>(hour)];
       if (!std::isfinite(flow) || flow < 0) {
         return "error: the site file " + site.file("FlowR.csv") + " gives lane " +
-               std::to_string(lane + 1) + " a flow of " + number(flow) + " in hour " +
+               std::to_string(lane + 1) + " a flow of " + numberText(flow) + " in hour " +
                std::to_string(hour) + "; accepted: a finite number of vehicles per hour, 0 or more";
+      }
+      double withCars = flow / (1 - site.data.getCarFraction());
+      if (site.road.trafficModel != 5 && !(withCars <= maxLaneFlow)) {
+        return "error: the site file " + site.file("FlowR.csv") + " gives lane " +
+               std::to_string(lane + 1) + " a flow of " + numberText(flow) + " in hour " +
+               std::to_string(hour) + ", " + numberText(withCars) +
+               " vehicles per hour with the cars; accepted: at most " + numberText(maxLaneFlow) +
+               " vehicles per hour in all on a lane";
       }
     }
   }
@@ -112,14 +121,14 @@ std::string checkClassShares(const Site& site) {
     for (std::size_t i = 0; i < shares.size(); ++i) {
       if (!std::isfinite(shares[i]) || shares[i] < 0) {
         return "error: the site file " + site.file("Class%.csv") + " gives lane " +
-               std::to_string(lane + 1) + " a share of " + number(shares[i]) + " % for " +
+               std::to_string(lane + 1) + " a share of " + numberText(shares[i]) + " % for " +
                std::to_string(i + 2) + "-axle trucks; accepted: a finite percentage, 0 or more";
       }
       total += shares[i];
     }
     if (std::fabs(total - classShareTotal) > classShareTolerance) {
       return "error: the site file " + site.file("Class%.csv") + " gives lane " +
-             std::to_string(lane + 1) + " class shares that add up to " + number(total) +
+             std::to_string(lane + 1) + " class shares that add up to " + numberText(total) +
              " %; accepted: 100 within 1";
     }
   }
@@ -137,8 +146,8 @@ std::string checkHeadwayBands(const Site& site) {
       if (!(flow <= lastLimit)) {
         return "error: the site file " + site.file("NHM.csv") + " has no flow band for lane " +
                std::to_string(lane + 1) + " in hour " + std::to_string(hour) + ": its flow of " +
-               number(flow) + " vehicles per hour is above the last band's limit of " +
-               number(lastLimit);
+               numberText(flow) + " vehicles per hour is above the last band's limit of " +
+               numberText(lastLimit);
       }
     }
   }
@@ -152,8 +161,65 @@ std::string acceptance(const std::string& file, const std::string& what, double 
     return "";
   }
   return "error: the site file " + file + ": " + what + " falls in " + range(low, high) +
-         " with probability " + number(probability) + "; accepted: at least " +
-         number(minimumAcceptance);
+         " with probability " + numberText(probability) + "; accepted: at least " +
+         numberText(minimumAcceptance);
+}
+
+// Where a mixture lies in a file read as mixture blocks: its block and its place in it.
+struct MixtureSite {
+  const char* fileName;
+  int block;    // from 0
+  int mixture;  // from 0, left to right
+};
+
+// The weights of a used mixture must be probabilities that add up to 1.
+std::string checkWeights(const Site& site, const std::string& what, const NormalMixture& mixture,
+                         const MixtureSite& where) {
+  int firstLine = mixtureBlockFirstLine(where.block);
+  std::string place = what + " (field " + std::to_string(3 * where.mixture + 1) + " of lines " +
+                      std::to_string(firstLine) + " to " +
+                      std::to_string(firstLine + NormalMixture::componentCount - 1) + ")";
+  const std::string accepted =
+      "; accepted: weights of 0 or more that add up to 1 within " + numberText(weightTolerance);
+  double sum = 0.0;
+  for (const NormalComponent& component : mixture.components) {
+    if (!(component.weight >= 0)) {
+      return "error: the site file " + site.file(where.fileName) + " gives the mixture of " +
+             place + " a weight of " + numberText(component.weight) + accepted;
+    }
+    sum += component.weight;
+  }
+  if (!(std::fabs(sum - 1.0) <= weightTolerance)) {
+    return "error: the site file " + site.file(where.fileName) + " gives the mixture of " +
+           place + " weights that add up to " + numberText(sum) + accepted;
+  }
+  return "";
+}
+
+// Speeds are drawn without rejection: every component must lie in a sensible range.
+std::string checkSpeeds(const Site& site) {
+  using G = VehicleGenerator;
+  for (int direction = 1; direction <= 2; ++direction) {
+    if (!site.hasDirection(direction)) {
+      continue;
+    }
+    NormalMixture mixture = site.data.getSpeedMixture(direction);
+    std::string what = "speeds in direction " + std::to_string(direction);
+    std::string problem = checkWeights(site, what, mixture, {"GVWpdf.csv", direction - 1, 0});
+    if (!problem.empty()) {
+      return problem;
+    }
+    for (const NormalComponent& component : mixture.components) {
+      if (!(component.mean >= 0 && component.mean <= G::maxSpeed) ||
+          !(std::fabs(component.stdDev) <= G::maxSpeed)) {
+        return "error: the site file " + site.file("GVWpdf.csv") + " gives " + what +
+               " a component of mean " + numberText(component.mean) + " dm/s and deviation " +
+               numberText(component.stdDev) + " dm/s; accepted: means and deviations within " +
+               range(0, G::maxSpeed) + " dm/s (300 km/h)";
+      }
+    }
+  }
+  return "";
 }
 
 std::string trucks(int axles) {
@@ -165,6 +231,11 @@ std::string checkMixtures(const Site& site, int axles) {
   std::string problem;
   for (int direction = 1; direction <= 2 && problem.empty(); ++direction) {
     if (site.hasDirection(direction)) {
+      problem = checkWeights(
+          site, "the gross weight of " + trucks(axles) + " in direction " + std::to_string(direction),
+          site.data.getGrossWeightMixture(direction, axles), {"GVWpdf.csv", direction - 1, axles - 1});
+    }
+    if (site.hasDirection(direction) && problem.empty()) {
       problem = acceptance(
           site.file("GVWpdf.csv"),
           "the gross weight of " + trucks(axles) + " in direction " + std::to_string(direction),
@@ -174,6 +245,11 @@ std::string checkMixtures(const Site& site, int axles) {
     }
   }
   for (int i = 0; i + 1 < axles && problem.empty(); ++i) {
+    problem = checkWeights(site, "spacing " + std::to_string(i + 1) + " of " + trucks(axles),
+                           site.data.getSpacingMixture(axles, i), {"ASall.csv", axles - 2, i});
+    if (!problem.empty()) {
+      break;
+    }
     problem = acceptance(site.file("ASall.csv"),
                          "spacing " + std::to_string(i + 1) + " of " + trucks(axles),
                          G::minAxleSpacing, G::maxAxleSpacing,
@@ -181,6 +257,11 @@ std::string checkMixtures(const Site& site, int axles) {
                              G::minAxleSpacing, G::maxAxleSpacing));
   }
   for (int i = 0; axles <= 3 && i < axles && problem.empty(); ++i) {
+    problem = checkWeights(site, "the weight of axle " + std::to_string(i + 1) + " of " + trucks(axles),
+                           site.data.getAxleWeightMixture(axles, i), {"AW2&3.csv", axles - 2, i});
+    if (!problem.empty()) {
+      break;
+    }
     problem = acceptance(site.file("AW2&3.csv"),
                          "the weight of axle " + std::to_string(i + 1) + " of " + trucks(axles),
                          G::minAxleWeight, G::maxAxleWeight,
@@ -220,7 +301,7 @@ std::string checkBandRows(const Site& site, int axles) {
           acceptance(site.file("AW4&5.csv"),
                      "the weight of axle group " + std::to_string(group + 1) + " of " +
                          trucks(axles) + " in band row " + std::to_string(row) + " (reached by " +
-                         number(reach) + " of their gross weights)",
+                         numberText(reach) + " of their gross weights)",
                      G::minAxleWeight, G::maxAxleWeight,
                      single.probabilityWithin(G::minAxleWeight, G::maxAxleWeight));
       if (!problem.empty()) {
@@ -264,6 +345,9 @@ std::string checkSiteData(const TrafficData& data, const std::vector<SiteFileRep
   }
   if (problem.empty() && road.trafficModel == 0) {
     problem = checkHeadwayBands(site);
+  }
+  if (problem.empty()) {
+    problem = checkSpeeds(site);
   }
   if (problem.empty()) {
     problem = checkDistributions(site);

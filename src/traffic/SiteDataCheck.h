@@ -17,6 +17,10 @@ struct RoadLayout {
   int trafficModel = 0;
 };
 
+// Vehicles per hour on one lane, cars included (the table's flow / (1 - car fraction)).
+constexpr double maxLaneFlow = 10000.0;
+// How far the weights of a mixture may add up away from 1 (rounding in the file).
+constexpr double weightTolerance = 0.01;
 // The smallest probability, per draw, of a value in its accepted range.
 constexpr double minimumAcceptance = 1e-6;
 // Band rows that gross weights reach with at most this probability are not checked.

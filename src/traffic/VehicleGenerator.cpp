@@ -1,5 +1,6 @@
 #include "traffic/VehicleGenerator.h"
 
+#include "data/NumberText.h"
 #include "run/RunConfig.h"
 #include "traffic/DrawLimit.h"
 
@@ -12,15 +13,7 @@ constexpr double carLength = 40.0;   // dm
 constexpr int maxSmallTruckAxles = 3;
 
 std::string range(double low, double high) {
-  auto text = [](double x) {
-    std::string s = std::to_string(x);
-    s.erase(s.find_last_not_of('0') + 1);
-    if (s.back() == '.') {
-      s.pop_back();
-    }
-    return s;
-  };
-  return " within [" + text(low) + ", " + text(high) + "]";
+  return " within [" + numberText(low) + ", " + numberText(high) + "]";
 }
 
 std::string trucks(int axles) {

@@ -30,6 +30,8 @@ class VehicleGenerator {
   static constexpr int headCode = 1001;
   static constexpr double trackWidth = 1.8;   // m
   static constexpr double speedScale = 10.0;  // m/s to dm/s
+  static constexpr double maxSpeedKmh = 300.0;  // the fastest vehicle a site may describe
+  static constexpr double maxSpeed = maxSpeedKmh / 3.6 * speedScale;  // dm/s
   static constexpr double classShareScale = 0.01;
   static constexpr double minGrossWeight = 35.0;
   static constexpr double maxGrossWeight = 800.0;

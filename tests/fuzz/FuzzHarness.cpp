@@ -22,12 +22,6 @@ constexpr int fuzzVehicles = 300;
 const char* const siteFiles[] = {"AW2&3.csv",  "AW4&5.csv", "ASall.csv", "Class%.csv",
                                  "GVWpdf.csv", "FlowR.csv", "NHM.csv"};
 
-struct DrawGaveUp {};
-
-void throwGaveUp(const std::string&, const std::string&) {
-  throw DrawGaveUp{};
-}
-
 std::vector<std::string> splitAtZeros(const std::uint8_t* data, std::size_t size) {
   std::vector<std::string> parts(1);
   for (std::size_t i = 0; i < size; ++i) {
@@ -76,7 +70,8 @@ int runFuzzInput(const std::uint8_t* data, std::size_t size) {
     writeFile("VLMin.txt", parts[0]);
   }
   runConfig.setDefaults();
-  runConfig.readFile("VLMin.txt");
+  std::string ignoredError;
+  runConfig.readFile("VLMin.txt", &ignoredError);
   if (!isPlainName(runConfig.outputFile)) {
     return 0;
   }
@@ -89,15 +84,15 @@ int runFuzzInput(const std::uint8_t* data, std::size_t size) {
   runConfig.setDefaults();
   RandomGenerator::seedWithWord(1u);
   RandomGenerator::clearNormalCache();
-  setDrawLimit(fuzzRejectionLimit, throwGaveUp);
+  setDrawLimit(fuzzRejectionLimit);
   try {
     LaneSet set;
     std::string error;
     if (setUpRun(set, error)) {
       generate(set);
     }
-  } catch (const DrawGaveUp&) {
+  } catch (const UndrawableValueError&) {
   }
-  setDrawLimit(maxRejections, nullptr);
+  setDrawLimit(maxRejections);
   return 0;
 }

@@ -84,7 +84,7 @@ TEST_F(RefusalTest, RefusesParametersNoRunCanUse) {
   expectRefused(1, "", prefix + "outputFile (value line 1) is empty; accepted: a file name");
   expectRefused(2, "1e999",
                 prefix + "catchUpLength (value line 2) is inf; accepted: a finite number");
-  expectRefused(2, "-1", prefix + "catchUpLength (value line 2) is -1; accepted: 0 m or more");
+  expectRefused(2, "-1", prefix + "catchUpLength (value line 2) is -1 m; accepted: 0 to 10000 m");
   expectRefused(
       3, "24856",
       prefix + "days (value line 3) is 24856; accepted: at most 24855 (0 or less: no records)");
@@ -115,15 +115,16 @@ TEST_F(RefusalTest, RefusesCongestedModelWithoutSpeedOrWithNegativeGaps) {
   values[11] = "5";
   values[9] = "0";
   expectRefused(prefix +
-                "speed (value line 10) is 0 km/h; accepted: above 0 under traffic model 5");
+                "speed (value line 10) is 0 km/h; accepted: above 0 and at most 300 km/h under "
+                "traffic model 5");
   values[9] = "30";
   values[8] = "-5";
   expectRefused(prefix +
-                "gapDistance (value line 9) is -5; accepted: 0 m or more under traffic model 5");
+                "gapDistance (value line 9) is -5 m; accepted: 0 to 10000 m under traffic model 5");
   values[8] = "5";
   values[10] = "-0.1";
   expectRefused(prefix +
-                "gapCv (value line 11) is -0.1; accepted: 0 or more under traffic model 5");
+                "gapCv (value line 11) is -0.1; accepted: 0 to 10 under traffic model 5");
   values[10] = "0.05";
   values[12] = "1";  // all cars: the congested model may take it
   EXPECT_EQ(run(), 0);
