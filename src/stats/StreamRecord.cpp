@@ -1,9 +1,12 @@
 #include "stats/StreamRecord.h"
 
+#include "stats/StreamSummary.h"
+
 namespace {
 
 constexpr std::size_t recordLength = 77;
-constexpr std::size_t fixedColumns = 34;
+constexpr std::size_t laneColumn = 30;  // from 0
+constexpr std::size_t maxLaneDigits = 3;
 
 // The right-aligned number of width characters at column `at` (blanks, an optional minus,
 // then digits). False when the field holds anything else.
@@ -33,9 +36,9 @@ bool within(int value, int low, int high) {
   return value >= low && value <= high;
 }
 
-// Everything after the fixed columns is blanks, digits and minus signs.
-bool axleFieldsLookRight(const std::string& line) {
-  for (std::size_t i = fixedColumns; i < line.size(); ++i) {
+// Everything after the lane is blanks, digits and minus signs.
+bool axleFieldsLookRight(const std::string& line, std::size_t from) {
+  for (std::size_t i = from; i < line.size(); ++i) {
     char c = line[i];
     if (c != ' ' && c != '-' && (c < '0' || c > '9')) {
       return false;
@@ -58,8 +61,28 @@ std::string StreamRecord::timeText() const {
   return text + (hundredths < 10 ? "0" : "") + std::to_string(hundredths);
 }
 
+namespace {
+
+// The lane's digits: one in place, more on roads of 10 lanes or more, where the lane
+// pushes the track width, which always begins with a blank, to the right.
+std::size_t laneWidth(const std::string& line) {
+  std::size_t width = 1;
+  while (width < maxLaneDigits && laneColumn + width < line.size() &&
+         line[laneColumn + width] >= '0' && line[laneColumn + width] <= '9') {
+    ++width;
+  }
+  return width;
+}
+
+}  // namespace
+
 bool parseRecord(const std::string& line, StreamRecord& record) {
-  if (line.size() < recordLength || !axleFieldsLookRight(line)) {
+  if (line.size() < recordLength) {
+    return false;
+  }
+  std::size_t laneDigits = laneWidth(line);
+  std::size_t trackColumn = laneColumn + laneDigits;
+  if (line.size() < recordLength + laneDigits - 1 || !axleFieldsLookRight(line, trackColumn)) {
     return false;
   }
   int headCode = 0;
@@ -71,12 +94,13 @@ bool parseRecord(const std::string& line, StreamRecord& record) {
                  readField(line, 14, 2, r.second) && readField(line, 16, 2, r.hundredths) &&
                  readField(line, 18, 3, r.speed) && readField(line, 21, 4, r.grossWeight) &&
                  readField(line, 25, 3, r.length) && readField(line, 28, 1, r.axles) &&
-                 readField(line, 29, 1, r.direction) && readField(line, 30, 1, r.lane) &&
-                 readField(line, 31, 3, trackWidth);
+                 readField(line, 29, 1, r.direction) &&
+                 readField(line, laneColumn, laneDigits, r.lane) &&
+                 readField(line, trackColumn, 3, trackWidth);
   if (!numbers || !within(r.day, 1, 25) || !within(r.month, 1, 10) || r.year < 5 ||
       !within(r.hour, 0, 23) || !within(r.minute, 0, 59) || !within(r.second, 0, 59) ||
       !within(r.hundredths, 0, 99) || !within(r.axles, 2, 9) || !within(r.direction, 1, 2) ||
-      !within(r.lane, 1, 9) || r.grossWeight < 0) {
+      !within(r.lane, 1, StreamSummary::maxLanes) || r.grossWeight < 0) {
     return false;
   }
   record = r;

@@ -1,6 +1,7 @@
 // One record of an output file, as far as a stream summary needs it: the fields of the
-// first 34 columns, which always stand in place (the axle fields after them may shift
-// right when a value outgrows its width).
+// first 34 columns. They stand in place but for the lane, which widens the record on
+// roads of 10 lanes or more; the axle fields after them may shift right when a value
+// outgrows its width.
 #pragma once
 
 #include <string>
@@ -18,7 +19,7 @@ struct StreamRecord {
   int length = 0;       // dm
   int axles = 0;
   int direction = 0;  // 1 or 2
-  int lane = 0;       // 1 to 9
+  int lane = 0;       // from 1
 
   // Seconds from the start of the first day.
   double time() const;
@@ -28,6 +29,7 @@ struct StreamRecord {
   bool isCar() const { return axles == 2 && grossWeight == 20 && length == 40; }
 };
 
-// Reads line into record. False when the line is not a record: shorter than 77 characters,
-// a field that is not a number in place, or a value outside its range.
+// Reads line into record. False when the line is not a record: shorter than 77 characters
+// (and one more for each lane digit past the first), a field that is not a number in
+// place, or a value outside its range.
 bool parseRecord(const std::string& line, StreamRecord& record);

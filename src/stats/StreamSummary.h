@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "run/RunConfig.h"
 #include "stats/StreamRecord.h"
 
 // The classes a summary tells apart: cars, then trucks by number of axles.
@@ -18,7 +19,7 @@ VehicleClass classOf(const StreamRecord& record);
 
 class StreamSummary {
  public:
-  static constexpr int maxLanes = 9;
+  static constexpr int maxLanes = RunConfig::maxLanes;
   static constexpr int maxGrossWeight = 9999;  // a record's gross weight has 4 columns
   static constexpr int maxSpeed = 999;         // dm/s, 3 columns
   static constexpr int heaviestKept = 10;
