@@ -9,6 +9,7 @@
 #include "run/RunConfig.h"
 #include "stats/StreamRecord.h"
 #include "support/TestFolder.h"
+#include "traffic/DrawLimit.h"
 
 namespace {
 
@@ -254,6 +255,16 @@ TEST_F(RefusalTest, RefusesDistributionsThatCannotGiveAcceptedValues) {
   rows[0] = "-300,110,150,10,10,10";  // row 0 is never used
   writeSite("Auxerre/AW4&5.csv", rows);
   EXPECT_EQ(run(), 0);
+}
+
+TEST_F(RefusalTest, AFailedDrawEndsTheRunThroughTheErrorPath) {
+  setDrawLimit(1);  // the first rejected headway gives up
+  int status = run();
+  setDrawLimit(maxRejections);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(errors.rfind("error: could not draw a headway of at least ", 0), 0u) << errors;
+  EXPECT_EQ(console.find("Generation complete"), std::string::npos);
+  EXPECT_NE(folder.read("TrafOut.txt"), earlierOutput);
 }
 
 // A lane of the sample's Auxerre site with the given flows in hours 0 to 5 of both lanes.
