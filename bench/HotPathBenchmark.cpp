@@ -7,8 +7,7 @@
 #include <new>
 
 #include "output/Vehicle.h"
-#include "run/Run.h"
-#include "run/RunConfig.h"
+#include "run/LaneMerge.h"
 #include "support/SmallSite.h"
 
 namespace {
@@ -73,28 +72,24 @@ BENCHMARK(BM_SetTime);
 
 // makeVehicle under traffic model 6 (car fraction 0.8) and 7 (trucks only).
 void BM_MakeVehicle(benchmark::State& state) {
-  runConfig.setDefaults();
-  runConfig.trafficModel = static_cast<int>(state.range(0));
   RandomGenerator::seedWithWord(1u);
-  VehicleGenerator generator(smallSiteData(2));
+  VehicleGenerator generator(smallSiteData(2), parametersFor(static_cast<int>(state.range(0))));
   for (auto _ : state) {
     benchmark::DoNotOptimize(generator.makeVehicle(1, 2));
   }
-  runConfig.setDefaults();
 }
 BENCHMARK(BM_MakeVehicle)->Arg(6)->Arg(7);
 
 // A lane of 150 vehicles an hour under the traffic model of the benchmark's argument.
 struct BenchLane {
-  explicit BenchLane(const benchmark::State& state) {
-    runConfig.setDefaults();
-    runConfig.trafficModel = static_cast<int>(state.range(0));
+  explicit BenchLane(const benchmark::State& state)
+      : parameters(parametersFor(static_cast<int>(state.range(0)))), lane(parameters) {
     RandomGenerator::seedWithWord(1u);
-    generator = std::make_unique<VehicleGenerator>(smallSiteData(1));
+    generator = std::make_unique<VehicleGenerator>(smallSiteData(1), parameters);
     lane.setUp(generator.get(), std::vector<double>(24, 150.0), 0.8, 0, 1);
   }
-  ~BenchLane() { runConfig.setDefaults(); }
 
+  TrafficParameters parameters;
   std::unique_ptr<VehicleGenerator> generator;
   LaneFlowGenerator lane;
 };
@@ -120,15 +115,14 @@ BENCHMARK(BM_DrawHeadway)->Arg(0)->Arg(5)->Arg(6);
 
 // One step of the merge of four lanes: reorder, take the earliest lane's vehicle.
 void BM_MergeStep(benchmark::State& state) {
-  runConfig.setDefaults();
   RandomGenerator::seedWithWord(1u);
   TrafficData data = smallSiteData(4);
   std::vector<std::unique_ptr<VehicleGenerator>> generators;
   std::vector<std::unique_ptr<LaneFlowGenerator>> lanes;
   std::vector<LaneFlowGenerator*> list;
   for (int i = 0; i < 4; ++i) {
-    generators.push_back(std::make_unique<VehicleGenerator>(data));
-    lanes.push_back(std::make_unique<LaneFlowGenerator>());
+    generators.push_back(std::make_unique<VehicleGenerator>(data, parametersFor(6)));
+    lanes.push_back(std::make_unique<LaneFlowGenerator>(parametersFor(6)));
     lanes.back()->setUp(generators.back().get(), data.laneFlows(i), 0.8, i, i < 2 ? 1 : 2);
     list.push_back(lanes.back().get());
   }

@@ -15,3 +15,10 @@ std::string nativePath(const std::string& path) {
   return native;
 #endif
 }
+
+std::string pathInFolder(const std::string& folder, const std::string& path) {
+  if (folder.empty() || (!path.empty() && path[0] == '/')) {
+    return path;
+  }
+  return folder.back() == '/' ? folder + path : folder + "/" + path;
+}

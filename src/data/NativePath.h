@@ -7,3 +7,7 @@
 // On POSIX the data root "C:\Traffic\" is the folder "Traffic/" of the working directory and
 // every backslash becomes "/". On Windows the path is returned unchanged.
 std::string nativePath(const std::string& path);
+
+// path inside folder: folder + "/" + path, or path itself when folder is empty or path is
+// absolute.
+std::string pathInFolder(const std::string& folder, const std::string& path);

@@ -30,7 +30,7 @@ NormalMixture TrafficData::getAxleWeightMixture(int axles, int axleIndex) const 
 }
 
 AxleWeightRow TrafficData::getAxleWeightRow(int axles, int row) const {
-  const BandRow& band = (axles == 4 ? axleWeightRows4 : axleWeightRows5)[at(row > 11 ? 11 : row)];
+  const BandRow& band = (axles == 4 ? axleWeightRows4 : axleWeightRows5)[at(tableBandRow(row))];
   return {band[0].mean, band[1].mean, band[2].mean, band[0].stdDev, band[1].stdDev, band[2].stdDev};
 }
 

@@ -17,7 +17,11 @@ using Table = std::vector<std::vector<double>>;
 
 class TrafficData {
  public:
-  static constexpr int bandRowCount = 12;
+  static constexpr int bandRowCount = 12;  // rows 0 .. 11 of "AW4&5.csv"; row 0 is never used
+  static constexpr int hoursPerDay = 24;   // hourly flows of a lane
+
+  // The table row that band row `row` reads: rows above the last read the last.
+  static constexpr int tableBandRow(int row) { return row > bandRowCount - 1 ? bandRowCount - 1 : row; }
 
   TrafficData() = default;
   TrafficData(const TrafficData&) = default;
@@ -31,7 +35,8 @@ class TrafficData {
   NormalMixture getSpacingMixture(int axles, int spacingIndex) const;
   // Axle axleIndex of 2-axle trucks when axles is 2, else of 3-axle trucks.
   NormalMixture getAxleWeightMixture(int axles, int axleIndex) const;
-  // Band row of 4-axle trucks when axles is 4, else of 5-axle trucks; rows above 11 read 11.
+  // Band row of 4-axle trucks when axles is 4, else of 5-axle trucks; rows above 11 read 11
+  // (tableBandRow).
   AxleWeightRow getAxleWeightRow(int axles, int row) const;
   // Direction 1 when direction is 1, else direction 2; axles 2..5.
   NormalMixture getGrossWeightMixture(int direction, int axles) const;

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr int hoursPerDay = 24;
+constexpr int hoursPerDay = TrafficData::hoursPerDay;
 constexpr int bandRows = TrafficData::bandRowCount;
 
 const std::array<const char*, 13> siteFolders = {
@@ -24,7 +24,8 @@ std::string subFolderOf(int siteCode, const std::string& current) {
 
 }  // namespace
 
-TrafficDataLoader::TrafficDataLoader(int vehicleSite, int flowSite) {
+TrafficDataLoader::TrafficDataLoader(int vehicleSite, int flowSite, const std::string& folder)
+    : runFolder(folder) {
   std::string subFolder;
   subFolder = subFolderOf(vehicleSite, subFolder);
   vehicleFolder = subFolder;
@@ -36,14 +37,14 @@ TrafficDataLoader::TrafficDataLoader(int vehicleSite, int flowSite) {
   data.setFolderPaths(vehicleFolderPath, flowFolderPath);
 }
 
-void TrafficDataLoader::readFiles(int trafficModel) {
+void TrafficDataLoader::readFiles(TrafficModel model) {
   readAxleWeights23();
   readAxleWeights45();
   readAxleSpacings();
   readClassShares();
   readGrossWeights();
   readFlows();
-  if (trafficModel == 0) {
+  if (model.usesHeadwayTable()) {
     readHeadwayModel();
   }
 }
@@ -52,7 +53,7 @@ void TrafficDataLoader::openSiteFile(const std::string& folderPath, const std::s
                                      long long layoutLines) {
   SiteFileReport report;
   report.fileName = fileName;
-  report.path = nativePath(folderPath + fileName);
+  report.path = pathInFolder(runFolder, nativePath(folderPath + fileName));
   report.linesExpected = layoutLines;
   report.opened = reader.open(report.path, ",");
   if (!report.opened) {

@@ -11,6 +11,7 @@
 
 #include "data/CsvReader.h"
 #include "data/TrafficData.h"
+#include "data/TrafficModel.h"
 
 // The line (from 1) on which mixture block `block` (from 0) of a site file starts.
 constexpr int mixtureBlockFirstLine(int block) {
@@ -33,13 +34,14 @@ class TrafficDataLoader {
  public:
   // Builds the two folder paths; touches no file. Codes outside 1..13 leave the working
   // sub-folder as it was (empty for the vehicle code, the vehicle's for the flow code).
-  TrafficDataLoader(int vehicleSite, int flowSite);
+  // The data root lies in runFolder, the working folder when it is empty.
+  TrafficDataLoader(int vehicleSite, int flowSite, const std::string& runFolder = "");
   TrafficDataLoader(const TrafficDataLoader&) = delete;
   TrafficDataLoader& operator=(const TrafficDataLoader&) = delete;
   virtual ~TrafficDataLoader() = default;
 
-  // Reads the six vehicle and flow files, and "NHM.csv" only under traffic model 0.
-  void readFiles(int trafficModel);
+  // Reads the six vehicle and flow files, and "NHM.csv" only under the headway-table model.
+  void readFiles(TrafficModel model);
   // out becomes a complete copy of the tables read (the car fraction is left to the caller).
   void fillTrafficData(TrafficData& out) const { out = data; }
 
@@ -75,4 +77,5 @@ class TrafficDataLoader {
   std::string vehicleFolder;
   std::string flowFolder;
   std::vector<SiteFileReport> reports;
+  std::string runFolder;
 };

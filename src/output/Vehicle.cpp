@@ -7,11 +7,14 @@
 #include <limits>
 #include <new>
 
+#include "output/Calendar.h"
 #include "output/FixedWidth.h"
+#include "output/RecordLayout.h"
 
 namespace {
 
-constexpr int firstYear = 5;
+using namespace calendar;
+namespace layout = record_layout;
 
 // The integer part of x, cut toward zero. Times are finite and not negative; anything
 // else is held at 0 or the largest count instead of being undefined.
@@ -106,9 +109,9 @@ void Vehicle::setCalendar(std::int64_t wholeSeconds) {
     rest -= count * static_cast<std::uint32_t>(length);
     return static_cast<int>(count);
   };
-  year = take(yearLength) + firstYear;
-  month = take(monthLength) + 1;
-  day = take(dayLength) + 1;
+  year = take(secondsPerYear) + firstYear;
+  month = take(secondsPerMonth) + 1;
+  day = take(secondsPerDay) + 1;
   hour = take(secondsPerHour);
   minute = take(secondsPerMinute);
   second = static_cast<int>(rest);
@@ -118,12 +121,12 @@ void Vehicle::setCalendar(std::int64_t wholeSeconds) {
 // as 32-bit arithmetic, and the last vehicle of the longest runs, which may arrive a little
 // after 2^31 s, still gets a true stamp.
 void Vehicle::setTimeByDivision(double t) {
-  int y = wholePart(t / yearLength);
-  double r = t - static_cast<double>(y * yearLength);
-  int mo = wholePart(r / monthLength);
-  r = r - static_cast<double>(mo * monthLength);
-  int d = wholePart(r / dayLength);
-  r = r - static_cast<double>(d * dayLength);
+  int y = wholePart(t / secondsPerYear);
+  double r = t - static_cast<double>(y * secondsPerYear);
+  int mo = wholePart(r / secondsPerMonth);
+  r = r - static_cast<double>(mo * secondsPerMonth);
+  int d = wholePart(r / secondsPerDay);
+  r = r - static_cast<double>(d * secondsPerDay);
   hour = wholePart(r / secondsPerHour);
   r = r - hour * secondsPerHour;
   minute = wholePart(r / secondsPerMinute);
@@ -150,36 +153,41 @@ std::string Vehicle::timeText() const {
 
 int Vehicle::formatRecord(char* buffer) const {
   using fixed_width::put;
+  using layout::widthOf;
   char* out = buffer;
-  out = put<4>(out, headCode);
-  out = put<2>(out, day);
-  out = put<2>(out, month);
-  out = put<2>(out, year);
-  out = put<2>(out, hour);
-  out = put<2>(out, minute);
-  out = put<2>(out, second);
-  out = put<2>(out, hundredths);
-  out = put<3>(out, rounded(speed));
-  out = put<4>(out, rounded(gvw));
-  out = put<3>(out, rounded(length));
-  out = put<1>(out, axleCount);
-  out = put<1>(out, direction);
-  out = put<1>(out, lane);
-  out = put<3>(out, rounded(trackWidth * 10));
-  int shown = std::clamp(axleCount, 0, maxAxles);
+  out = put<widthOf(layout::headCode)>(out, headCode);
+  out = put<widthOf(layout::day)>(out, day);
+  out = put<widthOf(layout::month)>(out, month);
+  out = put<widthOf(layout::year)>(out, year);
+  out = put<widthOf(layout::hour)>(out, hour);
+  out = put<widthOf(layout::minute)>(out, minute);
+  out = put<widthOf(layout::second)>(out, second);
+  out = put<widthOf(layout::hundredths)>(out, hundredths);
+  out = put<widthOf(layout::speed)>(out, rounded(speed));
+  out = put<widthOf(layout::grossWeight)>(out, rounded(gvw));
+  out = put<widthOf(layout::length)>(out, rounded(length));
+  out = put<widthOf(layout::axleCount)>(out, axleCount);
+  out = put<widthOf(layout::direction)>(out, direction);
+  out = put<widthOf(layout::lane)>(out, lane);
+  out = put<widthOf(layout::trackWidth)>(out, rounded(trackWidth * 10));
+  int shown = std::clamp(axleCount, 0, layout::maxAxles);
   for (int i = 0; i < shown; ++i) {
     const Axle& axle = axleEntry(i);
-    out = put<3>(out, rounded(axle.weight));
-    if (i == maxAxles - 1) {
+    out = put<layout::axleWeightWidth>(out, rounded(axle.weight));
+    if (i == layout::maxAxles - 1) {
       break;  // the ninth axle has no spacing field
     }
-    out = put<2>(out, rounded(axle.spacing));
+    out = put<layout::axleSpacingWidth>(out, rounded(axle.spacing));
   }
   // Positions without an axle read "  0" for the weight and " 0" for the spacing.
-  if (shown < maxAxles) {
+  if (shown < layout::maxAxles) {
     static const char unusedAxles[] = "  0 0  0 0  0 0  0 0  0 0  0 0  0 0  0 0  0";
-    std::size_t unusedLength = sizeof unusedAxles - 1 - 5 * static_cast<std::size_t>(shown);
-    std::memcpy(out, unusedAxles + 5 * shown, unusedLength);
+    constexpr std::size_t axleFields = layout::axleWeightWidth + layout::axleSpacingWidth;
+    static_assert(sizeof unusedAxles - 1 ==
+                  layout::maxAxles * axleFields - layout::axleSpacingWidth);
+    std::size_t unusedLength =
+        sizeof unusedAxles - 1 - axleFields * static_cast<std::size_t>(shown);
+    std::memcpy(out, unusedAxles + axleFields * static_cast<std::size_t>(shown), unusedLength);
     out += unusedLength;
   }
   *out = '\0';

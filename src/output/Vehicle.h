@@ -23,18 +23,22 @@ class Vehicle {
   Vehicle() = default;
   virtual ~Vehicle() = default;
 
-  void setDirection(int value) { direction = value; }
-  void setLane(int value) { lane = value; }
-  void setSpeed(double value) { speed = value; }
-  double getSpeed() const { return speed; }  // dm/s
+  void setDirection(int value) { direction = value; }  // 1 or 2
+  int getDirection() const { return direction; }
+  void setLane(int value) { lane = value; }  // lane index + 1
+  int getLane() const { return lane; }
+  void setSpeed(double value) { speed = value; }  // dm/s
+  double getSpeed() const { return speed; }       // dm/s
   void setHeadCode(int value) { headCode = value; }
-  void setGvw(double value) { gvw = value; }
+  void setGvw(double value) { gvw = value; }  // weight unit of the site files
   double getGvw() const { return gvw; }
-  void setTrackWidth(double value) { trackWidth = value; }
+  void setTrackWidth(double value) { trackWidth = value; }  // m
   // axleCount = n, then n + 1 axle entries of weight and spacing 0 are appended.
   void setAxleCount(int n);
-  void setLength(double value) { length = value; }
-  double getLength() const { return length; }  // dm
+  int getAxleCount() const { return axleCount; }
+  void setLength(double value) { length = value; }  // dm
+  double getLength() const { return length; }       // dm
+  // Weights in the site files' unit, spacings in dm to the next axle.
   // REQUIRES: index below the number of axle entries.
   void setAxleWeight(int index, double value) { axleEntry(index).weight = value; }
   void setAxleSpacing(int index, double value) { axleEntry(index).spacing = value; }
@@ -85,16 +89,6 @@ class Vehicle {
   int axleEntries = 0;  // axleCount + 1 after setAxleCount
   Axle inlineAxles[inlineAxleEntries];
   std::vector<Axle> extraAxles;  // all entries, once they outgrow inlineAxles
-
-  static constexpr int daysPerMonth = 25;
-  static constexpr int monthsPerYear = 10;
-  static constexpr int maxAxles = 9;
-  static constexpr int hoursPerDay = 24;
-  static constexpr int secondsPerHour = 3600;
-  static constexpr int secondsPerMinute = 60;
-  static constexpr std::int64_t dayLength = hoursPerDay * secondsPerHour;
-  static constexpr std::int64_t monthLength = daysPerMonth * dayLength;
-  static constexpr std::int64_t yearLength = monthsPerYear * monthLength;
 
   // Fills the calendar fields but hundredths from a whole number of seconds.
   void setCalendar(std::int64_t wholeSeconds);

@@ -11,9 +11,8 @@ constexpr std::size_t typicalRecordLine = 78;  // 77 characters and the line end
 
 }  // namespace
 
-VehicleWriter::VehicleWriter(const std::string& fileName, int bufferSize) {
+VehicleWriter::VehicleWriter(std::ostream& sink, int bufferSize) : out(sink) {
   errno = 0;
-  file.open(fileName, std::ios::out | std::ios::trunc);
   noteFailure();
   reserve(bufferSize);
   writer = std::thread(&VehicleWriter::writeBlocks, this);
@@ -94,8 +93,8 @@ void VehicleWriter::writeBlocks() {
     }
     lock.unlock();
     errno = 0;
-    file.write(writing.data(), static_cast<std::streamsize>(writingLength));
-    file.flush();
+    out.write(writing.data(), static_cast<std::streamsize>(writingLength));
+    out.flush();
     lock.lock();
     noteFailure();
     hasWork = false;
@@ -104,7 +103,7 @@ void VehicleWriter::writeBlocks() {
 }
 
 void VehicleWriter::noteFailure() {
-  if (!file.good() && !writeFailed) {
+  if (!out.good() && !writeFailed) {
     reason = std::strerror(errno != 0 ? errno : EIO);
     writeFailed = true;
   }

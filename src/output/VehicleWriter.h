@@ -1,19 +1,19 @@
-// Collects the vehicles of a run in arrival order and writes them to the output file in
-// blocks of `capacity`, one record per line, announcing each block on standard output
+// Collects the vehicles of a run in arrival order and writes them to a stream (the output
+// file, which the run opens) in blocks of `capacity`, one record per line, announcing each block on standard output
 // with "Flushing buffer of <n> vehicles at <time of the block's last vehicle>".
 // A vehicle's record is formed as soon as it is added, while the vehicle is fresh in
 // memory, and the vehicle is then released. A flushed block is written by a background
 // thread while the next block fills, so the program's own work and the system's work of
 // writing overlap; the bytes written are the same. Memory stays bounded whatever the
 // capacity: once a block's records fill handOffBytes they are handed over early, and the
-// block's announcement follows when it completes. A file that cannot be opened or written
-// is not reported here: failed() and finish() tell.
+// block's announcement follows when it completes. A stream that cannot be written is not
+// reported here: failed() and finish() tell.
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
-#include <fstream>
 #include <memory>
+#include <ostream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -23,12 +23,12 @@
 
 class VehicleWriter {
  public:
-  // Creates or truncates fileName for writing; blocks hold bufferSize records.
-  VehicleWriter(const std::string& fileName, int bufferSize);
+  // Writes to sink, which must outlive the writer; blocks hold bufferSize records.
+  VehicleWriter(std::ostream& sink, int bufferSize);
   VehicleWriter(const VehicleWriter&) = delete;
   VehicleWriter& operator=(const VehicleWriter&) = delete;
-  // Waits for the blocks already handed over to be written, then closes the file. Records
-  // added since the last flush() are not written: call flush() and finish() first.
+  // Waits for the blocks already handed over to be written. Records added since the last
+  // flush() are not written: call flush() and finish() first.
   virtual ~VehicleWriter();
 
   // The most record bytes a block holds before they are handed over to be written.
@@ -38,10 +38,10 @@ class VehicleWriter {
   // Announces the block and hands it over to be written, then starts an empty one. An
   // empty block prints and writes nothing. Waits only for the previous block's write.
   void flush();
-  // Waits until every block handed over has reached the system. False when the file could
-  // not be opened or a write failed.
+  // Waits until every block handed over has reached the stream and flushed it. False when
+  // the stream was not good to start with or a write failed.
   bool finish();
-  // True once the file could not be opened or a write is known to have failed.
+  // True once the stream is known to be failed.
   bool failed() const { return writeFailed; }
   // The system's reason for the first failure; read it after finish().
   const std::string& failureReason() const { return reason; }
@@ -54,7 +54,7 @@ class VehicleWriter {
   void writeBlocks();
   void noteFailure();
 
-  std::ofstream file;
+  std::ostream& out;
   std::vector<char> block;               // the records added since the last flush, one per line
   std::size_t blockLength = 0;           // characters of block in use
   int count = 0;                         // records in block

@@ -23,43 +23,43 @@ bool parseSeed(const std::string& text, std::uint32_t& seed) {
   return true;
 }
 
-CommandLine refusal(const std::string& error) {
-  CommandLine line;
-  line.action = CommandLine::Action::refuse;
-  line.error = error;
-  return line;
+bool refuse(const std::string& message, std::string* error) {
+  *error = message;
+  return false;
 }
 
 }  // namespace
 
-CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
-  CommandLine line;
+bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* line,
+                      std::string* error) {
+  *line = CommandLine();
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") {
-      line.action = CommandLine::Action::help;
-      return line;
+      line->action = CommandLine::Action::help;
+      return true;
     }
     if (argument == "--version") {
-      line.action = CommandLine::Action::version;
-      return line;
+      line->action = CommandLine::Action::version;
+      return true;
     }
     if (argument == "--seed") {
       if (i + 1 >= arguments.size()) {
-        return refusal(
-            "error: --seed needs a value; accepted: a whole number from 0 to 4294967295");
+        return refuse("error: --seed needs a value; accepted: a whole number from 0 to 4294967295",
+                      error);
       }
       const std::string& value = arguments[++i];
-      if (!parseSeed(value, line.seed)) {
-        return refusal("error: --seed is \"" + value +
-                       "\"; accepted: a whole number from 0 to 4294967295");
+      if (!parseSeed(value, line->seed)) {
+        return refuse("error: --seed is \"" + value +
+                          "\"; accepted: a whole number from 0 to 4294967295",
+                      error);
       }
-      line.seeded = true;
+      line->seeded = true;
       continue;
     }
-    return refusal("error: unknown option \"" + argument + "\"");
+    return refuse("error: unknown option \"" + argument + "\"", error);
   }
-  return line;
+  return true;
 }
 
 std::string usageText() {

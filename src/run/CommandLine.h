@@ -7,16 +7,17 @@
 #include <vector>
 
 struct CommandLine {
-  enum class Action { run, help, version, refuse };
+  enum class Action { run, help, version };
 
   Action action = Action::run;
   bool seeded = false;
   std::uint32_t seed = 0;  // with seeded: the random stream starts from seedWithWord(seed)
-  std::string error;       // with refuse: one "error: " line
 };
 
-// Reads the arguments after the program name.
-CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+// Reads the arguments after the program name into *line. False, with *error one "error: "
+// line, for an argument the program does not take.
+bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* line,
+                      std::string* error);
 
 // What the program reads and writes, and its options.
 std::string usageText();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "run/RunConfig.h"
 #include "traffic/LaneFlowGenerator.h"
 #include "traffic/VehicleGenerator.h"
 
@@ -20,27 +21,22 @@ struct LaneSet {
   std::vector<LaneFlowGenerator*> laneList() const;
 };
 
-// Writes the four banner lines to standard output.
-void printBanner();
 constexpr int exitRefusedInput = 2;
 constexpr int exitRunFailure = 1;
 
-// Reads "VLMin.txt" (or keeps the defaults, saying so), loads and checks the site data,
-// empties the output file and sets up every lane of set, direction-1 lanes first. False,
-// with error set and the output file untouched, when the parameters or the site data cannot
-// be used; false, with error set, when the output file cannot be created. Throws
-// UndrawableValueError when a lane's first vehicle cannot be drawn.
-bool setUpRun(LaneSet& set, std::string& error);
-// True when a's pending vehicle arrives strictly before b's.
-bool earlierArrival(const LaneFlowGenerator* a, const LaneFlowGenerator* b);
-// Restores ascending arrival order (by insertion, linear when only the first lane's time has
-// changed). Stable: lanes with equal times keep their order from the previous step.
-void reorderLanes(std::vector<LaneFlowGenerator*>& laneList);
-// Hands the earliest lane's vehicle to the writer until one whose time stamp reaches endTime
-// (seconds) has been written, or no lane has any flow left; writes nothing when endTime <= 0
-// or there are no lanes. False, with error set, when the output file cannot be written or
-// a draw gave up (the vehicles before it are written).
-bool runGeneration(std::vector<LaneFlowGenerator*> laneList, double endTime, std::string& error);
-// The whole program: banner, set-up, generation and "Generation complete". Returns the exit
-// status.
-int runProgram();
+// Writes the four banner lines to standard output.
+void printBanner();
+// Reads "VLMin.txt" into config (or keeps its defaults, saying so), loads and checks the
+// site data, empties the output file and sets up every lane of set, direction-1 lanes
+// first. False, with *error set and the output file untouched, when the parameters or the
+// site data cannot be used; false, with *error set, when the output file cannot be
+// created. Throws UndrawableValueError when a lane's first vehicle cannot be drawn.
+bool setUpRun(RunConfig& config, LaneSet& set, std::string* error);
+// Merges the lanes into config's output file until the end of config's days. False, with
+// *error set, when the file cannot be written or a draw gave up (the vehicles before it
+// are written).
+bool runGeneration(const RunConfig& config, std::vector<LaneFlowGenerator*> laneList,
+                   std::string* error);
+// The whole program with config's parameters: banner, set-up, generation and "Generation
+// complete". Returns the exit status.
+int runProgram(RunConfig& config);

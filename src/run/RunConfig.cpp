@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "data/NumberText.h"
-#include "traffic/VehicleGenerator.h"
+#include "traffic/DrawnQuantity.h"
 
 RunConfig runConfig;
 
@@ -91,10 +91,19 @@ void RunConfig::computeDerived() {
   meanGapTime = gapDistance / speed;
 }
 
+TrafficParameters RunConfig::trafficParameters() const {
+  return {model(), catchUpLength, speed, meanGapTime, gapCv};
+}
+
+bool RunConfig::isUsable(std::string* error) const {
+  *error = findProblem();
+  return error->empty();
+}
+
 std::string RunConfig::findProblem() const {
   const std::pair<int, double> reals[] = {
       {2, catchUpLength}, {9, gapDistance}, {10, speed}, {11, gapCv}, {13, carFraction}};
-  const bool congested = trafficModel == 5;
+  const bool congested = model().isCongested();
   if (outputFile.empty()) {
     return refusal(1, "empty", "a file name");
   }
@@ -130,7 +139,7 @@ std::string RunConfig::findProblem() const {
                    congested ? "0 to 1" : "0 or more and below 1 (1 only under traffic model 5)");
   }
   double speedKmh = speed / kmhToMetresPerSecond;
-  if ((congested && speed <= 0) || speedKmh > VehicleGenerator::maxSpeedKmh) {
+  if ((congested && speed <= 0) || speedKmh > maxSpeedKmh) {
     return refusal(10, numberText(speedKmh) + " km/h",
                    congested ? "above 0 and at most 300 km/h under traffic model 5"
                              : "at most 300 km/h");

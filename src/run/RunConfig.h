@@ -1,11 +1,13 @@
-// The run parameters: one global instance, built with the defaults before main and filled
-// at most once from "VLMin.txt" during set-up; read-only afterwards. Every part of the
-// program reads its members directly.
+// The run parameters. The program's run uses the one global instance, built with the
+// defaults before main and filled at most once from "VLMin.txt" during set-up, read-only
+// afterwards; tools and tests use instances of their own.
 #pragma once
 
 #include <string>
 
 #include "data/CsvReader.h"
+#include "data/TrafficModel.h"
+#include "traffic/TrafficParameters.h"
 
 class RunConfig {
  public:
@@ -23,9 +25,13 @@ class RunConfig {
   void setDefaults();
   // totalLanes and meanGapTime from the other members.
   void computeDerived();
-  // The first parameter that no run can use, as one line starting with "error: " that names
-  // it, the value found and what is accepted; empty when every parameter can be used.
-  std::string findProblem() const;
+  // True when a run can use every parameter; else false, with *error one line starting
+  // with "error: " that names the first one that it cannot, the value found and what is
+  // accepted.
+  bool isUsable(std::string* error) const;
+  TrafficModel model() const { return TrafficModel(trafficModel); }
+  // What the lane and vehicle generators take from the parameters.
+  TrafficParameters trafficParameters() const;
 
   static constexpr int maxDays = 24855;  // days * 86400 s must fit in 32 bits
   // Far beyond any road; every lane holds a copy of the site tables, so this also bounds
@@ -55,6 +61,8 @@ class RunConfig {
   double gapCv;        // coefficient of variation of the congested gap time
 
  private:
+  // The first parameter that no run can use, as isUsable's message; empty when none.
+  std::string findProblem() const;
   void readParameters();
   std::string nextValueLine();
   // The number on the next value line, which is value line `valueLine` (from 1).

@@ -7,9 +7,15 @@
 #include "random/RandomGenerator.h"
 #include "run/CommandLine.h"
 #include "run/Run.h"
+#include "run/RunConfig.h"
 
 int main(int argc, char** argv) {
-  CommandLine line = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  CommandLine line;
+  std::string error;
+  if (!parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &line, &error)) {
+    std::cerr << error << "\n\n" << usageText();
+    return exitRefusedInput;
+  }
   switch (line.action) {
     case CommandLine::Action::help:
       std::cout << usageText();
@@ -17,9 +23,6 @@ int main(int argc, char** argv) {
     case CommandLine::Action::version:
       std::cout << versionText();
       return 0;
-    case CommandLine::Action::refuse:
-      std::cerr << line.error << "\n\n" << usageText();
-      return exitRefusedInput;
     case CommandLine::Action::run:
       break;
   }
@@ -31,7 +34,7 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
   try {
-    return runProgram();
+    return runProgram(runConfig);
   } catch (const std::bad_alloc&) {
     std::cout.flush();
     std::cerr << "error: out of memory" << std::endl;

@@ -3,42 +3,33 @@
 #include <filesystem>
 #include <limits>
 
-#include "data/TrafficDataLoader.h"
+#include "data/NativePath.h"
 #include "run/RunConfig.h"
-#include "traffic/SiteDataCheck.h"
-#include "traffic/VehicleGenerator.h"
+#include "run/SiteLoading.h"
+#include "traffic/DrawnQuantity.h"
 
-namespace fs = std::filesystem;
-
-bool SiteExpectation::load(const std::string& folder, std::string& error) {
+bool SiteExpectation::load(const std::string& folder, std::string* error) {
   std::error_code failure;
-  fs::path previous = fs::current_path();
-  fs::current_path(folder, failure);
-  if (failure) {
-    error = "error: cannot use the run folder \"" + folder + "\": " + failure.message();
+  if (!std::filesystem::is_directory(folder, failure)) {
+    *error = "error: cannot use the run folder \"" + folder + "\": " +
+             (failure ? failure.message() : "not a folder");
     return false;
   }
-  runConfig.setDefaults();
-  if (!runConfig.readFile("VLMin.txt", &error) && error.empty()) {
-    runConfig.setDefaults();
+  RunConfig config;
+  if (!config.readFile(pathInFolder(folder, "VLMin.txt"), error) && !error->empty()) {
+    return false;
   }
-  if (error.empty()) {
-    error = runConfig.findProblem();
+  CheckedSite site;
+  if (!config.isUsable(error) || !loadCheckedSiteData(config, folder, &site, error)) {
+    return false;
   }
-  if (error.empty()) {
-    TrafficDataLoader loader(runConfig.vehicleSite, runConfig.flowSite);
-    loader.readFiles(runConfig.trafficModel);
-    loader.fillTrafficData(data);
-    RoadLayout road{runConfig.lanesDir1, runConfig.lanesDir2, runConfig.trafficModel};
-    error = checkSiteData(data, loader.getFileReports(), road);
-  }
-  siteFolder = fs::current_path().string();
-  fs::current_path(previous);
-  lanesDir1 = runConfig.lanesDir1;
-  lanesDir2 = runConfig.lanesDir2;
-  trafficModel = runConfig.trafficModel;
-  carFraction = runConfig.carFraction;
-  return error.empty();
+  data = site.data;
+  siteFolder = folder;
+  lanesDir1 = config.lanesDir1;
+  lanesDir2 = config.lanesDir2;
+  hasCars = config.model().hasCars();
+  carFraction = config.carFraction;
+  return true;
 }
 
 double SiteExpectation::hourlyVehicles(int lane, int hour) const {
@@ -55,15 +46,14 @@ double SiteExpectation::truckShare(int lane, int axles) const {
 }
 
 double SiteExpectation::carShare() const {
-  return trafficModel == 5 || trafficModel == 6 ? carFraction : 0.0;
+  return hasCars ? carFraction : 0.0;
 }
 
 double SiteExpectation::grossWeightWithin(int axles, int direction, double low, double high) const {
-  using G = VehicleGenerator;
   NormalMixture mixture = data.getGrossWeightMixture(direction, axles);
-  double accepted = mixture.probabilityWithin(G::minGrossWeight, G::maxGrossWeight);
-  double lowEnd = low < G::minGrossWeight ? G::minGrossWeight : low;
-  double highEnd = high > G::maxGrossWeight ? G::maxGrossWeight : high;
+  double accepted = mixture.probabilityWithin(grossWeightRange.low, grossWeightRange.high);
+  double lowEnd = low < grossWeightRange.low ? grossWeightRange.low : low;
+  double highEnd = high > grossWeightRange.high ? grossWeightRange.high : high;
   if (!(lowEnd <= highEnd)) {
     return 0.0;
   }

@@ -12,10 +12,9 @@
 
 class SiteExpectation {
  public:
-  // Reads folder's "VLMin.txt" (or the defaults) and its site files. False, with error set
-  // to one "error: " line, when they cannot be used. Changes the working folder only while
-  // it reads.
-  bool load(const std::string& folder, std::string& error);
+  // Reads folder's "VLMin.txt" (or the defaults) and its site files. False, with *error
+  // one "error: " line, when they cannot be used.
+  bool load(const std::string& folder, std::string* error);
 
   int lanes() const { return lanesDir1 + lanesDir2; }
   int directionOfLane(int lane) const { return lane <= lanesDir1 ? 1 : 2; }
@@ -27,7 +26,7 @@ class SiteExpectation {
   // The share of cars among all vehicles: the car fraction under traffic models 5 and 6.
   double carShare() const;
   // The probability that a truck of `axles` axles in direction has a gross weight in
-  // [low, high], its draws kept within [35, 800].
+  // [low, high], its draws kept within the accepted gross weights.
   double grossWeightWithin(int axles, int direction, double low, double high) const;
   const std::string& folder() const { return siteFolder; }
 
@@ -36,6 +35,6 @@ class SiteExpectation {
   TrafficData data;
   int lanesDir1 = 0;
   int lanesDir2 = 0;
-  int trafficModel = 0;
+  bool hasCars = false;
   double carFraction = 0.0;
 };

@@ -1,12 +1,17 @@
 #include "stats/StreamRecord.h"
 
+#include "output/Calendar.h"
+#include "output/RecordLayout.h"
 #include "stats/StreamSummary.h"
+#include "traffic/VehicleGenerator.h"
 
 namespace {
 
-constexpr std::size_t recordLength = 77;
-constexpr std::size_t laneColumn = 30;  // from 0
-constexpr std::size_t maxLaneDigits = 3;
+namespace layout = record_layout;
+
+constexpr std::size_t recordLength = layout::recordLength;
+constexpr std::size_t laneColumn = layout::startOf(layout::lane);
+constexpr std::size_t maxLaneDigits = 3;  // up to 100 lanes
 
 // The right-aligned number of width characters at column `at` (blanks, an optional minus,
 // then digits). False when the field holds anything else.
@@ -50,8 +55,16 @@ bool axleFieldsLookRight(const std::string& line, std::size_t from) {
 }  // namespace
 
 double StreamRecord::time() const {
-  double days = ((year - 5) * 10.0 + (month - 1)) * 25.0 + (day - 1);
-  return days * 86400.0 + hour * 3600.0 + minute * 60.0 + second + hundredths * 0.01;
+  using namespace calendar;
+  double days = (static_cast<double>(year - firstYear) * monthsPerYear + (month - 1)) *
+                    daysPerMonth + (day - 1);
+  return days * secondsPerDay + static_cast<double>(hour) * secondsPerHour +
+         static_cast<double>(minute) * secondsPerMinute + second + hundredths * 0.01;
+}
+
+bool StreamRecord::isCar() const {
+  return axles == 2 && grossWeight == static_cast<int>(VehicleGenerator::carGrossWeight) &&
+         length == static_cast<int>(VehicleGenerator::carLength);
 }
 
 std::string StreamRecord::timeText() const {
@@ -88,19 +101,25 @@ bool parseRecord(const std::string& line, StreamRecord& record) {
   int headCode = 0;
   int trackWidth = 0;
   StreamRecord r;
-  bool numbers = readField(line, 0, 4, headCode) && readField(line, 4, 2, r.day) &&
-                 readField(line, 6, 2, r.month) && readField(line, 8, 2, r.year) &&
-                 readField(line, 10, 2, r.hour) && readField(line, 12, 2, r.minute) &&
-                 readField(line, 14, 2, r.second) && readField(line, 16, 2, r.hundredths) &&
-                 readField(line, 18, 3, r.speed) && readField(line, 21, 4, r.grossWeight) &&
-                 readField(line, 25, 3, r.length) && readField(line, 28, 1, r.axles) &&
-                 readField(line, 29, 1, r.direction) &&
+  auto in = [&line](layout::Field field, int& value) {
+    return readField(line, static_cast<std::size_t>(layout::startOf(field)),
+                     static_cast<std::size_t>(layout::widthOf(field)), value);
+  };
+  bool numbers = in(layout::headCode, headCode) && in(layout::day, r.day) &&
+                 in(layout::month, r.month) && in(layout::year, r.year) &&
+                 in(layout::hour, r.hour) && in(layout::minute, r.minute) &&
+                 in(layout::second, r.second) && in(layout::hundredths, r.hundredths) &&
+                 in(layout::speed, r.speed) && in(layout::grossWeight, r.grossWeight) &&
+                 in(layout::length, r.length) && in(layout::axleCount, r.axles) &&
+                 in(layout::direction, r.direction) &&
                  readField(line, laneColumn, laneDigits, r.lane) &&
-                 readField(line, trackColumn, 3, trackWidth);
-  if (!numbers || !within(r.day, 1, 25) || !within(r.month, 1, 10) || r.year < 5 ||
+                 readField(line, trackColumn, layout::widthOf(layout::trackWidth), trackWidth);
+  if (!numbers || !within(r.day, 1, calendar::daysPerMonth) ||
+      !within(r.month, 1, calendar::monthsPerYear) || r.year < calendar::firstYear ||
       !within(r.hour, 0, 23) || !within(r.minute, 0, 59) || !within(r.second, 0, 59) ||
-      !within(r.hundredths, 0, 99) || !within(r.axles, 2, 9) || !within(r.direction, 1, 2) ||
-      !within(r.lane, 1, StreamSummary::maxLanes) || r.grossWeight < 0) {
+      !within(r.hundredths, 0, 99) || !within(r.axles, 2, layout::maxAxles) ||
+      !within(r.direction, 1, 2) || !within(r.lane, 1, StreamSummary::maxLanes) ||
+      r.grossWeight < 0) {
     return false;
   }
   record = r;

@@ -25,8 +25,8 @@ struct StreamRecord {
   double time() const;
   // "day/month/year hour:minute:second.hundredths".
   std::string timeText() const;
-  // A car carries the fixed values of the generator: two axles, 20 and a length of 40.
-  bool isCar() const { return axles == 2 && grossWeight == 20 && length == 40; }
+  // A car carries the fixed values of the generator: two axles, its gross weight and length.
+  bool isCar() const;
 };
 
 // Reads line into record. False when the line is not a record: shorter than 77 characters

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "output/Calendar.h"
+
 namespace {
 
 std::size_t at(int index) {
@@ -75,7 +77,7 @@ void StreamSummary::keepIfHeavy(const StreamRecord& record) {
 }
 
 int StreamSummary::days() const {
-  return std::max(1, static_cast<int>(lastTime / 86400.0));
+  return std::max(1, static_cast<int>(lastTime / static_cast<double>(calendar::secondsPerDay)));
 }
 
 long long StreamSummary::vehicles(int lane, VehicleClass vehicleClass) const {

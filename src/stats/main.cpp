@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
   SiteExpectation site;
   if (!options.site.empty()) {
     std::string error;
-    if (!site.load(options.site, error)) {
+    if (!site.load(options.site, &error)) {
       std::cerr << error << "\n";
       return 2;
     }

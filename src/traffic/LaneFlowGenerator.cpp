@@ -4,14 +4,15 @@
 #include <limits>
 
 #include "data/NumberText.h"
-#include "run/RunConfig.h"
+#include "output/Calendar.h"
 #include "traffic/DrawLimit.h"
 
 namespace {
 
-constexpr int hoursPerDay = 24;
-constexpr double hoursPerSecond = 0.0002777777777777778;
-constexpr double secondsPerHour = 3600.0;
+constexpr int hoursPerDay = TrafficData::hoursPerDay;
+static_assert(hoursPerDay == calendar::hoursPerDay, "a lane has one flow per hour of the day");
+constexpr double hoursPerSecond = 0.0002777777777777778;  // nearest to 1/3600
+constexpr double secondsPerHour = calendar::secondsPerHour;
 constexpr double firstVehicleHeadway = 0.1;   // s
 constexpr double tailStart = 4.0;             // s, where the table's exponential tail begins
 constexpr double congestedBaseLength = 12.0;  // m, stands in for a missing leader
@@ -26,12 +27,12 @@ double cell(const Table& table, std::size_t row, std::size_t column) {
 
 }  // namespace
 
-LaneFlowGenerator::LaneFlowGenerator()
-    : meanGapTime(runConfig.meanGapTime),
-      gapCv(runConfig.gapCv),
-      constantSpeed(runConfig.speed),
-      trafficModel(runConfig.trafficModel),
-      catchUpLength(runConfig.catchUpLength) {}
+LaneFlowGenerator::LaneFlowGenerator(const TrafficParameters& parameters)
+    : meanGapTime(parameters.meanGapTime),
+      gapCv(parameters.gapCv),
+      constantSpeed(parameters.constantSpeed),
+      trafficModel(parameters.model),
+      catchUpLength(parameters.catchUpLength) {}
 
 void LaneFlowGenerator::setUp(VehicleGenerator* generatorOfLane, std::vector<double> flows,
                               double fraction, int index, int travelDirection) {
@@ -54,7 +55,9 @@ void LaneFlowGenerator::setUp(VehicleGenerator* generatorOfLane, std::vector<dou
 
 std::unique_ptr<Vehicle> LaneFlowGenerator::nextVehicle() {
   std::unique_ptr<Vehicle> result = std::move(pendingVehicle);
-  previousVehicle = result.get();
+  hasLeader = true;
+  leaderSpeed = result->getSpeed();
+  leaderLength = result->getLength();
   prepareNextVehicle();
   return result;
 }
@@ -130,45 +133,44 @@ double LaneFlowGenerator::drawHeadway() {
       [&] {
         return UndrawableValue{
             "a headway of at least " + numberText(minimum) + " s " + describeLane(),
-            siteFileForMessage(flowFolderPath, trafficModel == 0 ? "NHM.csv" : "FlowR.csv")};
+            siteFileForMessage(flowFolderPath, trafficModel.usesHeadwayTable() ? "NHM.csv" : "FlowR.csv")};
       });
 }
 
 double LaneFlowGenerator::drawModelHeadway() {
-  switch (trafficModel) {
-    case 0:
-      return tableHeadway();
-    case 5:
-      return congestedHeadway();
-    default:
-      return exponentialHeadway();
+  if (trafficModel.usesHeadwayTable()) {
+    return tableHeadway();
   }
+  if (trafficModel.isCongested()) {
+    return congestedHeadway();
+  }
+  return exponentialHeadway();
 }
 
 double LaneFlowGenerator::minimumHeadway() const {
-  if (previousVehicle == nullptr) {
+  if (!hasLeader) {
     return firstVehicleHeadway;
   }
-  return minimumHeadwayBehind(*previousVehicle, *pendingVehicle, catchUpLength, minimumGapDistance);
+  return minimumHeadwayBehind(leaderSpeed, leaderLength, pendingVehicle->getSpeed(), catchUpLength,
+                              minimumGapDistance);
 }
 
-double LaneFlowGenerator::minimumHeadwayBehind(const Vehicle& leader, const Vehicle& follower,
-                                               double catchUpLength, double clearance) {
-  double leaderSpeed = leader.getSpeed() * 0.1;
-  double followerSpeed = follower.getSpeed() * 0.1;
-  double length = leader.getLength() * 0.1;
-  if (followerSpeed > leaderSpeed) {
-    length =
-        length + (length + catchUpLength + clearance) / leaderSpeed * (followerSpeed - leaderSpeed);
+double LaneFlowGenerator::minimumHeadwayBehind(double leaderSpeed, double leaderLength,
+                                               double followerSpeed, double catchUpLength,
+                                               double clearance) {
+  double leaderMetres = leaderSpeed * 0.1;
+  double followerMetres = followerSpeed * 0.1;
+  double length = leaderLength * 0.1;
+  if (followerMetres > leaderMetres) {
+    length = length +
+             (length + catchUpLength + clearance) / leaderMetres * (followerMetres - leaderMetres);
   }
-  return (length + clearance) / followerSpeed;
+  return (length + clearance) / followerMetres;
 }
 
 double LaneFlowGenerator::congestedHeadway() {
-  double base = previousVehicle == nullptr
-                    ? congestedBaseLength / constantSpeed
-                    : (previousVehicle->getLength() * 0.1 + minimumGapDistance) /
-                          (previousVehicle->getSpeed() * 0.1);
+  double base = !hasLeader ? congestedBaseLength / constantSpeed
+                          : (leaderLength * 0.1 + minimumGapDistance) / (leaderSpeed * 0.1);
   return generator.normal(meanGapTime, meanGapTime * gapCv) + base;
 }
 

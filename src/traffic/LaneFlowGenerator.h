@@ -15,12 +15,13 @@
 #include "data/TrafficData.h"
 #include "output/Vehicle.h"
 #include "random/RandomGenerator.h"
+#include "traffic/TrafficParameters.h"
 #include "traffic/VehicleGenerator.h"
 
 class LaneFlowGenerator {
  public:
-  // Copies the headway parameters and the traffic model from the run parameters.
-  LaneFlowGenerator();
+  // Copies the headway parameters and the traffic model.
+  explicit LaneFlowGenerator(const TrafficParameters& parameters);
   LaneFlowGenerator(const LaneFlowGenerator&) = delete;
   LaneFlowGenerator& operator=(const LaneFlowGenerator&) = delete;
   virtual ~LaneFlowGenerator() = default;
@@ -48,8 +49,9 @@ class LaneFlowGenerator {
   double minimumHeadway() const;
   // s: (leader's length, plus the catch-up distance the faster follower gains, plus the
   // clearance) over the follower's speed. Speeds in dm/s, lengths in dm, distances in m.
-  static double minimumHeadwayBehind(const Vehicle& leader, const Vehicle& follower,
-                                     double catchUpLength, double clearance);
+  static double minimumHeadwayBehind(double leaderSpeed, double leaderLength,
+                                     double followerSpeed, double catchUpLength,
+                                     double clearance);
   double exponentialHeadway() { return generator.exponential(); }
   double congestedHeadway();
   double tableHeadway();
@@ -69,7 +71,7 @@ class LaneFlowGenerator {
   void prepareNextVehicle();
   void updateHour();
   void updateFlowRate();
-  bool usesFlows() const { return trafficModel != 5; }  // the congested model does not
+  bool usesFlows() const { return !trafficModel.isCongested(); }
   bool hasAnyFlow() const;
   double currentFlow() const { return hourlyFlows[static_cast<std::size_t>(hourIndex)]; }
   void skipHoursWithoutFlow();
@@ -80,8 +82,11 @@ class LaneFlowGenerator {
 
   double minimumGapDistance = 1.0;  // m, clearance behind the leader
   std::unique_ptr<Vehicle> pendingVehicle;
-  Vehicle* previousVehicle = nullptr;  // leader of pendingVehicle; not owned
-  int hourIndex = 0;                   // hour of day whose flow sets the rate
+  // The vehicle handed over last, the leader of pendingVehicle, as far as headways need it.
+  bool hasLeader = false;
+  double leaderSpeed = 0.0;   // dm/s
+  double leaderLength = 0.0;  // dm
+  int hourIndex = 0;          // hour of day whose flow sets the rate
   RandomGenerator generator;
   std::vector<double> hourlyFlows;  // vehicles per hour, hours 0..23
   double carFraction = 0.0;
@@ -93,7 +98,7 @@ class LaneFlowGenerator {
   double meanGapTime;  // s
   double gapCv;
   double constantSpeed;  // m/s
-  int trafficModel;
+  TrafficModel trafficModel;
   double catchUpLength;        // m
   std::string flowFolderPath;  // for messages
 

@@ -3,19 +3,15 @@
 #include <cmath>
 
 #include "data/NumberText.h"
-#include "traffic/VehicleGenerator.h"
+#include "traffic/DrawnQuantity.h"
 
 namespace {
 
-constexpr int hoursPerDay = 24;
+constexpr int hoursPerDay = TrafficData::hoursPerDay;
 constexpr double classShareTotal = 100.0;
 constexpr double classShareTolerance = 1.0;
 
 using Reports = std::vector<SiteFileReport>;
-
-std::string range(double low, double high) {
-  return "[" + numberText(low) + ", " + numberText(high) + "]";
-}
 
 std::string pathOf(const Reports& reports, const std::string& fileName) {
   for (const SiteFileReport& report : reports) {
@@ -102,7 +98,7 @@ std::string checkFlows(const Site& site) {
                std::to_string(hour) + "; accepted: a finite number of vehicles per hour, 0 or more";
       }
       double withCars = flow / (1 - site.data.getCarFraction());
-      if (site.road.trafficModel != 5 && !(withCars <= maxLaneFlow)) {
+      if (!site.road.trafficModel.isCongested() && !(withCars <= maxLaneFlow)) {
         return "error: the site file " + site.file("FlowR.csv") + " gives lane " +
                std::to_string(lane + 1) + " a flow of " + numberText(flow) + " in hour " +
                std::to_string(hour) + ", " + numberText(withCars) +
@@ -155,12 +151,12 @@ std::string checkHeadwayBands(const Site& site) {
 }
 
 // The message for a distribution that too rarely gives a value in [low, high].
-std::string acceptance(const std::string& file, const std::string& what, double low, double high,
-                       double probability) {
+std::string acceptance(const std::string& file, const std::string& what,
+                       const AcceptedRange& range, double probability) {
   if (probability >= minimumAcceptance) {
     return "";
   }
-  return "error: the site file " + file + ": " + what + " falls in " + range(low, high) +
+  return "error: the site file " + file + ": " + what + " falls in " + rangeText(range) +
          " with probability " + numberText(probability) + "; accepted: at least " +
          numberText(minimumAcceptance);
 }
@@ -198,7 +194,6 @@ std::string checkWeights(const Site& site, const std::string& what, const Normal
 
 // Speeds are drawn without rejection: every component must lie in a sensible range.
 std::string checkSpeeds(const Site& site) {
-  using G = VehicleGenerator;
   for (int direction = 1; direction <= 2; ++direction) {
     if (!site.hasDirection(direction)) {
       continue;
@@ -210,78 +205,61 @@ std::string checkSpeeds(const Site& site) {
       return problem;
     }
     for (const NormalComponent& component : mixture.components) {
-      if (!(component.mean >= 0 && component.mean <= G::maxSpeed) ||
-          !(std::fabs(component.stdDev) <= G::maxSpeed)) {
+      if (!(component.mean >= 0 && component.mean <= maxSpeed) ||
+          !(std::fabs(component.stdDev) <= maxSpeed)) {
         return "error: the site file " + site.file("GVWpdf.csv") + " gives " + what +
                " a component of mean " + numberText(component.mean) + " dm/s and deviation " +
                numberText(component.stdDev) + " dm/s; accepted: means and deviations within " +
-               range(0, G::maxSpeed) + " dm/s (300 km/h)";
+               rangeText({0.0, maxSpeed}) + " dm/s (300 km/h)";
       }
     }
   }
   return "";
 }
 
-std::string trucks(int axles) {
-  return std::to_string(axles) + "-axle trucks";
+// A mixture a truck's draw uses: its weights are probabilities, and it gives values in
+// range often enough.
+std::string checkDrawnMixture(const Site& site, const std::string& what,
+                              const NormalMixture& mixture, const MixtureSite& where,
+                              const AcceptedRange& range) {
+  std::string problem = checkWeights(site, what, mixture, where);
+  if (problem.empty()) {
+    problem = acceptance(site.file(where.fileName), what, range,
+                         mixture.probabilityWithin(range.low, range.high));
+  }
+  return problem;
 }
 
 std::string checkMixtures(const Site& site, int axles) {
-  using G = VehicleGenerator;
   std::string problem;
   for (int direction = 1; direction <= 2 && problem.empty(); ++direction) {
     if (site.hasDirection(direction)) {
-      problem = checkWeights(
-          site, "the gross weight of " + trucks(axles) + " in direction " + std::to_string(direction),
-          site.data.getGrossWeightMixture(direction, axles), {"GVWpdf.csv", direction - 1, axles - 1});
-    }
-    if (site.hasDirection(direction) && problem.empty()) {
-      problem = acceptance(
-          site.file("GVWpdf.csv"),
-          "the gross weight of " + trucks(axles) + " in direction " + std::to_string(direction),
-          G::minGrossWeight, G::maxGrossWeight,
-          site.data.getGrossWeightMixture(direction, axles)
-              .probabilityWithin(G::minGrossWeight, G::maxGrossWeight));
+      problem = checkDrawnMixture(site, grossWeightText(axles, direction),
+                                  site.data.getGrossWeightMixture(direction, axles),
+                                  {"GVWpdf.csv", direction - 1, axles - 1}, grossWeightRange);
     }
   }
   for (int i = 0; i + 1 < axles && problem.empty(); ++i) {
-    problem = checkWeights(site, "spacing " + std::to_string(i + 1) + " of " + trucks(axles),
-                           site.data.getSpacingMixture(axles, i), {"ASall.csv", axles - 2, i});
-    if (!problem.empty()) {
-      break;
-    }
-    problem = acceptance(site.file("ASall.csv"),
-                         "spacing " + std::to_string(i + 1) + " of " + trucks(axles),
-                         G::minAxleSpacing, G::maxAxleSpacing,
-                         site.data.getSpacingMixture(axles, i).probabilityWithin(
-                             G::minAxleSpacing, G::maxAxleSpacing));
+    problem = checkDrawnMixture(site, axleSpacingText(axles, i),
+                                site.data.getSpacingMixture(axles, i), {"ASall.csv", axles - 2, i},
+                                axleSpacingRange);
   }
   for (int i = 0; axles <= 3 && i < axles && problem.empty(); ++i) {
-    problem = checkWeights(site, "the weight of axle " + std::to_string(i + 1) + " of " + trucks(axles),
-                           site.data.getAxleWeightMixture(axles, i), {"AW2&3.csv", axles - 2, i});
-    if (!problem.empty()) {
-      break;
-    }
-    problem = acceptance(site.file("AW2&3.csv"),
-                         "the weight of axle " + std::to_string(i + 1) + " of " + trucks(axles),
-                         G::minAxleWeight, G::maxAxleWeight,
-                         site.data.getAxleWeightMixture(axles, i).probabilityWithin(
-                             G::minAxleWeight, G::maxAxleWeight));
+    problem = checkDrawnMixture(site, axleWeightText(axles, i),
+                                site.data.getAxleWeightMixture(axles, i),
+                                {"AW2&3.csv", axles - 2, i}, axleWeightRange);
   }
   return problem;
 }
 
 // The share of accepted gross weights of a mixture that fall in band row `row` (1..11).
 double bandShare(const NormalMixture& grossWeights, int row) {
-  using G = VehicleGenerator;
-  double low = row == 1 ? G::minGrossWeight : G::bandWidth * row - G::bandOrigin;
-  double high = row == 11 ? G::maxGrossWeight : G::bandWidth * row + G::bandOrigin;
-  double accepted = grossWeights.probabilityWithin(G::minGrossWeight, G::maxGrossWeight);
-  return grossWeights.probabilityWithin(low, high) / accepted;
+  AcceptedRange band = grossWeightsOfBandRow(row);
+  double accepted = grossWeights.probabilityWithin(grossWeightRange.low, grossWeightRange.high);
+  return grossWeights.probabilityWithin(band.low, band.high) / accepted;
 }
 
 std::string checkBandRows(const Site& site, int axles) {
-  using G = VehicleGenerator;
   for (int row = 1; row < TrafficData::bandRowCount; ++row) {
     double reach = 0.0;
     for (int direction = 1; direction <= 2; ++direction) {
@@ -297,13 +275,11 @@ std::string checkBandRows(const Site& site, int axles) {
       NormalMixture single;
       single.components[0] = {1.0, values[static_cast<std::size_t>(group)],
                               values[static_cast<std::size_t>(group + 3)]};
-      std::string problem =
-          acceptance(site.file("AW4&5.csv"),
-                     "the weight of axle group " + std::to_string(group + 1) + " of " +
-                         trucks(axles) + " in band row " + std::to_string(row) + " (reached by " +
-                         numberText(reach) + " of their gross weights)",
-                     G::minAxleWeight, G::maxAxleWeight,
-                     single.probabilityWithin(G::minAxleWeight, G::maxAxleWeight));
+      std::string problem = acceptance(
+          site.file("AW4&5.csv"),
+          axleGroupText(axles, group, row) + " (reached by " + numberText(reach) +
+              " of their gross weights)",
+          axleWeightRange, single.probabilityWithin(axleWeightRange.low, axleWeightRange.high));
       if (!problem.empty()) {
         return problem;
       }
@@ -330,8 +306,8 @@ std::string checkDistributions(const Site& site) {
 
 }  // namespace
 
-std::string checkSiteData(const TrafficData& data, const std::vector<SiteFileReport>& reports,
-                          const RoadLayout& road) {
+bool checkSiteData(const TrafficData& data, const std::vector<SiteFileReport>& reports,
+                   const RoadLayout& road, std::string* error) {
   Site site{data, reports, road};
   std::string problem = checkFiles(reports);
   if (problem.empty()) {
@@ -343,7 +319,7 @@ std::string checkSiteData(const TrafficData& data, const std::vector<SiteFileRep
   if (problem.empty()) {
     problem = checkClassShares(site);
   }
-  if (problem.empty() && road.trafficModel == 0) {
+  if (problem.empty() && road.trafficModel.usesHeadwayTable()) {
     problem = checkHeadwayBands(site);
   }
   if (problem.empty()) {
@@ -352,5 +328,6 @@ std::string checkSiteData(const TrafficData& data, const std::vector<SiteFileRep
   if (problem.empty()) {
     problem = checkDistributions(site);
   }
-  return problem;
+  *error = problem;
+  return problem.empty();
 }

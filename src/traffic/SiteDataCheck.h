@@ -9,12 +9,13 @@
 
 #include "data/TrafficData.h"
 #include "data/TrafficDataLoader.h"
+#include "data/TrafficModel.h"
 
 // The road a run builds and its traffic model.
 struct RoadLayout {
   int lanesDir1 = 0;
   int lanesDir2 = 0;
-  int trafficModel = 0;
+  TrafficModel trafficModel{TrafficModel::freeFlowWithCarsCode};
 };
 
 // Vehicles per hour on one lane, cars included (the table's flow / (1 - car fraction)).
@@ -26,7 +27,7 @@ constexpr double minimumAcceptance = 1e-6;
 // Band rows that gross weights reach with at most this probability are not checked.
 constexpr double negligibleBandShare = 1e-9;
 
-// The first reason why data, read from the files that reports describe, cannot serve road:
-// one line starting with "error: " that names the file; empty when the data can be used.
-std::string checkSiteData(const TrafficData& data, const std::vector<SiteFileReport>& reports,
-                          const RoadLayout& road);
+// True when data, read from the files that reports describe, can serve road; else false,
+// with *error the first reason: one line starting with "error: " that names the file.
+bool checkSiteData(const TrafficData& data, const std::vector<SiteFileReport>& reports,
+                   const RoadLayout& road, std::string* error);

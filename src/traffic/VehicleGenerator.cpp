@@ -1,31 +1,21 @@
 #include "traffic/VehicleGenerator.h"
 
-#include "data/NumberText.h"
-#include "run/RunConfig.h"
 #include "traffic/DrawLimit.h"
 
 namespace {
 
-constexpr double carGrossWeight = 20.0;
-constexpr double carAxleWeight = 10.0;
-constexpr double carSpacing = 40.0;  // dm
-constexpr double carLength = 40.0;   // dm
 constexpr int maxSmallTruckAxles = 3;
 
-std::string range(double low, double high) {
-  return " within [" + numberText(low) + ", " + numberText(high) + "]";
-}
-
-std::string trucks(int axles) {
-  return std::to_string(axles) + "-axle trucks";
+std::string within(const AcceptedRange& range) {
+  return " within " + rangeText(range);
 }
 
 }  // namespace
 
-VehicleGenerator::VehicleGenerator(TrafficData data)
+VehicleGenerator::VehicleGenerator(TrafficData data, const TrafficParameters& parameters)
     : trafficData(std::move(data)),
-      constantSpeed(runConfig.speed),
-      trafficModel(runConfig.trafficModel) {}
+      constantSpeed(parameters.constantSpeed),
+      trafficModel(parameters.model) {}
 
 std::unique_ptr<Vehicle> VehicleGenerator::makeVehicle(int lane, int travelDirection) {
   laneIndex = lane;
@@ -50,14 +40,14 @@ std::unique_ptr<Vehicle> VehicleGenerator::makeVehicle(int lane, int travelDirec
 }
 
 double VehicleGenerator::drawSpeed() {
-  if (trafficModel == 5) {
+  if (trafficModel.isCongested()) {
     return constantSpeed * speedScale;
   }
   return random.normalMixture(trafficData.getSpeedMixture(direction));
 }
 
 bool VehicleGenerator::drawIsCar() {
-  if (trafficModel != 5 && trafficModel != 6) {
+  if (!trafficModel.hasCars()) {
     return false;
   }
   return trafficData.getCarFraction() >= random.uniform();
@@ -97,18 +87,13 @@ void VehicleGenerator::makeCar(Vehicle& vehicle) {
 
 void VehicleGenerator::drawGrossWeightAndSpacings(Vehicle& vehicle, int axles) {
   vehicle.setAxleCount(axles);
-  double gvw = drawMixtureWithin(
-      trafficData.getGrossWeightMixture(direction, axles), minGrossWeight, maxGrossWeight,
-      [&] {
-        return "the gross weight of " + trucks(axles) + " in direction " +
-               std::to_string(direction);
-      },
-      "GVWpdf.csv");
+  double gvw = drawMixtureWithin(trafficData.getGrossWeightMixture(direction, axles),
+                                 grossWeightRange,
+                                 [&] { return grossWeightText(axles, direction); }, "GVWpdf.csv");
   double spacings[5] = {0.0, 0.0, 0.0, 0.0, 0.0};
   for (int i = 0; i < axles - 1; ++i) {
-    spacings[i] = drawMixtureWithin(
-        trafficData.getSpacingMixture(axles, i), minAxleSpacing, maxAxleSpacing,
-        [&] { return "spacing " + std::to_string(i + 1) + " of " + trucks(axles); }, "ASall.csv");
+    spacings[i] = drawMixtureWithin(trafficData.getSpacingMixture(axles, i), axleSpacingRange,
+                                    [&] { return axleSpacingText(axles, i); }, "ASall.csv");
   }
   double length = 0.0;
   for (int i = 0; i < axles; ++i) {
@@ -126,10 +111,8 @@ void VehicleGenerator::buildSmallTruck(Vehicle& vehicle, int axles) {
   double weights[maxSmallTruckAxles] = {0.0, 0.0, 0.0};
   double sum = 0.0;
   for (int i = 0; i < axles; ++i) {
-    weights[i] = drawMixtureWithin(
-        trafficData.getAxleWeightMixture(axles, i), minAxleWeight, maxAxleWeight,
-        [&] { return "the weight of axle " + std::to_string(i + 1) + " of " + trucks(axles); },
-        "AW2&3.csv");
+    weights[i] = drawMixtureWithin(trafficData.getAxleWeightMixture(axles, i), axleWeightRange,
+                                   [&] { return axleWeightText(axles, i); }, "AW2&3.csv");
   }
   for (int i = 0; i < axles; ++i) {
     sum += weights[i];
@@ -143,7 +126,7 @@ void VehicleGenerator::buildSmallTruck(Vehicle& vehicle, int axles) {
 void VehicleGenerator::buildLargeTruck(Vehicle& vehicle, int axles) {
   drawGrossWeightAndSpacings(vehicle, axles);
   double gvw = vehicle.getGvw();
-  int band = 1 - static_cast<int>((gvw - bandOrigin) * -0.02);
+  int band = bandRowOf(gvw);
   AxleWeightRow row = trafficData.getAxleWeightRow(axles, band);
   double groups[3];
   for (int g = 0; g < 3; ++g) {
@@ -151,12 +134,9 @@ void VehicleGenerator::buildLargeTruck(Vehicle& vehicle, int axles) {
     double stdDev = row[static_cast<std::size_t>(g + 3)];
     groups[g] =
         drawUntil([&] { return random.normal(mean, stdDev); },
-                  [](double w) { return w >= minAxleWeight && w <= maxAxleWeight; },
+                  [](double w) { return axleWeightRange.contains(w); },
                   [&] {
-                    return UndrawableValue{"the weight of axle group " + std::to_string(g + 1) +
-                                               " of " + trucks(axles) + " in band row " +
-                                               std::to_string(band > 11 ? 11 : band) +
-                                               range(minAxleWeight, maxAxleWeight),
+                    return UndrawableValue{axleGroupText(axles, g, band) + within(axleWeightRange),
                                            siteFile("AW4&5.csv")};
                   });
   }
@@ -174,13 +154,12 @@ void VehicleGenerator::buildLargeTruck(Vehicle& vehicle, int axles) {
 }
 
 template <typename Describe>
-double VehicleGenerator::drawMixtureWithin(const NormalMixture& mixture, double low, double high,
-                                           Describe what, const char* fileName) {
+double VehicleGenerator::drawMixtureWithin(const NormalMixture& mixture,
+                                           const AcceptedRange& range, Describe what,
+                                           const char* fileName) {
   return drawUntil([&] { return random.normalMixture(mixture); },
-                   [=](double x) { return x >= low && x <= high; },
-                   [&] {
-                     return UndrawableValue{what() + range(low, high), siteFile(fileName)};
-                   });
+                   [&range](double x) { return range.contains(x); },
+                   [&] { return UndrawableValue{what() + within(range), siteFile(fileName)}; });
 }
 
 std::string VehicleGenerator::siteFile(const char* fileName) const {

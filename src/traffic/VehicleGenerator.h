@@ -10,17 +10,19 @@
 #include "data/TrafficData.h"
 #include "output/Vehicle.h"
 #include "random/RandomGenerator.h"
+#include "traffic/DrawnQuantity.h"
+#include "traffic/TrafficParameters.h"
 
 class VehicleGenerator {
  public:
-  // Keeps data as its own copy and takes `speed` and `trafficModel` from the run parameters.
-  explicit VehicleGenerator(TrafficData data);
+  // Keeps data as its own copy, and the traffic model and congested speed of parameters.
+  VehicleGenerator(TrafficData data, const TrafficParameters& parameters);
   VehicleGenerator(const VehicleGenerator&) = delete;
   VehicleGenerator& operator=(const VehicleGenerator&) = delete;
   virtual ~VehicleGenerator() = default;
 
   // A new vehicle of lane laneIndex (0-based) in direction (1 or 2), without its time.
-  // Stops the program when a table cannot give a value in its accepted range.
+  // Throws UndrawableValueError when a table cannot give a value in its accepted range.
   std::unique_ptr<Vehicle> makeVehicle(int laneIndex, int direction);
   // A copy of the headway-model table. No draw.
   Table headwayModelTable() const { return trafficData.getHeadwayRows(); }
@@ -30,17 +32,12 @@ class VehicleGenerator {
   static constexpr int headCode = 1001;
   static constexpr double trackWidth = 1.8;   // m
   static constexpr double speedScale = 10.0;  // m/s to dm/s
-  static constexpr double maxSpeedKmh = 300.0;  // the fastest vehicle a site may describe
-  static constexpr double maxSpeed = maxSpeedKmh / 3.6 * speedScale;  // dm/s
   static constexpr double classShareScale = 0.01;
-  static constexpr double minGrossWeight = 35.0;
-  static constexpr double maxGrossWeight = 800.0;
-  static constexpr double minAxleSpacing = 0.5;    // dm
-  static constexpr double maxAxleSpacing = 200.0;  // dm
-  static constexpr double minAxleWeight = 15.0;
-  static constexpr double maxAxleWeight = 500.0;
-  static constexpr double bandOrigin = 25.0;
-  static constexpr double bandWidth = 50.0;
+  // A car's fixed values: two axles of carAxleWeight, carSpacing apart.
+  static constexpr double carGrossWeight = 20.0;
+  static constexpr double carAxleWeight = 10.0;
+  static constexpr double carSpacing = 40.0;  // dm
+  static constexpr double carLength = 40.0;   // dm
 
  private:
   double drawSpeed();
@@ -51,8 +48,8 @@ class VehicleGenerator {
   void buildLargeTruck(Vehicle& vehicle, int axles);
   void drawGrossWeightAndSpacings(Vehicle& vehicle, int axles);
   template <typename Describe>
-  double drawMixtureWithin(const NormalMixture& mixture, double low, double high, Describe what,
-                           const char* fileName);
+  double drawMixtureWithin(const NormalMixture& mixture, const AcceptedRange& range,
+                           Describe what, const char* fileName);
   std::string siteFile(const char* fileName) const;
 
   int laneIndex = 0;
@@ -60,5 +57,5 @@ class VehicleGenerator {
   TrafficData trafficData;
   RandomGenerator random;
   double constantSpeed;  // m/s
-  int trafficModel;
+  TrafficModel trafficModel;
 };

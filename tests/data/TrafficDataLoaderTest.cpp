@@ -32,13 +32,17 @@ TEST(NativePathTest, MapsDataRootToWorkingFolder) {
   EXPECT_EQ(nativePath("C:\\Traffic\\Corvane\\D1\\AW2&3.csv"), "Traffic/Corvane/D1/AW2&3.csv");
   EXPECT_EQ(nativePath("C:\\Traffic\\FlowR.csv"), "Traffic/FlowR.csv");
   EXPECT_EQ(nativePath("VLMin.txt"), "VLMin.txt");
+  EXPECT_EQ(pathInFolder("run", "Traffic/A/x.csv"), "run/Traffic/A/x.csv");
+  EXPECT_EQ(pathInFolder("run/", "VLMin.txt"), "run/VLMin.txt");
+  EXPECT_EQ(pathInFolder("", "VLMin.txt"), "VLMin.txt");
+  EXPECT_EQ(pathInFolder("run", "/dev/null"), "/dev/null");
 }
 
 class SiteFilesTest : public ::testing::Test {
  protected:
   TrafficData load(int trafficModel) {
     TrafficDataLoader loader(3, 3);
-    loader.readFiles(trafficModel);
+    loader.readFiles(TrafficModel(trafficModel));
     TrafficData data;
     loader.fillTrafficData(data);
     return data;

@@ -1,6 +1,7 @@
 #include "fuzz/FuzzHarness.h"
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include "data/TrafficDataLoader.h"
 #include "output/VehicleWriter.h"
 #include "random/RandomGenerator.h"
+#include "run/LaneMerge.h"
 #include "run/Run.h"
 #include "run/RunConfig.h"
 #include "traffic/DrawLimit.h"
@@ -46,17 +48,18 @@ bool isPlainName(const std::string& name) {
   return !name.empty() && name.find_first_of("/\\") == std::string::npos && name[0] != '.';
 }
 
-void generate(const LaneSet& set) {
+// A few hundred vehicles of the run, written to the run's output file.
+void generate(const RunConfig& config, const LaneSet& set) {
   std::vector<LaneFlowGenerator*> lanes = set.laneList();
-  VehicleWriter writer(runConfig.outputFile, std::min(runConfig.bufferSize, 100));
-  for (int i = 0; i < fuzzVehicles; ++i) {
-    std::stable_sort(lanes.begin(), lanes.end(), earlierArrival);
-    if (!(lanes.front()->nextArrivalTime() < 1e12)) {
-      break;
-    }
-    writer.add(lanes.front()->nextVehicle());
-  }
+  std::ofstream file(config.outputFile, std::ios::binary);
+  VehicleWriter writer(file, std::min(config.bufferSize, 100));
+  int handedOver = 0;
+  mergeLanes(lanes, Vehicle::latestTime, [&](std::unique_ptr<Vehicle> vehicle) {
+    writer.add(std::move(vehicle));
+    return ++handedOver < fuzzVehicles;
+  });
   writer.flush();
+  writer.finish();
 }
 
 }  // namespace
@@ -69,27 +72,27 @@ int runFuzzInput(const std::uint8_t* data, std::size_t size) {
   if (!parts.empty()) {
     writeFile("VLMin.txt", parts[0]);
   }
-  runConfig.setDefaults();
+  RunConfig config;
   std::string ignoredError;
-  runConfig.readFile("VLMin.txt", &ignoredError);
-  if (!isPlainName(runConfig.outputFile)) {
+  config.readFile("VLMin.txt", &ignoredError);
+  if (!isPlainName(config.outputFile)) {
     return 0;
   }
-  TrafficDataLoader folders(runConfig.vehicleSite, runConfig.flowSite);
+  TrafficDataLoader folders(config.vehicleSite, config.flowSite);
   for (std::size_t i = 0; i < 7 && i + 1 < parts.size(); ++i) {
     const std::string& folder =
         i < 5 ? folders.getVehicleFolderPath() : folders.getFlowFolderPath();
     writeFile(nativePath(folder + siteFiles[i]), parts[i + 1]);
   }
-  runConfig.setDefaults();
   RandomGenerator::seedWithWord(1u);
   RandomGenerator::clearNormalCache();
   setDrawLimit(fuzzRejectionLimit);
   try {
+    RunConfig runParameters;
     LaneSet set;
     std::string error;
-    if (setUpRun(set, error)) {
-      generate(set);
+    if (setUpRun(runParameters, set, &error)) {
+      generate(runParameters, set);
     }
   } catch (const UndrawableValueError&) {
   }

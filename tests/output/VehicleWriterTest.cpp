@@ -5,7 +5,6 @@
 #include <string>
 
 #include "output/VehicleWriter.h"
-#include "support/TestFolder.h"
 
 namespace {
 
@@ -30,20 +29,24 @@ std::vector<std::string> linesOf(const std::string& text) {
 
 class VehicleWriterTest : public ::testing::Test {
  protected:
-  // Writes `count` vehicles, one a second, through a writer of `capacity`; returns stdout.
+  // Writes `count` vehicles, one a second, through a writer of `capacity` into written;
+  // returns stdout.
   std::string writeVehicles(int count, int capacity) {
     testing::internal::CaptureStdout();
     {
-      VehicleWriter writer("out.txt", capacity);
+      VehicleWriter writer(sink, capacity);
       for (int i = 0; i < count; ++i) {
         writer.add(vehicleAt(i, 1 + i % 3));
       }
       writer.flush();
+      EXPECT_TRUE(writer.finish());
     }
+    written = sink.str();
     return testing::internal::GetCapturedStdout();
   }
 
-  TestFolder folder;
+  std::ostringstream sink;
+  std::string written;
 };
 
 TEST_F(VehicleWriterTest, WritesBlocksAnnouncedByTheirLastVehicle) {
@@ -52,7 +55,7 @@ TEST_F(VehicleWriterTest, WritesBlocksAnnouncedByTheirLastVehicle) {
             "Flushing buffer of 2000 vehicles at 1/1/5 0:33:19\n"
             "Flushing buffer of 2000 vehicles at 1/1/5 1:6:39\n"
             "Flushing buffer of 500 vehicles at 1/1/5 1:14:59\n");
-  std::vector<std::string> lines = linesOf(folder.read("out.txt"));
+  std::vector<std::string> lines = linesOf(written);
   ASSERT_EQ(lines.size(), 4500u);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     ASSERT_EQ(lines[i].size(), 77u);
@@ -67,12 +70,23 @@ TEST_F(VehicleWriterTest, CapacityOneAnnouncesEveryVehicle) {
             "Flushing buffer of 1 vehicles at 1/1/5 0:0:0\n"
             "Flushing buffer of 1 vehicles at 1/1/5 0:0:1\n"
             "Flushing buffer of 1 vehicles at 1/1/5 0:0:2\n");
-  EXPECT_EQ(linesOf(folder.read("out.txt")).size(), 3u);
+  EXPECT_EQ(linesOf(written).size(), 3u);
 }
 
 TEST_F(VehicleWriterTest, EmptyFlushPrintsAndWritesNothing) {
   EXPECT_EQ(writeVehicles(0, 10), "");
-  EXPECT_EQ(folder.read("out.txt"), "");
+  EXPECT_EQ(written, "");
+}
+
+TEST_F(VehicleWriterTest, AFailedStreamIsReportedNotClaimedWritten) {
+  sink.setstate(std::ios::badbit);
+  testing::internal::CaptureStdout();
+  VehicleWriter writer(sink, 10);
+  writer.add(vehicleAt(1, 1));
+  writer.flush();
+  EXPECT_FALSE(writer.finish());
+  EXPECT_TRUE(writer.failed());
+  testing::internal::GetCapturedStdout();
 }
 
 }  // namespace

@@ -2,30 +2,43 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "run/CommandLine.h"
 #include "support/TestFolder.h"
 
 namespace {
 
+// The command line parsed from arguments; error holds the refusal, if any.
+struct Parsed {
+  bool accepted;
+  CommandLine line;
+  std::string error;
+};
+
+Parsed parse(const std::vector<std::string>& arguments) {
+  Parsed parsed;
+  parsed.accepted = parseCommandLine(arguments, &parsed.line, &parsed.error);
+  return parsed;
+}
+
 TEST(CommandLineTest, ReadsSeedsAndRefusesTheRest) {
-  EXPECT_EQ(parseCommandLine({}).action, CommandLine::Action::run);
-  EXPECT_FALSE(parseCommandLine({}).seeded);
-  CommandLine seeded = parseCommandLine({"--seed", "4294967295"});
-  EXPECT_TRUE(seeded.seeded);
-  EXPECT_EQ(seeded.seed, 4294967295u);
-  EXPECT_EQ(parseCommandLine({"--seed", "0"}).seed, 0u);
-  EXPECT_EQ(parseCommandLine({"--help"}).action, CommandLine::Action::help);
-  EXPECT_EQ(parseCommandLine({"--version"}).action, CommandLine::Action::version);
+  EXPECT_EQ(parse({}).line.action, CommandLine::Action::run);
+  EXPECT_FALSE(parse({}).line.seeded);
+  Parsed seeded = parse({"--seed", "4294967295"});
+  EXPECT_TRUE(seeded.accepted);
+  EXPECT_TRUE(seeded.line.seeded);
+  EXPECT_EQ(seeded.line.seed, 4294967295u);
+  EXPECT_EQ(parse({"--seed", "0"}).line.seed, 0u);
+  EXPECT_EQ(parse({"--help"}).line.action, CommandLine::Action::help);
+  EXPECT_EQ(parse({"--version"}).line.action, CommandLine::Action::version);
   const char* const accepted = "; accepted: a whole number from 0 to 4294967295";
-  EXPECT_EQ(parseCommandLine({"--seed", "4294967296"}).error,
+  EXPECT_EQ(parse({"--seed", "4294967296"}).error,
             std::string("error: --seed is \"4294967296\"") + accepted);
-  EXPECT_EQ(parseCommandLine({"--seed", "-1"}).error,
-            std::string("error: --seed is \"-1\"") + accepted);
-  EXPECT_EQ(parseCommandLine({"--seed", "12a"}).action, CommandLine::Action::refuse);
-  EXPECT_EQ(parseCommandLine({"--seed"}).error,
-            std::string("error: --seed needs a value") + accepted);
-  EXPECT_EQ(parseCommandLine({"--fast"}).error, "error: unknown option \"--fast\"");
+  EXPECT_EQ(parse({"--seed", "-1"}).error, std::string("error: --seed is \"-1\"") + accepted);
+  EXPECT_FALSE(parse({"--seed", "12a"}).accepted);
+  EXPECT_EQ(parse({"--seed"}).error, std::string("error: --seed needs a value") + accepted);
+  EXPECT_EQ(parse({"--fast"}).error, "error: unknown option \"--fast\"");
 }
 
 // The program itself, run as a user runs it, in a copy of the sample run folder.

@@ -13,6 +13,12 @@
 
 namespace {
 
+// The program's run with a parameter set of its own, as main gives it the global one.
+int runWithOwnParameters() {
+  RunConfig config;
+  return runProgram(config);
+}
+
 const char* const earlierOutput = "an earlier run's records\n";
 
 // The 13 value lines of the sample's default run, to be changed one at a time.
@@ -25,10 +31,8 @@ class RefusalTest : public ::testing::Test {
   void SetUp() override {
     folder.copyFrom(VELMORA_SAMPLE_DIR);
     folder.write("TrafOut.txt", earlierOutput);
-    runConfig.setDefaults();
     values = defaultValues();
   }
-  void TearDown() override { runConfig.setDefaults(); }
 
   // Runs the program; keeps its console text and error text.
   int run() {
@@ -40,7 +44,7 @@ class RefusalTest : public ::testing::Test {
     RandomGenerator::seedWithWord(99u);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    int status = runProgram();
+    int status = runWithOwnParameters();
     console = testing::internal::GetCapturedStdout();
     errors = testing::internal::GetCapturedStderr();
     return status;

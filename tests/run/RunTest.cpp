@@ -14,6 +14,12 @@
 
 namespace {
 
+// The program's run with a parameter set of its own, as main gives it the global one.
+int runWithOwnParameters() {
+  RunConfig config;
+  return runProgram(config);
+}
+
 // The 13 values of a "VLMin.txt", defaults as the program has them.
 struct Parameters {
   std::string outputFile = "TrafOut.txt";
@@ -58,9 +64,7 @@ class RunTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder.copyFrom(VELMORA_SAMPLE_DIR);
-    runConfig.setDefaults();
   }
-  void TearDown() override { runConfig.setDefaults(); }
 
   // Runs the whole program in this folder after seeding the stream; returns its console text.
   std::string run(const Parameters& parameters, std::uint32_t seed = 2026u) {
@@ -68,7 +72,7 @@ class RunTest : public ::testing::Test {
     RandomGenerator::seedWithWord(seed);
     RandomGenerator::clearNormalCache();
     testing::internal::CaptureStdout();
-    EXPECT_EQ(runProgram(), 0);
+    EXPECT_EQ(runWithOwnParameters(), 0);
     return testing::internal::GetCapturedStdout();
   }
   std::vector<std::string> outputLines(const std::string& name = "TrafOut.txt") const {
@@ -136,7 +140,7 @@ TEST_F(RunTest, MissingParameterFileRunsDefaults) {
   std::remove("VLMin.txt");
   RandomGenerator::seedWithWord(1u);
   testing::internal::CaptureStdout();
-  runProgram();
+  runWithOwnParameters();
   std::string console = testing::internal::GetCapturedStdout();
   EXPECT_EQ(console.rfind(
                 std::string(banner) + "VLMin file could not be opened\nUsing default values\n", 0),

@@ -12,16 +12,21 @@
 
 namespace {
 
+// The program's run with a parameter set of its own, as main gives it the global one.
+int runWithOwnParameters() {
+  RunConfig config;
+  return runProgram(config);
+}
+
 // A seeded run of the sample, summarised and set beside the sample's own tables.
 class SiteComparisonTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder.copyFrom(VELMORA_SAMPLE_DIR);
     folder.write("VLMin.txt", "TrafOut.txt\n50\n3\n2\n2\n20000\n1\n1\n5\n30\n0.05\n6\n0.8\n");
-    runConfig.setDefaults();
     RandomGenerator::seedWithWord(5u);
     testing::internal::CaptureStdout();
-    ASSERT_EQ(runProgram(), 0);
+    ASSERT_EQ(runWithOwnParameters(), 0);
     testing::internal::GetCapturedStdout();
     std::ifstream in(folder.path() + "/TrafOut.txt");
     long long number = 0;
@@ -29,9 +34,8 @@ class SiteComparisonTest : public ::testing::Test {
       summary.addLine(line, ++number);
     }
     std::string error;
-    ASSERT_TRUE(site.load(folder.path(), error)) << error;
+    ASSERT_TRUE(site.load(folder.path(), &error)) << error;
   }
-  void TearDown() override { runConfig.setDefaults(); }
 
   TestFolder folder;
   StreamSummary summary;
@@ -60,10 +64,10 @@ TEST_F(SiteComparisonTest, GeneratedStreamFollowsTheSiteTables) {
 TEST_F(SiteComparisonTest, RefusesAFolderThatCannotBeUsed) {
   SiteExpectation missing;
   std::string error;
-  EXPECT_FALSE(missing.load(folder.path() + "/no-such-folder", error));
+  EXPECT_FALSE(missing.load(folder.path() + "/no-such-folder", &error));
   EXPECT_EQ(error.rfind("error: cannot use the run folder \"", 0), 0u);
   folder.write("broken/VLMin.txt", "out.txt\n50\n1\n2\n2\n0\n1\n1\n5\n30\n0.05\n6\n0.8\n");
-  EXPECT_FALSE(missing.load(folder.path() + "/broken", error));
+  EXPECT_FALSE(missing.load(folder.path() + "/broken", &error));
   EXPECT_EQ(error, "error: the run parameter bufferSize (value line 6) is 0; accepted: 1 or more");
 }
 

@@ -1,5 +1,7 @@
 #include "support/SmallSite.h"
 
+#include "run/RunConfig.h"
+
 NormalMixture singleNormal(double mean, double stdDev) {
   NormalMixture mixture;
   mixture.components = {{{1.0, mean, stdDev}, {0.0, 0.0, 1.0}, {0.0, 0.0, 1.0}}};
@@ -58,4 +60,10 @@ TrafficData smallSiteData(int lanes) {
                        {200, 0.025, 0.12, -0.13125, 0, 0},
                        {1000, 0.03, 0.14, -0.1725, 0, 0}});
   return data;
+}
+
+TrafficParameters parametersFor(int model) {
+  RunConfig defaults;
+  defaults.trafficModel = model;
+  return defaults.trafficParameters();
 }

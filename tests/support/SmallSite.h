@@ -2,6 +2,7 @@
 #pragma once
 
 #include "data/TrafficData.h"
+#include "traffic/TrafficParameters.h"
 
 // A mixture that always takes component 0: a normal of mean and stdDev.
 NormalMixture singleNormal(double mean, double stdDev);
@@ -10,3 +11,6 @@ NormalMixture singleNormal(double mean, double stdDev);
 // weights well inside their ranges, class shares 40/10/20/30 on every lane, 100 vehicles an
 // hour on every lane and hour, and a headway table of three flow bands. Car fraction 0.8.
 TrafficData smallSiteData(int lanes);
+
+// The default run parameters' traffic parameters, under traffic model `model`.
+TrafficParameters parametersFor(int model);

@@ -2,37 +2,22 @@
 
 #include <cmath>
 
-#include "run/RunConfig.h"
+#include "support/SeededTest.h"
 #include "support/SmallSite.h"
 #include "traffic/LaneFlowGenerator.h"
 
 namespace {
 
-class LaneFlowGeneratorTest : public ::testing::Test {
+class LaneFlowGeneratorTest : public SeededTest {
  protected:
-  void SetUp() override {
-    runConfig.setDefaults();
-    reseed();
-  }
-  void TearDown() override { runConfig.setDefaults(); }
-  static void reseed() {
-    RandomGenerator::seedWithWord(7u);
-    RandomGenerator::clearNormalCache();
-  }
+  LaneFlowGeneratorTest() : SeededTest(7u) {}
   // A lane of index 0, direction 1, under traffic model `model` with the given flows.
   LaneFlowGenerator& laneWith(int model, std::vector<double> flows, double carFraction) {
-    runConfig.trafficModel = model;
     data.setCarFraction(carFraction);
-    vehicles = std::make_unique<VehicleGenerator>(data);
-    lane = std::make_unique<LaneFlowGenerator>();
+    vehicles = std::make_unique<VehicleGenerator>(data, parametersFor(model));
+    lane = std::make_unique<LaneFlowGenerator>(parametersFor(model));
     lane->setUp(vehicles.get(), std::move(flows), carFraction, 0, 1);
     return *lane;
-  }
-  static Vehicle vehicleOf(double speed, double length) {
-    Vehicle vehicle;
-    vehicle.setSpeed(speed);
-    vehicle.setLength(length);
-    return vehicle;
   }
 
   TrafficData data = smallSiteData(1);
@@ -41,22 +26,19 @@ class LaneFlowGeneratorTest : public ::testing::Test {
 };
 
 TEST_F(LaneFlowGeneratorTest, MinimumHeadwayBehindLeader) {
-  Vehicle leader = vehicleOf(200.0, 120.0);  // 20 m/s, 12 m
-  EXPECT_DOUBLE_EQ(
-      LaneFlowGenerator::minimumHeadwayBehind(leader, vehicleOf(250.0, 40.0), 50.0, 1.0), 1.15);
-  EXPECT_DOUBLE_EQ(
-      LaneFlowGenerator::minimumHeadwayBehind(leader, vehicleOf(200.0, 40.0), 50.0, 1.0), 0.65);
-  EXPECT_DOUBLE_EQ(
-      LaneFlowGenerator::minimumHeadwayBehind(leader, vehicleOf(130.0, 40.0), 50.0, 1.0), 1.0);
-  EXPECT_LT(LaneFlowGenerator::minimumHeadwayBehind(leader, vehicleOf(-10.0, 40.0), 50.0, 1.0),
-            0.0);
+  auto behindLeader = [](double followerSpeed) {  // leader: 20 m/s, 12 m
+    return LaneFlowGenerator::minimumHeadwayBehind(200.0, 120.0, followerSpeed, 50.0, 1.0);
+  };
+  EXPECT_DOUBLE_EQ(behindLeader(250.0), 1.15);
+  EXPECT_DOUBLE_EQ(behindLeader(200.0), 0.65);
+  EXPECT_DOUBLE_EQ(behindLeader(130.0), 1.0);
+  EXPECT_LT(behindLeader(-10.0), 0.0);
 }
 
 // The first vehicle's draws come first, then its headway: an exponential of scale
 // 3600 / (100 / (1 - 0.8)), about 7.2 s, at least the 0.1 s a first vehicle needs.
 TEST_F(LaneFlowGeneratorTest, FirstArrivalIsFreeFlowHeadwayAfterVehicleDraws) {
-  runConfig.trafficModel = 6;
-  VehicleGenerator sameModel(data);
+  VehicleGenerator sameModel(data, parametersFor(6));
   sameModel.makeVehicle(0, 1);
   RandomGenerator random;
   random.setExponentialLocation(0.0);
@@ -76,12 +58,12 @@ TEST_F(LaneFlowGeneratorTest, FirstArrivalIsFreeFlowHeadwayAfterVehicleDraws) {
 
 TEST_F(LaneFlowGeneratorTest, CongestedFirstHeadwayHasBaseOfTwelveMetres) {
   data.setCarFraction(1.0);
-  runConfig.trafficModel = 5;
-  VehicleGenerator twin(data);
+  TrafficParameters congested = parametersFor(5);
+  VehicleGenerator twin(data, congested);
   twin.makeVehicle(0, 1);  // a car: one word for the car test
   RandomGenerator random;
-  double expected = random.normal(0.6, 0.6 * 0.05) + 12.0 / runConfig.speed;
-  EXPECT_DOUBLE_EQ(12.0 / runConfig.speed, 1.44);
+  double expected = random.normal(0.6, 0.6 * 0.05) + 12.0 / congested.constantSpeed;
+  EXPECT_DOUBLE_EQ(12.0 / congested.constantSpeed, 1.44);
 
   reseed();
   LaneFlowGenerator& flow = laneWith(5, std::vector<double>(24, 100.0), 1.0);

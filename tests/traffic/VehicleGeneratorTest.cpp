@@ -4,28 +4,19 @@
 #include <map>
 #include <regex>
 
-#include "run/RunConfig.h"
+#include "support/SeededTest.h"
 #include "support/SmallSite.h"
 #include "traffic/DrawLimit.h"
 #include "traffic/VehicleGenerator.h"
 
 namespace {
 
-class VehicleGeneratorTest : public ::testing::Test {
+class VehicleGeneratorTest : public SeededTest {
  protected:
-  void SetUp() override {
-    runConfig.setDefaults();
-    reseed();
-  }
-  void TearDown() override { runConfig.setDefaults(); }
-  static void reseed() {
-    RandomGenerator::seedWithWord(20261208u);
-    RandomGenerator::clearNormalCache();
-  }
+  VehicleGeneratorTest() : SeededTest(20261208u) {}
   // A generator for data under traffic model `model`.
   static std::unique_ptr<VehicleGenerator> generatorFor(const TrafficData& data, int model) {
-    runConfig.trafficModel = model;
-    return std::make_unique<VehicleGenerator>(data);
+    return std::make_unique<VehicleGenerator>(data, parametersFor(model));
   }
   static double axleWeightSum(const Vehicle& vehicle, int axles) {
     double sum = 0.0;
@@ -139,7 +130,6 @@ TEST_F(VehicleGeneratorTest, PicksBandRowByGrossWeight) {
 }
 
 TEST_F(VehicleGeneratorTest, ConstantSpeedModelAndAllCars) {
-  runConfig.speed = 30 * RunConfig::kmhToMetresPerSecond;
   data.setCarFraction(1.0);
   for (int model : {5, 6}) {
     auto generator = generatorFor(data, model);
@@ -152,7 +142,7 @@ TEST_F(VehicleGeneratorTest, ConstantSpeedModelAndAllCars) {
       ASSERT_EQ(car->getAxleSpacing(0), 40.0);
       ASSERT_EQ(car->getAxleSpacing(1), 0.0);
       if (model == 5) {
-        ASSERT_EQ(car->getSpeed(), runConfig.speed * 10.0);
+        ASSERT_EQ(car->getSpeed(), parametersFor(5).constantSpeed * 10.0);
       }
     }
   }

@@ -1,0 +1,21 @@
+// A run folder's site data, read with the site codes of its parameters and checked against
+// the road and traffic model they describe: what the run, velmora-stats and the fuzzing
+// harness all start from.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "data/TrafficData.h"
+#include "run/RunConfig.h"
+
+struct CheckedSite {
+  TrafficData data;                     // with the run's car fraction
+  std::vector<std::string> inputPaths;  // the site files read, as the platform opens them
+};
+
+// Reads the site files under runFolder ("" for the working folder) that config's site codes
+// pick, and checks them for config's road and traffic model. False, with *error one
+// "error: " line that names the file, when they cannot serve the run.
+bool loadCheckedSiteData(const RunConfig& config, const std::string& runFolder, CheckedSite* site,
+                         std::string* error);
