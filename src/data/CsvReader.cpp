@@ -80,13 +80,9 @@ bool startsWithNumber(const std::string& text, bool integer) {
 }  // namespace
 
 bool CsvReader::open(const std::string& path, const std::string& delimiterSet) {
-  if (stream.is_open()) {
-    stream.setstate(std::ios::failbit);
+  if (!startReading()) {
     return false;
   }
-  failure.clear();
-  missing = false;
-  linesRead = 0;
   struct stat info;
   if (::stat(path.c_str(), &info) != 0) {
     missing = errno == ENOENT;
@@ -99,11 +95,32 @@ bool CsvReader::open(const std::string& path, const std::string& delimiterSet) {
     return refuseOpen("larger than 256 MiB");
   }
   errno = 0;
-  stream.open(path, std::ios::in | std::ios::binary);
-  if (!stream.is_open()) {
+  file.open(path, std::ios::in | std::ios::binary);
+  if (!file.is_open()) {
     return refuseOpen(std::strerror(errno != 0 ? errno : EIO));
   }
-  stream.clear();
+  file.clear();
+  return attach(file, delimiterSet);
+}
+
+bool CsvReader::open(std::istream& in, const std::string& delimiterSet) {
+  return startReading() && attach(in, delimiterSet);
+}
+
+bool CsvReader::startReading() {
+  if (attached) {
+    source->setstate(std::ios::failbit);
+    return false;
+  }
+  failure.clear();
+  missing = false;
+  linesRead = 0;
+  return true;
+}
+
+bool CsvReader::attach(std::istream& in, const std::string& delimiterSet) {
+  source = &in;
+  attached = true;
   delimiters = delimiterSet;
   skipByteOrderMark();
   return failure.empty();
@@ -111,60 +128,75 @@ bool CsvReader::open(const std::string& path, const std::string& delimiterSet) {
 
 bool CsvReader::refuseOpen(const std::string& reason) {
   failure = reason;
-  stream.setstate(std::ios::failbit);
+  close();
+  file.setstate(std::ios::failbit);
   return false;
 }
 
 // A UTF-8 mark is skipped; UTF-16 text, with either byte order, cannot be read.
 void CsvReader::skipByteOrderMark() {
+  std::istream& in = *source;
+  std::streampos start = in.tellg();
   char head[3] = {0, 0, 0};
-  stream.read(head, 3);
-  std::streamsize got = stream.gcount();
+  in.read(head, 3);
+  std::streamsize got = in.gcount();
   auto byte = [&head](int i) { return static_cast<unsigned char>(head[i]); };
-  stream.clear();
-  bool utf8Mark = got == 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF;
+  in.clear();
   if (got >= 2 && ((byte(0) == 0xFF && byte(1) == 0xFE) || (byte(0) == 0xFE && byte(1) == 0xFF))) {
-    stream.close();
     refuseOpen("UTF-16 text; accepted: ASCII or UTF-8 text");
     return;
   }
-  stream.seekg(utf8Mark ? 3 : 0);
+  if (got == 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) {
+    return;
+  }
+  if (start != std::streampos(-1) && in.seekg(start)) {
+    return;
+  }
+  in.clear();
+  for (auto i = got; i > 0; --i) {
+    in.putback(head[i - 1]);
+  }
 }
 
 void CsvReader::close() {
-  stream.close();
+  if (source == &file) {
+    file.close();
+  }
+  source = &file;
+  attached = false;
 }
 
 bool CsvReader::readLine(std::string& out) {
+  std::istream& in = *source;
   line.clear();
   char c;
-  while (stream.get(c)) {
+  while (in.get(c)) {
     if (c == '\n') {
       break;
     }
     if (c == '\r') {
-      if (stream.peek() == '\n') {
-        stream.get(c);
+      if (in.peek() == '\n') {
+        in.get(c);
       }
       break;
     }
     if (line.size() == maxLineLength) {
       failure = "line " + std::to_string(linesRead + 1) + " is longer than 16 MiB";
       line.clear();
-      stream.setstate(std::ios::failbit);
+      in.setstate(std::ios::failbit);
       break;
     }
     line.push_back(c);
   }
-  if (stream.bad() && failure.empty()) {
+  if (in.bad() && failure.empty()) {
     failure = "a read error after line " + std::to_string(linesRead);
   }
-  if (failure.empty() && stream.is_open() && (!stream.eof() || !line.empty())) {
+  if (failure.empty() && attached && (!in.eof() || !line.empty())) {
     ++linesRead;
   }
   split();
   out = line;
-  return !stream.eof();
+  return !in.eof();
 }
 
 std::string CsvReader::field(int index) const {

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <fstream>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,11 @@ class CsvReader {
   // is not a regular file, is larger than maxFileSize or holds UTF-16 text; problem() then
   // says why. Success clears the states left by an earlier file.
   bool open(const std::string& path, const std::string& delimiters);
-  // Closes the file; with no file open, or when closing fails, the reader becomes failed.
+  // Reads from in instead, which must outlive the reading; the same rules but for the
+  // file checks.
+  bool open(std::istream& in, const std::string& delimiters);
+  // Ends the reading (closing a file it opened); with nothing open, or when closing fails,
+  // the reader becomes failed.
   void close();
   // Reads the next line into out (without its line end) and splits it into fields.
   // False once the end of the file has been reached, in this call or before. A failed
@@ -60,6 +65,8 @@ class CsvReader {
   int fieldCount = 0;  // fields of the line read last, at most maxFields
 
  private:
+  bool startReading();
+  bool attach(std::istream& in, const std::string& delimiters);
   bool refuseOpen(const std::string& reason);
   void skipByteOrderMark();
   void split();
@@ -67,7 +74,9 @@ class CsvReader {
   std::string::size_type readPlainField(std::string::size_type start, std::string& text) const;
   std::string::size_type readQuotedField(std::string::size_type start, std::string& text) const;
 
-  std::ifstream stream;
+  std::ifstream file;
+  std::istream* source = &file;  // what is read: file, or a stream handed to open
+  bool attached = false;         // true from a successful open until close
   std::string line;                 // the line read last, without its line end
   std::vector<std::string> fields;  // entries past fieldCount are stale
   std::string delimiters;

@@ -30,7 +30,8 @@ const char* const usage =
     "              Traffic/) expects: hourly flows, class shares, car fraction and gross-\n"
     "              weight distributions, marking differences larger than sampling noise\n"
     "  --svg FILE  also write a one-page chart of the stream to FILE\n"
-    "  --help      show this text\n";
+    "  --help      show this text\n"
+    "  --version   show the version\n";
 
 struct Options {
   std::string input;
@@ -89,6 +90,10 @@ int main(int argc, char** argv) {
     const std::string& argument = arguments[i];
     if (argument == "--help" || argument == "-h") {
       std::cout << usage;
+      return 0;
+    }
+    if (argument == "--version") {
+      std::cout << "velmora-stats " << VELMORA_VERSION << "\n";
       return 0;
     }
     if (argument == "--site" || argument == "--svg") {

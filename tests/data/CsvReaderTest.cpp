@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,27 @@ TEST_F(CsvReaderTest, RefusesSecondOpenWhileFileIsOpen) {
   EXPECT_FALSE(reader.open("a.csv", ","));
 }
 
+TEST(CsvStreamTest, ReadsAnyStreamAndSkipsOnlyAByteOrderMark) {
+  CsvReader reader;
+  std::istringstream marked("\xEF\xBB\xBF" "1,2\n3");
+  ASSERT_TRUE(reader.open(marked, ","));
+  std::string line;
+  EXPECT_TRUE(reader.readLine(line));
+  EXPECT_EQ(line, "1,2");
+  EXPECT_FALSE(reader.readLine(line));
+  EXPECT_EQ(reader.field(0), "3");
+  EXPECT_EQ(reader.lineNumber(), 2);
+  reader.close();
+  std::istringstream plain("\xEF" "a,b\n");
+  ASSERT_TRUE(reader.open(plain, ","));
+  reader.readLine(line);
+  EXPECT_EQ(line, "\xEF" "a,b");
+  reader.close();
+  std::istringstream utf16(std::string("\xFF\xFE" "1\0", 4));
+  EXPECT_FALSE(reader.open(utf16, ","));
+  EXPECT_EQ(reader.problem(), "UTF-16 text; accepted: ASCII or UTF-8 text");
+}
+
 TEST(CsvConversionTest, ConvertsLeadingNumberOfFirst19Characters) {
   struct Case {
     std::string text;
@@ -143,6 +165,27 @@ TEST(CsvConversionTest, ConvertsLeadingNumberOfFirst19Characters) {
   for (const Case& c : cases) {
     EXPECT_EQ(CsvReader::toDouble(c.text), c.value) << c.text;
   }
+}
+
+TEST(CsvConversionTest, ParsingTellsNoNumberFromAnEmptyField) {
+  double real = -1.0;
+  EXPECT_TRUE(CsvReader::parseDouble("", &real));
+  EXPECT_EQ(real, 0.0);
+  EXPECT_TRUE(CsvReader::parseDouble("  ", &real));
+  EXPECT_TRUE(CsvReader::parseDouble("6\"x", &real));
+  EXPECT_EQ(real, 6.0);
+  EXPECT_TRUE(CsvReader::parseDouble("-.5e1 note", &real));
+  EXPECT_EQ(real, -5.0);
+  for (const char* text : {"nan", "inf", "word", ".", "-", "+e5", "                   7"}) {
+    EXPECT_FALSE(CsvReader::parseDouble(text, &real)) << text;
+  }
+  int whole = -1;
+  EXPECT_TRUE(CsvReader::parseInt("2147483647", &whole));
+  EXPECT_EQ(whole, 2147483647);
+  EXPECT_TRUE(CsvReader::parseInt("-2147483648 // note", &whole));
+  EXPECT_FALSE(CsvReader::parseInt("2147483648", &whole));
+  EXPECT_FALSE(CsvReader::parseInt("4294967297", &whole));
+  EXPECT_FALSE(CsvReader::parseInt(".5", &whole));
 }
 
 TEST(CsvConversionTest, ConvertsIntegersWithWrapAround) {

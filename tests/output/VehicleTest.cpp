@@ -96,6 +96,10 @@ TEST(VehicleTimeTest, FillsCalendarStampAndRebuildsTime) {
       {250 * 86400.0, "1/1/6 0:0:0", 250 * 86400.0},
       {266461.5, "4/1/5 2:1:1", 266461.5},
       {3 * 86400.0 + 14 * 3600 + 22 * 60 + 7.25, "4/1/5 14:22:7", 3 * 86400.0 + 51727.25},
+      // At and beyond 2^31 s, where the last vehicle of the longest runs may arrive.
+      {2147483647.25, "6/5/104 3:14:7", 2147483647.25},
+      {2147483648.5, "6/5/104 3:14:8", 2147483648.5},
+      {4294967295.75, "11/9/203 6:28:15", 4294967295.75},
   };
   for (const Stamp& stamp : stamps) {
     Vehicle vehicle;
@@ -157,6 +161,8 @@ TEST(VehicleTimeTest, StampMatchesRepeatedDivisionEverywhere) {
 
 TEST(VehicleTimeTest, RecordShowsHundredthsOfTheStamp) {
   EXPECT_EQ(recordOf(carAt(266461.5)).substr(0, 18), "1001 4 1 5 2 1 150");
+  // A year of three digits widens the record by one column.
+  EXPECT_EQ(recordOf(carAt(2147483648.5)).substr(0, 19), "1001 6 5104 314 850");
 }
 
 }  // namespace

@@ -315,6 +315,23 @@ const char* const carRecord =
 const char* const truckRecord =
     "1001 1 1 5 0 01187241 176115411 18 4236 5462 4016 40 0  0 0  0 0  0 0  0 0  0";
 
+TEST_F(StatsInputTest, ExitStatusSaysWhatHappened) {
+  EXPECT_EQ(stats("--help").status, 0);
+  ProgramRun version = stats("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.console.rfind("velmora-stats ", 0), 0u);
+  ProgramRun unknown = stats("--fast in.txt");
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.errors.rfind("error: unknown option \"--fast\"\n", 0), 0u);
+  EXPECT_EQ(stats("").status, 2);
+  ProgramRun missing = stats("missing.txt");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.errors,
+            "error: cannot read the input \"missing.txt\": No such file or directory\n");
+  folder.write("in.txt", std::string(carRecord) + "\n");
+  EXPECT_EQ(stats("in.txt").status, 0);
+}
+
 TEST_F(StatsInputTest, RefusesWhatIsNotAStreamAndNeverOverwritesIt) {
   fs::create_directory("records");
   ProgramRun run = stats("records");

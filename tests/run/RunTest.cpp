@@ -10,6 +10,7 @@
 #include "run/Run.h"
 #include "run/RunConfig.h"
 #include "stats/StreamRecord.h"
+#include "support/ProgramRun.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -69,6 +70,12 @@ class RunTest : public ::testing::Test {
   // Runs the whole program in this folder after seeding the stream; returns its console text.
   std::string run(const Parameters& parameters, std::uint32_t seed = 2026u) {
     folder.write("VLMin.txt", parameters.text());
+    if (throughProgram) {
+      ProgramRun program =
+          runCommand(std::string(VELMORA_PROGRAM) + " --seed " + std::to_string(seed));
+      EXPECT_EQ(program.status, 0) << program.errors;
+      return program.console;
+    }
     RandomGenerator::seedWithWord(seed);
     RandomGenerator::clearNormalCache();
     testing::internal::CaptureStdout();
@@ -106,6 +113,9 @@ class RunTest : public ::testing::Test {
   }
 
   TestFolder folder;
+  bool throughProgram = false;  // run the built program instead of runProgram in process
+  // Compares seeded runs under every headway model with the stored goldens.
+  void checkGoldens();
 };
 
 TEST_F(RunTest, ConsoleShowsBannerBlocksAndCompletion) {
@@ -223,6 +233,13 @@ std::uint64_t fnv1a(const std::string& text) {
 // Pins the whole output of small seeded runs under each headway model: the first records,
 // the number of records and their hash, and every console line.
 TEST_F(RunTest, GoldenOutputOfSeededRuns) {
+  for (bool program : {false, true}) {
+    throughProgram = program;
+    checkGoldens();
+  }
+}
+
+void RunTest::checkGoldens() {
   struct Golden {
     int trafficModel;
     double carFraction;
@@ -253,7 +270,8 @@ TEST_F(RunTest, GoldenOutputOfSeededRuns) {
     std::ifstream stored(goldenPath, std::ios::binary);
     std::ostringstream expected;
     expected << stored.rdbuf();
-    EXPECT_EQ(summary.str(), expected.str()) << golden.file;
+    EXPECT_EQ(summary.str(), expected.str())
+        << golden.file << (throughProgram ? " through the program" : " in process");
   }
 }
 

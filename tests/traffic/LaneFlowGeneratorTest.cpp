@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <regex>
+#include <string>
+#include <utility>
 
 #include "support/SeededTest.h"
 #include "support/SmallSite.h"
+#include "traffic/DrawLimit.h"
 #include "traffic/LaneFlowGenerator.h"
 
 namespace {
@@ -135,6 +139,30 @@ TEST_F(LaneFlowGeneratorTest, HourStepsOncePerVehicleAndWrapsAtMidnight) {
   }
   EXPECT_TRUE(lagged);
   EXPECT_TRUE(wrapped);
+}
+
+// A draw that gives up names the headway, the lane, its hour and flow, and the table.
+TEST_F(LaneFlowGeneratorTest, HeadwayThatCannotBeDrawnNamesLaneHourAndTable) {
+  const std::pair<int, const char*> models[] = {
+      {6, "a headway of at least [0-9.]+ s on lane 1 in hour 0 \\(flow 9000 vehicles per hour\\)"
+          " after 1 tries; check the table in FlowR.csv"},
+      {0, "a headway tail of at least 4 s on lane 1 in hour 0 \\(flow 9000 vehicles per hour\\)"
+          " after 1 tries; check the table in FlowR.csv"}};
+  for (auto [model, message] : models) {
+    setDrawLimit(1);
+    std::string error;
+    try {
+      LaneFlowGenerator& flow = laneWith(model, std::vector<double>(24, 9000.0), 0.8);
+      for (int i = 0; i < 1000; ++i) {
+        flow.nextVehicle();
+      }
+    } catch (const UndrawableValueError& failure) {
+      error = failure.what();
+    }
+    setDrawLimit(maxRejections);
+    EXPECT_TRUE(std::regex_match(error, std::regex(std::string("error: could not draw ") + message)))
+        << error;
+  }
 }
 
 }  // namespace
