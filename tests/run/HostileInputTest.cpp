@@ -14,33 +14,20 @@
 #include <vector>
 
 #include "support/ProgramRun.h"
+#include "support/SampleFolderTest.h"
 #include "support/TestFolder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const char* const earlierOutput = "an earlier run's records\n";
-
-std::vector<std::string> defaultValues() {
-  return {"TrafOut.txt", "50.0", "1", "2", "2", "2000", "1", "1", "5.0", "30", "0.05", "6", "0.8"};
-}
-
-class HostileInputTest : public ::testing::Test {
+class HostileInputTest : public SampleFolderTest {
  protected:
   void SetUp() override {
-    folder.copyFrom(VELMORA_SAMPLE_DIR);
-    folder.write("TrafOut.txt", earlierOutput);
+    SampleFolderTest::SetUp();
     writeParameters(defaultValues());
   }
 
-  void writeParameters(const std::vector<std::string>& values, const std::string& head = "") {
-    std::string text = head;
-    for (const std::string& value : values) {
-      text += value + "\n";
-    }
-    folder.write("VLMin.txt", text);
-  }
   // The default parameters with value line `line` (1..13) set to value.
   void setParameter(int line, const std::string& value) {
     std::vector<std::string> values = defaultValues();
@@ -60,27 +47,6 @@ class HostileInputTest : public ::testing::Test {
     EXPECT_EQ(folder.read("TrafOut.txt"), earlierOutput);
     EXPECT_EQ(folder.read("VLMin.txt"), parameters);
   }
-  std::vector<std::string> siteLines(const std::string& file) const {
-    std::vector<std::string> lines;
-    std::istringstream in(folder.read("Traffic/" + file));
-    for (std::string line; std::getline(in, line);) {
-      lines.push_back(line);
-    }
-    return lines;
-  }
-  void writeSite(const std::string& file, const std::vector<std::string>& lines) const {
-    std::string text;
-    for (const std::string& line : lines) {
-      text += line + "\n";
-    }
-    folder.write("Traffic/" + file, text);
-  }
-  void restoreSample() const {
-    folder.copyFrom(VELMORA_SAMPLE_DIR);
-    folder.write("TrafOut.txt", earlierOutput);
-  }
-
-  TestFolder folder;
 };
 
 TEST_F(HostileInputTest, RefusesAnOutputThatIsOneOfTheRunsInputs) {

@@ -8,7 +8,7 @@
 #include "run/Run.h"
 #include "run/RunConfig.h"
 #include "stats/StreamRecord.h"
-#include "support/TestFolder.h"
+#include "support/SampleFolderTest.h"
 #include "traffic/DrawLimit.h"
 
 namespace {
@@ -19,28 +19,16 @@ int runWithOwnParameters() {
   return runProgram(config);
 }
 
-const char* const earlierOutput = "an earlier run's records\n";
-
-// The 13 value lines of the sample's default run, to be changed one at a time.
-std::vector<std::string> defaultValues() {
-  return {"TrafOut.txt", "50.0", "1", "2", "2", "2000", "1", "1", "5.0", "30", "0.05", "6", "0.8"};
-}
-
-class RefusalTest : public ::testing::Test {
+class RefusalTest : public SampleFolderTest {
  protected:
   void SetUp() override {
-    folder.copyFrom(VELMORA_SAMPLE_DIR);
-    folder.write("TrafOut.txt", earlierOutput);
+    SampleFolderTest::SetUp();
     values = defaultValues();
   }
 
   // Runs the program; keeps its console text and error text.
   int run() {
-    std::string text;
-    for (const std::string& value : values) {
-      text += value + "\n";
-    }
-    folder.write("VLMin.txt", text);
+    writeParameters(values);
     RandomGenerator::seedWithWord(99u);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
@@ -61,24 +49,6 @@ class RefusalTest : public ::testing::Test {
     EXPECT_EQ(folder.read("TrafOut.txt"), earlierOutput);
     EXPECT_EQ(console.find("Generation complete"), std::string::npos);
   }
-  // The lines of a site file of the sample, to change and write back with writeSite.
-  std::vector<std::string> siteLines(const std::string& file) const {
-    std::vector<std::string> lines;
-    std::istringstream in(folder.read("Traffic/" + file));
-    for (std::string line; std::getline(in, line);) {
-      lines.push_back(line);
-    }
-    return lines;
-  }
-  void writeSite(const std::string& file, const std::vector<std::string>& lines) const {
-    std::string text;
-    for (const std::string& line : lines) {
-      text += line + "\n";
-    }
-    folder.write("Traffic/" + file, text);
-  }
-
-  TestFolder folder;
   std::vector<std::string> values;
   std::string console;
   std::string errors;
@@ -156,8 +126,7 @@ TEST_F(RefusalTest, RefusesMissingAndShortSiteFiles) {
       "error: cannot open the site file Traffic/Auxerre/FlowR.csv: No such file or directory");
   values[11] = "0";
   std::remove("Traffic/Auxerre/NHM.csv");
-  folder.copyFrom(VELMORA_SAMPLE_DIR);
-  folder.write("TrafOut.txt", earlierOutput);
+  restoreSample();
   std::remove("Traffic/Auxerre/NHM.csv");
   expectRefused(
       "error: cannot open the site file Traffic/Auxerre/NHM.csv: No such file or directory");
@@ -195,8 +164,7 @@ TEST_F(RefusalTest, RefusesBadFlowsAndClassShares) {
   expectRefused(
       "error: the site file Traffic/Auxerre/FlowR.csv gives lane 2 a flow of inf in hour 3; "
       "accepted: a finite number of vehicles per hour, 0 or more");
-  folder.copyFrom(VELMORA_SAMPLE_DIR);
-  folder.write("TrafOut.txt", earlierOutput);
+  restoreSample();
 
   std::vector<std::string> shares = siteLines("Auxerre/Class%.csv");
   shares[0] = "13,20,19";
