@@ -6,6 +6,10 @@
 #include <array>
 #include <cstddef>
 
+// How each vehicle is written: the fixed-column record, or comma-separated values under a
+// header line.
+enum class RecordFormat { fixedColumns, csv };
+
 namespace record_layout {
 
 // The leading fields, in record order; the axle fields follow them.
@@ -31,7 +35,8 @@ enum Field {
 struct Column {
   int width;
   const char* title;    // as the documentation names it
-  const char* csvName;  // the CSV form's header: a name with its unit
+  const char* csvName;  // the CSV form's header: a name with its unit; the CSV form has no
+                        // head code and begins with the stamp in seconds, "time_s"
 };
 
 constexpr std::array<Column, leadingFieldCount> leadingColumns = {{

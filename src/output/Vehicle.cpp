@@ -138,12 +138,15 @@ void Vehicle::setTimeByDivision(double t) {
   year = y + firstYear;
 }
 
-double Vehicle::getTime() const {
+std::int64_t Vehicle::stampSeconds() const {
   std::int64_t months = std::int64_t{year - firstYear} * monthsPerYear + month - 1;
   std::int64_t days = months * daysPerMonth + day - 1;
   std::int64_t hours = days * hoursPerDay + hour;
-  std::int64_t seconds = hours * secondsPerHour + std::int64_t{secondsPerMinute} * minute + second;
-  return static_cast<double>(seconds) + hundredths * 0.01;
+  return hours * secondsPerHour + std::int64_t{secondsPerMinute} * minute + second;
+}
+
+double Vehicle::getTime() const {
+  return static_cast<double>(stampSeconds()) + hundredths * 0.01;
 }
 
 std::string Vehicle::timeText() const {
@@ -189,6 +192,49 @@ int Vehicle::formatRecord(char* buffer) const {
         sizeof unusedAxles - 1 - axleFields * static_cast<std::size_t>(shown);
     std::memcpy(out, unusedAxles + axleFields * static_cast<std::size_t>(shown), unusedLength);
     out += unusedLength;
+  }
+  *out = '\0';
+  return static_cast<int>(out - buffer);
+}
+
+std::string Vehicle::csvHeader() {
+  std::string header = "time_s";
+  for (int field = layout::day; field < layout::leadingFieldCount; ++field) {
+    header += ",";
+    header += layout::leadingColumns[static_cast<std::size_t>(field)].csvName;
+  }
+  for (int axle = 1; axle <= layout::maxAxles; ++axle) {
+    header += ",axle" + std::to_string(axle) + "_weight";
+    if (axle < layout::maxAxles) {
+      header += ",axle" + std::to_string(axle) + "_spacing_dm";
+    }
+  }
+  return header;
+}
+
+int Vehicle::formatCsvRecord(char* buffer) const {
+  using fixed_width::putAny;
+  char* out = putAny(buffer, stampSeconds(), 0);
+  *out++ = '.';
+  auto cents = static_cast<std::size_t>(std::clamp(hundredths, 0, 99));
+  std::memcpy(out, fixed_width::zeroPaddedDigits[cents].data() + 1, 2);
+  out += 2;
+  const std::int64_t leading[] = {day,           month,           year,         hour,
+                                  minute,        second,          hundredths,   rounded(speed),
+                                  rounded(gvw),  rounded(length), axleCount,    direction,
+                                  lane,          rounded(trackWidth * 10)};
+  for (std::int64_t value : leading) {
+    *out++ = ',';
+    out = putAny(out, value, 0);
+  }
+  int shown = std::clamp(axleCount, 0, layout::maxAxles);
+  for (int i = 0; i < layout::maxAxles; ++i) {
+    *out++ = ',';
+    out = putAny(out, i < shown ? rounded(axleEntry(i).weight) : 0, 0);
+    if (i < layout::maxAxles - 1) {
+      *out++ = ',';
+      out = putAny(out, i < shown ? rounded(axleEntry(i).spacing) : 0, 0);
+    }
   }
   *out = '\0';
   return static_cast<int>(out - buffer);

@@ -14,9 +14,10 @@ struct Axle {
 
 class Vehicle {
  public:
-  // Room formatRecord needs for any record: 32 fields of at most 20 characters, the zero,
-  // and one character that a field may write past its end.
-  static constexpr int maxRecordLength = 32 * 20 + 2;
+  // Room formatRecord and formatCsvRecord need for any record: at most 33 fields of at most
+  // 20 characters and a separator each, the zero, and one character that a field may
+  // write past its end.
+  static constexpr int maxRecordLength = 33 * 21 + 2;
   // s: the times a stamp holds (2^32 s, about 198 simulated years, twice the longest run).
   static constexpr double latestTime = 4294967296.0;
 
@@ -55,6 +56,11 @@ class Vehicle {
   // Writes the fixed-column record and a terminating zero (no line end) into buffer, which
   // holds at least maxRecordLength characters. Returns the record's length.
   int formatRecord(char* buffer) const;
+  // The same numbers as comma-separated values, in the columns of csvHeader(): the stamp
+  // in seconds with two decimals first, no head code, and every axle position.
+  int formatCsvRecord(char* buffer) const;
+  // The CSV form's header line (no line end): column names with their units.
+  static std::string csvHeader();
 
   // Vehicles are made and released millions of times: their storage is kept for reuse
   // (single-threaded, like the rest of the program).
@@ -90,6 +96,8 @@ class Vehicle {
   Axle inlineAxles[inlineAxleEntries];
   std::vector<Axle> extraAxles;  // all entries, once they outgrow inlineAxles
 
+  // The whole seconds of the stamp.
+  std::int64_t stampSeconds() const;
   // Fills the calendar fields but hundredths from a whole number of seconds.
   void setCalendar(std::int64_t wholeSeconds);
   // The calendar stamp by repeated division, for times setTime cannot take the fast way.

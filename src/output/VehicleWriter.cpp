@@ -11,8 +11,12 @@ constexpr std::size_t typicalRecordLine = 78;  // 77 characters and the line end
 
 }  // namespace
 
-VehicleWriter::VehicleWriter(std::ostream& sink, int bufferSize) : out(sink) {
+VehicleWriter::VehicleWriter(std::ostream& sink, int bufferSize, RecordFormat format)
+    : out(sink), recordFormat(format) {
   errno = 0;
+  if (recordFormat == RecordFormat::csv) {
+    out << Vehicle::csvHeader() << '\n';
+  }
   noteFailure();
   reserve(bufferSize);
   writer = std::thread(&VehicleWriter::writeBlocks, this);
@@ -47,7 +51,10 @@ void VehicleWriter::add(std::unique_ptr<Vehicle> vehicle) {
       block.resize(2 * block.size() + Vehicle::maxRecordLength + 1);
     }
   }
-  blockLength += static_cast<std::size_t>(vehicle->formatRecord(block.data() + blockLength));
+  char* record = block.data() + blockLength;
+  int length = recordFormat == RecordFormat::csv ? vehicle->formatCsvRecord(record)
+                                                 : vehicle->formatRecord(record);
+  blockLength += static_cast<std::size_t>(length);
   block[blockLength++] = '\n';
   ++count;
   lastVehicle = std::move(vehicle);

@@ -19,12 +19,15 @@
 #include <thread>
 #include <vector>
 
+#include "output/RecordLayout.h"
 #include "output/Vehicle.h"
 
 class VehicleWriter {
  public:
-  // Writes to sink, which must outlive the writer; blocks hold bufferSize records.
-  VehicleWriter(std::ostream& sink, int bufferSize);
+  // Writes to sink, which must outlive the writer; blocks hold bufferSize records. The CSV
+  // form starts with its header line.
+  VehicleWriter(std::ostream& sink, int bufferSize,
+                RecordFormat format = RecordFormat::fixedColumns);
   VehicleWriter(const VehicleWriter&) = delete;
   VehicleWriter& operator=(const VehicleWriter&) = delete;
   // Waits for the blocks already handed over to be written. Records added since the last
@@ -59,6 +62,7 @@ class VehicleWriter {
   std::size_t blockLength = 0;           // characters of block in use
   int count = 0;                         // records in block
   int capacity = 0;                      // records held before a flush
+  RecordFormat recordFormat;
   std::unique_ptr<Vehicle> lastVehicle;  // the most recent one, whose time the flush names
 
   // The block being written in the background, and the hand-over between the threads.

@@ -57,6 +57,18 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* li
       line->seeded = true;
       continue;
     }
+    if (argument == "--format") {
+      const char* const accepted = "; accepted: fixed or csv";
+      if (i + 1 >= arguments.size()) {
+        return refuse(std::string("error: --format needs a value") + accepted, error);
+      }
+      const std::string& value = arguments[++i];
+      if (value != "fixed" && value != "csv") {
+        return refuse("error: --format is \"" + value + "\"" + accepted, error);
+      }
+      line->options.format = value == "csv" ? RecordFormat::csv : RecordFormat::fixedColumns;
+      continue;
+    }
     return refuse("error: unknown option \"" + argument + "\"", error);
   }
   return true;
@@ -64,7 +76,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* li
 
 std::string usageText() {
   return std::string(
-      "usage: velmora [--seed N]\n"
+      "usage: velmora [--seed N] [--format fixed|csv]\n"
       "\n"
       "Generates a synthetic road-traffic stream, vehicle by vehicle, in the current folder.\n"
       "Reads the run parameters from VLMin.txt (the built-in defaults when it is missing) and\n"
@@ -75,8 +87,14 @@ std::string usageText() {
       "  --seed N    start the random stream from N (0 to 4294967295): the same seed,\n"
       "              parameters and site data give the same output, byte for byte.\n"
       "              Without it every run is seeded from the system.\n"
+      "  --format F  fixed (the default): one fixed-column record per vehicle;\n"
+      "              csv: the same numbers as comma-separated values under a header\n"
+      "              line of column names with their units\n"
       "  --help      show this text\n"
-      "  --version   show the version\n");
+      "  --version   show the version\n"
+      "\n"
+      "The README's sections \"A run folder\", \"The output record\", \"Reading the output\"\n"
+      "and \"When input is refused\" give the details.\n");
 }
 
 std::string versionText() {

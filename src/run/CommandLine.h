@@ -1,10 +1,13 @@
 // The program's command line: no arguments runs as designed, seeded from the system;
-// "--seed N" repeats a run exactly; "--help" and "--version" say what the program is.
+// "--seed N" repeats a run exactly; "--format csv" writes comma-separated values; "--help"
+// and "--version" say what the program is.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "run/RunOptions.h"
 
 struct CommandLine {
   enum class Action { run, help, version };
@@ -12,6 +15,7 @@ struct CommandLine {
   Action action = Action::run;
   bool seeded = false;
   std::uint32_t seed = 0;  // with seeded: the random stream starts from seedWithWord(seed)
+  RunOptions options;
 };
 
 // Reads the arguments after the program name into *line. False, with *error one "error: "

@@ -104,13 +104,13 @@ bool setUpRun(RunConfig& config, LaneSet& set, std::string* error) {
   return true;
 }
 
-bool runGeneration(const RunConfig& config, std::vector<LaneFlowGenerator*> laneList,
-                   std::string* error) {
+bool runGeneration(const RunConfig& config, const RunOptions& options,
+                   std::vector<LaneFlowGenerator*> laneList, std::string* error) {
   std::ofstream file;
   if (!openOutputFile(config, file, error)) {
     return false;
   }
-  VehicleWriter writer(file, config.bufferSize);
+  VehicleWriter writer(file, config.bufferSize, options.format);
   error->clear();
   try {
     mergeLanes(laneList, endTimeOfRun(config), [&writer](std::unique_ptr<Vehicle> vehicle) {
@@ -129,7 +129,7 @@ bool runGeneration(const RunConfig& config, std::vector<LaneFlowGenerator*> lane
   return error->empty();
 }
 
-int runProgram(RunConfig& config) {
+int runProgram(RunConfig& config, const RunOptions& options) {
   printBanner();
   LaneSet set;
   std::string error;
@@ -142,7 +142,7 @@ int runProgram(RunConfig& config) {
     reportError(failure.what());  // a lane's first vehicle could not be drawn
     return exitRunFailure;
   }
-  if (!runGeneration(config, set.laneList(), &error)) {
+  if (!runGeneration(config, options, set.laneList(), &error)) {
     reportError(error);
     return exitRunFailure;
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "run/RunConfig.h"
+#include "run/RunOptions.h"
 #include "traffic/LaneFlowGenerator.h"
 #include "traffic/VehicleGenerator.h"
 
@@ -32,11 +33,12 @@ void printBanner();
 // site data cannot be used; false, with *error set, when the output file cannot be
 // created. Throws UndrawableValueError when a lane's first vehicle cannot be drawn.
 bool setUpRun(RunConfig& config, LaneSet& set, std::string* error);
-// Merges the lanes into config's output file until the end of config's days. False, with
+// Merges the lanes into config's output file, in the options' format, until the end of
+// config's days. False, with
 // *error set, when the file cannot be written or a draw gave up (the vehicles before it
 // are written).
-bool runGeneration(const RunConfig& config, std::vector<LaneFlowGenerator*> laneList,
-                   std::string* error);
+bool runGeneration(const RunConfig& config, const RunOptions& options,
+                   std::vector<LaneFlowGenerator*> laneList, std::string* error);
 // The whole program with config's parameters: banner, set-up, generation and "Generation
 // complete". Returns the exit status.
-int runProgram(RunConfig& config);
+int runProgram(RunConfig& config, const RunOptions& options = RunOptions());

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
   try {
-    return runProgram(runConfig);
+    return runProgram(runConfig, line.options);
   } catch (const std::bad_alloc&) {
     std::cout.flush();
     std::cerr << "error: out of memory" << std::endl;
