@@ -78,7 +78,7 @@ void BM_MakeVehicle(benchmark::State& state) {
     benchmark::DoNotOptimize(generator.makeVehicle(1, 2));
   }
 }
-BENCHMARK(BM_MakeVehicle)->Arg(6)->Arg(7);
+BENCHMARK(BM_MakeVehicle)->ArgName("model")->Arg(6)->Arg(7);
 
 // A lane of 150 vehicles an hour under the traffic model of the benchmark's argument.
 struct BenchLane {
@@ -101,7 +101,7 @@ void BM_LaneStep(benchmark::State& state) {
     benchmark::DoNotOptimize(bench.lane.nextVehicle());
   }
 }
-BENCHMARK(BM_LaneStep)->Arg(0)->Arg(5)->Arg(6);
+BENCHMARK(BM_LaneStep)->ArgName("model")->Arg(0)->Arg(5)->Arg(6);
 
 // drawHeadway alone, behind the lane's last vehicle, under traffic model 0, 5 and 6.
 void BM_DrawHeadway(benchmark::State& state) {
@@ -111,7 +111,7 @@ void BM_DrawHeadway(benchmark::State& state) {
     benchmark::DoNotOptimize(bench.lane.drawHeadway());
   }
 }
-BENCHMARK(BM_DrawHeadway)->Arg(0)->Arg(5)->Arg(6);
+BENCHMARK(BM_DrawHeadway)->ArgName("model")->Arg(0)->Arg(5)->Arg(6);
 
 // One step of the merge of four lanes: reorder, take the earliest lane's vehicle.
 void BM_MergeStep(benchmark::State& state) {

@@ -95,6 +95,7 @@ void BM_Motorway(benchmark::State& state) {
 }
 // Default mix (free flow, car fraction 0.8): about 10 million vehicles.
 BENCHMARK(BM_Motorway)
+    ->ArgNames({"model", "days"})
     ->Args({6, 180})
     ->UseManualTime()
     ->Iterations(1)
@@ -102,6 +103,7 @@ BENCHMARK(BM_Motorway)
     ->Unit(benchmark::kMillisecond);
 // Trucks only (the flows are still divided by 1 - 0.8): about 10 million vehicles.
 BENCHMARK(BM_Motorway)
+    ->ArgNames({"model", "days"})
     ->Args({7, 180})
     ->UseManualTime()
     ->Iterations(1)
@@ -109,6 +111,7 @@ BENCHMARK(BM_Motorway)
     ->Unit(benchmark::kMillisecond);
 // Memory does not grow with days: compare peak_RSS_MiB of 1 and 30 days.
 BENCHMARK(BM_Motorway)
+    ->ArgNames({"model", "days"})
     ->Args({6, 1})
     ->Args({6, 30})
     ->UseManualTime()
