@@ -1,5 +1,8 @@
 #include "stats/StreamRecord.h"
 
+#include <iterator>
+#include <vector>
+
 #include "output/Calendar.h"
 #include "output/RecordLayout.h"
 #include "stats/StreamSummary.h"
@@ -68,13 +71,38 @@ bool StreamRecord::isCar() const {
 }
 
 std::string StreamRecord::timeText() const {
-  std::string text = std::to_string(day) + "/" + std::to_string(month) + "/" +
-                     std::to_string(year) + " " + std::to_string(hour) + ":" +
-                     std::to_string(minute) + ":" + std::to_string(second) + ".";
-  return text + (hundredths < 10 ? "0" : "") + std::to_string(hundredths);
+  auto twoDigits = [](int value) { return (value < 10 ? "0" : "") + std::to_string(value); };
+  return std::to_string(day) + "/" + std::to_string(month) + "/" + std::to_string(year) + " " +
+         std::to_string(hour) + ":" + twoDigits(minute) + ":" + twoDigits(second) + "." +
+         twoDigits(hundredths);
 }
 
 namespace {
+
+bool inRange(const StreamRecord& r) {
+  return within(r.day, 1, calendar::daysPerMonth) && within(r.month, 1, calendar::monthsPerYear) &&
+         r.year >= calendar::firstYear && within(r.hour, 0, 23) && within(r.minute, 0, 59) &&
+         within(r.second, 0, 59) && within(r.hundredths, 0, 99) &&
+         within(r.axles, 2, layout::maxAxles) && within(r.direction, 1, 2) &&
+         within(r.lane, 1, StreamSummary::maxLanes) && r.grossWeight >= 0;
+}
+
+// A whole number, optionally negative, that fits an int.
+bool readWhole(const std::string& text, int& value) {
+  std::size_t at = !text.empty() && text[0] == '-' ? 1 : 0;
+  if (at == text.size() || text.size() > 10) {
+    return false;
+  }
+  long long number = 0;
+  for (std::size_t i = at; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') {
+      return false;
+    }
+    number = number * 10 + (text[i] - '0');
+  }
+  value = static_cast<int>(at == 1 ? -number : number);
+  return number <= 2147483647;
+}
 
 // The lane's digits: one in place, more on roads of 10 lanes or more, where the lane
 // pushes the track width, which always begins with a blank, to the right.
@@ -114,12 +142,44 @@ bool parseRecord(const std::string& line, StreamRecord& record) {
                  in(layout::direction, r.direction) &&
                  readField(line, laneColumn, laneDigits, r.lane) &&
                  readField(line, trackColumn, layout::widthOf(layout::trackWidth), trackWidth);
-  if (!numbers || !within(r.day, 1, calendar::daysPerMonth) ||
-      !within(r.month, 1, calendar::monthsPerYear) || r.year < calendar::firstYear ||
-      !within(r.hour, 0, 23) || !within(r.minute, 0, 59) || !within(r.second, 0, 59) ||
-      !within(r.hundredths, 0, 99) || !within(r.axles, 2, layout::maxAxles) ||
-      !within(r.direction, 1, 2) || !within(r.lane, 1, StreamSummary::maxLanes) ||
-      r.grossWeight < 0) {
+  if (!numbers || !inRange(r)) {
+    return false;
+  }
+  record = r;
+  return true;
+}
+
+bool parseCsvRecord(const std::string& line, StreamRecord& record) {
+  constexpr std::size_t fields = 1 + (layout::leadingFieldCount - 1) + 2 * layout::maxAxles - 1;
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (parts.size() <= fields) {
+    std::size_t comma = line.find(',', start);
+    parts.push_back(line.substr(start, comma == std::string::npos ? comma : comma - start));
+    if (comma == std::string::npos) {
+      break;
+    }
+    start = comma + 1;
+  }
+  if (parts.size() != fields) {
+    return false;
+  }
+  StreamRecord r;
+  int* const targets[] = {&r.day,    &r.month,       &r.year,   &r.hour,       &r.minute,
+                          &r.second, &r.hundredths,  &r.speed,  &r.grossWeight, &r.length,
+                          &r.axles,  &r.direction,   &r.lane};
+  for (std::size_t i = 0; i < std::size(targets); ++i) {
+    if (!readWhole(parts[i + 1], *targets[i])) {
+      return false;
+    }
+  }
+  int other = 0;
+  for (std::size_t i = 1 + std::size(targets); i < parts.size(); ++i) {
+    if (!readWhole(parts[i], other)) {
+      return false;
+    }
+  }
+  if (!inRange(r)) {
     return false;
   }
   record = r;

@@ -23,7 +23,7 @@ struct StreamRecord {
 
   // Seconds from the start of the first day.
   double time() const;
-  // "day/month/year hour:minute:second.hundredths".
+  // "day/month/year hour:minute:second.hundredths", the clock zero-padded: "1/1/5 5:09:01.11".
   std::string timeText() const;
   // A car carries the fixed values of the generator: two axles, its gross weight and length.
   bool isCar() const;
@@ -33,3 +33,8 @@ struct StreamRecord {
 // (and one more for each lane digit past the first), a field that is not a number in
 // place, or a value outside its range.
 bool parseRecord(const std::string& line, StreamRecord& record);
+
+// Reads a line of the CSV form (velmora --format csv) into record. False when the line is
+// not such a record: not 32 fields, a field that is not a whole number (time_s aside), or
+// a value outside its range.
+bool parseCsvRecord(const std::string& line, StreamRecord& record);

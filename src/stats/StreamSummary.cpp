@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "output/Calendar.h"
+#include "output/RecordLayout.h"
+#include "output/Vehicle.h"
 
 namespace {
 
@@ -35,8 +37,13 @@ StreamSummary::StreamSummary()
       classSpeedCounts(vehicleClassCount, std::vector<long long>(maxSpeed + 1, 0)) {}
 
 void StreamSummary::addLine(const std::string& line, long long lineNumber) {
+  if (lineNumber == 1 && line == Vehicle::csvHeader()) {
+    csvInput = true;
+    return;
+  }
   StreamRecord record;
-  if (parseRecord(line, record)) {
+  if (csvInput ? parseCsvRecord(line, record) : parseRecord(line, record)) {
+    widenedCount += !csvInput && line.size() > static_cast<std::size_t>(record_layout::recordLength);
     addRecord(record);
     return;
   }

@@ -35,8 +35,13 @@ class StreamSummary {
   StreamSummary();
   virtual ~StreamSummary() = default;
 
-  // Takes one line of the stream (lineNumber from 1).
+  // Takes one line of the stream (lineNumber from 1). A first line that is the CSV form's
+  // header makes the stream one of CSV records.
   void addLine(const std::string& line, long long lineNumber);
+  bool isCsv() const { return csvInput; }
+  // Fixed-column records with a value wider than its column, which push the fields after
+  // it right: a reader of fixed columns misreads them.
+  long long widened() const { return widenedCount; }
 
   long long records() const { return recordCount; }
   long long unparseable() const { return unparseableCount; }
@@ -67,6 +72,8 @@ class StreamSummary {
   void keepIfHeavy(const StreamRecord& record);
 
   long long recordCount = 0;
+  long long widenedCount = 0;
+  bool csvInput = false;
   long long unparseableCount = 0;
   std::vector<long long> badLines;
   double lastTime = 0.0;

@@ -106,6 +106,11 @@ void writeHeaviest(std::ostream& out, const StreamSummary& summary) {
 }
 
 void writeUnparseable(std::ostream& out, const StreamSummary& summary) {
+  if (summary.widened() > 0) {
+    out << "Records with a value wider than its column: " << summary.widened()
+        << " (the fields after it stand further right, so a fixed-column reader misreads "
+           "them; velmora --format csv writes the same numbers without this)\n";
+  }
   out << "Lines that are not records: " << summary.unparseable();
   if (summary.unparseable() > 0) {
     out << " (line";
@@ -205,6 +210,7 @@ std::string summaryText(const std::string& source, const StreamSummary& summary,
                         const SiteExpectation* site) {
   std::ostringstream out;
   out << "Stream summary of " << source << "\n"
+      << (summary.isCsv() ? "Form: CSV records\n" : "")
       << "Records: " << summary.records() << " over " << summary.days() << " day"
       << (summary.days() == 1 ? "" : "s") << "; cars " << summary.vehiclesOfClass(VehicleClass::car)
       << ", trucks " << summary.records() - summary.vehiclesOfClass(VehicleClass::car) << "\n\n";

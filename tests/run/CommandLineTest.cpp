@@ -87,7 +87,7 @@ TEST_F(ProgramTest, WithoutArgumentsRunsAsDesigned) {
 
 TEST_F(ProgramTest, HelpVersionAndRefusedOptions) {
   EXPECT_EQ(velmora("--help"), 0);
-  EXPECT_EQ(console.rfind("usage: velmora [--seed N]\n", 0), 0u);
+  EXPECT_EQ(console.rfind("usage: velmora [--seed N] [--format fixed|csv]\n", 0), 0u);
   EXPECT_EQ(velmora("--version"), 0);
   EXPECT_EQ(console.rfind("velmora ", 0), 0u);
   EXPECT_EQ(velmora("--seeds 1"), 2);

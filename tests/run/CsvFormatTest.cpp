@@ -96,6 +96,31 @@ TEST_F(CsvFormatTest, HoldsExactlyTheNumbersOfTheFixedColumns) {
   EXPECT_GT(widened, 0);  // overflowing fields were part of the comparison
 }
 
+// velmora-stats' summary of the stream, but for the lines that name the form.
+std::string summaryOf(const std::string& file) {
+  ProgramRun stats = runCommand(std::string(VELMORA_STATS_PROGRAM) + " " + file);
+  EXPECT_EQ(stats.status, 0) << stats.errors;
+  std::string kept;
+  for (const std::string& line : linesOf(stats.console)) {
+    bool namesTheForm = line.rfind("Stream summary of", 0) == 0 || line.rfind("Form:", 0) == 0 ||
+                        line.rfind("Records with a value wider", 0) == 0;
+    kept += namesTheForm ? "" : line + "\n";
+  }
+  return kept;
+}
+
+TEST_F(CsvFormatTest, VelmoraStatsReadsBothFormsAlike) {
+  run("fixed", 2);
+  std::rename("TrafOut.txt", "fixed.txt");
+  run("csv", 2);
+  std::string csv = summaryOf("TrafOut.txt");
+  EXPECT_EQ(csv, summaryOf("fixed.txt"));
+  EXPECT_NE(csv.find("Lines that are not records: 0\n"), std::string::npos) << csv;
+  ProgramRun fixedStats = runCommand(std::string(VELMORA_STATS_PROGRAM) + " fixed.txt");
+  EXPECT_NE(fixedStats.console.find("Records with a value wider than its column: "),
+            std::string::npos);
+}
+
 TEST_F(CsvFormatTest, PandasReadsEveryColumnAsNumbers) {
   run("csv", 1);
   ProgramRun check = runCommand(

@@ -50,7 +50,7 @@ TEST(StreamRecordTest, ReadsTheFixedColumns) {
   EXPECT_EQ(record.lane, 2);
   EXPECT_EQ(record.direction, 1);
   EXPECT_FALSE(record.isCar());
-  EXPECT_EQ(record.timeText(), "1/1/5 1:2:5.67");
+  EXPECT_EQ(record.timeText(), "1/1/5 1:02:05.67");
   // A spacing of 10 m or more pushes the axle fields right; the fixed columns still read.
   std::string wide = recordLine(10.0, 1, 1, 4, 300, 230);
   wide.insert(40, "1");
@@ -118,7 +118,7 @@ TEST_F(StreamSummaryTest, GivesPercentilesAndHeaviestVehicles) {
   EXPECT_EQ(percentile(summary.speedsOfClass(VehicleClass::car), 0.5), 250);
   ASSERT_EQ(summary.heaviest().size(), 6u);
   EXPECT_EQ(summary.heaviest()[0].grossWeight, 455);
-  EXPECT_EQ(summary.heaviest()[0].time, "2/1/5 1:0:0.00");
+  EXPECT_EQ(summary.heaviest()[0].time, "2/1/5 1:00:00.00");
   EXPECT_EQ(summary.heaviest()[1].grossWeight, 410);
   std::string text = summaryText("test.txt", summary, nullptr);
   EXPECT_NE(text.find("Records: 6 over 2 days; cars 3, trucks 3"), std::string::npos);
