@@ -46,7 +46,7 @@ void writeHourlyProfile(std::ostream& out, const StreamSummary& summary,
       << (summary.days() == 1 ? "" : "s") << (site ? " (generated / expected)" : "") << "\n"
       << "  hour";
   for (int lane = 1; lane <= summary.highestLane(); ++lane) {
-    out << column("lane " + std::to_string(lane), site ? 18 : 10);
+    out << column("lane " + std::to_string(lane), site ? 19 : 10);
   }
   out << "\n";
   for (int hour = 0; hour < 24; ++hour) {
@@ -58,9 +58,10 @@ void writeHourlyProfile(std::ostream& out, const StreamSummary& summary,
       if (site != nullptr && lane <= site->lanes()) {
         double expected = site->hourlyVehicles(lane, hour);
         bool marked = beyondNoise(count, expected * summary.days());
-        cell += " / " + format("%.1f", expected) + (marked ? "*" : " ");
+        // Both numbers in widths of their own, so that the slashes stand in one column.
+        cell = column(cell, 7) + " / " + column(format("%.1f", expected), 7) + (marked ? "*" : " ");
       }
-      out << column(cell, site ? 18 : 10);
+      out << column(cell, site ? 19 : 10);
     }
     out << "\n";
   }
