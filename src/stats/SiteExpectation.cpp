@@ -28,6 +28,7 @@ bool SiteExpectation::load(const std::string& folder, std::string* error) {
   lanesDir1 = config.lanesDir1;
   lanesDir2 = config.lanesDir2;
   hasCars = config.model().hasCars();
+  congested = config.model().isCongested();
   carFraction = config.carFraction;
   return true;
 }
@@ -58,4 +59,11 @@ double SiteExpectation::grossWeightWithin(int axles, int direction, double low, 
     return 0.0;
   }
   return mixture.probabilityWithin(lowEnd, highEnd) / accepted;
+}
+
+double SiteExpectation::speedWithin(int direction, double low, double high) const {
+  if (congested) {
+    return std::numeric_limits<double>::quiet_NaN();
+  }
+  return data.getSpeedMixture(direction).probabilityWithin(low, high);
 }

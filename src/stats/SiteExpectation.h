@@ -28,6 +28,9 @@ class SiteExpectation {
   // The probability that a truck of `axles` axles in direction has a gross weight in
   // [low, high], its draws kept within the accepted gross weights.
   double grossWeightWithin(int axles, int direction, double low, double high) const;
+  // The probability that a vehicle of direction has a speed in [low, high] dm/s; not a
+  // number under the congested model, whose speed is one constant.
+  double speedWithin(int direction, double low, double high) const;
   const std::string& folder() const { return siteFolder; }
 
  private:
@@ -36,5 +39,6 @@ class SiteExpectation {
   int lanesDir1 = 0;
   int lanesDir2 = 0;
   bool hasCars = false;
+  bool congested = false;
   double carFraction = 0.0;
 };

@@ -228,15 +228,40 @@ void drawGrossWeightPanel(std::ostream& out, const StreamSummary& summary,
   }
 }
 
-void drawSpeedPanel(std::ostream& out, const StreamSummary& summary, int direction, double left,
-                    double top) {
+// The site's speeds of direction, as % of vehicles per bin of binWidth km/h up to maxKmh:
+// a bin holds the whole speeds v (dm/s) with v * 0.36 in it, which the speeds from v - 0.5
+// to v + 0.5 round to. Empty under the congested model.
+std::vector<std::pair<double, double>> expectedSpeeds(const SiteExpectation& site, int direction,
+                                                      double binWidth, double maxKmh) {
+  std::vector<std::pair<double, double>> expected;
+  for (double from = 0; from < maxKmh; from += binWidth) {
+    double low = std::ceil(from / kmhPerDecimetrePerSecond) - 0.5;
+    double high = std::ceil((from + binWidth) / kmhPerDecimetrePerSecond) - 0.5;
+    double share = site.speedWithin(direction, low, high);
+    if (!std::isfinite(share)) {
+      return {};
+    }
+    expected.push_back({from + binWidth / 2, 100 * share});
+  }
+  return expected;
+}
+
+void drawSpeedPanel(std::ostream& out, const StreamSummary& summary, const SiteExpectation* site,
+                    int direction, double left, double top) {
   constexpr double binWidth = 2;
   constexpr double maxKmh = 150;
   std::vector<double> shares =
       binShares(summary.speeds(direction), 0, maxKmh, binWidth, kmhPerDecimetrePerSecond);
+  std::vector<std::pair<double, double>> expected;
+  if (site != nullptr) {
+    expected = expectedSpeeds(*site, direction, binWidth, maxKmh);
+  }
   double yTop = 1;
   for (double share : shares) {
     yTop = std::max(yTop, share);
+  }
+  for (const auto& point : expected) {
+    yTop = std::max(yTop, point.second);
   }
   long long vehicles = total(summary.speeds(direction));
   Panel p{left, top, 440, 260, 0, maxKmh, yTop * 1.1};
@@ -245,6 +270,9 @@ void drawSpeedPanel(std::ostream& out, const StreamSummary& summary, int directi
                " vehicles)",
            "speed (km/h), bins of 2", "% of vehicles", 25);
   bars(out, p, shares, binWidth, "#55a868");
+  if (!expected.empty()) {
+    polyline(out, p, expected, "#c44e52", false);
+  }
 }
 
 }  // namespace
@@ -271,8 +299,8 @@ std::string chartSvg(const std::string& source, const StreamSummary& summary,
     drawGrossWeightPanel(out, summary, site, axles, 90 + 560 * (index % 2),
                          480 + 360 * (index / 2));
   }
-  drawSpeedPanel(out, summary, 1, 90, 1220);
-  drawSpeedPanel(out, summary, 2, 650, 1220);
+  drawSpeedPanel(out, summary, site, 1, 90, 1220);
+  drawSpeedPanel(out, summary, site, 2, 650, 1220);
   out << "</svg>\n";
   return out.str();
 }
