@@ -1,5 +1,6 @@
-// The merge of all lanes' vehicles into one stream in time order. The stream goes to any
-// consumer: the writer of the record file, or a tool that takes the vehicles in process.
+// The merge of all lanes' vehicles into one stream in time order, equal times in the order
+// of a stable insertion sort of the lanes at every step. The stream goes to any consumer:
+// the writer of the record file, or a tool that takes the vehicles in process.
 #pragma once
 
 #include <cmath>
@@ -7,30 +8,28 @@
 #include <vector>
 
 #include "output/Vehicle.h"
+#include "run/LaneQueue.h"
 #include "traffic/LaneFlowGenerator.h"
-
-// True when a's pending vehicle arrives strictly before b's.
-bool earlierArrival(const LaneFlowGenerator* a, const LaneFlowGenerator* b);
-// Restores ascending arrival order (by insertion, linear when only the first lane's time has
-// changed). Stable: lanes with equal times keep their order from the previous step.
-void reorderLanes(std::vector<LaneFlowGenerator*>& laneList);
 
 // Hands the earliest lane's vehicle to consume (a callable taking a
 // std::unique_ptr<Vehicle> and returning false to stop) until one whose time stamp reaches
 // endTime (seconds) has been handed over, or no lane has any flow left. Hands over nothing
 // when endTime <= 0 or there are no lanes. Draws that give up throw UndrawableValueError.
 template <typename Consume>
-void mergeLanes(std::vector<LaneFlowGenerator*>& laneList, double endTime, Consume&& consume) {
+void mergeLanes(const std::vector<LaneFlowGenerator*>& laneList, double endTime,
+                Consume&& consume) {
   if (!(endTime > 0) || laneList.empty()) {
     return;
   }
+  LaneQueue queue(laneList);
   bool reachedEnd = false;
   while (!reachedEnd) {
-    reorderLanes(laneList);
-    if (!std::isfinite(laneList.front()->nextArrivalTime())) {
+    LaneFlowGenerator* lane = queue.earliest();
+    if (!std::isfinite(lane->nextArrivalTime())) {
       return;  // no lane has any flow
     }
-    std::unique_ptr<Vehicle> vehicle = laneList.front()->nextVehicle();
+    std::unique_ptr<Vehicle> vehicle = lane->nextVehicle();
+    queue.requeueEarliest();
     reachedEnd = vehicle->getTime() >= endTime;
     if (!consume(std::move(vehicle))) {
       return;
