@@ -11,11 +11,8 @@ namespace {
 
 class RunConfigTest : public ::testing::Test {
  protected:
-  void SetUp() override { config.setDefaults(); }
-  void TearDown() override { config.setDefaults(); }
-
   TestFolder folder;
-  RunConfig& config = runConfig;
+  RunConfig config;
   std::string error;
 
   bool read() { return config.readFile("VLMin.txt", &error); }
