@@ -21,11 +21,11 @@ const MixtureList& TrafficData::spacingList(int axles) const {
   }
 }
 
-NormalMixture TrafficData::getSpacingMixture(int axles, int spacingIndex) const {
+const NormalMixture& TrafficData::getSpacingMixture(int axles, int spacingIndex) const {
   return spacingList(axles)[at(spacingIndex)];
 }
 
-NormalMixture TrafficData::getAxleWeightMixture(int axles, int axleIndex) const {
+const NormalMixture& TrafficData::getAxleWeightMixture(int axles, int axleIndex) const {
   return (axles == 2 ? axleWeights2 : axleWeights3)[at(axleIndex)];
 }
 
@@ -34,11 +34,11 @@ AxleWeightRow TrafficData::getAxleWeightRow(int axles, int row) const {
   return {band[0].mean, band[1].mean, band[2].mean, band[0].stdDev, band[1].stdDev, band[2].stdDev};
 }
 
-NormalMixture TrafficData::getGrossWeightMixture(int direction, int axles) const {
+const NormalMixture& TrafficData::getGrossWeightMixture(int direction, int axles) const {
   return (direction == 1 ? grossWeightsDir1 : grossWeightsDir2)[at(axles - 2)];
 }
 
-NormalMixture TrafficData::getSpeedMixture(int direction) const {
+const NormalMixture& TrafficData::getSpeedMixture(int direction) const {
   return speeds[direction == 1 ? 0 : 1];
 }
 

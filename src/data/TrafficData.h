@@ -1,6 +1,7 @@
 // The tables of one site plus the run's car fraction: a plain value type, copied whole into
-// every lane's vehicle generator. Every accessor returns a copy; mixtures, class-share rows
-// and band rows are fixed-size values, so the per-vehicle copies never touch the heap.
+// every lane's vehicle generator. Mixtures are handed out as read-only references to the
+// data's own; class-share rows and band rows are fixed-size copies, so the per-vehicle
+// accessors never touch the heap.
 // Accessors do not check their arguments: callers keep axles in 2..5 and indexes in range.
 #pragma once
 
@@ -32,16 +33,16 @@ class TrafficData {
 
   double getCarFraction() const { return carFraction; }
   // Spacing spacingIndex (0: behind axle 1) of trucks with `axles` axles (2..5).
-  NormalMixture getSpacingMixture(int axles, int spacingIndex) const;
+  const NormalMixture& getSpacingMixture(int axles, int spacingIndex) const;
   // Axle axleIndex of 2-axle trucks when axles is 2, else of 3-axle trucks.
-  NormalMixture getAxleWeightMixture(int axles, int axleIndex) const;
+  const NormalMixture& getAxleWeightMixture(int axles, int axleIndex) const;
   // Band row of 4-axle trucks when axles is 4, else of 5-axle trucks; rows above 11 read 11
   // (tableBandRow).
   AxleWeightRow getAxleWeightRow(int axles, int row) const;
   // Direction 1 when direction is 1, else direction 2; axles 2..5.
-  NormalMixture getGrossWeightMixture(int direction, int axles) const;
+  const NormalMixture& getGrossWeightMixture(int direction, int axles) const;
   // Speed in dm/s of direction 1 when direction is 1, else of direction 2.
-  NormalMixture getSpeedMixture(int direction) const;
+  const NormalMixture& getSpeedMixture(int direction) const;
   ClassShares getClassShares(int laneIndex) const {
     return classShareRows[static_cast<std::size_t>(laneIndex)];
   }

@@ -1,5 +1,5 @@
 // A fitted distribution: three normal components, each with its probability.
-// Held inline so that copies (the sampler takes mixtures by value) never touch the heap.
+// Held inline so that copies of site tables never touch the heap.
 #pragma once
 
 #include <array>

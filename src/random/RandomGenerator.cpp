@@ -136,7 +136,7 @@ double RandomGenerator::standardNormal() {
   return x * s;
 }
 
-double RandomGenerator::normalMixture(NormalMixture mixture) {
+double RandomGenerator::normalMixture(const NormalMixture& mixture) {
   double u = uniform();
   const auto& parts = mixture.components;
   const NormalComponent& chosen = u <= parts[0].weight                     ? parts[0]

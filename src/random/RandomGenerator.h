@@ -32,7 +32,7 @@ class RandomGenerator {
   double normal(double mean, double stdDev) { return standardNormal() * stdDev + mean; }
   // One uniform picks the component (u <= w0: first, u <= w0 + w1: second, else third),
   // then one normal draw from it.
-  double normalMixture(NormalMixture mixture);
+  double normalMixture(const NormalMixture& mixture);
 
   // The next tempered MT19937 output; reloads the state lazily on the 625th request.
   static std::uint32_t nextWord() {
