@@ -192,7 +192,8 @@ std::string checkWeights(const Site& site, const std::string& what, const Normal
   return "";
 }
 
-// Speeds are drawn without rejection: every component must lie in a sensible range.
+// Speeds are drawn without rejection: every component that can be drawn must lie in a
+// sensible range.
 std::string checkSpeeds(const Site& site) {
   for (int direction = 1; direction <= 2; ++direction) {
     if (!site.hasDirection(direction)) {
@@ -205,6 +206,9 @@ std::string checkSpeeds(const Site& site) {
       return problem;
     }
     for (const NormalComponent& component : mixture.components) {
+      if (component.weight == 0) {
+        continue;  // never drawn
+      }
       if (!(component.mean >= 0 && component.mean <= maxSpeed) ||
           !(std::fabs(component.stdDev) <= maxSpeed)) {
         return "error: the site file " + site.file("GVWpdf.csv") + " gives " + what +
