@@ -205,9 +205,14 @@ std::string checkSpeeds(const Site& site) {
     if (!problem.empty()) {
       return problem;
     }
-    for (const NormalComponent& component : mixture.components) {
-      if (component.weight == 0) {
-        continue;  // never drawn
+    const auto& parts = mixture.components;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      const NormalComponent& component = parts[i];
+      // The sampler takes the first two by their weights and the third for the rest.
+      bool drawn = i + 1 < parts.size() ? component.weight > 0
+                                        : parts[0].weight + parts[1].weight < 1.0;
+      if (!drawn) {
+        continue;
       }
       if (!(component.mean >= 0 && component.mean <= maxSpeed) ||
           !(std::fabs(component.stdDev) <= maxSpeed)) {
