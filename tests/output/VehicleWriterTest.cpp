@@ -5,6 +5,7 @@
 #include <string>
 
 #include "output/VehicleWriter.h"
+#include "support/TextLines.h"
 
 namespace {
 
@@ -16,15 +17,6 @@ std::unique_ptr<Vehicle> vehicleAt(double time, int lane) {
   vehicle->setAxleCount(2);
   vehicle->setTime(time);
   return vehicle;
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    lines.push_back(line);
-  }
-  return lines;
 }
 
 class VehicleWriterTest : public ::testing::Test {

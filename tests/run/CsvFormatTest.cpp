@@ -12,19 +12,11 @@
 #include "output/RecordLayout.h"
 #include "support/ProgramRun.h"
 #include "support/SampleFolderTest.h"
+#include "support/TextLines.h"
 
 namespace {
 
 namespace layout = record_layout;
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    lines.push_back(line);
-  }
-  return lines;
-}
 
 std::vector<std::int64_t> numbersOf(const std::string& row) {
   std::vector<std::int64_t> numbers;
