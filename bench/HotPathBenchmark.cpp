@@ -119,13 +119,12 @@ void BM_MergeStep(benchmark::State& state) {
   RandomGenerator::seedWithWord(1u);
   int count = static_cast<int>(state.range(0));
   TrafficData data = smallSiteData(count);
-  std::vector<std::unique_ptr<VehicleGenerator>> generators;
+  VehicleGenerator generator(data, parametersFor(6));
   std::vector<std::unique_ptr<LaneFlowGenerator>> lanes;
   std::vector<LaneFlowGenerator*> list;
   for (int i = 0; i < count; ++i) {
-    generators.push_back(std::make_unique<VehicleGenerator>(data, parametersFor(6)));
     lanes.push_back(std::make_unique<LaneFlowGenerator>(parametersFor(6)));
-    lanes.back()->setUp(generators.back().get(), data.laneFlows(i), 0.8, i, i % 2 + 1);
+    lanes.back()->setUp(&generator, data.laneFlows(i), 0.8, i, i % 2 + 1);
     list.push_back(lanes.back().get());
   }
   LaneQueue queue(list);

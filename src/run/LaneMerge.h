@@ -11,6 +11,15 @@
 #include "run/LaneQueue.h"
 #include "traffic/LaneFlowGenerator.h"
 
+// Whether the vehicle's stamp, which lies within a second of its arrival time, reaches
+// endTime; the stamp is rebuilt only when the arrival is that close to endTime.
+inline bool stampReaches(double arrival, const Vehicle& vehicle, double endTime) {
+  if (arrival < endTime - 1.0) {
+    return false;
+  }
+  return arrival >= endTime + 1.0 || vehicle.getTime() >= endTime;
+}
+
 // Hands the earliest lane's vehicle to consume (a callable taking a
 // std::unique_ptr<Vehicle> and returning false to stop) until one whose time stamp reaches
 // endTime (seconds) has been handed over, or no lane has any flow left. Hands over nothing
@@ -25,12 +34,13 @@ void mergeLanes(const std::vector<LaneFlowGenerator*>& laneList, double endTime,
   bool reachedEnd = false;
   while (!reachedEnd) {
     LaneFlowGenerator* lane = queue.earliest();
-    if (!std::isfinite(lane->nextArrivalTime())) {
+    double arrival = lane->nextArrivalTime();
+    if (!std::isfinite(arrival)) {
       return;  // no lane has any flow
     }
     std::unique_ptr<Vehicle> vehicle = lane->nextVehicle();
     queue.requeueEarliest();
-    reachedEnd = vehicle->getTime() >= endTime;
+    reachedEnd = stampReaches(arrival, *vehicle, endTime);
     if (!consume(std::move(vehicle))) {
       return;
     }

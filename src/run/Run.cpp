@@ -94,11 +94,11 @@ bool setUpRun(RunConfig& config, LaneSet& set, std::string* error) {
     return false;
   }
   TrafficParameters parameters = config.trafficParameters();
+  set.vehicleGenerator = std::make_unique<VehicleGenerator>(site.data, parameters);
   for (int i = 0; i < config.totalLanes; ++i) {
     int direction = i < config.lanesDir1 ? 1 : 2;
     set.lanes.push_back(std::make_unique<LaneFlowGenerator>(parameters));
-    set.vehicleGenerators.push_back(std::make_unique<VehicleGenerator>(site.data, parameters));
-    set.lanes.back()->setUp(set.vehicleGenerators.back().get(), site.data.laneFlows(i),
+    set.lanes.back()->setUp(set.vehicleGenerator.get(), site.data.laneFlows(i),
                             site.data.getCarFraction(), i, direction);
   }
   return true;

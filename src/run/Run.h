@@ -13,9 +13,11 @@
 #include "traffic/LaneFlowGenerator.h"
 #include "traffic/VehicleGenerator.h"
 
-// The lanes of a run with the vehicle generators they use; owns both for the run's life.
+// The lanes of a run with the vehicle generator they share; owns both for the run's life.
 struct LaneSet {
-  std::vector<std::unique_ptr<VehicleGenerator>> vehicleGenerators;
+  // One generator makes the vehicles of every lane: it keeps one copy of the site data,
+  // and the draws come from the one process-wide stream in any case.
+  std::unique_ptr<VehicleGenerator> vehicleGenerator;
   std::vector<std::unique_ptr<LaneFlowGenerator>> lanes;  // creation order: lane index
 
   // The lanes in creation order, as the merge loop takes them.
