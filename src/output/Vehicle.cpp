@@ -197,6 +197,32 @@ int Vehicle::formatRecord(char* buffer) const {
   return static_cast<int>(out - buffer);
 }
 
+RecordValues Vehicle::recordValues() const {
+  RecordValues values;
+  values.day = day;
+  values.month = month;
+  values.year = year;
+  values.hour = hour;
+  values.minute = minute;
+  values.second = second;
+  values.hundredths = hundredths;
+  values.speed = rounded(speed);
+  values.grossWeight = rounded(gvw);
+  values.length = rounded(length);
+  values.axleCount = axleCount;
+  values.direction = direction;
+  values.lane = lane;
+  values.trackWidth = rounded(trackWidth * 10);
+  int shown = std::clamp(axleCount, 0, layout::maxAxles);
+  for (int i = 0; i < shown; ++i) {
+    values.axleWeights[static_cast<std::size_t>(i)] = rounded(axleEntry(i).weight);
+    if (i < layout::maxAxles - 1) {
+      values.axleSpacings[static_cast<std::size_t>(i)] = rounded(axleEntry(i).spacing);
+    }
+  }
+  return values;
+}
+
 std::string Vehicle::csvHeader() {
   std::string header = "time_s";
   for (int field = layout::day; field < layout::leadingFieldCount; ++field) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "output/RecordValues.h"
+
 struct Axle {
   double weight = 0.0;   // same unit as the gross weight
   double spacing = 0.0;  // dm to the next axle; 0 for the last axle
@@ -59,6 +61,8 @@ class Vehicle {
   // The same numbers as comma-separated values, in the columns of csvHeader(): the stamp
   // in seconds with two decimals first, no head code, and every axle position.
   int formatCsvRecord(char* buffer) const;
+  // The record's numbers as it shows them (rounded, the stamp's fields).
+  RecordValues recordValues() const;
   // The CSV form's header line (no line end): column names with their units.
   static std::string csvHeader();
 

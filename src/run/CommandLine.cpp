@@ -1,5 +1,7 @@
 #include "run/CommandLine.h"
 
+#include "loadtool/LoadOptions.h"
+
 namespace {
 
 constexpr const char* version = VELMORA_VERSION;
@@ -26,6 +28,27 @@ bool parseSeed(const std::string& text, std::uint32_t& seed) {
 bool refuse(const std::string& message, std::string* error) {
   *error = message;
   return false;
+}
+
+// Load effects need a maxima file and the reverse; a run without records needs maxima.
+bool loadOptionsAgree(const RunOptions& options, std::string* error) {
+  bool effects = !options.load.effects.empty();
+  bool maxima = !options.maximaFile.empty();
+  if (effects && !maxima) {
+    return refuse("error: --effect needs --maxima FILE, where the daily maxima go", error);
+  }
+  if (maxima && !effects) {
+    return refuse("error: --maxima needs at least one --effect", error);
+  }
+  if (!options.writeRecords && !maxima) {
+    return refuse("error: --no-records needs --effect and --maxima: the run would write nothing",
+                  error);
+  }
+  bool loadOptions = !options.load.laneFactors.empty() || options.load.unitScale != 1.0;
+  if (loadOptions && !effects) {
+    return refuse("error: --lane-factors and --kn-per-unit need --effect", error);
+  }
+  return true;
 }
 
 }  // namespace
@@ -69,14 +92,32 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* li
       line->options.format = value == "csv" ? RecordFormat::csv : RecordFormat::fixedColumns;
       continue;
     }
-    return refuse("error: unknown option \"" + argument + "\"", error);
+    if (argument == "--maxima") {
+      if (i + 1 >= arguments.size()) {
+        return refuse("error: --maxima needs a file name", error);
+      }
+      line->options.maximaFile = arguments[++i];
+      continue;
+    }
+    if (argument == "--no-records") {
+      line->options.writeRecords = false;
+      continue;
+    }
+    bool taken = false;
+    if (!load_options::takeOption(arguments, &i, &line->options.load, &taken, error)) {
+      return false;
+    }
+    if (!taken) {
+      return refuse("error: unknown option \"" + argument + "\"", error);
+    }
   }
-  return true;
+  return loadOptionsAgree(line->options, error);
 }
 
 std::string usageText() {
   return std::string(
       "usage: velmora [--seed N] [--format fixed|csv]\n"
+      "               [--effect SPEC... --maxima FILE [--no-records]]\n"
       "\n"
       "Generates a synthetic road-traffic stream, vehicle by vehicle, in the current folder.\n"
       "Reads the run parameters from VLMin.txt (the built-in defaults when it is missing) and\n"
@@ -93,8 +134,14 @@ std::string usageText() {
       "  --help      show this text\n"
       "  --version   show the version\n"
       "\n"
+      "load effects on a bridge carrying every lane (README: \"Load effects on a bridge\"):\n" +
+      load_options::usageLines() +
+      "  --maxima FILE        where the daily maxima go, as CSV\n"
+      "  --no-records         write no record file, only the maxima\n"
+      "\n" +
+      std::string(
       "The README's sections \"A run folder\", \"The output record\", \"Reading the output\"\n"
-      "and \"When input is refused\" give the details.\n");
+      "and \"When input is refused\" give the details.\n"));
 }
 
 std::string versionText() {

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "data/FileIdentity.h"
+#include "load/LoadEffectEngine.h"
 #include "output/Calendar.h"
 #include "output/VehicleWriter.h"
 #include "run/LaneMerge.h"
@@ -32,17 +33,43 @@ bool openOutputFile(const RunConfig& config, std::ofstream& file, std::string* e
   return true;
 }
 
-// The output must not overwrite the parameter file or a site file, under any name.
-bool outputIsNoInput(const RunConfig& config, const CheckedSite& site, std::string* error) {
+// The output files must not overwrite the parameter file, a site file or each other,
+// under any name.
+bool outputsAreNoInputs(const RunConfig& config, const RunOptions& options,
+                        const CheckedSite& site, std::string* error) {
   std::vector<std::string> inputs = {parameterFile};
   inputs.insert(inputs.end(), site.inputPaths.begin(), site.inputPaths.end());
   for (const std::string& input : inputs) {
-    if (isSameFile(config.outputFile, input)) {
+    if (options.writeRecords && isSameFile(config.outputFile, input)) {
       *error = "error: the run parameter outputFile (value line 1) is \"" + config.outputFile +
                "\", which is the run's input " + input +
                "; accepted: a file that is not one of the run's inputs";
       return false;
     }
+    if (!options.maximaFile.empty() && isSameFile(options.maximaFile, input)) {
+      *error = "error: --maxima is \"" + options.maximaFile + "\", which is the run's input " +
+               input + "; accepted: a file that is not one of the run's inputs";
+      return false;
+    }
+  }
+  if (options.writeRecords && !options.maximaFile.empty() &&
+      (options.maximaFile == config.outputFile ||
+       isSameFile(options.maximaFile, config.outputFile))) {
+    *error = "error: --maxima is \"" + options.maximaFile +
+             "\", the run's output file; accepted: a file of its own, or --no-records";
+    return false;
+  }
+  return true;
+}
+
+// Creates or truncates the maxima file. False, with *error set, when it cannot be.
+bool openMaximaFile(const RunOptions& options, std::ofstream& file, std::string* error) {
+  errno = 0;
+  file.open(options.maximaFile, std::ios::out | std::ios::trunc);
+  if (!file.is_open()) {
+    *error = "error: cannot create the maxima file \"" + options.maximaFile +
+             "\": " + std::strerror(errno != 0 ? errno : EIO);
+    return false;
   }
   return true;
 }
@@ -68,6 +95,53 @@ double endTimeOfRun(const RunConfig& config) {
   return config.days > 0 ? static_cast<double>(config.days * calendar::secondsPerDay) : 0;
 }
 
+// Every lane of the road needs a factor when --lane-factors gives any.
+bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options,
+                           std::string* error) {
+  std::size_t factors = options.load.laneFactors.size();
+  if (factors == 0 || factors == static_cast<std::size_t>(config.totalLanes)) {
+    return true;
+  }
+  *error = "error: --lane-factors gives " + std::to_string(factors) + " factors; the road has " +
+           std::to_string(config.totalLanes) + " lanes; accepted: one factor for every lane";
+  return false;
+}
+
+// Hands the vehicle to the load effects when it arrives within the run's days (the merge
+// ends with one vehicle past them). False, with *error set, when they cannot take it.
+bool addToLoadEffects(LoadEffectEngine& engine, const Vehicle& vehicle, std::int64_t endStamp,
+                      std::string* error) {
+  RecordValues values = vehicle.recordValues();
+  if (values.stampHundredths() >= endStamp) {
+    return true;
+  }
+  std::string why;
+  if (!engine.add(values, &why)) {
+    *error = "error: the load effects cannot take the vehicle of lane " +
+             std::to_string(values.lane) + " at " + vehicle.timeText() + ": " + why;
+    return false;
+  }
+  return true;
+}
+
+// Without a record file the console still shows how far the run has come: a line every
+// `every` vehicles, and the total at the end.
+class ProgressReport {
+ public:
+  explicit ProgressReport(int every) : interval(every > 0 ? every : 1) {}
+  void count(const Vehicle& vehicle) {
+    if (++counted % interval == 0) {
+      std::cout << "Generated " << counted << " vehicles up to " << vehicle.timeText()
+                << std::endl;
+    }
+  }
+  void finish() const { std::cout << "Generated " << counted << " vehicles" << std::endl; }
+
+ private:
+  long long interval;
+  long long counted = 0;
+};
+
 }  // namespace
 
 std::vector<LaneFlowGenerator*> LaneSet::laneList() const {
@@ -85,12 +159,14 @@ void printBanner() {
   printLine("");
 }
 
-bool setUpRun(RunConfig& config, LaneSet& set, std::string* error) {
+bool setUpRun(RunConfig& config, const RunOptions& options, LaneSet& set, std::string* error) {
   CheckedSite site;
   std::ofstream emptied;
   if (!readParameters(config, error) || !config.isUsable(error) ||
-      !loadCheckedSiteData(config, "", &site, error) || !outputIsNoInput(config, site, error) ||
-      !openOutputFile(config, emptied, error)) {
+      !loadCheckedSiteData(config, "", &site, error) ||
+      !outputsAreNoInputs(config, options, site, error) ||
+      (options.writeRecords && !openOutputFile(config, emptied, error)) ||
+      !laneFactorsCoverLanes(config, options, error)) {
     return false;
   }
   TrafficParameters parameters = config.trafficParameters();
@@ -107,24 +183,52 @@ bool setUpRun(RunConfig& config, LaneSet& set, std::string* error) {
 bool runGeneration(const RunConfig& config, const RunOptions& options,
                    std::vector<LaneFlowGenerator*> laneList, std::string* error) {
   std::ofstream file;
-  if (!openOutputFile(config, file, error)) {
+  std::ofstream maximaFile;
+  if ((options.writeRecords && !openOutputFile(config, file, error)) ||
+      (!options.maximaFile.empty() && !openMaximaFile(options, maximaFile, error))) {
     return false;
   }
-  VehicleWriter writer(file, config.bufferSize, options.format);
+  std::unique_ptr<VehicleWriter> writer;
+  if (options.writeRecords) {
+    writer = std::make_unique<VehicleWriter>(file, config.bufferSize, options.format);
+  }
+  std::unique_ptr<LoadEffectEngine> engine;
+  if (!options.load.effects.empty()) {
+    engine = std::make_unique<LoadEffectEngine>(options.load, maximaFile);
+  }
+  ProgressReport progress(config.bufferSize);
   error->clear();
+  std::int64_t endStamp = std::int64_t{config.days} * calendar::secondsPerDay * 100;
   try {
-    mergeLanes(laneList, endTimeOfRun(config), [&writer](std::unique_ptr<Vehicle> vehicle) {
-      writer.add(std::move(vehicle));
-      return !writer.failed();
+    mergeLanes(laneList, endTimeOfRun(config), [&](std::unique_ptr<Vehicle> vehicle) {
+      if (engine && !addToLoadEffects(*engine, *vehicle, endStamp, error)) {
+        return false;
+      }
+      if (!writer) {
+        progress.count(*vehicle);
+        return true;
+      }
+      writer->add(std::move(vehicle));
+      return !writer->failed();
     });
   } catch (const UndrawableValueError& failure) {
     *error = failure.what();  // the vehicles before it are still written
   }
-  writer.flush();
-  if (!writer.finish()) {
-    *error = "error: cannot write the output file \"" + config.outputFile +
-             "\": " + writer.failureReason();
-    return false;
+  if (writer) {
+    writer->flush();
+    if (!writer->finish()) {
+      *error = "error: cannot write the output file \"" + config.outputFile +
+               "\": " + writer->failureReason();
+      return false;
+    }
+  } else {
+    progress.finish();
+  }
+  if (engine && error->empty()) {
+    engine->finish(config.days);
+  }
+  if (engine && !maximaFile.flush()) {
+    *error = "error: cannot write the maxima file \"" + options.maximaFile + "\"";
   }
   return error->empty();
 }
@@ -134,7 +238,7 @@ int runProgram(RunConfig& config, const RunOptions& options) {
   LaneSet set;
   std::string error;
   try {
-    if (!setUpRun(config, set, &error)) {
+    if (!setUpRun(config, options, set, &error)) {
       reportError(error);
       return exitRefusedInput;
     }

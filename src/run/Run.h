@@ -30,15 +30,16 @@ constexpr int exitRunFailure = 1;
 // Writes the four banner lines to standard output.
 void printBanner();
 // Reads "VLMin.txt" into config (or keeps its defaults, saying so), loads and checks the
-// site data, empties the output file and sets up every lane of set, direction-1 lanes
-// first. False, with *error set and the output file untouched, when the parameters or the
-// site data cannot be used; false, with *error set, when the output file cannot be
-// created. Throws UndrawableValueError when a lane's first vehicle cannot be drawn.
-bool setUpRun(RunConfig& config, LaneSet& set, std::string* error);
-// Merges the lanes into config's output file, in the options' format, until the end of
-// config's days. False, with
-// *error set, when the file cannot be written or a draw gave up (the vehicles before it
-// are written).
+// site data, empties the output file (unless the options write no records) and sets up
+// every lane of set, direction-1 lanes first. False, with *error set and the output files
+// untouched, when the parameters or the site data cannot be used or an output file would
+// overwrite an input; false, with *error set, when the output file cannot be created.
+// Throws UndrawableValueError when a lane's first vehicle cannot be drawn.
+bool setUpRun(RunConfig& config, const RunOptions& options, LaneSet& set, std::string* error);
+// Merges the lanes until the end of config's days into config's output file, in the
+// options' format, and into the daily maxima of the options' load effects. False, with
+// *error set, when a file cannot be written, a draw gave up or the load effects cannot
+// take a vehicle (the vehicles before it are written).
 bool runGeneration(const RunConfig& config, const RunOptions& options,
                    std::vector<LaneFlowGenerator*> laneList, std::string* error);
 // The whole program with config's parameters: banner, set-up, generation and "Generation

@@ -1,8 +1,16 @@
 // What the command line asks of a run beyond its parameter file.
 #pragma once
 
+#include <string>
+
+#include "load/LoadEffectEngine.h"
 #include "output/RecordLayout.h"
 
 struct RunOptions {
   RecordFormat format = RecordFormat::fixedColumns;  // of the output file
+  // With effects, their daily maxima are computed from the vehicles as they are made and
+  // written to maximaFile.
+  LoadSettings load;
+  std::string maximaFile;
+  bool writeRecords = true;  // false: no output file is written or touched
 };

@@ -1,4 +1,4 @@
-// Makes one lane's vehicles from its own copy of the site tables: speed, car or truck, the
+// Makes the vehicles of a run's lanes from its copy of the site tables: speed, car or truck, the
 // truck's number of axles, gross weight, axle spacings and axle weights, drawn in exactly
 // that order from the process-wide random stream, so the order is part of the output.
 // Cars carry fixed values.
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "data/TrafficData.h"
+#include "output/CarRecord.h"
 #include "output/Vehicle.h"
 #include "random/RandomGenerator.h"
 #include "traffic/DrawnQuantity.h"
@@ -34,10 +35,10 @@ class VehicleGenerator {
   static constexpr double speedScale = 10.0;  // m/s to dm/s
   static constexpr double classShareScale = 0.01;
   // A car's fixed values: two axles of carAxleWeight, carSpacing apart.
-  static constexpr double carGrossWeight = 20.0;
-  static constexpr double carAxleWeight = 10.0;
-  static constexpr double carSpacing = 40.0;  // dm
-  static constexpr double carLength = 40.0;   // dm
+  static constexpr double carGrossWeight = car_record::grossWeight;
+  static constexpr double carAxleWeight = car_record::axleWeight;
+  static constexpr double carSpacing = car_record::spacing;  // dm
+  static constexpr double carLength = car_record::length;    // dm
 
  private:
   double drawSpeed();

@@ -91,7 +91,7 @@ int runFuzzInput(const std::uint8_t* data, std::size_t size) {
     RunConfig runParameters;
     LaneSet set;
     std::string error;
-    if (setUpRun(runParameters, set, &error)) {
+    if (setUpRun(runParameters, RunOptions(), set, &error)) {
       generate(runParameters, set);
     }
   } catch (const UndrawableValueError&) {

@@ -1,0 +1,131 @@
+#include "load/LoadEffectEngine.h"
+
+#include <cstdio>
+
+#include "output/Calendar.h"
+#include "output/Vehicle.h"
+
+namespace {
+
+constexpr std::int64_t hundredthsPerDay = calendar::secondsPerDay * 100;
+
+// The name as a CSV field: in quotes, with quotes doubled, when it holds a comma or quote.
+std::string csvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) {
+    return text;
+  }
+  std::string quoted = "\"";
+  for (char c : text) {
+    quoted += c == '"' ? "\"\"" : std::string(1, c);
+  }
+  return quoted + "\"";
+}
+
+// value with three decimals; a value that rounds to zero reads 0.000, never -0.000.
+std::string threeDecimals(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.3f", value);
+  std::string result = text;
+  return result == "-0.000" ? "0.000" : result;
+}
+
+}  // namespace
+
+LoadEffectEngine::LoadEffectEngine(const LoadSettings& loadSettings, std::ostream& sink)
+    : settings(loadSettings), out(sink) {
+  for (const LoadEffect& effect : settings.effects) {
+    trackers.emplace_back(effect.line);
+    quotedNames.push_back(csvField(effect.name));
+  }
+  out << header() << '\n';
+}
+
+const char* LoadEffectEngine::header() {
+  return "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge";
+}
+
+bool LoadEffectEngine::loadVehicle(const RecordValues& record, LoadedVehicle* vehicle,
+                                   std::string* error) const {
+  auto refuse = [error](const std::string& why) {
+    *error = why;
+    return false;
+  };
+  std::int64_t stamp = record.stampHundredths();
+  if (stamp < lastStamp) {
+    return refuse("it is stamped before the vehicle before it; vehicles must come in time order");
+  }
+  if (stamp >= static_cast<std::int64_t>(Vehicle::latestTime) * 100) {
+    return refuse("it is stamped at or beyond " + std::to_string(static_cast<std::int64_t>(Vehicle::latestTime)) +
+                  " s, the latest time a stamp holds");
+  }
+  if (record.speed < 1) {
+    return refuse("its speed is " + std::to_string(record.speed) +
+                  " dm/s; a vehicle must travel at 1 dm/s or more to cross the bridge");
+  }
+  if (record.axleCount < 1 || record.axleCount > record_layout::maxAxles) {
+    return refuse("it has " + std::to_string(record.axleCount) + " axles; accepted: 1 to " +
+                  std::to_string(record_layout::maxAxles));
+  }
+  if (record.direction != 1 && record.direction != 2) {
+    return refuse("its direction is " + std::to_string(record.direction) + "; accepted: 1 or 2");
+  }
+  double laneFactor = 1.0;
+  if (!settings.laneFactors.empty()) {
+    if (record.lane < 1 || record.lane > static_cast<int>(settings.laneFactors.size())) {
+      return refuse("it is in lane " + std::to_string(record.lane) + ", and --lane-factors gives " +
+                    std::to_string(settings.laneFactors.size()) + " lanes");
+    }
+    laneFactor = settings.laneFactors[static_cast<std::size_t>(record.lane - 1)];
+  }
+  vehicle->stampHundredths = stamp;
+  vehicle->speed = static_cast<double>(record.speed);
+  vehicle->direction = record.direction;
+  vehicle->isTruck = !record.isCar();
+  vehicle->axleCount = record.axleCount;
+  double offset = 0.0;
+  for (int i = 0; i < record.axleCount; ++i) {
+    auto axle = static_cast<std::size_t>(i);
+    std::int64_t weight = record.axleWeights[axle];
+    std::int64_t spacing = i + 1 < record.axleCount ? record.axleSpacings[axle] : 0;
+    if (weight < 0 || spacing < 0) {
+      return refuse("axle " + std::to_string(i + 1) + " has a negative weight or spacing");
+    }
+    vehicle->axleLoads[axle] = laneFactor * static_cast<double>(weight) * settings.unitScale;
+    vehicle->axleOffsetsDm[axle] = offset;
+    offset += static_cast<double>(spacing);
+  }
+  return true;
+}
+
+bool LoadEffectEngine::add(const RecordValues& record, std::string* error) {
+  LoadedVehicle vehicle;
+  if (!loadVehicle(record, &vehicle, error)) {
+    return false;
+  }
+  lastStamp = vehicle.stampHundredths;
+  while (vehicle.stampHundredths >= (closedDays + std::int64_t{1}) * hundredthsPerDay) {
+    closeDay();
+  }
+  for (EffectTracker& tracker : trackers) {
+    tracker.add(vehicle);
+  }
+  return true;
+}
+
+void LoadEffectEngine::finish(int days) {
+  while (closedDays < days) {
+    closeDay();
+  }
+  out.flush();
+}
+
+void LoadEffectEngine::closeDay() {
+  double dayStart = static_cast<double>(closedDays) * static_cast<double>(calendar::secondsPerDay);
+  ++closedDays;
+  for (std::size_t i = 0; i < trackers.size(); ++i) {
+    DailyMaximum day = trackers[i].closeDay();
+    out << quotedNames[i] << ',' << closedDays << ',' << threeDecimals(day.value) << ','
+        << threeDecimals(dayStart + day.timeOfDay) << ',' << day.vehicles << ',' << day.trucks
+        << '\n';
+  }
+}

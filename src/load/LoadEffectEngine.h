@@ -1,0 +1,56 @@
+// The greatest value of every load effect in each simulated day, from vehicles taken in
+// time order, written as CSV rows under the header
+// "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge": one row per effect and day,
+// the days in order and the effects in the order given. A vehicle's numbers are those its
+// record shows; a direction-1 vehicle enters at x = 0, a direction-2 one at the bridge's
+// length, and each axle follows the first at the sum of the spacings before it.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "load/EffectTracker.h"
+#include "load/InfluenceLine.h"
+#include "output/RecordValues.h"
+
+struct LoadEffect {
+  std::string name;  // as the rows name it
+  InfluenceLine line;
+};
+
+struct LoadSettings {
+  std::vector<LoadEffect> effects;
+  std::vector<double> laneFactors;  // by lane from 1; empty: 1 for every lane
+  double unitScale = 1.0;           // effect units per site weight unit (kN per unit)
+};
+
+class LoadEffectEngine {
+ public:
+  // Writes the header to out, which must outlive the engine. REQUIRES: at least one effect.
+  LoadEffectEngine(const LoadSettings& settings, std::ostream& out);
+
+  static const char* header();
+  // Takes the next vehicle; first writes the rows of every day that ends before its stamp.
+  // False, with *error saying why (no "error: " prefix), for a vehicle stamped before the
+  // last one, slower than 1 dm/s, without axles, with a negative weight or spacing, or in a
+  // lane that has no lane factor; the engine is then unchanged.
+  bool add(const RecordValues& vehicle, std::string* error);
+  // Writes the rows of the days up to `days` not yet written. REQUIRES: no vehicle taken
+  // was stamped on a later day.
+  void finish(int days);
+  // Days whose rows have been written.
+  int daysWritten() const { return closedDays; }
+
+ private:
+  bool loadVehicle(const RecordValues& record, LoadedVehicle* vehicle, std::string* error) const;
+  void closeDay();
+
+  LoadSettings settings;
+  std::vector<EffectTracker> trackers;
+  std::ostream& out;
+  std::vector<std::string> quotedNames;
+  int closedDays = 0;
+  std::int64_t lastStamp = 0;
+};

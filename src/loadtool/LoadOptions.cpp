@@ -1,0 +1,196 @@
+#include "loadtool/LoadOptions.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "data/CsvReader.h"
+#include "data/NumberText.h"
+
+namespace load_options {
+namespace {
+
+bool refuse(const std::string& message, std::string* error) {
+  *error = message;
+  return false;
+}
+
+// A number that is the whole of text (no blanks, no trailing characters) and finite.
+bool readNumber(const std::string& text, double* value) {
+  if (text.empty() || text.find_first_of(" \t\r\n") != std::string::npos) {
+    return false;
+  }
+  errno = 0;
+  char* end = nullptr;
+  double number = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(number)) {
+    return false;
+  }
+  *value = number;
+  return true;
+}
+
+std::vector<std::string> splitAt(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t at = text.find(separator, start);
+    parts.push_back(text.substr(start, at == std::string::npos ? at : at - start));
+    if (at == std::string::npos) {
+      return parts;
+    }
+    start = at + 1;
+  }
+}
+
+const char* const acceptedSpecs =
+    "accepted: moment:L, moment:L:a, shear:L, hogging:L (L and a in m, 0 < a < L, "
+    "L up to 10000) or il:FILE";
+
+bool readSpan(const std::string& spec, const std::string& text, double* span, std::string* error) {
+  if (!readNumber(text, span) || !(*span > 0.0) || *span > maxSpan) {
+    return refuse("error: --effect \"" + spec + "\": the span \"" + text +
+                      "\" is not a length in m above 0 and up to " + numberText(maxSpan) + "; " +
+                      acceptedSpecs,
+                  error);
+  }
+  return true;
+}
+
+// A point line: two numbers, x in m and the ordinate. Blank lines are no points.
+bool readPoint(const CsvReader& reader, InfluencePoint* point) {
+  return reader.fieldCount == 2 && readNumber(reader.field(0), &point->x) &&
+         readNumber(reader.field(1), &point->ordinate);
+}
+
+bool readInfluenceFile(const std::string& spec, const std::string& path, LoadEffect* effect,
+                       std::string* error) {
+  std::string prefix = "error: --effect \"" + spec + "\": the influence line " + path;
+  CsvReader reader;
+  if (!reader.open(path, ",")) {
+    return refuse(prefix + " cannot be read: " + reader.problem(), error);
+  }
+  std::vector<InfluencePoint> points;
+  for (std::string line; reader.readLine(line);) {
+    if (line.find_first_not_of(" \t") == std::string::npos) {
+      continue;
+    }
+    InfluencePoint point;
+    if (!readPoint(reader, &point)) {
+      if (reader.lineNumber() == 1) {
+        continue;  // a header line
+      }
+      return refuse(prefix + " line " + std::to_string(reader.lineNumber()) + " is \"" + line +
+                        "\"; accepted: x_m,ordinate as two numbers",
+                    error);
+    }
+    if (points.size() >= maxInfluencePoints) {
+      return refuse(prefix + " has more than " + std::to_string(maxInfluencePoints) + " points",
+                    error);
+    }
+    points.push_back(point);
+  }
+  if (!reader.problem().empty()) {
+    return refuse(prefix + " cannot be read: " + reader.problem(), error);
+  }
+  std::string why;
+  if (!InfluenceLine::fromPoints(points, &effect->line, &why)) {
+    return refuse(prefix + " is not a line of x rising from 0: " + why, error);
+  }
+  if (effect->line.length() > maxSpan) {
+    return refuse(prefix + " is " + numberText(effect->line.length()) + " m long; accepted: up to " +
+                      numberText(maxSpan) + " m",
+                  error);
+  }
+  return true;
+}
+
+bool readFactors(const std::string& option, const std::string& text, std::vector<double>* factors,
+                 std::string* error) {
+  std::vector<double> values;
+  for (const std::string& part : splitAt(text, ',')) {
+    double value = 0.0;
+    if (!readNumber(part, &value) || value < 0.0 || value > maxFactor) {
+      return refuse("error: " + option + " is \"" + text + "\"; accepted: numbers from 0 to " +
+                        numberText(maxFactor) + " separated by commas",
+                    error);
+    }
+    values.push_back(value);
+  }
+  *factors = values;
+  return true;
+}
+
+}  // namespace
+
+bool parseEffect(const std::string& spec, LoadEffect* effect, std::string* error) {
+  effect->name = spec;
+  std::size_t colon = spec.find(':');
+  std::string kind = spec.substr(0, colon);
+  if (kind == "il" && colon != std::string::npos && colon + 1 < spec.size()) {
+    return readInfluenceFile(spec, spec.substr(colon + 1), effect, error);
+  }
+  std::vector<std::string> parts = splitAt(spec, ':');
+  double span = 0.0;
+  bool known = (kind == "moment" && (parts.size() == 2 || parts.size() == 3)) ||
+               ((kind == "shear" || kind == "hogging") && parts.size() == 2);
+  if (!known) {
+    return refuse(std::string("error: --effect is \"") + spec + "\"; " + acceptedSpecs, error);
+  }
+  if (!readSpan(spec, parts[1], &span, error)) {
+    return false;
+  }
+  if (kind == "shear") {
+    effect->line = InfluenceLine::simpleSpanShear(span);
+  } else if (kind == "hogging") {
+    effect->line = InfluenceLine::twoSpanHogging(span);
+  } else {
+    double a = span / 2.0;
+    if (parts.size() == 3 && (!readNumber(parts[2], &a) || !(a > 0.0) || !(a < span))) {
+      return refuse("error: --effect \"" + spec + "\": the position \"" + parts[2] +
+                        "\" is not a distance in m above 0 and below the span " + parts[1],
+                    error);
+    }
+    effect->line = InfluenceLine::simpleSpanMoment(span, a);
+  }
+  return true;
+}
+
+bool takeOption(const std::vector<std::string>& arguments, std::size_t* index,
+                LoadSettings* settings, bool* taken, std::string* error) {
+  const std::string& option = arguments[*index];
+  *taken = option == "--effect" || option == "--lane-factors" || option == "--kn-per-unit";
+  if (!*taken) {
+    return true;
+  }
+  if (*index + 1 >= arguments.size()) {
+    return refuse("error: " + option + " needs a value", error);
+  }
+  const std::string& value = arguments[++*index];
+  if (option == "--effect") {
+    settings->effects.emplace_back();
+    return parseEffect(value, &settings->effects.back(), error);
+  }
+  if (option == "--lane-factors") {
+    return readFactors(option, value, &settings->laneFactors, error);
+  }
+  if (!readNumber(value, &settings->unitScale) || !(settings->unitScale > 0.0) ||
+      settings->unitScale > maxFactor) {
+    return refuse("error: --kn-per-unit is \"" + value + "\"; accepted: a number above 0 and up to " +
+                      numberText(maxFactor),
+                  error);
+  }
+  return true;
+}
+
+std::string usageLines() {
+  return "  --effect SPEC        a load effect whose daily maxima to compute (repeatable):\n"
+         "                       moment:L (mid-span of a simple span of L m), moment:L:a\n"
+         "                       (a m from the left support), shear:L (left reaction),\n"
+         "                       hogging:L (over the central support of two spans of L m),\n"
+         "                       il:FILE (an influence line: lines x_m,ordinate)\n"
+         "  --lane-factors F,... a factor for each lane's loads, lane 1 first (default 1)\n"
+         "  --kn-per-unit F      effect units per site weight unit (default 1)\n";
+}
+
+}  // namespace load_options

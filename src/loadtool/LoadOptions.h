@@ -1,0 +1,35 @@
+// The command-line options that ask for load effects, shared by velmora and velmora-load:
+// "--effect SPEC" (repeatable), "--lane-factors f1,f2,..." and "--kn-per-unit F".
+//   moment:L     bending moment at mid-span of a simple span of L m
+//   moment:L:a   bending moment at a m from the left support of a simple span of L m
+//   shear:L      shear at the left support (the left reaction) of a simple span of L m
+//   hogging:L    moment over the central support of two continuous spans of L m each
+//   il:FILE      the influence line of FILE: lines "x_m,ordinate", x rising from 0 to the
+//                bridge's length, a repeated x a jump
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "load/LoadEffectEngine.h"
+
+namespace load_options {
+
+constexpr double maxSpan = 10000.0;  // m
+constexpr double maxFactor = 1e6;    // for lane factors and --kn-per-unit
+constexpr std::size_t maxInfluencePoints = 100000;
+
+// Reads one effect's SPEC into *effect, named by the text itself. False, with *error one
+// "error: " line naming the spec, what is wrong and what is accepted.
+bool parseEffect(const std::string& spec, LoadEffect* effect, std::string* error);
+
+// When arguments[*index] is one of the load options, reads it and its value into
+// *settings, moves *index onto the value and sets *taken. False, with *error one "error: "
+// line, for a missing or bad value.
+bool takeOption(const std::vector<std::string>& arguments, std::size_t* index,
+                LoadSettings* settings, bool* taken, std::string* error);
+
+// The options' lines for a usage text.
+std::string usageLines();
+
+}  // namespace load_options

@@ -1,0 +1,21 @@
+#include "output/RecordValues.h"
+
+#include "output/Calendar.h"
+#include "output/CarRecord.h"
+
+std::int64_t RecordValues::stampHundredths() const {
+  using namespace calendar;
+  std::int64_t months = std::int64_t{year - firstYear} * monthsPerYear + month - 1;
+  std::int64_t days = months * daysPerMonth + day - 1;
+  std::int64_t seconds = (days * hoursPerDay + hour) * secondsPerHour +
+                         std::int64_t{secondsPerMinute} * minute + second;
+  return seconds * 100 + hundredths;
+}
+
+bool RecordValues::isCar() const {
+  return axleCount == 2 && grossWeight == static_cast<std::int64_t>(car_record::grossWeight) &&
+         length == static_cast<std::int64_t>(car_record::length) &&
+         axleWeights[0] == static_cast<std::int64_t>(car_record::axleWeight) &&
+         axleWeights[1] == static_cast<std::int64_t>(car_record::axleWeight) &&
+         axleSpacings[0] == static_cast<std::int64_t>(car_record::spacing);
+}

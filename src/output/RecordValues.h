@@ -1,0 +1,34 @@
+// The numbers of one vehicle's record exactly as the record shows them: the calendar stamp,
+// the rounded speed, weights, length and spacings. Whatever reads a written stream and
+// whatever takes the vehicles in process see the same values through this.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "output/RecordLayout.h"
+
+struct RecordValues {
+  int day = 0;    // 1 to 25
+  int month = 0;  // 1 to 10
+  int year = 0;   // from 5
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int hundredths = 0;
+  std::int64_t speed = 0;        // dm/s
+  std::int64_t grossWeight = 0;  // weight unit of the site files
+  std::int64_t length = 0;       // dm
+  int axleCount = 0;
+  int direction = 0;  // 1 or 2
+  int lane = 0;       // from 1
+  std::int64_t trackWidth = 0;  // dm
+  std::array<std::int64_t, record_layout::maxAxles> axleWeights{};        // site weight unit
+  std::array<std::int64_t, record_layout::maxAxles - 1> axleSpacings{};  // dm to the next axle
+
+  // Hundredths of a second from the start of the first day.
+  std::int64_t stampHundredths() const;
+  // Whether the record carries the car's fixed values: two axles of the car's weight at
+  // the car's spacing.
+  bool isCar() const;
+};
