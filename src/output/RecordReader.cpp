@@ -12,7 +12,7 @@ namespace layout = record_layout;
 
 constexpr int axleFieldCount = 2 * layout::maxAxles - 1;
 constexpr int fieldCount = layout::leadingFieldCount + axleFieldCount;
-constexpr std::size_t maxSplits = 64;   // a line with more readings is refused as unclear
+constexpr std::size_t maxSplits = 10000;  // a line with more readings is refused as unclear
 constexpr int maxNumberLength = 18;     // digits that always fit 64 bits
 
 int widthOfField(int index) {
@@ -48,43 +48,112 @@ bool readNumber(const std::string& text, std::size_t from, std::size_t to, std::
 
 using Split = std::vector<std::int64_t>;  // the value of every field, in record order
 
-// Every way the line from `at` on reads as fields index.. to the end, appended to splits.
-void findSplits(const std::string& line, std::size_t at, int index, Split& values,
-                std::vector<Split>& splits) {
-  if (splits.size() > maxSplits) {
-    return;
+// The least characters the fields from index on take: their widths.
+std::size_t leastLengthFrom(int index) {
+  std::size_t length = 0;
+  for (int i = index; i < fieldCount; ++i) {
+    length += static_cast<std::size_t>(widthOfField(i));
   }
-  if (index == fieldCount) {
-    if (at == line.size()) {
-      splits.push_back(values);
+  return length;
+}
+
+// Whether value can stand in field index: the stamp's fields and the axle count and
+// direction within their ranges, the lane from 1, weights, spacings and length not negative.
+bool fieldAccepts(int index, std::int64_t value) {
+  using namespace calendar;
+  switch (index) {
+    case layout::headCode:
+    case layout::speed:
+    case layout::trackWidth:
+      return true;
+    case layout::day:
+      return value >= 1 && value <= daysPerMonth;
+    case layout::month:
+      return value >= 1 && value <= monthsPerYear;
+    case layout::year:
+      return value >= firstYear;
+    case layout::hour:
+      return value >= 0 && value < hoursPerDay;
+    case layout::minute:
+    case layout::second:
+      return value >= 0 && value < secondsPerMinute;
+    case layout::hundredths:
+      return value >= 0 && value < 100;
+    case layout::axleCount:
+      return value >= 1 && value <= layout::maxAxles;
+    case layout::direction:
+      return value == 1 || value == 2;
+    case layout::lane:
+      return value >= 1;
+    default:  // gross weight, length, axle weights and spacings
+      return value >= 0;
+  }
+}
+
+// The search for every way a line reads as fields. A state (a column and the field that
+// starts there) from which the rest of the line cannot be read is noted and not tried
+// again, so the search takes at most a few steps for every column and field.
+struct SplitSearch {
+  explicit SplitSearch(const std::string& text)
+      : line(text), dead((text.size() + 1) * (fieldCount + 1), false) {}
+
+  const std::string& line;
+  std::vector<Split> splits;
+  Split values;
+  std::vector<bool> dead;
+  bool gaveUp = false;  // more than maxSplits readings
+
+  // Every way the line from `at` on reads as fields index.. to the end.
+  void from(std::size_t at, int index) {
+    std::size_t state = at * (fieldCount + 1) + static_cast<std::size_t>(index);
+    if (gaveUp || dead[state]) {
+      return;
     }
-    return;
+    if (splits.size() > maxSplits) {
+      gaveUp = true;
+      return;
+    }
+    std::size_t found = splits.size();
+    explore(at, index);
+    if (splits.size() == found) {
+      dead[state] = true;
+    }
   }
-  auto width = static_cast<std::size_t>(widthOfField(index));
-  if (at + width > line.size()) {
-    return;
+
+  void explore(std::size_t at, int index) {
+    if (index == fieldCount) {
+      if (at == line.size()) {
+        splits.push_back(values);
+      }
+      return;
+    }
+    auto width = static_cast<std::size_t>(widthOfField(index));
+    std::size_t rest = leastLengthFrom(index + 1);
+    if (at + width + rest > line.size()) {
+      return;
+    }
+    std::size_t digits = at;
+    while (digits < at + width && line[digits] == ' ') {
+      ++digits;
+    }
+    if (digits == at) {  // a value that outgrows its field starts at the field's first column
+      for (std::size_t end = at + width + 1; end + rest <= line.size() && line[end - 1] != ' ';
+           ++end) {
+        take(at, end, index);
+      }
+    }
+    take(digits, at + width, index);  // a value that fits its field
   }
-  std::size_t digits = at;
-  while (digits < at + width && line[digits] == ' ') {
-    ++digits;
-  }
-  std::int64_t value = 0;
-  if (readNumber(line, digits, at + width, value)) {  // a value that fits its field
-    values.push_back(value);
-    findSplits(line, at + width, index + 1, values, splits);
-    values.pop_back();
-  }
-  if (digits != at) {
-    return;  // a value that outgrows its field starts at the field's first column
-  }
-  for (std::size_t end = at + width + 1; end <= line.size() && line[end - 1] != ' '; ++end) {
-    if (readNumber(line, at, end, value)) {
+
+  void take(std::size_t begin, std::size_t end, int index) {
+    std::int64_t value = 0;
+    if (readNumber(line, begin, end, value) && fieldAccepts(index, value)) {
       values.push_back(value);
-      findSplits(line, end, index + 1, values, splits);
+      from(end, index + 1);
       values.pop_back();
     }
   }
-}
+};
 
 bool within(std::int64_t value, std::int64_t low, std::int64_t high) {
   return value >= low && value <= high;
@@ -166,11 +235,16 @@ bool readFixedRecord(const std::string& line, RecordValues* record, std::string*
                       " characters",
                   why);
   }
-  std::vector<Split> splits;
-  Split values;
-  findSplits(line, 0, 0, values, splits);
+  SplitSearch search(line);
+  search.from(0, 0);
+  if (search.gaveUp) {
+    return refuse("its fields can be read in too many ways", why);
+  }
+  const std::vector<Split>& splits = search.splits;
   if (splits.empty()) {
-    return refuse("its fields are not right-aligned whole numbers in the record's columns", why);
+    return refuse("its fields are not right-aligned whole numbers within their ranges in the "
+                  "record's columns",
+                  why);
   }
   std::vector<RecordValues> readings;
   std::string problem;

@@ -1,0 +1,136 @@
+// The engine's rows: one per effect and day, a day without traffic at 0, the stamp read
+// as the record shows it, lane factors and units applied, and refused vehicles.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "load/LoadEffectEngine.h"
+#include "support/TextLines.h"
+
+namespace {
+
+// A record stamped `seconds` after the start of the first day (whole hundredths).
+RecordValues recordAt(long long hundredths, int lane, int direction, std::int64_t speed,
+                      const std::vector<std::int64_t>& weights,
+                      const std::vector<std::int64_t>& spacings) {
+  RecordValues record;
+  long long seconds = hundredths / 100;
+  long long days = seconds / 86400;
+  record.year = 5 + static_cast<int>(days / 250);
+  record.month = 1 + static_cast<int>(days % 250 / 25);
+  record.day = 1 + static_cast<int>(days % 25);
+  record.hour = static_cast<int>(seconds % 86400 / 3600);
+  record.minute = static_cast<int>(seconds % 3600 / 60);
+  record.second = static_cast<int>(seconds % 60);
+  record.hundredths = static_cast<int>(hundredths % 100);
+  record.speed = speed;
+  record.lane = lane;
+  record.direction = direction;
+  record.axleCount = static_cast<int>(weights.size());
+  for (std::size_t i = 0; i < weights.size(); ++i) {
+    record.axleWeights[i] = weights[i];
+    record.grossWeight += weights[i];
+    if (i < spacings.size()) {
+      record.axleSpacings[i] = spacings[i];
+      record.length += spacings[i];
+    }
+  }
+  return record;
+}
+
+LoadEffect effectOf(const std::string& name, const InfluenceLine& line) {
+  return {name, line};
+}
+
+LoadSettings midSpanAndShear() {
+  LoadSettings settings;
+  settings.effects = {effectOf("moment:30", InfluenceLine::simpleSpanMoment(30.0, 15.0)),
+                      effectOf("shear:30", InfluenceLine::simpleSpanShear(30.0))};
+  return settings;
+}
+
+TEST(LoadEffectEngineTest, WritesARowPerEffectAndDayWithEmptyDaysAtZero) {
+  std::ostringstream out;
+  LoadEffectEngine engine(midSpanAndShear(), out);
+  std::string error;
+  // A 2-axle truck on day 2 at 10:00:00.50, 30 m/s, axles of 60 and 90 units 50 dm apart.
+  ASSERT_TRUE(engine.add(recordAt(8640000 + 3600000 + 50, 1, 1, 300, {60, 90}, {50}), &error))
+      << error;
+  engine.finish(3);
+  EXPECT_EQ(linesOf(out.str()),
+            (std::vector<std::string>{
+                "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge",
+                "moment:30,1,0.000,0.000,0,0", "shear:30,1,0.000,0.000,0,0",
+                // the heavier rear axle at mid-span, 20 m / 30 m/s after the stamp:
+                // 90 * 7.5 + 60 * (15 - 5) / 2
+                "moment:30,2,975.000,122401.167,1,1",
+                // both axles on, the rear one just entered (5 m / 30 m/s): 150 - 60 * 5 / 30
+                "shear:30,2,140.000,122400.667,1,1", "moment:30,3,0.000,172800.000,0,0",
+                "shear:30,3,0.000,172800.000,0,0"}));
+}
+
+TEST(LoadEffectEngineTest, AppliesLaneFactorsAndTheUnitScale) {
+  LoadSettings settings = midSpanAndShear();
+  settings.laneFactors = {1.0, 0.5};
+  settings.unitScale = 0.981;
+  std::ostringstream out;
+  LoadEffectEngine engine(settings, out);
+  std::string error;
+  ASSERT_TRUE(engine.add(recordAt(1000, 2, 2, 200, {100}, {}), &error)) << error;
+  engine.finish(1);
+  std::vector<std::string> rows = linesOf(out.str());
+  ASSERT_EQ(rows.size(), 3u);
+  // Direction 2 at 20 m/s: mid-span after 15 m, the left support after 30 m.
+  EXPECT_EQ(rows[1], "moment:30,1,367.875,10.750,1,1");  // 0.5 * 100 * 0.981 * 7.5
+  EXPECT_EQ(rows[2], "shear:30,1,49.050,11.500,1,1");
+}
+
+TEST(LoadEffectEngineTest, CountsCarsAsLoadsButNotAsTrucks) {
+  std::ostringstream out;
+  LoadEffectEngine engine(midSpanAndShear(), out);
+  std::string error;
+  RecordValues car = recordAt(500, 1, 1, 250, {10, 10}, {40});
+  ASSERT_TRUE(car.isCar());
+  ASSERT_TRUE(engine.add(car, &error)) << error;
+  engine.finish(1);
+  EXPECT_EQ(linesOf(out.str())[1], "moment:30,1,130.000,5.600,1,0");
+}
+
+TEST(LoadEffectEngineTest, RefusesVehiclesItCannotPlaceAndStaysUnchanged) {
+  LoadSettings settings = midSpanAndShear();
+  settings.laneFactors = {1.0, 1.0};
+  std::ostringstream out;
+  LoadEffectEngine engine(settings, out);
+  std::string error;
+  ASSERT_TRUE(engine.add(recordAt(9000000, 1, 1, 250, {50, 50}, {30}), &error));
+  struct Case {
+    RecordValues record;
+    const char* says;
+  } cases[] = {
+      {recordAt(8999999, 1, 1, 250, {50}, {}), "stamped before the vehicle before it"},
+      {recordAt(9000000, 1, 1, 0, {50}, {}), "its speed is 0 dm/s"},
+      {recordAt(9000000, 3, 1, 250, {50}, {}), "lane 3, and --lane-factors gives 2 lanes"},
+      {recordAt(9000000, 1, 1, 250, {50, 50}, {-4}), "axle 1 has a negative weight or spacing"},
+      {recordAt(9000000, 1, 1, 250, {}, {}), "it has 0 axles"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(engine.add(c.record, &error));
+    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+  }
+  EXPECT_EQ(engine.daysWritten(), 1);  // the first vehicle closed day 1, nothing more
+  engine.finish(2);
+  EXPECT_EQ(linesOf(out.str())[3], "moment:30,2,675.000,90000.600,1,1");  // 375 + 50 * 6
+}
+
+TEST(LoadEffectEngineTest, QuotesEffectNamesThatHoldCommas) {
+  LoadSettings settings;
+  settings.effects = {effectOf("il:a,b.csv", InfluenceLine::simpleSpanShear(10.0))};
+  std::ostringstream out;
+  LoadEffectEngine engine(settings, out);
+  engine.finish(1);
+  EXPECT_EQ(linesOf(out.str())[1], "\"il:a,b.csv\",1,0.000,0.000,0,0");
+}
+
+}  // namespace
