@@ -165,8 +165,8 @@ bool setUpRun(RunConfig& config, const RunOptions& options, LaneSet& set, std::s
   if (!readParameters(config, error) || !config.isUsable(error) ||
       !loadCheckedSiteData(config, "", &site, error) ||
       !outputsAreNoInputs(config, options, site, error) ||
-      (options.writeRecords && !openOutputFile(config, emptied, error)) ||
-      !laneFactorsCoverLanes(config, options, error)) {
+      !laneFactorsCoverLanes(config, options, error) ||
+      (options.writeRecords && !openOutputFile(config, emptied, error))) {
     return false;
   }
   TrafficParameters parameters = config.trafficParameters();

@@ -1,0 +1,121 @@
+// Effect specs and influence-line files: what is taken and what is refused, with one line
+// that names the spec and what is accepted.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "loadtool/LoadOptions.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+using load_options::parseEffect;
+
+TEST(LoadOptionsTest, TakesTheStandardEffects) {
+  LoadEffect effect;
+  std::string error;
+  ASSERT_TRUE(parseEffect("moment:30", &effect, &error)) << error;
+  EXPECT_EQ(effect.name, "moment:30");
+  EXPECT_DOUBLE_EQ(effect.line.ordinateAt(15.0), 7.5);
+  ASSERT_TRUE(parseEffect("moment:40:10", &effect, &error)) << error;
+  EXPECT_DOUBLE_EQ(effect.line.ordinateAt(10.0), 7.5);
+  ASSERT_TRUE(parseEffect("shear:25.5", &effect, &error)) << error;
+  EXPECT_DOUBLE_EQ(effect.line.ordinateAt(0.0), 1.0);
+  EXPECT_DOUBLE_EQ(effect.line.length(), 25.5);
+  ASSERT_TRUE(parseEffect("hogging:20", &effect, &error)) << error;
+  EXPECT_DOUBLE_EQ(effect.line.length(), 40.0);
+  EXPECT_DOUBLE_EQ(effect.line.ordinateAt(30.0), effect.line.ordinateAt(10.0));
+}
+
+TEST(LoadOptionsTest, RefusesSpecsItCannotTake) {
+  struct Case {
+    const char* spec;
+    const char* says;
+  } cases[] = {
+      {"torsion:30", "--effect is \"torsion:30\"; accepted: moment:L, moment:L:a, shear:L"},
+      {"moment", "accepted: moment:L"},
+      {"moment:30:10:5", "accepted: moment:L"},
+      {"shear:30:10", "accepted: moment:L"},
+      {"moment:0", "the span \"0\" is not a length in m above 0 and up to 10000"},
+      {"hogging:-5", "the span \"-5\""},
+      {"shear:1e9", "the span \"1e9\""},
+      {"moment:30m", "the span \"30m\""},
+      {"moment: 30", "the span \" 30\""},
+      {"moment:nan", "the span \"nan\""},
+      {"moment:30:30", "the position \"30\" is not a distance in m above 0 and below the span 30"},
+      {"moment:30:0", "the position \"0\""},
+      {"il:", "accepted: moment:L"},
+      {"il:missing.csv", "the influence line missing.csv cannot be read"},
+  };
+  for (const Case& c : cases) {
+    LoadEffect effect;
+    std::string error;
+    EXPECT_FALSE(parseEffect(c.spec, &effect, &error)) << c.spec;
+    EXPECT_EQ(error.rfind("error: ", 0), 0u) << error;
+    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+  }
+}
+
+TEST(LoadOptionsTest, ReadsInfluenceLinesWithAHeaderJumpsAndBlankLines) {
+  TestFolder folder;
+  folder.write("line.csv", "x_m,ordinate\n0,0\n\n10,5\n10,-1\r\n20,0\n");
+  LoadEffect effect;
+  std::string error;
+  ASSERT_TRUE(parseEffect("il:line.csv", &effect, &error)) << error;
+  EXPECT_DOUBLE_EQ(effect.line.length(), 20.0);
+  EXPECT_DOUBLE_EQ(effect.line.ordinateAt(5.0), 2.5);
+  EXPECT_DOUBLE_EQ(effect.line.ordinateAt(15.0), -0.5);
+}
+
+TEST(LoadOptionsTest, RefusesInfluenceLinesThatAreNoLine) {
+  TestFolder folder;
+  struct Case {
+    const char* text;
+    const char* says;
+  } cases[] = {
+      {"0,0\n", "it has 1 points; it needs at least 2"},
+      {"1,0\n5,1\n", "the first x is not 0"},
+      {"0,0\n5,1\n4,0\n", "x falls at point 3"},
+      {"0,0\n5,1\n5,2\n5,3\n9,0\n", "x is the same at three points, from point 2"},
+      {"0,1\n0,2\n", "its length is 0"},
+      {"0,0\n5,one\n", "line 2 is \"5,one\"; accepted: x_m,ordinate as two numbers"},
+      {"0,0\n5,1,2\n", "line 2 is \"5,1,2\""},
+      {"0,0\n20000,1\n", "is 20000 m long; accepted: up to 10000 m"},
+  };
+  for (const Case& c : cases) {
+    folder.write("bad.csv", c.text);
+    LoadEffect effect;
+    std::string error;
+    EXPECT_FALSE(parseEffect("il:bad.csv", &effect, &error)) << c.text;
+    EXPECT_NE(error.find("error: --effect \"il:bad.csv\": the influence line bad.csv"),
+              std::string::npos)
+        << error;
+    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+  }
+}
+
+TEST(LoadOptionsTest, ReadsLaneFactorsAndTheUnitScale) {
+  LoadSettings settings;
+  std::string error;
+  std::vector<std::string> arguments = {"--lane-factors", "1,0.5,0,2", "--kn-per-unit", "0.981",
+                                        "--lane-factors", "1,-1", "--kn-per-unit", "0"};
+  bool taken = false;
+  std::size_t i = 0;
+  ASSERT_TRUE(load_options::takeOption(arguments, &i, &settings, &taken, &error)) << error;
+  EXPECT_TRUE(taken);
+  EXPECT_EQ(settings.laneFactors, (std::vector<double>{1.0, 0.5, 0.0, 2.0}));
+  i = 2;
+  ASSERT_TRUE(load_options::takeOption(arguments, &i, &settings, &taken, &error)) << error;
+  EXPECT_DOUBLE_EQ(settings.unitScale, 0.981);
+  i = 4;
+  EXPECT_FALSE(load_options::takeOption(arguments, &i, &settings, &taken, &error));
+  EXPECT_EQ(error, "error: --lane-factors is \"1,-1\"; accepted: numbers from 0 to 1e+06 "
+                   "separated by commas");
+  i = 6;
+  EXPECT_FALSE(load_options::takeOption(arguments, &i, &settings, &taken, &error));
+  EXPECT_NE(error.find("--kn-per-unit is \"0\"; accepted: a number above 0"), std::string::npos)
+      << error;
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+// The daily maxima of load effects through the real programs: computed while generating
+// and from the written stream of either form, byte for byte the same, and refusals that
+// leave earlier files as they were.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/ProgramRun.h"
+#include "support/SampleFolderTest.h"
+#include "support/TextLines.h"
+
+namespace {
+
+const std::string effects =
+    " --effect moment:30 --effect shear:30 --effect hogging:15 --effect moment:40:12"
+    " --effect il:line.csv";
+
+class LoadEffectRunTest : public SampleFolderTest {
+ protected:
+  void SetUp() override {
+    SampleFolderTest::SetUp();
+    // The four-lane motorway, both directions, for three days.
+    std::vector<std::string> values = defaultValues();
+    values[2] = "3";
+    values[3] = values[4] = "1";
+    values[6] = values[7] = "2";
+    writeParameters(values);
+    folder.write("line.csv", "x_m,ordinate\n0,0\n8,1\n8,-0.5\n25,0\n");
+  }
+
+  static ProgramRun velmora(const std::string& options) {
+    return runCommand(std::string(VELMORA_PROGRAM) + " --seed 23" + options);
+  }
+  static ProgramRun velmoraLoad(const std::string& arguments) {
+    return runCommand(std::string(VELMORA_LOAD_PROGRAM) + arguments);
+  }
+};
+
+TEST_F(LoadEffectRunTest, InProcessAndFromEitherFormTheMaximaAreTheSameBytes) {
+  ProgramRun fixed = velmora(effects + " --lane-factors 1,0.9,1,0.9 --maxima generated.csv");
+  ASSERT_EQ(fixed.status, 0) << fixed.errors;
+  std::string generated = folder.read("generated.csv");
+  std::vector<std::string> rows = linesOf(generated);
+  ASSERT_EQ(rows.size(), 1u + 5 * 3);
+  EXPECT_EQ(rows[0], "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge");
+  EXPECT_EQ(rows[1].rfind("moment:30,1,", 0), 0u) << rows[1];
+  EXPECT_EQ(rows[15].rfind("il:line.csv,3,", 0), 0u) << rows[15];
+
+  ProgramRun fromFixed =
+      velmoraLoad(effects + " --lane-factors 1,0.9,1,0.9 -o fromFixed.csv TrafOut.txt");
+  ASSERT_EQ(fromFixed.status, 0) << fromFixed.errors;
+  EXPECT_EQ(folder.read("fromFixed.csv"), generated);
+
+  ProgramRun csv = velmora(effects + " --lane-factors 1,0.9,1,0.9 --format csv --maxima csv.csv");
+  ASSERT_EQ(csv.status, 0) << csv.errors;
+  EXPECT_EQ(folder.read("csv.csv"), generated);
+  ProgramRun fromCsv =
+      velmoraLoad(effects + " --lane-factors 1,0.9,1,0.9 -o fromCsv.csv TrafOut.txt");
+  ASSERT_EQ(fromCsv.status, 0) << fromCsv.errors;
+  EXPECT_EQ(folder.read("fromCsv.csv"), generated);
+}
+
+TEST_F(LoadEffectRunTest, WithoutRecordsTheMaximaAreTheSameAndNoRecordFileIsTouched) {
+  ASSERT_EQ(velmora(effects + " --maxima with.csv").status, 0);
+  folder.write("TrafOut.txt", earlierOutput);
+  ProgramRun without = velmora(effects + " --no-records --maxima without.csv");
+  ASSERT_EQ(without.status, 0) << without.errors;
+  EXPECT_EQ(folder.read("without.csv"), folder.read("with.csv"));
+  EXPECT_EQ(folder.read("TrafOut.txt"), earlierOutput);
+  EXPECT_NE(without.console.find("Generated 2000 vehicles up to 1/1/5 "), std::string::npos)
+      << without.console;
+  EXPECT_NE(without.console.find("Generation complete"), std::string::npos);
+}
+
+TEST_F(LoadEffectRunTest, RefusesLoadOptionsThatDoNotFitTheRun) {
+  folder.write("maxima.csv", "earlier maxima\n");
+  struct Case {
+    std::string options;
+    const char* says;
+  } cases[] = {
+      {" --effect moment:30", "error: --effect needs --maxima FILE"},
+      {" --maxima maxima.csv", "error: --maxima needs at least one --effect"},
+      {" --no-records", "error: --no-records needs --effect and --maxima"},
+      {" --effect moment:0 --maxima maxima.csv", "error: --effect \"moment:0\": the span \"0\""},
+      {" --effect moment:30 --lane-factors 1,1 --maxima maxima.csv",
+       "error: --lane-factors gives 2 factors; the road has 4 lanes"},
+      {" --effect moment:30 --maxima VLMin.txt", "error: --maxima is \"VLMin.txt\", which is"},
+      {" --effect moment:30 --maxima TrafOut.txt", "the run's output file"},
+  };
+  std::string parameters = folder.read("VLMin.txt");
+  for (const Case& c : cases) {
+    ProgramRun run = velmora(c.options);
+    EXPECT_EQ(run.status, 2) << c.options;
+    EXPECT_NE(run.errors.find(c.says), std::string::npos) << run.errors;
+    EXPECT_EQ(folder.read("TrafOut.txt"), earlierOutput) << c.options;
+    EXPECT_EQ(folder.read("maxima.csv"), "earlier maxima\n") << c.options;
+    EXPECT_EQ(folder.read("VLMin.txt"), parameters) << c.options;
+  }
+}
+
+TEST_F(LoadEffectRunTest, VelmoraLoadRefusesABrokenStreamAndKeepsTheEarlierMaxima) {
+  ASSERT_EQ(velmora("").status, 0);
+  std::vector<std::string> records = linesOf(folder.read("TrafOut.txt"));
+  ASSERT_GT(records.size(), 1000u);
+  std::string broken;
+  for (std::size_t i = 0; i < 1000; ++i) {
+    broken += (i == 700 ? records[i].substr(0, 40) : records[i]) + "\n";
+  }
+  folder.write("broken.txt", broken);
+  folder.write("maxima.csv", "earlier maxima\n");
+  ProgramRun load = velmoraLoad(" --effect shear:20 -o maxima.csv broken.txt");
+  EXPECT_EQ(load.status, 2);
+  EXPECT_NE(load.errors.find("error: broken.txt line 701 is not a fixed-column record: shorter "
+                             "than the record's 77 characters"),
+            std::string::npos)
+      << load.errors;
+  EXPECT_EQ(folder.read("maxima.csv"), "earlier maxima\n");
+  ProgramRun itself = velmoraLoad(" --effect shear:20 -o broken.txt broken.txt");
+  EXPECT_EQ(itself.status, 2);
+  EXPECT_NE(itself.errors.find("-o names the stream"), std::string::npos) << itself.errors;
+  ProgramRun noEffect = velmoraLoad(" -o maxima.csv broken.txt");
+  EXPECT_EQ(noEffect.status, 2);
+  EXPECT_NE(noEffect.errors.find("needs at least one --effect"), std::string::npos);
+}
+
+}  // namespace
