@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -50,17 +51,32 @@ double countLines(const fs::path& file) {
   return lines;
 }
 
-RunResult runProgram(const fs::path& folder) {
+// The vehicle count of the console's last "Generated N vehicles" line (runs without records).
+double generatedVehicles(const fs::path& console) {
+  std::ifstream in(console);
+  double vehicles = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("Generated ", 0) == 0) {
+      vehicles = std::stod(line.substr(10));
+    }
+  }
+  return vehicles;
+}
+
+// Runs the program in folder with the given arguments (none: as designed).
+RunResult runProgram(const fs::path& folder, std::vector<const char*> arguments = {}) {
   // A fresh file each time, as in a new run folder, with the last run's pages written out.
   fs::remove(folder / "TrafOut.txt");
   sync();
+  arguments.insert(arguments.begin(), VELMORA_PROGRAM);
+  arguments.push_back(nullptr);
   auto start = std::chrono::steady_clock::now();
   pid_t child = fork();
   if (child == 0) {
-    if (chdir(folder.c_str()) != 0 || !std::freopen("/dev/null", "w", stdout)) {
+    if (chdir(folder.c_str()) != 0 || !std::freopen("console.txt", "w", stdout)) {
       _exit(127);
     }
-    execl(VELMORA_PROGRAM, VELMORA_PROGRAM, static_cast<char*>(nullptr));
+    execv(VELMORA_PROGRAM, const_cast<char* const*>(arguments.data()));
     _exit(127);
   }
   int status = 0;
@@ -71,18 +87,19 @@ RunResult runProgram(const fs::path& folder) {
   result.peakKiB = usage.ru_maxrss;
   result.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
-  result.vehicles = countLines(folder / "TrafOut.txt");
-  result.bytes = static_cast<double>(fs::file_size(folder / "TrafOut.txt"));
+  bool records = fs::exists(folder / "TrafOut.txt");
+  result.vehicles = records ? countLines(folder / "TrafOut.txt")
+                            : generatedVehicles(folder / "console.txt");
+  result.bytes = records ? static_cast<double>(fs::file_size(folder / "TrafOut.txt")) : 0.0;
   return result;
 }
 
 // Arguments: traffic model, days.
-void BM_Motorway(benchmark::State& state) {
-  fs::path folder =
-      prepareFolder(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+void reportRuns(benchmark::State& state, const fs::path& folder,
+                const std::vector<const char*>& arguments) {
   RunResult result;
   for (auto _ : state) {
-    result = runProgram(folder);
+    result = runProgram(folder, arguments);
     state.SetIterationTime(result.seconds);
   }
   state.counters["vehicles"] = result.vehicles;
@@ -92,6 +109,21 @@ void BM_Motorway(benchmark::State& state) {
   state.counters["cpu_s"] = result.cpuSeconds;
   state.counters["peak_RSS_MiB"] = static_cast<double>(result.peakKiB) / 1024.0;
   fs::remove_all(folder);
+}
+
+void BM_Motorway(benchmark::State& state) {
+  reportRuns(state,
+             prepareFolder(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))),
+             {});
+}
+
+// The daily maxima of three load effects on a 30 m span, computed while generating, with
+// no record file.
+void BM_MotorwayLoadEffects(benchmark::State& state) {
+  reportRuns(state,
+             prepareFolder(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))),
+             {"--no-records", "--effect", "moment:30", "--effect", "moment:30:10", "--effect",
+              "shear:30", "--maxima", "maxima.csv"});
 }
 // Default mix (free flow, car fraction 0.8): about 10 million vehicles.
 BENCHMARK(BM_Motorway)
@@ -116,6 +148,15 @@ BENCHMARK(BM_Motorway)
     ->Args({6, 30})
     ->UseManualTime()
     ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_MotorwayLoadEffects)
+    ->ArgNames({"model", "days"})
+    ->Args({6, 180})
+    ->Args({6, 30})
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include "output/Calendar.h"
@@ -11,14 +12,12 @@ namespace {
 constexpr double secondsPerDay = static_cast<double>(calendar::secondsPerDay);
 constexpr std::int64_t hundredthsPerDay = calendar::secondsPerDay * 100;
 
-using Polynomial = std::array<double, 4>;
-
-double valueAt(const Polynomial& p, double s) {
+double valueAt(const std::array<double, 4>& p, double s) {
   return p[0] + s * (p[1] + s * (p[2] + s * p[3]));
 }
 
 // The points in (0, span) where the cubic p turns: the roots of its derivative there.
-int turningPoints(const Polynomial& p, double span, double* points) {
+int turningPoints(const std::array<double, 4>& p, double span, double* points) {
   double a = 3.0 * p[3];
   double b = 2.0 * p[2];
   double c = p[1];
@@ -49,15 +48,19 @@ int turningPoints(const Polynomial& p, double span, double* points) {
 
 }  // namespace
 
-EffectTracker::EffectTracker(const InfluenceLine& line)
-    : profiles{TravelProfile(line, 1), TravelProfile(line, 2)},
-      degree(std::max(profiles[0].degree(), profiles[1].degree())) {
+EffectTracker::EffectTracker(const std::vector<InfluenceLine>& lines)
+    : lineCount(lines.size()),
+      profiles{TravelProfile(lines, 1), TravelProfile(lines, 2)},
+      degree(std::max(profiles[0].degree(), profiles[1].degree())),
+      effects(lines.size(), Polynomial{}),
+      valuesBefore(lines.size(), 0.0),
+      best(lines.size()) {
   startDay();
 }
 
 double EffectTracker::passageTime(const OnBridge& slot, int axle, int breakIndex) const {
-  const TravelBreak& at = profiles[slot.vehicle.direction - 1].breaks()[breakIndex];
-  return slot.entry + (slot.vehicle.axleOffsetsDm[axle] + at.distanceDm) / slot.vehicle.speed;
+  double distance = profiles[slot.vehicle.direction - 1].distanceDm(breakIndex);
+  return slot.entry + (slot.vehicle.axleOffsetsDm[axle] + distance) * slot.secondsPerDm;
 }
 
 void EffectTracker::add(const LoadedVehicle& vehicle) {
@@ -74,99 +77,171 @@ void EffectTracker::add(const LoadedVehicle& vehicle) {
   OnBridge& on = vehicles[static_cast<std::size_t>(slot)];
   on.vehicle = vehicle;
   on.entry = entry;
+  on.secondsPerDm = 1.0 / vehicle.speed;
   double metresPerSecond = vehicle.speed / 10.0;
-  on.speedPowers = {1.0, metresPerSecond, metresPerSecond * metresPerSecond,
-                    metresPerSecond * metresPerSecond * metresPerSecond};
+  std::array<double, 4> speedPowers = {1.0, metresPerSecond, metresPerSecond * metresPerSecond,
+                                       metresPerSecond * metresPerSecond * metresPerSecond};
   for (int axle = 0; axle < vehicle.axleCount; ++axle) {
-    passages.push_back({passageTime(on, axle, 0), slot, axle, 0});
-    std::push_heap(passages.begin(), passages.end(), later);
+    for (std::size_t j = 0; j < 4; ++j) {
+      on.loadRates[static_cast<std::size_t>(axle)][j] =
+          vehicle.axleLoads[static_cast<std::size_t>(axle)] * speedPowers[j];
+    }
   }
+  schedule(slot);
 }
 
-void EffectTracker::advanceBefore(double limit) {
-  while (!passages.empty() && passages.front().time < limit) {
-    double time = passages.front().time;
-    moveTo(time);
-    while (!passages.empty() && passages.front().time == time) {
-      std::pop_heap(passages.begin(), passages.end(), later);
-      Passage passage = passages.back();
-      passages.pop_back();
-      applyPassage(passage);
+void EffectTracker::schedule(int slot) {
+  const OnBridge& on = vehicles[static_cast<std::size_t>(slot)];
+  const TravelProfile& profile = profiles[on.vehicle.direction - 1];
+  int breakCount = profile.breakCount();
+  int lastAxle = on.vehicle.axleCount - 1;
+  ownPassages.resize(static_cast<std::size_t>(on.vehicle.axleCount * breakCount));
+  std::size_t count = 0;
+  for (int axle = 0; axle <= lastAxle; ++axle) {
+    for (int at = 0; at < breakCount; ++at) {
+      int change = (axle == 0 && at == 0) - (axle == lastAxle && at == breakCount - 1);
+      Passage passage{passageTime(on, axle, at),
+                      &on.loadRates[static_cast<std::size_t>(axle)],
+                      &profile.change(at, 0),
+                      slot,
+                      static_cast<short>(axle),
+                      static_cast<short>(at),
+                      static_cast<signed char>(change),
+                      static_cast<signed char>(on.vehicle.isTruck ? change : 0),
+                      false};
+      // Insertion sort: each axle's passages rise, and later axles mostly come later.
+      std::size_t i = count++;
+      for (; i > 0 && earlier(passage, ownPassages[i - 1]); --i) {
+        ownPassages[i] = ownPassages[i - 1];
+      }
+      ownPassages[i] = passage;
     }
-    if (vehiclesOn == 0) {
-      effect = {};  // an empty bridge carries nothing, whatever rounding has left
-    }
-    note(effect[0], time);
   }
+  ownPassages[count - 1].freesSlot = true;
+  auto pending = passages.begin() + static_cast<std::ptrdiff_t>(firstPending);
+  merged.resize(static_cast<std::size_t>(passages.end() - pending) + count);
+  std::merge(pending, passages.end(), ownPassages.begin(), ownPassages.end(), merged.begin(),
+             earlier);
+  passages.swap(merged);
+  firstPending = 0;
 }
 
 void EffectTracker::moveTo(double time) {
   double span = time - clock;
-  if (degree > 1) {
+  for (std::size_t line = 0; line < lineCount; ++line) {
+    Polynomial& p = effects[line];
     double points[2];
-    int count = turningPoints(effect, span, points);
+    int count = turningPoints(p, span, points);
     for (int i = 0; i < count; ++i) {
-      note(valueAt(effect, points[i]), clock + points[i]);
+      note(line, valueAt(p, points[i]), clock + points[i], vehiclesOn, trucksOn);
+    }
+    p = {valueAt(p, span), p[1] + span * (2.0 * p[2] + 3.0 * p[3] * span),
+         p[2] + 3.0 * p[3] * span, p[3]};
+  }
+  clock = time;
+}
+
+inline void EffectTracker::note(std::size_t line, double value, double time, int vehicles,
+                                int trucks) {
+  if (value > best[line].value) {
+    best[line] = {value, time, vehicles, trucks};
+  }
+}
+
+void EffectTracker::noteAll(double time) {
+  for (std::size_t line = 0; line < lineCount; ++line) {
+    note(line, effects[line][0], time, vehiclesOn, trucksOn);
+  }
+}
+
+void EffectTracker::advanceBefore(double limit) {
+  if (degree > 1) {
+    advanceBefore<true>(limit);
+  } else {
+    advanceBefore<false>(limit);
+  }
+}
+
+// The loop that every passage goes through, written out for straight and curved lines.
+template <bool curved>
+void EffectTracker::advanceBefore(double limit) {
+  const Passage* next = passages.data() + firstPending;
+  const Passage* end = passages.data() + passages.size();
+  Polynomial* effect = effects.data();
+  double* before = valuesBefore.data();
+  std::size_t lines = lineCount;
+  while (next != end && next->time < limit) {
+    double time = next->time;
+    if (curved) {
+      moveTo(time);
+    } else {
+      double span = time - clock;
+      for (std::size_t line = 0; line < lines; ++line) {
+        // what the cubic's form gives when its higher terms are 0
+        effect[line][0] += span * effect[line][1];
+      }
+      clock = time;
+    }
+    for (std::size_t line = 0; line < lines; ++line) {
+      before[line] = effect[line][0];
+    }
+    int vehiclesBefore = vehiclesOn;
+    int trucksBefore = trucksOn;
+    do {
+      const Passage& passage = *next++;
+      const std::array<double, 4>& rates = *passage.rates;
+      for (std::size_t line = 0; line < lines; ++line) {
+        const TravelProfile::Change& change = passage.changes[line];
+        effect[line][0] += rates[0] * change[0];
+        effect[line][1] += rates[1] * change[1];
+        if (curved) {
+          effect[line][2] += rates[2] * change[2];
+          effect[line][3] += rates[3] * change[3];
+        }
+      }
+      vehiclesOn += passage.vehiclesChange;
+      trucksOn += passage.trucksChange;
+      if (passage.freesSlot) {
+        freeSlots.push_back(passage.vehicle);
+      }
+    } while (next != end && next->time == time);
+    if (vehiclesOn == 0) {
+      // An empty bridge carries nothing, whatever rounding has left.
+      std::fill(effects.begin(), effects.end(), Polynomial{});
+    }
+    // Either side of the passages: a jump may have taken the greatest value with it.
+    for (std::size_t line = 0; line < lines; ++line) {
+      note(line, before[line], time, vehiclesBefore, trucksBefore);
+      note(line, effect[line][0], time, vehiclesOn, trucksOn);
     }
   }
-  const Polynomial& p = effect;
-  Polynomial moved = {valueAt(p, span), p[1] + span * (2.0 * p[2] + 3.0 * p[3] * span),
-                      p[2] + 3.0 * p[3] * span, p[3]};
-  effect = moved;
-  clock = time;
-  note(effect[0], time);
+  firstPending = static_cast<std::size_t>(next - passages.data());
 }
 
-void EffectTracker::applyPassage(const Passage& passage) {
-  OnBridge& on = vehicles[static_cast<std::size_t>(passage.vehicle)];
-  const std::vector<TravelBreak>& breaks = profiles[on.vehicle.direction - 1].breaks();
-  const TravelBreak& at = breaks[static_cast<std::size_t>(passage.breakIndex)];
-  double load = on.vehicle.axleLoads[static_cast<std::size_t>(passage.axle)];
-  for (std::size_t j = 0; j < 4; ++j) {
-    effect[j] += load * at.change[j] * on.speedPowers[j];
-  }
-  bool firstAxle = passage.axle == 0;
-  bool lastAxle = passage.axle == on.vehicle.axleCount - 1;
-  if (firstAxle && passage.breakIndex == 0) {
-    ++vehiclesOn;
-    trucksOn += on.vehicle.isTruck ? 1 : 0;
-  }
-  int next = passage.breakIndex + 1;
-  if (next < static_cast<int>(breaks.size())) {
-    passages.push_back({passageTime(on, passage.axle, next), passage.vehicle, passage.axle, next});
-    std::push_heap(passages.begin(), passages.end(), later);
-  } else if (lastAxle) {
-    --vehiclesOn;
-    trucksOn -= on.vehicle.isTruck ? 1 : 0;
-    freeSlots.push_back(passage.vehicle);
-  }
-}
-
-void EffectTracker::note(double value, double time) {
-  if (value > best.value) {
-    best = {value, time, vehiclesOn, trucksOn};
-  }
-}
-
-DailyMaximum EffectTracker::closeDay() {
+const std::vector<DailyMaximum>& EffectTracker::closeDay() {
   advanceBefore(secondsPerDay);
   moveTo(secondsPerDay);
-  DailyMaximum day = best;
+  noteAll(secondsPerDay);
+  closed = best;
   dayStart += hundredthsPerDay;
   clock = 0.0;
   for (OnBridge& on : vehicles) {
     on.entry = static_cast<double>(on.vehicle.stampHundredths - dayStart) / 100.0;
   }
+  passages.erase(passages.begin(), passages.begin() + static_cast<std::ptrdiff_t>(firstPending));
+  firstPending = 0;
   for (Passage& passage : passages) {
     passage.time = passageTime(vehicles[static_cast<std::size_t>(passage.vehicle)],
                                passage.axle, passage.breakIndex);
   }
-  std::make_heap(passages.begin(), passages.end(), later);
+  std::stable_sort(passages.begin(), passages.end(), earlier);
   startDay();
-  return day;
+  return closed;
 }
 
 void EffectTracker::startDay() {
-  best = {-std::numeric_limits<double>::infinity(), 0.0, 0, 0};
-  note(effect[0], 0.0);
+  for (std::size_t line = 0; line < lineCount; ++line) {
+    best[line] = {-std::numeric_limits<double>::infinity(), 0.0, 0, 0};
+  }
+  noteAll(0.0);
 }

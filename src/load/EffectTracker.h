@@ -1,12 +1,14 @@
-// One load effect on one bridge, followed exactly through time. Every axle contributes its
-// load times the influence ordinate at its position; between the moments an axle enters,
-// passes a break of the line or leaves, the effect is a polynomial in time (straight for
-// straight lines), so its greatest value is found at those moments or, for curved lines,
-// where the polynomial turns. The clock counts seconds from the start of the current day.
+// Load effects of one bridge length, followed exactly through time. Every axle contributes
+// its load times each influence line's ordinate at its position; between the moments an
+// axle enters, passes a break of a line or leaves, each effect is a polynomial in time
+// (straight for straight lines), so its greatest value is found at those moments or, for
+// curved lines, where the polynomial turns. The clock counts seconds from the start of the
+// current day.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "load/InfluenceLine.h"
@@ -14,55 +16,80 @@
 #include "load/TravelProfile.h"
 
 struct DailyMaximum {
-  double value = 0.0;     // the effect's unit
+  double value = 0.0;      // the effect's unit
   double timeOfDay = 0.0;  // s from the day's start (may be the day's end)
-  int vehicles = 0;       // on the bridge at that moment
+  int vehicles = 0;        // on the bridge at that moment
   int trucks = 0;
 };
 
 class EffectTracker {
  public:
-  explicit EffectTracker(const InfluenceLine& line);
+  // REQUIRES: at least one line, all of one length.
+  explicit EffectTracker(const std::vector<InfluenceLine>& lines);
 
   // Takes the next vehicle, stamped no earlier than the last one and within the current
   // day (the first day starts at stamp 0).
   void add(const LoadedVehicle& vehicle);
-  // Follows the effect to the day's end and gives the day's greatest value; the clock then
-  // starts the next day, whose first candidate is the effect at its start.
-  DailyMaximum closeDay();
+  // Follows the effects to the day's end and gives each line's greatest value of the day,
+  // in the lines' order; the clock then starts the next day, whose first candidate is the
+  // effect at its start.
+  const std::vector<DailyMaximum>& closeDay();
+  // What the last closeDay() gave.
+  const std::vector<DailyMaximum>& lastClosedDay() const { return closed; }
 
  private:
-  struct Passage {  // one axle's next break
-    double time;    // s on the clock
-    int vehicle;    // slot in vehicles
-    int axle;
-    int breakIndex;
+  using Polynomial = std::array<double, 4>;  // sum of p[j] s^j, s in seconds from the clock
+  struct Passage {  // an axle reaching a break
+    double time;                            // s on the clock
+    const std::array<double, 4>* rates;     // the axle's loadRates
+    const TravelProfile::Change* changes;   // the break's, by line
+    int vehicle;                            // slot in vehicles
+    short axle;
+    short breakIndex;
+    signed char vehiclesChange;  // +1 as the first axle enters, -1 as the last one leaves
+    signed char trucksChange;    // the same for trucks
+    bool freesSlot;              // the vehicle's last passage
   };
   struct OnBridge {
     LoadedVehicle vehicle;
-    double entry = 0.0;  // s on the clock when the first axle enters
-    std::array<double, 4> speedPowers{};  // (m/s)^j
+    double entry = 0.0;         // s on the clock when the first axle enters
+    double secondsPerDm = 0.0;  // 1 / speed
+    // Each axle's load times (speed in m/s)^j: what a change c[j] of the ordinate per m^j
+    // adds to the effect per s^j.
+    std::array<std::array<double, 4>, record_layout::maxAxles> loadRates{};
+    int passagesLeft = 0;
   };
-  static bool later(const Passage& a, const Passage& b) { return a.time > b.time; }
+  static bool earlier(const Passage& a, const Passage& b) { return a.time < b.time; }
 
   double passageTime(const OnBridge& slot, int axle, int breakIndex) const;
+  // Merges the vehicle's passages, in time order, after the pending ones of equal time.
+  void schedule(int slot);
   // Handles every passage before `limit` s, in time order.
   void advanceBefore(double limit);
-  // Moves the clock to `time`, noting the greatest value on the way and just before it.
+  template <bool curved>
+  void advanceBefore(double limit);
+  // Moves the clock to `time`, noting the greatest values on the way there.
   void moveTo(double time);
-  void applyPassage(const Passage& passage);
-  void note(double value, double time);
+  // Notes every effect's value now.
+  void noteAll(double time);
+  void note(std::size_t line, double value, double time, int vehicles, int trucks);
   void startDay();
 
+  std::size_t lineCount;
   std::array<TravelProfile, 2> profiles;  // by direction - 1
   int degree;
-  std::vector<OnBridge> vehicles;
+  std::deque<OnBridge> vehicles;  // slots that stay in place while passages point at them
   std::vector<int> freeSlots;
-  std::vector<Passage> passages;  // a heap, earliest first
-  std::int64_t dayStart = 0;       // hundredths of a second
-  double clock = 0.0;               // s since dayStart
-  std::array<double, 4> effect{};  // about the clock: sum of effect[j] s^j, s in seconds
+  std::vector<Passage> passages;  // pending, in time order, from firstPending
+  std::size_t firstPending = 0;
+  std::vector<Passage> ownPassages;  // scratch: one vehicle's
+  std::vector<Passage> merged;       // scratch: the merge's result
+  std::int64_t dayStart = 0;         // hundredths of a second
+  double clock = 0.0;                // s since dayStart
+  std::vector<Polynomial> effects;   // by line
+  std::vector<double> valuesBefore;  // by line: the effects just before the latest passages
   int vehiclesOn = 0;
   int trucksOn = 0;
-  DailyMaximum best;
+  std::vector<DailyMaximum> best;  // by line, this day's so far
+  std::vector<DailyMaximum> closed;  // by line, the day closed last
 };

@@ -1,5 +1,6 @@
 #include "load/LoadEffectEngine.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "output/Calendar.h"
@@ -33,9 +34,22 @@ std::string threeDecimals(double value) {
 
 LoadEffectEngine::LoadEffectEngine(const LoadSettings& loadSettings, std::ostream& sink)
     : settings(loadSettings), out(sink) {
+  std::vector<double> lengths;
+  std::vector<std::vector<InfluenceLine>> linesOfLength;
   for (const LoadEffect& effect : settings.effects) {
-    trackers.emplace_back(effect.line);
+    auto length = std::find(lengths.begin(), lengths.end(), effect.line.length());
+    if (length == lengths.end()) {
+      lengths.push_back(effect.line.length());
+      linesOfLength.emplace_back();
+      length = lengths.end() - 1;
+    }
+    auto tracker = static_cast<std::size_t>(length - lengths.begin());
+    places.push_back({tracker, linesOfLength[tracker].size()});
+    linesOfLength[tracker].push_back(effect.line);
     quotedNames.push_back(csvField(effect.name));
+  }
+  for (const std::vector<InfluenceLine>& lines : linesOfLength) {
+    trackers.emplace_back(lines);
   }
   out << header() << '\n';
 }
@@ -122,8 +136,11 @@ void LoadEffectEngine::finish(int days) {
 void LoadEffectEngine::closeDay() {
   double dayStart = static_cast<double>(closedDays) * static_cast<double>(calendar::secondsPerDay);
   ++closedDays;
-  for (std::size_t i = 0; i < trackers.size(); ++i) {
-    DailyMaximum day = trackers[i].closeDay();
+  for (EffectTracker& tracker : trackers) {
+    tracker.closeDay();
+  }
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    const DailyMaximum& day = trackers[places[i].tracker].lastClosedDay()[places[i].line];
     out << quotedNames[i] << ',' << closedDays << ',' << threeDecimals(day.value) << ','
         << threeDecimals(dayStart + day.timeOfDay) << ',' << day.vehicles << ',' << day.trucks
         << '\n';

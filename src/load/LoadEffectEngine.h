@@ -47,8 +47,14 @@ class LoadEffectEngine {
   bool loadVehicle(const RecordValues& record, LoadedVehicle* vehicle, std::string* error) const;
   void closeDay();
 
+  struct Place {  // where an effect is followed: its tracker and its line there
+    std::size_t tracker;
+    std::size_t line;
+  };
+
   LoadSettings settings;
-  std::vector<EffectTracker> trackers;
+  std::vector<EffectTracker> trackers;  // one for the effects of each bridge length
+  std::vector<Place> places;            // by effect
   std::ostream& out;
   std::vector<std::string> quotedNames;
   int closedDays = 0;

@@ -1,5 +1,7 @@
 #include "load/TravelProfile.h"
 
+#include <algorithm>
+
 namespace {
 
 using Polynomial = std::array<double, 4>;
@@ -49,29 +51,56 @@ std::vector<TravelPiece> travelPieces(const InfluenceLine& line, int direction) 
   return pieces;
 }
 
-}  // namespace
+// One line's breaks: their distances (dm) and changes, in travel order.
+struct LineBreaks {
+  std::vector<double> distances;
+  std::vector<Polynomial> changes;
+  int degree = 0;
+};
 
-TravelProfile::TravelProfile(const InfluenceLine& line, int direction) {
-  std::vector<TravelPiece> pieces = travelPieces(line, direction);
-  Polynomial before{};  // the ordinate off the bridge, before the entry
-  double beforeLength = 0.0;
-  for (const TravelPiece& piece : pieces) {
-    Polynomial left = shifted(before, beforeLength);
-    TravelBreak entry{piece.start * 10.0, {}};
+LineBreaks breaksOf(const InfluenceLine& line, int direction) {
+  LineBreaks result;
+  auto addBreak = [&result](double distanceDm, const Polynomial& after, const Polynomial& left) {
+    Polynomial change{};
     for (std::size_t j = 0; j < 4; ++j) {
-      entry.change[j] = piece.ordinate[j] - left[j];
-      if (piece.ordinate[j] != 0.0 && static_cast<int>(j) > highestDegree) {
-        highestDegree = static_cast<int>(j);
+      change[j] = after[j] - left[j];
+      if (after[j] != 0.0 && static_cast<int>(j) > result.degree) {
+        result.degree = static_cast<int>(j);
       }
     }
-    breakList.push_back(entry);
+    result.distances.push_back(distanceDm);
+    result.changes.push_back(change);
+  };
+  Polynomial before{};  // the ordinate off the bridge, before the entry
+  double beforeLength = 0.0;
+  for (const TravelPiece& piece : travelPieces(line, direction)) {
+    addBreak(piece.start * 10.0, piece.ordinate, shifted(before, beforeLength));
     before = piece.ordinate;
     beforeLength = piece.length;
   }
-  Polynomial left = shifted(before, beforeLength);
-  TravelBreak exit{line.length() * 10.0, {}};
-  for (std::size_t j = 0; j < 4; ++j) {
-    exit.change[j] = -left[j];
+  addBreak(line.length() * 10.0, Polynomial{}, shifted(before, beforeLength));
+  return result;
+}
+
+}  // namespace
+
+TravelProfile::TravelProfile(const std::vector<InfluenceLine>& lines, int direction)
+    : lineCount(lines.size()) {
+  std::vector<LineBreaks> ofLines;
+  for (const InfluenceLine& line : lines) {
+    ofLines.push_back(breaksOf(line, direction));
+    distances.insert(distances.end(), ofLines.back().distances.begin(),
+                     ofLines.back().distances.end());
+    highestDegree = std::max(highestDegree, ofLines.back().degree);
   }
-  breakList.push_back(exit);
+  std::sort(distances.begin(), distances.end());
+  distances.erase(std::unique(distances.begin(), distances.end()), distances.end());
+  changes.assign(distances.size() * lineCount, Change{});
+  for (std::size_t line = 0; line < lineCount; ++line) {
+    for (std::size_t i = 0; i < ofLines[line].distances.size(); ++i) {
+      auto at = std::lower_bound(distances.begin(), distances.end(), ofLines[line].distances[i]);
+      changes[static_cast<std::size_t>(at - distances.begin()) * lineCount + line] =
+          ofLines[line].changes[i];
+    }
+  }
 }

@@ -32,11 +32,11 @@ LoadedVehicle vehicleAt(double seconds, double speed, int direction,
 }
 
 DailyMaximum firstDay(const InfluenceLine& line, const std::vector<LoadedVehicle>& vehicles) {
-  EffectTracker tracker(line);
+  EffectTracker tracker({line});
   for (const LoadedVehicle& vehicle : vehicles) {
     tracker.add(vehicle);
   }
-  return tracker.closeDay();
+  return tracker.closeDay()[0];
 }
 
 TEST(EffectTrackerTest, MeetsTheClosedFormsOfSingleVehicles) {
@@ -89,16 +89,16 @@ TEST(EffectTrackerTest, TheHoggingPeakIsFoundBetweenBreaks) {
 }
 
 TEST(EffectTrackerTest, TheEffectCarriesOverMidnightIntoTheNextDay) {
-  EffectTracker tracker(InfluenceLine::simpleSpanMoment(30.0, 15.0));
+  EffectTracker tracker({InfluenceLine::simpleSpanMoment(30.0, 15.0)});
   // Enters 1 s before midnight at 1 m/s: 1 m on at midnight, mid-span 14 s into day 2.
   tracker.add(vehicleAt(86399.0, 10.0, 1, {100.0}, {}));
-  DailyMaximum first = tracker.closeDay();
+  DailyMaximum first = tracker.closeDay()[0];
   EXPECT_NEAR(first.value, 50.0, 1e-9);
   EXPECT_DOUBLE_EQ(first.timeOfDay, 86400.0);
-  DailyMaximum second = tracker.closeDay();
+  DailyMaximum second = tracker.closeDay()[0];
   EXPECT_NEAR(second.value, 750.0, 1e-9);
   EXPECT_NEAR(second.timeOfDay, 14.0, 1e-9);
-  DailyMaximum empty = tracker.closeDay();
+  DailyMaximum empty = tracker.closeDay()[0];
   EXPECT_EQ(empty.value, 0.0);
   EXPECT_EQ(empty.vehicles, 0);
 }
