@@ -12,6 +12,11 @@ std::int64_t RecordValues::stampHundredths() const {
   return seconds * 100 + hundredths;
 }
 
+std::string RecordValues::timeText() const {
+  return std::to_string(day) + "/" + std::to_string(month) + "/" + std::to_string(year) + " " +
+         std::to_string(hour) + ":" + std::to_string(minute) + ":" + std::to_string(second);
+}
+
 bool RecordValues::isCar() const {
   return axleCount == 2 && grossWeight == static_cast<std::int64_t>(car_record::grossWeight) &&
          length == static_cast<std::int64_t>(car_record::length) &&

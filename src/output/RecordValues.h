@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "output/RecordLayout.h"
 
@@ -28,6 +29,8 @@ struct RecordValues {
 
   // Hundredths of a second from the start of the first day.
   std::int64_t stampHundredths() const;
+  // "day/month/year hour:minute:second", no leading zeros, no hundredths.
+  std::string timeText() const;
   // Whether the record carries the car's fixed values: two axles of the car's weight at
   // the car's spacing.
   bool isCar() const;

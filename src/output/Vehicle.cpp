@@ -150,8 +150,7 @@ double Vehicle::getTime() const {
 }
 
 std::string Vehicle::timeText() const {
-  return std::to_string(day) + "/" + std::to_string(month) + "/" + std::to_string(year) + " " +
-         std::to_string(hour) + ":" + std::to_string(minute) + ":" + std::to_string(second);
+  return recordValues().timeText();
 }
 
 int Vehicle::formatRecord(char* buffer) const {

@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "data/FileIdentity.h"
-#include "load/LoadEffectEngine.h"
+#include "load/BackgroundLoadEngine.h"
 #include "output/Calendar.h"
 #include "output/VehicleWriter.h"
 #include "run/LaneMerge.h"
@@ -107,21 +107,18 @@ bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options,
   return false;
 }
 
+const char* const loadRefusal = "error: the load effects cannot take ";
+
 // Hands the vehicle to the load effects when it arrives within the run's days (the merge
-// ends with one vehicle past them). False, with *error set, when they cannot take it.
-bool addToLoadEffects(LoadEffectEngine& engine, const Vehicle& vehicle, std::int64_t endStamp,
-                      std::string* error) {
+// ends with one vehicle past them). False, with *error set, once they refused a vehicle.
+bool addToLoadEffects(BackgroundLoadEngine& engine, const Vehicle& vehicle,
+                      std::int64_t endStamp, std::string* error) {
   RecordValues values = vehicle.recordValues();
-  if (values.stampHundredths() >= endStamp) {
+  if (values.stampHundredths() >= endStamp || engine.add(values)) {
     return true;
   }
-  std::string why;
-  if (!engine.add(values, &why)) {
-    *error = "error: the load effects cannot take the vehicle of lane " +
-             std::to_string(values.lane) + " at " + vehicle.timeText() + ": " + why;
-    return false;
-  }
-  return true;
+  *error = loadRefusal + engine.refusal();
+  return false;
 }
 
 // Without a record file the console still shows how far the run has come: a line every
@@ -192,9 +189,9 @@ bool runGeneration(const RunConfig& config, const RunOptions& options,
   if (options.writeRecords) {
     writer = std::make_unique<VehicleWriter>(file, config.bufferSize, options.format);
   }
-  std::unique_ptr<LoadEffectEngine> engine;
+  std::unique_ptr<BackgroundLoadEngine> engine;
   if (!options.load.effects.empty()) {
-    engine = std::make_unique<LoadEffectEngine>(options.load, maximaFile);
+    engine = std::make_unique<BackgroundLoadEngine>(options.load, maximaFile);
   }
   ProgressReport progress(config.bufferSize);
   error->clear();
@@ -224,8 +221,8 @@ bool runGeneration(const RunConfig& config, const RunOptions& options,
   } else {
     progress.finish();
   }
-  if (engine && error->empty()) {
-    engine->finish(config.days);
+  if (engine && error->empty() && !engine->finish(config.days)) {
+    *error = loadRefusal + engine->refusal();
   }
   if (engine && !maximaFile.flush()) {
     *error = "error: cannot write the maxima file \"" + options.maximaFile + "\"";
