@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "load/BackgroundLoadEngine.h"
 #include "load/LoadEffectEngine.h"
 #include "support/TextLines.h"
 
@@ -131,6 +132,60 @@ TEST(LoadEffectEngineTest, QuotesEffectNamesThatHoldCommas) {
   LoadEffectEngine engine(settings, out);
   engine.finish(1);
   EXPECT_EQ(linesOf(out.str())[1], "\"il:a,b.csv\",1,0.000,0.000,0,0");
+}
+
+}  // namespace
+
+namespace {
+
+// Many vehicles over three days, on two lanes in both directions.
+std::vector<RecordValues> busyDays() {
+  std::vector<RecordValues> records;
+  for (long long stamp = 0; stamp < 3 * 8640000LL; stamp += 997) {
+    int lane = 1 + static_cast<int>(stamp / 997 % 2);
+    records.push_back(recordAt(stamp, lane, lane, 150 + stamp % 200, {40 + stamp % 60, 70, 70},
+                               {30 + stamp % 20, 13}));
+  }
+  return records;
+}
+
+TEST(BackgroundLoadEngineTest, WritesTheSameRowsAsTheEngineItself) {
+  std::vector<RecordValues> records = busyDays();
+  std::ostringstream direct;
+  {
+    LoadEffectEngine engine(midSpanAndShear(), direct);
+    std::string error;
+    for (const RecordValues& record : records) {
+      ASSERT_TRUE(engine.add(record, &error)) << error;
+    }
+    engine.finish(3);
+  }
+  std::ostringstream background;
+  BackgroundLoadEngine engine(midSpanAndShear(), background);
+  for (const RecordValues& record : records) {
+    ASSERT_TRUE(engine.add(record));
+  }
+  ASSERT_TRUE(engine.finish(3));
+  EXPECT_EQ(background.str(), direct.str());
+  EXPECT_EQ(linesOf(direct.str()).size(), 7u);
+}
+
+TEST(BackgroundLoadEngineTest, SaysWhichVehicleItRefusedAndTakesNothingAfter) {
+  std::ostringstream out;
+  BackgroundLoadEngine engine(midSpanAndShear(), out);
+  std::vector<RecordValues> records = busyDays();
+  records[5000].speed = 0;
+  bool refused = false;
+  for (const RecordValues& record : records) {
+    refused = refused || !engine.add(record);
+  }
+  EXPECT_FALSE(engine.finish(3));
+  EXPECT_NE(engine.refusal().find("the vehicle of lane " + std::to_string(records[5000].lane) +
+                                  " at " + records[5000].timeText() + ": its speed is 0 dm/s"),
+            std::string::npos)
+      << engine.refusal();
+  EXPECT_TRUE(refused);  // later adds were turned away
+  EXPECT_EQ(linesOf(out.str()).size(), 1u);  // the header: vehicle 5000 is on the first day
 }
 
 }  // namespace
