@@ -53,7 +53,6 @@ EffectTracker::EffectTracker(const std::vector<InfluenceLine>& lines)
       profiles{TravelProfile(lines, 1), TravelProfile(lines, 2)},
       degree(std::max(profiles[0].degree(), profiles[1].degree())),
       effects(lines.size(), Polynomial{}),
-      valuesBefore(lines.size(), 0.0),
       best(lines.size()) {
   startDay();
 }
@@ -108,6 +107,7 @@ void EffectTracker::schedule(int slot) {
                       static_cast<short>(at),
                       static_cast<signed char>(change),
                       static_cast<signed char>(on.vehicle.isTruck ? change : 0),
+                      profile.lowers(at),
                       false};
       // Insertion sort: each axle's passages rise, and later axles mostly come later.
       std::size_t i = count++;
@@ -154,6 +154,16 @@ void EffectTracker::noteAll(double time) {
   }
 }
 
+// Whether a passage at `time` from `next` on lowers some line's ordinate.
+bool EffectTracker::groupLowers(const Passage* next, const Passage* end, double time) {
+  for (; next != end && next->time == time; ++next) {
+    if (next->lowers) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void EffectTracker::advanceBefore(double limit) {
   if (degree > 1) {
     advanceBefore<true>(limit);
@@ -168,7 +178,6 @@ void EffectTracker::advanceBefore(double limit) {
   const Passage* next = passages.data() + firstPending;
   const Passage* end = passages.data() + passages.size();
   Polynomial* effect = effects.data();
-  double* before = valuesBefore.data();
   std::size_t lines = lineCount;
   while (next != end && next->time < limit) {
     double time = next->time;
@@ -182,11 +191,12 @@ void EffectTracker::advanceBefore(double limit) {
       }
       clock = time;
     }
-    for (std::size_t line = 0; line < lines; ++line) {
-      before[line] = effect[line][0];
+    // Where a line jumps down, the value just before the passages may be the greatest.
+    if (groupLowers(next, end, time)) {
+      for (std::size_t line = 0; line < lines; ++line) {
+        note(line, effect[line][0], time, vehiclesOn, trucksOn);
+      }
     }
-    int vehiclesBefore = vehiclesOn;
-    int trucksBefore = trucksOn;
     do {
       const Passage& passage = *next++;
       const std::array<double, 4>& rates = *passage.rates;
@@ -209,9 +219,7 @@ void EffectTracker::advanceBefore(double limit) {
       // An empty bridge carries nothing, whatever rounding has left.
       std::fill(effects.begin(), effects.end(), Polynomial{});
     }
-    // Either side of the passages: a jump may have taken the greatest value with it.
     for (std::size_t line = 0; line < lines; ++line) {
-      note(line, before[line], time, vehiclesBefore, trucksBefore);
       note(line, effect[line][0], time, vehiclesOn, trucksOn);
     }
   }

@@ -48,6 +48,7 @@ class EffectTracker {
     short breakIndex;
     signed char vehiclesChange;  // +1 as the first axle enters, -1 as the last one leaves
     signed char trucksChange;    // the same for trucks
+    bool lowers;                 // some line's ordinate jumps down here
     bool freesSlot;              // the vehicle's last passage
   };
   struct OnBridge {
@@ -68,6 +69,7 @@ class EffectTracker {
   void advanceBefore(double limit);
   template <bool curved>
   void advanceBefore(double limit);
+  static bool groupLowers(const Passage* next, const Passage* end, double time);
   // Moves the clock to `time`, noting the greatest values on the way there.
   void moveTo(double time);
   // Notes every effect's value now.
@@ -87,7 +89,6 @@ class EffectTracker {
   std::int64_t dayStart = 0;         // hundredths of a second
   double clock = 0.0;                // s since dayStart
   std::vector<Polynomial> effects;   // by line
-  std::vector<double> valuesBefore;  // by line: the effects just before the latest passages
   int vehiclesOn = 0;
   int trucksOn = 0;
   std::vector<DailyMaximum> best;  // by line, this day's so far
