@@ -1,5 +1,7 @@
 #include "load/BackgroundLoadEngine.h"
 
+#include <new>
+
 BackgroundLoadEngine::BackgroundLoadEngine(const LoadSettings& settings, std::ostream& out)
     : engine(settings, out) {
   filling.reserve(blockSize);
@@ -47,6 +49,26 @@ bool BackgroundLoadEngine::finish(int days) {
   return true;
 }
 
+void BackgroundLoadEngine::takeBlock() {
+  std::string why;
+  for (const RecordValues& vehicle : taking) {
+    if (refused.load(std::memory_order_relaxed)) {
+      return;
+    }
+    bool taken = false;
+    try {
+      taken = engine.add(vehicle, &why);
+    } catch (const std::bad_alloc&) {
+      why = "out of memory";
+    }
+    if (!taken) {
+      refusalText = "the vehicle of lane " + std::to_string(vehicle.lane) + " at " +
+                    vehicle.timeText() + ": " + why;
+      refused.store(true, std::memory_order_release);
+    }
+  }
+}
+
 void BackgroundLoadEngine::takeBlocks() {
   std::unique_lock<std::mutex> lock(mutex);
   while (true) {
@@ -55,17 +77,7 @@ void BackgroundLoadEngine::takeBlocks() {
       return;
     }
     lock.unlock();
-    std::string why;
-    for (const RecordValues& vehicle : taking) {
-      if (refused.load(std::memory_order_relaxed)) {
-        break;
-      }
-      if (!engine.add(vehicle, &why)) {
-        refusalText = "the vehicle of lane " + std::to_string(vehicle.lane) + " at " +
-                      vehicle.timeText() + ": " + why;
-        refused.store(true, std::memory_order_release);
-      }
-    }
+    takeBlock();
     lock.lock();
     hasWork = false;
     changed.notify_all();

@@ -36,7 +36,10 @@ class BackgroundLoadEngine {
 
  private:
   void handOver();
+  // The thread's loop: takes each block handed over until closing.
   void takeBlocks();
+  // Feeds the block to the engine, up to a vehicle it refuses.
+  void takeBlock();
 
   LoadEffectEngine engine;
   std::vector<RecordValues> filling;  // queued by the caller

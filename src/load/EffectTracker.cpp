@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <limits>
 
 #include "output/Calendar.h"
@@ -86,44 +85,44 @@ void EffectTracker::add(const LoadedVehicle& vehicle) {
           vehicle.axleLoads[static_cast<std::size_t>(axle)] * speedPowers[j];
     }
   }
-  schedule(slot);
+  on.axlesLeft = vehicle.axleCount;
+  for (int axle = 0; axle < vehicle.axleCount; ++axle) {
+    passages.push_back({passageTime(on, axle, 0), slot, static_cast<short>(axle), 0});
+    siftUp(passages.size() - 1);
+  }
 }
 
-void EffectTracker::schedule(int slot) {
-  const OnBridge& on = vehicles[static_cast<std::size_t>(slot)];
-  const TravelProfile& profile = profiles[on.vehicle.direction - 1];
-  int breakCount = profile.breakCount();
-  int lastAxle = on.vehicle.axleCount - 1;
-  ownPassages.resize(static_cast<std::size_t>(on.vehicle.axleCount * breakCount));
-  std::size_t count = 0;
-  for (int axle = 0; axle <= lastAxle; ++axle) {
-    for (int at = 0; at < breakCount; ++at) {
-      int change = (axle == 0 && at == 0) - (axle == lastAxle && at == breakCount - 1);
-      Passage passage{passageTime(on, axle, at),
-                      &on.loadRates[static_cast<std::size_t>(axle)],
-                      &profile.change(at, 0),
-                      slot,
-                      static_cast<short>(axle),
-                      static_cast<short>(at),
-                      static_cast<signed char>(change),
-                      static_cast<signed char>(on.vehicle.isTruck ? change : 0),
-                      profile.lowers(at),
-                      false};
-      // Insertion sort: each axle's passages rise, and later axles mostly come later.
-      std::size_t i = count++;
-      for (; i > 0 && earlier(passage, ownPassages[i - 1]); --i) {
-        ownPassages[i] = ownPassages[i - 1];
-      }
-      ownPassages[i] = passage;
+void EffectTracker::siftDown(std::size_t at) {
+  Passage moving = passages[at];
+  std::size_t size = passages.size();
+  while (true) {
+    std::size_t child = 2 * at + 1;
+    if (child >= size) {
+      break;
     }
+    if (child + 1 < size && passages[child + 1].time < passages[child].time) {
+      ++child;
+    }
+    if (!(passages[child].time < moving.time)) {
+      break;
+    }
+    passages[at] = passages[child];
+    at = child;
   }
-  ownPassages[count - 1].freesSlot = true;
-  auto pending = passages.begin() + static_cast<std::ptrdiff_t>(firstPending);
-  merged.resize(static_cast<std::size_t>(passages.end() - pending) + count);
-  std::merge(pending, passages.end(), ownPassages.begin(), ownPassages.end(), merged.begin(),
-             earlier);
-  passages.swap(merged);
-  firstPending = 0;
+  passages[at] = moving;
+}
+
+void EffectTracker::siftUp(std::size_t at) {
+  Passage moving = passages[at];
+  while (at > 0) {
+    std::size_t parent = (at - 1) / 2;
+    if (!(moving.time < passages[parent].time)) {
+      break;
+    }
+    passages[at] = passages[parent];
+    at = parent;
+  }
+  passages[at] = moving;
 }
 
 void EffectTracker::moveTo(double time) {
@@ -141,6 +140,7 @@ void EffectTracker::moveTo(double time) {
   clock = time;
 }
 
+
 inline void EffectTracker::note(std::size_t line, double value, double time, int vehicles,
                                 int trucks) {
   if (value > best[line].value) {
@@ -148,20 +148,10 @@ inline void EffectTracker::note(std::size_t line, double value, double time, int
   }
 }
 
-void EffectTracker::noteAll(double time) {
+inline void EffectTracker::noteAll(double time) {
   for (std::size_t line = 0; line < lineCount; ++line) {
     note(line, effects[line][0], time, vehiclesOn, trucksOn);
   }
-}
-
-// Whether a passage at `time` from `next` on lowers some line's ordinate.
-bool EffectTracker::groupLowers(const Passage* next, const Passage* end, double time) {
-  for (; next != end && next->time == time; ++next) {
-    if (next->lowers) {
-      return true;
-    }
-  }
-  return false;
 }
 
 void EffectTracker::advanceBefore(double limit) {
@@ -175,55 +165,69 @@ void EffectTracker::advanceBefore(double limit) {
 // The loop that every passage goes through, written out for straight and curved lines.
 template <bool curved>
 void EffectTracker::advanceBefore(double limit) {
-  const Passage* next = passages.data() + firstPending;
-  const Passage* end = passages.data() + passages.size();
-  Polynomial* effect = effects.data();
-  std::size_t lines = lineCount;
-  while (next != end && next->time < limit) {
-    double time = next->time;
+  while (!passages.empty() && passages.front().time < limit) {
+    double time = passages.front().time;
     if (curved) {
       moveTo(time);
     } else {
       double span = time - clock;
-      for (std::size_t line = 0; line < lines; ++line) {
-        // what the cubic's form gives when its higher terms are 0
-        effect[line][0] += span * effect[line][1];
+      for (Polynomial& effect : effects) {
+        effect[0] += span * effect[1];  // what the cubic's form gives when its higher terms are 0
       }
       clock = time;
     }
-    // Where a line jumps down, the value just before the passages may be the greatest.
-    if (groupLowers(next, end, time)) {
-      for (std::size_t line = 0; line < lines; ++line) {
-        note(line, effect[line][0], time, vehiclesOn, trucksOn);
-      }
-    }
+    noteAll(time);  // just before the passages: a jump down may take the greatest value with it
     do {
-      const Passage& passage = *next++;
-      const std::array<double, 4>& rates = *passage.rates;
-      for (std::size_t line = 0; line < lines; ++line) {
-        const TravelProfile::Change& change = passage.changes[line];
-        effect[line][0] += rates[0] * change[0];
-        effect[line][1] += rates[1] * change[1];
-        if (curved) {
-          effect[line][2] += rates[2] * change[2];
-          effect[line][3] += rates[3] * change[3];
-        }
-      }
-      vehiclesOn += passage.vehiclesChange;
-      trucksOn += passage.trucksChange;
-      if (passage.freesSlot) {
-        freeSlots.push_back(passage.vehicle);
-      }
-    } while (next != end && next->time == time);
+      takeEarliest<curved>();
+    } while (!passages.empty() && passages.front().time == time);
     if (vehiclesOn == 0) {
       // An empty bridge carries nothing, whatever rounding has left.
       std::fill(effects.begin(), effects.end(), Polynomial{});
     }
-    for (std::size_t line = 0; line < lines; ++line) {
-      note(line, effect[line][0], time, vehiclesOn, trucksOn);
-    }
+    noteAll(time);
   }
-  firstPending = static_cast<std::size_t>(next - passages.data());
+}
+
+template <bool curved>
+void EffectTracker::takeEarliest() {
+  Passage& passage = passages.front();
+  OnBridge& on = vehicles[static_cast<std::size_t>(passage.vehicle)];
+  const TravelProfile& profile = profiles[on.vehicle.direction - 1];
+  const std::array<double, 4>& rates = on.loadRates[static_cast<std::size_t>(passage.axle)];
+  const TravelProfile::Change* change = &profile.change(passage.breakIndex, 0);
+  for (Polynomial& effect : effects) {
+    effect[0] += rates[0] * (*change)[0];
+    effect[1] += rates[1] * (*change)[1];
+    if (curved) {
+      effect[2] += rates[2] * (*change)[2];
+      effect[3] += rates[3] * (*change)[3];
+    }
+    ++change;
+  }
+  int truck = on.vehicle.isTruck ? 1 : 0;
+  if (passage.axle == 0 && passage.breakIndex == 0) {
+    ++vehiclesOn;
+    trucksOn += truck;
+  }
+  int next = passage.breakIndex + 1;
+  if (next < profile.breakCount()) {
+    passage.breakIndex = static_cast<short>(next);
+    passage.time = passageTime(on, passage.axle, next);
+    siftDown(0);
+    return;
+  }
+  if (passage.axle == on.vehicle.axleCount - 1) {
+    --vehiclesOn;
+    trucksOn -= truck;
+  }
+  if (--on.axlesLeft == 0) {
+    freeSlots.push_back(passage.vehicle);
+  }
+  passages.front() = passages.back();
+  passages.pop_back();
+  if (!passages.empty()) {
+    siftDown(0);
+  }
 }
 
 const std::vector<DailyMaximum>& EffectTracker::closeDay() {
@@ -236,13 +240,13 @@ const std::vector<DailyMaximum>& EffectTracker::closeDay() {
   for (OnBridge& on : vehicles) {
     on.entry = static_cast<double>(on.vehicle.stampHundredths - dayStart) / 100.0;
   }
-  passages.erase(passages.begin(), passages.begin() + static_cast<std::ptrdiff_t>(firstPending));
-  firstPending = 0;
   for (Passage& passage : passages) {
     passage.time = passageTime(vehicles[static_cast<std::size_t>(passage.vehicle)],
                                passage.axle, passage.breakIndex);
   }
-  std::stable_sort(passages.begin(), passages.end(), earlier);
+  for (std::size_t at = passages.size() / 2; at > 0; --at) {
+    siftDown(at - 1);
+  }
   startDay();
   return closed;
 }

@@ -2,13 +2,13 @@
 // its load times each influence line's ordinate at its position; between the moments an
 // axle enters, passes a break of a line or leaves, each effect is a polynomial in time
 // (straight for straight lines), so its greatest value is found at those moments or, for
-// curved lines, where the polynomial turns. The clock counts seconds from the start of the
-// current day.
+// curved lines, where the polynomial turns. Each axle on the bridge waits for its next break
+// only, so memory follows the axles on the bridge, not the number of breaks. The clock
+// counts seconds from the start of the current day.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <vector>
 
 #include "load/InfluenceLine.h"
@@ -39,17 +39,11 @@ class EffectTracker {
 
  private:
   using Polynomial = std::array<double, 4>;  // sum of p[j] s^j, s in seconds from the clock
-  struct Passage {  // an axle reaching a break
-    double time;                            // s on the clock
-    const std::array<double, 4>* rates;     // the axle's loadRates
-    const TravelProfile::Change* changes;   // the break's, by line
-    int vehicle;                            // slot in vehicles
+  struct Passage {  // an axle's next break: when it reaches it
+    double time;      // s on the clock
+    int vehicle;      // slot in vehicles
     short axle;
     short breakIndex;
-    signed char vehiclesChange;  // +1 as the first axle enters, -1 as the last one leaves
-    signed char trucksChange;    // the same for trucks
-    bool lowers;                 // some line's ordinate jumps down here
-    bool freesSlot;              // the vehicle's last passage
   };
   struct OnBridge {
     LoadedVehicle vehicle;
@@ -58,18 +52,21 @@ class EffectTracker {
     // Each axle's load times (speed in m/s)^j: what a change c[j] of the ordinate per m^j
     // adds to the effect per s^j.
     std::array<std::array<double, 4>, record_layout::maxAxles> loadRates{};
-    int passagesLeft = 0;
+    int axlesLeft = 0;  // axles that have not left the bridge
   };
-  static bool earlier(const Passage& a, const Passage& b) { return a.time < b.time; }
 
   double passageTime(const OnBridge& slot, int axle, int breakIndex) const;
-  // Merges the vehicle's passages, in time order, after the pending ones of equal time.
-  void schedule(int slot);
+  // The passages as a binary heap, earliest first: the one at `at` moved to its place.
+  void siftDown(std::size_t at);
+  void siftUp(std::size_t at);
+  // Takes the earliest passage: adds its changes, counts the vehicle on or off the bridge
+  // and puts the axle's next passage in its place.
+  template <bool curved>
+  void takeEarliest();
   // Handles every passage before `limit` s, in time order.
   void advanceBefore(double limit);
   template <bool curved>
   void advanceBefore(double limit);
-  static bool groupLowers(const Passage* next, const Passage* end, double time);
   // Moves the clock to `time`, noting the greatest values on the way there.
   void moveTo(double time);
   // Notes every effect's value now.
@@ -80,12 +77,9 @@ class EffectTracker {
   std::size_t lineCount;
   std::array<TravelProfile, 2> profiles;  // by direction - 1
   int degree;
-  std::deque<OnBridge> vehicles;  // slots that stay in place while passages point at them
+  std::vector<OnBridge> vehicles;
   std::vector<int> freeSlots;
-  std::vector<Passage> passages;  // pending, in time order, from firstPending
-  std::size_t firstPending = 0;
-  std::vector<Passage> ownPassages;  // scratch: one vehicle's
-  std::vector<Passage> merged;       // scratch: the merge's result
+  std::vector<Passage> passages;  // a heap: one for each axle not yet off the bridge
   std::int64_t dayStart = 0;         // hundredths of a second
   double clock = 0.0;                // s since dayStart
   std::vector<Polynomial> effects;   // by line

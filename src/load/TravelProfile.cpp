@@ -96,13 +96,11 @@ TravelProfile::TravelProfile(const std::vector<InfluenceLine>& lines, int direct
   std::sort(distances.begin(), distances.end());
   distances.erase(std::unique(distances.begin(), distances.end()), distances.end());
   changes.assign(distances.size() * lineCount, Change{});
-  lowering.assign(distances.size(), 0);
   for (std::size_t line = 0; line < lineCount; ++line) {
     for (std::size_t i = 0; i < ofLines[line].distances.size(); ++i) {
       auto at = std::lower_bound(distances.begin(), distances.end(), ofLines[line].distances[i]);
-      auto breakIndex = static_cast<std::size_t>(at - distances.begin());
-      changes[breakIndex * lineCount + line] = ofLines[line].changes[i];
-      lowering[breakIndex] |= ofLines[line].changes[i][0] < 0.0 ? 1 : 0;
+      changes[static_cast<std::size_t>(at - distances.begin()) * lineCount + line] =
+          ofLines[line].changes[i];
     }
   }
 }

@@ -25,8 +25,6 @@ class TravelProfile {
   const Change& change(int breakIndex, int line) const {
     return changes[static_cast<std::size_t>(breakIndex) * lineCount + static_cast<std::size_t>(line)];
   }
-  // Whether some line's ordinate jumps down at the break.
-  bool lowers(int breakIndex) const { return lowering[static_cast<std::size_t>(breakIndex)] != 0; }
   // The highest degree of any piece: 1 for straight lines.
   int degree() const { return highestDegree; }
 
@@ -34,6 +32,5 @@ class TravelProfile {
   std::size_t lineCount;
   std::vector<double> distances;  // rising
   std::vector<Change> changes;    // by break, then by line
-  std::vector<char> lowering;     // by break
   int highestDegree = 0;
 };

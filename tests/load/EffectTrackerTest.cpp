@@ -173,4 +173,21 @@ TEST(EffectTrackerTest, BoundsAndApproachesABruteForceOnAFineGrid) {
   }
 }
 
+TEST(EffectTrackerTest, ALineOfManyVerticesGivesWhatItsFewVerticesGive) {
+  // The reaction line of a 200 m span drawn with 2000 points on it, against the line itself.
+  std::vector<InfluencePoint> points;
+  for (int i = 0; i <= 2000; ++i) {
+    points.push_back({i * 0.1, 1.0 - i * 0.1 / 200.0});
+  }
+  std::vector<LoadedVehicle> slow;
+  for (int i = 0; i < 40; ++i) {
+    slow.push_back(vehicleAt(10.0 + 4.0 * i, 30.0 + i, 1 + i % 2, {40.0, 60.0, 60.0}, {35.0, 13.0}));
+  }
+  DailyMaximum fine = firstDay(pointLine(points), slow);
+  DailyMaximum plain = firstDay(InfluenceLine::simpleSpanShear(200.0), slow);
+  EXPECT_NEAR(fine.value, plain.value, plain.value * 1e-9);
+  EXPECT_NEAR(fine.timeOfDay, plain.timeOfDay, 1e-6);
+  EXPECT_EQ(fine.vehicles, plain.vehicles);
+}
+
 }  // namespace
