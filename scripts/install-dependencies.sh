@@ -1,22 +1,24 @@
 #!/bin/sh
 # Installs, with apt-get, the Debian packages that a purpose needs, skipping those that are
 # installed already:
-#   run    build and run the programs (a compiler and CMake);
+#   run    build and run the programs (a compiler, CMake, and GSL for velmora-extremes);
 #   test   also build and pass the tests (GoogleTest, zlib, the chart's XML and SVG tools,
-#          pandas for the CSV check, setpriv for the unreadable-file check);
+#          pandas for the CSV check, scipy for the extreme-value check, setpriv for the
+#          unreadable-file check);
 #   bench  also build the benchmarks (Google Benchmark);
 #   ci     also build the sanitized and fuzzing builds (clang with its libFuzzer runtime).
 # Needs root, as apt-get does.
 set -eu
 
 purpose=${1:-}
-packages="cmake g++ make"
+packages="cmake g++ make libgsl-dev"
 case "$purpose" in
   run) ;;
-  test) packages="$packages libgtest-dev zlib1g-dev libxml2-utils librsvg2-bin python3-pandas util-linux" ;;
+  test) packages="$packages libgtest-dev zlib1g-dev libxml2-utils librsvg2-bin python3-pandas
+                  python3-scipy util-linux" ;;
   bench) packages="$packages libbenchmark-dev" ;;
-  ci) packages="$packages libgtest-dev zlib1g-dev libxml2-utils librsvg2-bin python3-pandas util-linux
-                libbenchmark-dev clang libclang-rt-dev" ;;
+  ci) packages="$packages libgtest-dev zlib1g-dev libxml2-utils librsvg2-bin python3-pandas
+                python3-scipy util-linux libbenchmark-dev clang libclang-rt-dev" ;;
   *) echo "usage: $0 run|test|bench|ci" >&2; exit 2 ;;
 esac
 

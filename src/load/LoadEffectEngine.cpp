@@ -4,23 +4,12 @@
 #include <cstdio>
 
 #include "output/Calendar.h"
+#include "output/CsvField.h"
 #include "output/Vehicle.h"
 
 namespace {
 
 constexpr std::int64_t hundredthsPerDay = calendar::secondsPerDay * 100;
-
-// The name as a CSV field: in quotes, with quotes doubled, when it holds a comma or quote.
-std::string csvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) {
-    return text;
-  }
-  std::string quoted = "\"";
-  for (char c : text) {
-    quoted += c == '"' ? "\"\"" : std::string(1, c);
-  }
-  return quoted + "\"";
-}
 
 // value with three decimals; a value that rounds to zero reads 0.000, never -0.000.
 std::string threeDecimals(double value) {

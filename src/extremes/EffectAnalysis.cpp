@@ -1,0 +1,267 @@
+#include "extremes/EffectAnalysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "output/CsvField.h"
+
+namespace {
+
+std::string number(double value, const char* format = "%.6g") {
+  if (!std::isfinite(value)) {
+    return "n/a";
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+std::string interval(const ReturnLevel& level) {
+  if (!level.intervalFound) {
+    return "[not found]";
+  }
+  return "[" + number(level.lower) + ", " + number(level.upper) + "]";
+}
+
+void writeFit(std::ostream& out, const char* title, const ExtremeValueFit& fit) {
+  out << "  " << title << "\n"
+      << "    location mu    " << number(fit.location) << " +/- " << number(fit.locationError)
+      << "\n"
+      << "    scale sigma    " << number(fit.scale) << " +/- " << number(fit.scaleError) << "\n";
+  if (fit.model == ExtremeModel::gev) {
+    out << "    shape xi       " << number(fit.shape) << " +/- " << number(fit.shapeError) << "\n";
+  }
+  out << "    log-likelihood " << number(fit.logLikelihood, "%.10g") << ", Kolmogorov-Smirnov D "
+      << number(fit.kolmogorovSmirnov, "%.4f") << ", Anderson-Darling A^2 "
+      << number(fit.andersonDarling, "%.4f") << "\n";
+}
+
+}  // namespace
+
+bool analyse(const std::string& effect, const std::vector<double>& maxima,
+             const AnalysisSettings& settings, EffectAnalysis* analysis, std::string* error) {
+  analysis->effect = effect;
+  analysis->maxima = maxima;
+  if (!fitExtremes(maxima, ExtremeModel::gev, &analysis->gev, error) ||
+      !fitExtremes(maxima, ExtremeModel::gumbel, &analysis->gumbel, error)) {
+    return false;
+  }
+  double blocks = analysis->blocksPerYear(settings);
+  for (double years : settings.returnYears) {
+    analysis->gevLevels.push_back(returnLevel(maxima, analysis->gev, years, blocks));
+    analysis->gumbelLevels.push_back(returnLevel(maxima, analysis->gumbel, years, blocks));
+  }
+  return true;
+}
+
+void writeReport(std::ostream& out, const EffectAnalysis& analysis,
+                 const AnalysisSettings& settings) {
+  out << analysis.effect << ": " << analysis.maxima.size() << " maxima of " << settings.blockDays
+      << "-day blocks (values in the maxima files' unit)\n";
+  writeFit(out, "GEV, shape xi > 0 a heavy upper tail (scipy's genextreme c = -xi):",
+           analysis.gev);
+  writeFit(out, "Gumbel:", analysis.gumbel);
+  out << "  return levels, " << number(settings.daysPerYear) << " days a year, with 95 % "
+      << "profile-likelihood intervals:\n";
+  for (std::size_t i = 0; i < analysis.gevLevels.size(); ++i) {
+    const ReturnLevel& gev = analysis.gevLevels[i];
+    const ReturnLevel& gumbel = analysis.gumbelLevels[i];
+    out << "    " << number(gev.years) << " years: GEV " << number(gev.level) << " "
+        << interval(gev) << ", Gumbel " << number(gumbel.level) << " " << interval(gumbel)
+        << "\n";
+  }
+}
+
+const char* csvHeader() {
+  return "effect,model,blocks,location,location_se,scale,scale_se,shape,shape_se,"
+         "log_likelihood,ks_d,ad_a2,return_years,return_level,lower_95,upper_95";
+}
+
+void writeCsvRows(std::ostream& out, const EffectAnalysis& analysis) {
+  auto rows = [&](const char* model, const ExtremeValueFit& fit,
+                  const std::vector<ReturnLevel>& levels) {
+    for (const ReturnLevel& level : levels) {
+      out << csvField(analysis.effect) << ',' << model << ',' << analysis.maxima.size() << ','
+          << number(fit.location, "%.10g") << ',' << number(fit.locationError, "%.10g") << ','
+          << number(fit.scale, "%.10g") << ',' << number(fit.scaleError, "%.10g") << ','
+          << number(fit.shape, "%.10g") << ',' << number(fit.shapeError, "%.10g") << ','
+          << number(fit.logLikelihood, "%.10g") << ',' << number(fit.kolmogorovSmirnov, "%.6g")
+          << ',' << number(fit.andersonDarling, "%.6g") << ',' << number(level.years) << ','
+          << number(level.level, "%.10g") << ','
+          << (level.intervalFound ? number(level.lower, "%.10g") : "") << ','
+          << (level.intervalFound ? number(level.upper, "%.10g") : "") << '\n';
+    }
+  };
+  rows("gev", analysis.gev, analysis.gevLevels);
+  rows("gumbel", analysis.gumbel, analysis.gumbelLevels);
+}
+
+namespace {
+
+// text with the characters XML gives a meaning written as references.
+std::string xmlText(const std::string& text) {
+  std::string escaped;
+  for (char c : text) {
+    switch (c) {
+      case '&': escaped += "&amp;"; break;
+      case '<': escaped += "&lt;"; break;
+      case '>': escaped += "&gt;"; break;
+      case '"': escaped += "&quot;"; break;
+      default: escaped += c;
+    }
+  }
+  return escaped;
+}
+
+constexpr double panelWidth = 760.0;
+constexpr double panelHeight = 440.0;
+constexpr double left = 90.0;
+constexpr double right = 30.0;
+constexpr double top = 50.0;
+constexpr double bottom = 70.0;
+
+// The Gumbel reduced variate -ln(-ln F) of the annual maximum's non-exceedance probability.
+double reducedVariate(double annualProbability) {
+  return -std::log(-std::log(annualProbability));
+}
+
+struct Axes {
+  double x0, x1, y0, y1, originY;
+  double x(double variate) const {
+    return left + (variate - x0) / (x1 - x0) * (panelWidth - left - right);
+  }
+  double y(double level) const {
+    return originY + top + (y1 - level) / (y1 - y0) * (panelHeight - top - bottom);
+  }
+};
+
+std::string polyline(const std::vector<std::pair<double, double>>& points, const Axes& axes) {
+  std::string text;
+  for (const auto& point : points) {
+    text += number(axes.x(point.first), "%.1f") + "," + number(axes.y(point.second), "%.1f") + " ";
+  }
+  return text;
+}
+
+// The levels of a fit along the variate axis: the annual probability is F^blocksPerYear.
+std::vector<std::pair<double, double>> curve(const ExtremeValueFit& fit, double blocksPerYear,
+                                             const Axes& axes) {
+  std::vector<std::pair<double, double>> points;
+  for (int i = 0; i <= 120; ++i) {
+    double variate = axes.x0 + (axes.x1 - axes.x0) * i / 120.0;
+    // The block probability whose blocksPerYear-th power has this variate.
+    double block = std::exp(-std::exp(-variate) / blocksPerYear);
+    points.emplace_back(variate, quantile(fit, block));
+  }
+  return points;
+}
+
+void writePanel(std::ostream& out, const EffectAnalysis& analysis,
+                const AnalysisSettings& settings, double originY) {
+  double blocks = analysis.blocksPerYear(settings);
+  std::vector<double> sorted = analysis.maxima;
+  std::sort(sorted.begin(), sorted.end());
+  auto n = static_cast<double>(sorted.size());
+  std::vector<std::pair<double, double>> points;
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    double plotting = (static_cast<double>(i) + 1.0) / (n + 1.0);  // of a block
+    // The annual probability is plotting^blocks, written so that it cannot underflow.
+    points.emplace_back(-std::log(-blocks * std::log(plotting)), sorted[i]);
+  }
+  double longest = *std::max_element(settings.returnYears.begin(), settings.returnYears.end());
+  Axes axes{points.front().first, reducedVariate(1.0 - 1.0 / longest) + 0.3, sorted.front(),
+            sorted.back(), originY};
+  // The band: the GEV's intervals at return periods from 2 years to the longest asked for.
+  std::vector<std::pair<double, double>> lower;
+  std::vector<std::pair<double, double>> upper;
+  std::vector<double> bandYears;
+  for (double years = 2.0; years < longest; years *= 2.5) {
+    bandYears.push_back(years);
+  }
+  bandYears.push_back(longest);
+  for (double years : bandYears) {
+    ReturnLevel level = returnLevel(analysis.maxima, analysis.gev, years, blocks);
+    if (level.intervalFound) {
+      double variate = reducedVariate(1.0 - 1.0 / years);
+      lower.emplace_back(variate, level.lower);
+      upper.emplace_back(variate, level.upper);
+    }
+  }
+  for (const auto& point : upper) {
+    axes.y1 = std::max(axes.y1, point.second);
+  }
+  for (const ReturnLevel& level : analysis.gumbelLevels) {
+    axes.y1 = std::max(axes.y1, level.level);
+  }
+  axes.y1 += 0.05 * (axes.y1 - axes.y0);
+  axes.y0 -= 0.05 * (axes.y1 - axes.y0);
+  out << "<text x=\"" << left << "\" y=\"" << originY + 30 << "\" font-size=\"16\">"
+      << xmlText(analysis.effect) << ": return levels of " << settings.blockDays << "-day maxima</text>\n";
+  out << "<rect x=\"" << left << "\" y=\"" << originY + top << "\" width=\""
+      << panelWidth - left - right << "\" height=\"" << panelHeight - top - bottom
+      << "\" fill=\"none\" stroke=\"#444\"/>\n";
+  double tickStep = std::max(1.0, std::ceil((axes.x1 - axes.x0) / 12.0));
+  for (double tick = std::ceil(axes.x0); tick <= axes.x1; tick += tickStep) {
+    out << "<text x=\"" << number(axes.x(tick), "%.1f") << "\" y=\""
+        << originY + panelHeight - bottom + 18 << "\" font-size=\"11\" text-anchor=\"middle\">"
+        << number(tick) << "</text>\n";
+  }
+  for (double years : settings.returnYears) {
+    double x = axes.x(reducedVariate(1.0 - 1.0 / years));
+    out << "<line x1=\"" << number(x, "%.1f") << "\" y1=\"" << originY + top << "\" x2=\""
+        << number(x, "%.1f") << "\" y2=\"" << originY + panelHeight - bottom
+        << "\" stroke=\"#999\" stroke-dasharray=\"3,3\"/>\n<text x=\"" << number(x, "%.1f")
+        << "\" y=\"" << originY + top - 6 << "\" font-size=\"11\" text-anchor=\"middle\">"
+        << number(years) << " years</text>\n";
+  }
+  for (int i = 0; i <= 5; ++i) {
+    double level = axes.y0 + (axes.y1 - axes.y0) * i / 5.0;
+    out << "<text x=\"" << left - 8 << "\" y=\"" << number(axes.y(level) + 4, "%.1f")
+        << "\" font-size=\"11\" text-anchor=\"end\">" << number(level, "%.4g") << "</text>\n";
+  }
+  out << "<text x=\"" << (left + panelWidth - right) / 2 << "\" y=\""
+      << originY + panelHeight - bottom + 40 << "\" font-size=\"12\" text-anchor=\"middle\">"
+      << "Gumbel reduced variate of the annual maximum, -ln(-ln F) (" << number(settings.daysPerYear)
+      << "-day years)</text>\n";
+  out << "<text transform=\"translate(22," << originY + top + (panelHeight - top - bottom) / 2
+      << ") rotate(-90)\" font-size=\"12\" text-anchor=\"middle\">level, in the maxima's unit"
+      << "</text>\n";
+  if (!upper.empty()) {
+    std::vector<std::pair<double, double>> band = upper;
+    band.insert(band.end(), lower.rbegin(), lower.rend());
+    out << "<polygon points=\"" << polyline(band, axes)
+        << "\" fill=\"#9cc3e6\" fill-opacity=\"0.5\" stroke=\"none\"/>\n";
+  }
+  out << "<polyline points=\"" << polyline(curve(analysis.gev, blocks, axes), axes)
+      << "\" fill=\"none\" stroke=\"#1f5fa8\" stroke-width=\"2\"/>\n";
+  out << "<polyline points=\"" << polyline(curve(analysis.gumbel, blocks, axes), axes)
+      << "\" fill=\"none\" stroke=\"#d9822b\" stroke-width=\"2\" stroke-dasharray=\"6,4\"/>\n";
+  std::size_t stride = std::max<std::size_t>(1, points.size() / 2000);  // a readable file
+  for (std::size_t i = 0; i < points.size(); i += stride) {
+    out << "<circle cx=\"" << number(axes.x(points[i].first), "%.1f") << "\" cy=\""
+        << number(axes.y(points[i].second), "%.1f") << "\" r=\"1.6\" fill=\"#222\"/>\n";
+  }
+  double legendX = left + 14;
+  double legendY = originY + top + 18;
+  out << "<text x=\"" << legendX << "\" y=\"" << legendY << "\" font-size=\"11\" fill=\"#1f5fa8\">"
+      << "GEV fit, with its 95 % profile-likelihood band</text>\n<text x=\"" << legendX
+      << "\" y=\"" << legendY + 15 << "\" font-size=\"11\" fill=\"#d9822b\">Gumbel fit</text>\n"
+      << "<text x=\"" << legendX << "\" y=\"" << legendY + 30
+      << "\" font-size=\"11\">dots: the block maxima</text>\n";
+}
+
+}  // namespace
+
+void writeChart(std::ostream& out, const std::vector<EffectAnalysis>& analyses,
+                const AnalysisSettings& settings) {
+  double height = panelHeight * static_cast<double>(analyses.size());
+  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << panelWidth << "\" height=\""
+      << height << "\" viewBox=\"0 0 " << panelWidth << " " << height
+      << "\" font-family=\"sans-serif\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  for (std::size_t i = 0; i < analyses.size(); ++i) {
+    writePanel(out, analyses[i], settings, panelHeight * static_cast<double>(i));
+  }
+  out << "</svg>\n";
+}

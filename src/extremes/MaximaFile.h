@@ -1,0 +1,21 @@
+// Daily maxima files, as velmora and velmora-load write them, read back for fitting: every
+// effect's daily values in day order, one run for each file, and their block maxima.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct EffectMaxima {
+  std::string effect;
+  std::vector<std::vector<double>> runs;  // each file's daily maxima, day 1 first
+};
+
+// Reads the files into *effects, the effects in the order they first appear. False, with
+// *error one "error: " line naming the file and line, for a file that is not a maxima file,
+// a row whose day does not follow the effect's day before, or a maximum that is no number.
+bool readMaximaFiles(const std::vector<std::string>& paths, std::vector<EffectMaxima>* effects,
+                     std::string* error);
+
+// The greatest value of every whole block of blockDays days, run by run; the days that do
+// not fill a block at a run's end are left out.
+std::vector<double> blockMaxima(const EffectMaxima& effect, int blockDays);
