@@ -43,15 +43,15 @@ std::vector<std::string> splitAt(const std::string& text, char separator) {
   }
 }
 
-const char* const acceptedSpecs =
+const char* const acceptedEffects =
     "accepted: moment:L, moment:L:a, shear:L, hogging:L (L and a in m, 0 < a < L, "
     "L up to 10000) or il:FILE";
 
-bool readSpan(const std::string& spec, const std::string& text, double* span, std::string* error) {
+bool readSpan(const std::string& definition, const std::string& text, double* span, std::string* error) {
   if (!readNumber(text, span) || !(*span > 0.0) || *span > maxSpan) {
-    return refuse("error: --effect \"" + spec + "\": the span \"" + text +
+    return refuse("error: --effect \"" + definition + "\": the span \"" + text +
                       "\" is not a length in m above 0 and up to " + numberText(maxSpan) + "; " +
-                      acceptedSpecs,
+                      acceptedEffects,
                   error);
   }
   return true;
@@ -63,9 +63,9 @@ bool readPoint(const CsvReader& reader, InfluencePoint* point) {
          readNumber(reader.field(1), &point->ordinate);
 }
 
-bool readInfluenceFile(const std::string& spec, const std::string& path, LoadEffect* effect,
+bool readInfluenceFile(const std::string& definition, const std::string& path, LoadEffect* effect,
                        std::string* error) {
-  std::string prefix = "error: --effect \"" + spec + "\": the influence line " + path;
+  std::string prefix = "error: --effect \"" + definition + "\": the influence line " + path;
   CsvReader reader;
   if (!reader.open(path, ",")) {
     return refuse(prefix + " cannot be read: " + reader.problem(), error);
@@ -123,21 +123,21 @@ bool readFactors(const std::string& option, const std::string& text, std::vector
 
 }  // namespace
 
-bool parseEffect(const std::string& spec, LoadEffect* effect, std::string* error) {
-  effect->name = spec;
-  std::size_t colon = spec.find(':');
-  std::string kind = spec.substr(0, colon);
-  if (kind == "il" && colon != std::string::npos && colon + 1 < spec.size()) {
-    return readInfluenceFile(spec, spec.substr(colon + 1), effect, error);
+bool parseEffect(const std::string& definition, LoadEffect* effect, std::string* error) {
+  effect->name = definition;
+  std::size_t colon = definition.find(':');
+  std::string kind = definition.substr(0, colon);
+  if (kind == "il" && colon != std::string::npos && colon + 1 < definition.size()) {
+    return readInfluenceFile(definition, definition.substr(colon + 1), effect, error);
   }
-  std::vector<std::string> parts = splitAt(spec, ':');
+  std::vector<std::string> parts = splitAt(definition, ':');
   double span = 0.0;
   bool known = (kind == "moment" && (parts.size() == 2 || parts.size() == 3)) ||
                ((kind == "shear" || kind == "hogging") && parts.size() == 2);
   if (!known) {
-    return refuse(std::string("error: --effect is \"") + spec + "\"; " + acceptedSpecs, error);
+    return refuse(std::string("error: --effect is \"") + definition + "\"; " + acceptedEffects, error);
   }
-  if (!readSpan(spec, parts[1], &span, error)) {
+  if (!readSpan(definition, parts[1], &span, error)) {
     return false;
   }
   if (kind == "shear") {
@@ -147,7 +147,7 @@ bool parseEffect(const std::string& spec, LoadEffect* effect, std::string* error
   } else {
     double a = span / 2.0;
     if (parts.size() == 3 && (!readNumber(parts[2], &a) || !(a > 0.0) || !(a < span))) {
-      return refuse("error: --effect \"" + spec + "\": the position \"" + parts[2] +
+      return refuse("error: --effect \"" + definition + "\": the position \"" + parts[2] +
                         "\" is not a distance in m above 0 and below the span " + parts[1],
                     error);
     }
@@ -184,7 +184,7 @@ bool takeOption(const std::vector<std::string>& arguments, std::size_t* index,
 }
 
 std::string usageLines() {
-  return "  --effect SPEC        a load effect whose daily maxima to compute (repeatable):\n"
+  return "  --effect EFFECT      a load effect whose daily maxima to compute (repeatable):\n"
          "                       moment:L (mid-span of a simple span of L m), moment:L:a\n"
          "                       (a m from the left support), shear:L (left reaction),\n"
          "                       hogging:L (over the central support of two spans of L m),\n"

@@ -1,5 +1,5 @@
 // The command-line options that ask for load effects, shared by velmora and velmora-load:
-// "--effect SPEC" (repeatable), "--lane-factors f1,f2,..." and "--kn-per-unit F".
+// "--effect EFFECT" (repeatable), "--lane-factors f1,f2,..." and "--kn-per-unit F".
 //   moment:L     bending moment at mid-span of a simple span of L m
 //   moment:L:a   bending moment at a m from the left support of a simple span of L m
 //   shear:L      shear at the left support (the left reaction) of a simple span of L m
@@ -19,9 +19,9 @@ constexpr double maxSpan = 10000.0;  // m
 constexpr double maxFactor = 1e6;    // for lane factors and --kn-per-unit
 constexpr std::size_t maxInfluencePoints = 100000;
 
-// Reads one effect's SPEC into *effect, named by the text itself. False, with *error one
-// "error: " line naming the spec, what is wrong and what is accepted.
-bool parseEffect(const std::string& spec, LoadEffect* effect, std::string* error);
+// Reads one effect's definition into *effect, named by the text itself. False, with *error one
+// "error: " line naming the definition, what is wrong and what is accepted.
+bool parseEffect(const std::string& definition, LoadEffect* effect, std::string* error);
 
 // When arguments[*index] is one of the load options, reads it and its value into
 // *settings, moves *index onto the value and sets *taken. False, with *error one "error: "

@@ -26,7 +26,7 @@ struct Arguments {
 };
 
 std::string usageText() {
-  return "usage: velmora-load --effect SPEC... [--lane-factors F,...] [--kn-per-unit F]\n"
+  return "usage: velmora-load --effect EFFECT... [--lane-factors F,...] [--kn-per-unit F]\n"
          "                    [--days N] -o FILE STREAM\n"
          "\n"
          "Computes the greatest value of each load effect in every simulated day of STREAM, a\n"

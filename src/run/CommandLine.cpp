@@ -117,7 +117,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* li
 std::string usageText() {
   return std::string(
       "usage: velmora [--seed N] [--format fixed|csv]\n"
-      "               [--effect SPEC... --maxima FILE [--no-records]]\n"
+      "               [--effect EFFECT... --maxima FILE [--no-records]]\n"
       "\n"
       "Generates a synthetic road-traffic stream, vehicle by vehicle, in the current folder.\n"
       "Reads the run parameters from VLMin.txt (the built-in defaults when it is missing) and\n"

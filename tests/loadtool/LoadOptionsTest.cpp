@@ -1,5 +1,5 @@
-// Effect specs and influence-line files: what is taken and what is refused, with one line
-// that names the spec and what is accepted.
+// Effect definitions and influence-line files: what is taken and what is refused, with one line
+// that names the definition and what is accepted.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -28,9 +28,9 @@ TEST(LoadOptionsTest, TakesTheStandardEffects) {
   EXPECT_DOUBLE_EQ(effect.line.ordinateAt(30.0), effect.line.ordinateAt(10.0));
 }
 
-TEST(LoadOptionsTest, RefusesSpecsItCannotTake) {
+TEST(LoadOptionsTest, RefusesDefinitionsItCannotTake) {
   struct Case {
-    const char* spec;
+    const char* definition;
     const char* says;
   } cases[] = {
       {"torsion:30", "--effect is \"torsion:30\"; accepted: moment:L, moment:L:a, shear:L"},
@@ -51,7 +51,7 @@ TEST(LoadOptionsTest, RefusesSpecsItCannotTake) {
   for (const Case& c : cases) {
     LoadEffect effect;
     std::string error;
-    EXPECT_FALSE(parseEffect(c.spec, &effect, &error)) << c.spec;
+    EXPECT_FALSE(parseEffect(c.definition, &effect, &error)) << c.definition;
     EXPECT_EQ(error.rfind("error: ", 0), 0u) << error;
     EXPECT_NE(error.find(c.says), std::string::npos) << error;
   }
