@@ -95,7 +95,8 @@ double endTimeOfRun(const RunConfig& config) {
   return config.days > 0 ? static_cast<double>(config.days * calendar::secondsPerDay) : 0;
 }
 
-// Every lane of the road needs a factor when --lane-factors gives any.
+}  // namespace
+
 bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options,
                            std::string* error) {
   std::size_t factors = options.load.laneFactors.size();
@@ -106,6 +107,8 @@ bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options,
            std::to_string(config.totalLanes) + " lanes; accepted: one factor for every lane";
   return false;
 }
+
+namespace {
 
 const char* const loadRefusal = "error: the load effects cannot take ";
 

@@ -29,6 +29,10 @@ constexpr int exitRunFailure = 1;
 
 // Writes the four banner lines to standard output.
 void printBanner();
+// True when the options' lane factors, if any, give one factor for every lane of config's
+// road; else false, with *error one "error: " line.
+bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options,
+                           std::string* error);
 // Reads "VLMin.txt" into config (or keeps its defaults, saying so), loads and checks the
 // site data, empties the output file (unless the options write no records) and sets up
 // every lane of set, direction-1 lanes first. False, with *error set and the output files

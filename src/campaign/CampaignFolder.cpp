@@ -1,0 +1,174 @@
+#include "campaign/CampaignFolder.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "data/CsvReader.h"
+#include "data/NativePath.h"
+#include "loadtool/LoadOptions.h"
+#include "run/Run.h"
+#include "run/RunConfig.h"
+#include "run/SiteLoading.h"
+
+namespace fs = std::filesystem;
+
+namespace campaign_folder {
+namespace {
+
+constexpr const char* parameterFile = "VLMin.txt";
+constexpr const char* siteFolder = "Traffic";
+constexpr int daysValueLine = 3;
+
+int longestRunDays(const CampaignPlan& plan) {
+  int longest = 0;
+  for (const PlannedRun& run : plan.runs()) {
+    longest = std::max(longest, run.days);
+  }
+  return longest;
+}
+
+// Checks that runFolder's parameters, with the plan's longest run, its site data and the
+// plan's load options make a run that velmora would start.
+bool checkRunFolder(const std::string& runFolder, const CampaignPlan& plan, std::string* error) {
+  RunConfig config;
+  std::string parameters = pathInFolder(runFolder, parameterFile);
+  if (!config.readFile(parameters, error)) {
+    if (error->empty()) {
+      *error = "error: the run folder has no \"" + parameters + "\"; a campaign copies its own";
+    }
+    return false;
+  }
+  config.days = longestRunDays(plan);
+  RunOptions options;
+  options.writeRecords = false;
+  for (std::size_t i = 0; i < plan.loadArguments.size(); ++i) {
+    bool taken = false;
+    if (!load_options::takeOption(plan.loadArguments, &i, &options.load, &taken, error)) {
+      return false;
+    }
+    if (!taken) {
+      *error = "error: \"" + plan.loadArguments[i] + "\" is no load option";
+      return false;
+    }
+  }
+  CheckedSite site;
+  return config.isUsable(error) && laneFactorsCoverLanes(config, options, error) &&
+         loadCheckedSiteData(config, runFolder, &site, error);
+}
+
+// Writes the lines of the parameter file at source to target with the days value line
+// replaced by days. False when either file fails.
+bool writeRunParameters(const std::string& source, const std::string& target, int days) {
+  CsvReader reader;
+  if (!reader.open(source, "")) {
+    return false;
+  }
+  std::ofstream out(target, std::ios::binary | std::ios::trunc);
+  int valueLine = 0;
+  for (std::string line; reader.readLine(line);) {
+    bool comment = line.compare(0, 2, "//") == 0;
+    if (!comment && ++valueLine == daysValueLine) {
+      line = std::to_string(days);
+    }
+    out << line << '\n';
+  }
+  out.close();
+  return reader.problem().empty() && !out.fail();
+}
+
+bool writePlanFile(const std::string& path, const CampaignPlan& plan) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  writePlan(out, plan);
+  out.close();
+  return !out.fail();
+}
+
+// Makes the folders and files of the campaign. False, with *error set, at the first failure.
+bool writeFolder(const std::string& runFolder, const fs::path& folder, const CampaignPlan& plan,
+                 std::string* error) {
+  std::error_code failure;
+  fs::create_directories(folder, failure);
+  if (!failure) {
+    fs::copy(fs::path(runFolder.empty() ? "." : runFolder) / siteFolder, folder / siteFolder,
+             fs::copy_options::recursive, failure);
+  }
+  if (failure) {
+    *error = "error: cannot make the campaign folder \"" + folder.string() +
+             "\": " + failure.message();
+    return false;
+  }
+  std::string parameters = pathInFolder(runFolder, parameterFile);
+  for (const PlannedRun& run : plan.runs()) {
+    fs::path runFolderPath = folder / runFolderName(run.index);
+    fs::create_directory(runFolderPath, failure);
+    if (!failure) {
+      fs::create_directory_symlink(fs::path("..") / siteFolder, runFolderPath / siteFolder,
+                                   failure);
+    }
+    if (failure || !writeRunParameters(parameters, (runFolderPath / parameterFile).string(),
+                                       run.days)) {
+      *error = "error: cannot write the run folder \"" + runFolderPath.string() + "\"";
+      return false;
+    }
+  }
+  if (!writePlanFile((folder / planFile).string(), plan)) {
+    *error = "error: cannot write \"" + (folder / planFile).string() + "\"";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool create(const std::string& runFolder, const std::string& campaignFolder,
+            const CampaignPlan& plan, std::string* error) {
+  *error = plan.problem();
+  if (!error->empty()) {
+    *error = "error: " + *error;
+    return false;
+  }
+  if (!checkRunFolder(runFolder, plan, error)) {
+    return false;
+  }
+  std::error_code failure;
+  fs::path folder(campaignFolder);
+  bool existed = fs::exists(folder, failure);
+  if (existed && !(fs::is_directory(folder, failure) && fs::is_empty(folder, failure))) {
+    *error = "error: the campaign folder \"" + campaignFolder +
+             "\" exists and is not empty; accepted: a new or empty folder";
+    return false;
+  }
+  if (writeFolder(runFolder, folder, plan, error)) {
+    return true;
+  }
+  if (existed) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, failure)) {
+      fs::remove_all(entry.path(), failure);
+    }
+  } else {
+    fs::remove_all(folder, failure);
+  }
+  return false;
+}
+
+bool readFolderPlan(const std::string& campaignFolder, CampaignPlan* plan, std::string* error) {
+  std::string path = (fs::path(campaignFolder) / planFile).string();
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) {
+    *error = "error: cannot read \"" + path + "\"; accepted: a folder made by velmora-campaign plan";
+    return false;
+  }
+  if (!readPlan(in, plan, error)) {
+    *error = "error: \"" + path + "\" " + *error;
+    return false;
+  }
+  return true;
+}
+
+std::string runPath(const std::string& campaignFolder, int index, const std::string& file) {
+  return (fs::path(campaignFolder) / runFolderName(index) / file).string();
+}
+
+}  // namespace campaign_folder

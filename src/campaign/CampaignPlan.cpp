@@ -1,0 +1,154 @@
+#include "campaign/CampaignPlan.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "run/RunConfig.h"
+
+namespace {
+
+const char* const planComment =
+    "# A velmora campaign's plan, written by velmora-campaign plan: its runs are made from it "
+    "alone.";
+
+// The whole text as a number of type T, or false.
+template <typename T>
+bool readNumber(const std::string& text, T* value) {
+  const char* end = text.data() + text.size();
+  auto [stop, status] = std::from_chars(text.data(), end, *value);
+  return status == std::errc() && stop == end && !text.empty();
+}
+
+// Takes one "key=value" line into plan. False, with *error saying why, when it is not one.
+bool takeLine(const std::string& key, const std::string& value, CampaignPlan* plan,
+              std::string* error) {
+  bool read = true;
+  if (key == "source") {
+    plan->sourceFolder = value;
+  } else if (key == "years") {
+    read = readNumber(value, &plan->years);
+  } else if (key == "days-per-year") {
+    read = readNumber(value, &plan->daysPerYear);
+  } else if (key == "years-per-run") {
+    read = readNumber(value, &plan->yearsPerRun);
+  } else if (key == "first-seed") {
+    read = readNumber(value, &plan->firstSeed);
+  } else if (key == "argument") {
+    plan->loadArguments.push_back(value);
+  } else if (key == "block-days") {
+    read = readNumber(value, &plan->blockDays);
+  } else if (key == "return-period") {
+    double years = 0.0;
+    read = readNumber(value, &years);
+    plan->returnYears.push_back(years);
+  } else {
+    *error = "unknown key \"" + key + "\"";
+    return false;
+  }
+  if (!read) {
+    *error = key + " is \"" + value + "\", which is no number of its kind";
+  }
+  return read;
+}
+
+}  // namespace
+
+std::vector<PlannedRun> CampaignPlan::runs() const {
+  std::vector<PlannedRun> planned;
+  for (int yearsDone = 0, index = 0; yearsDone < years; yearsDone += yearsPerRun, ++index) {
+    int runYears = std::min(yearsPerRun, years - yearsDone);
+    // Seeds wrap around 2^32; there are far fewer runs, so they stay distinct.
+    planned.push_back(
+        {index, firstSeed + static_cast<std::uint32_t>(index), runYears * daysPerYear});
+  }
+  return planned;
+}
+
+std::string CampaignPlan::problem() const {
+  if (years < 1 || years > maxYears) {
+    return "--years is " + std::to_string(years) + "; accepted: a whole number from 1 to " +
+           std::to_string(maxYears);
+  }
+  if (daysPerYear < 1 || daysPerYear > maxDaysPerYear) {
+    return "--days-per-year is " + std::to_string(daysPerYear) +
+           "; accepted: a whole number from 1 to " + std::to_string(maxDaysPerYear);
+  }
+  int longestRun = RunConfig::maxDays / daysPerYear;
+  if (yearsPerRun < 1 || yearsPerRun > longestRun) {
+    return "--years-per-run is " + std::to_string(yearsPerRun) +
+           "; accepted: a whole number from 1 to " + std::to_string(longestRun) +
+           " (a run holds at most " + std::to_string(RunConfig::maxDays) + " days of " +
+           std::to_string(daysPerYear) + " a year)";
+  }
+  if ((years - 1) / yearsPerRun + 1 > maxRuns) {
+    return "--years " + std::to_string(years) + " in runs of --years-per-run " +
+           std::to_string(yearsPerRun) + " make more than " + std::to_string(maxRuns) +
+           " runs; accepted: at most " + std::to_string(maxRuns) + " runs (longer runs)";
+  }
+  if (blockDays < 1 || blockDays > yearsPerRun * daysPerYear) {
+    return "--block-days is " + std::to_string(blockDays) +
+           "; accepted: a whole number from 1 to the days of a run, " +
+           std::to_string(yearsPerRun * daysPerYear);
+  }
+  if (std::find(loadArguments.begin(), loadArguments.end(), "--effect") ==
+      loadArguments.end()) {
+    return "no --effect given; accepted: one or more, as velmora takes them";
+  }
+  for (double period : returnYears) {
+    if (!(period > 1.0) || !std::isfinite(period)) {
+      return "--return-period is " + shortestText(period) + "; accepted: a number of years above 1";
+    }
+  }
+  return "";
+}
+
+std::string shortestText(double value) {
+  char text[32];
+  auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+std::string runFolderName(int index) {
+  std::string number = std::to_string(index);
+  return "run-" + std::string(number.size() < 4 ? 4 - number.size() : 0, '0') + number;
+}
+
+void writePlan(std::ostream& out, const CampaignPlan& plan) {
+  out << planComment << '\n'
+      << "source=" << plan.sourceFolder << '\n'
+      << "years=" << plan.years << '\n'
+      << "days-per-year=" << plan.daysPerYear << '\n'
+      << "years-per-run=" << plan.yearsPerRun << '\n'
+      << "first-seed=" << plan.firstSeed << '\n';
+  for (const std::string& argument : plan.loadArguments) {
+    out << "argument=" << argument << '\n';
+  }
+  out << "block-days=" << plan.blockDays << '\n';
+  for (double period : plan.returnYears) {
+    out << "return-period=" << shortestText(period) << '\n';
+  }
+}
+
+bool readPlan(std::istream& in, CampaignPlan* plan, std::string* error) {
+  *plan = CampaignPlan();
+  plan->returnYears.clear();
+  std::string line;
+  if (!std::getline(in, line) || line != planComment) {
+    *error = "line 1 is not the comment that opens a campaign plan";
+    return false;
+  }
+  for (int number = 2; std::getline(in, line); ++number) {
+    std::size_t equals = line.find('=');
+    if (equals == std::string::npos) {
+      *error = "line " + std::to_string(number) + " is no \"key=value\" line";
+      return false;
+    }
+    if (!takeLine(line.substr(0, equals), line.substr(equals + 1), plan, error)) {
+      *error = "line " + std::to_string(number) + ": " + *error;
+      return false;
+    }
+  }
+  *error = plan->problem();
+  return error->empty();
+}

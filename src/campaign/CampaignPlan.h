@@ -1,0 +1,52 @@
+// A campaign: many years of traffic on one run folder, made as runs of whole years with
+// seeds first, first + 1, ... (each run at most 24,855 days, the longest a run can be), whose
+// daily maxima of load effects are fitted together. The plan alone fixes every result, so a
+// campaign made again from the same plan, on any number of cores or nodes, gives the same
+// results. It is kept as the text file "campaign.txt" in the campaign folder.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+struct PlannedRun {
+  int index = 0;  // from 0: the run's folder is runFolderName(index)
+  std::uint32_t seed = 0;
+  int days = 0;
+};
+
+struct CampaignPlan {
+  static constexpr int maxYears = 1000000;
+  static constexpr int maxRuns = 10000;  // their maxima files must fit on one command line
+  static constexpr int maxDaysPerYear = 24855;  // one year must fit in one run
+
+  std::string sourceFolder;  // the run folder the campaign was planned from, for the record
+  int years = 0;
+  int daysPerYear = 250;  // the simulated calendar's year
+  int yearsPerRun = 20;   // the last run takes what is left
+  std::uint32_t firstSeed = 0;
+  // velmora's load options, one argument each ("--effect", "moment:30", ...).
+  std::vector<std::string> loadArguments;
+  int blockDays = 250;  // of the fits: a year's maxima by default
+  std::vector<double> returnYears = {75.0, 100.0, 1000.0};
+
+  // The runs, in the order their maxima are fitted.
+  std::vector<PlannedRun> runs() const;
+  // What makes the plan unusable, naming velmora-campaign's option, the value and what is
+  // accepted (no "error: "); empty when it can be made.
+  std::string problem() const;
+};
+
+// The shortest text that reads back as exactly value.
+std::string shortestText(double value);
+
+// "run-0007": the folder of run index in the campaign folder, numbered for sorting.
+std::string runFolderName(int index);
+
+// Writes the plan as "key=value" lines under a comment saying what the file is.
+void writePlan(std::ostream& out, const CampaignPlan& plan);
+// Reads a plan written by writePlan. False, with *error naming the line and what is wrong
+// (no "error: "), for any other text or a plan that problem() refuses.
+bool readPlan(std::istream& in, CampaignPlan* plan, std::string* error);

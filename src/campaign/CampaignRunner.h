@@ -1,0 +1,32 @@
+// Makes a campaign's runs with velmora (seeded, no records, the plan's load options), each in
+// its own folder, and combines their daily maxima with velmora-extremes. A run's maxima file
+// appears only once the run has succeeded, so a campaign that stopped can be taken up again:
+// runs already made are not made again. Progress goes to standard output.
+#pragma once
+
+#include <string>
+
+#include "campaign/CampaignPlan.h"
+
+namespace campaign_runner {
+
+constexpr const char* reportFile = "report.txt";  // velmora-extremes' report
+constexpr const char* chartFile = "return-levels.svg";
+constexpr const char* tableFile = "return-levels.csv";
+
+// Makes run index of the plan in campaignFolder (nothing when it is made already). False,
+// with *error one "error: " line naming the run and its log, when it fails.
+bool makeRun(const std::string& campaignFolder, const CampaignPlan& plan, int index,
+             std::string* error);
+
+// Makes every run not yet made, up to jobs at a time. After a failure no further run starts;
+// those under way are finished. False, with *error the first failure, then.
+bool makeRuns(const std::string& campaignFolder, const CampaignPlan& plan, int jobs,
+              std::string* error);
+
+// Fits the maxima of every run, in run order, writing the report, the chart and the table
+// into campaignFolder and the report to standard output. False, with *error one "error: "
+// line, when a run is not made yet or the fit fails.
+bool combine(const std::string& campaignFolder, const CampaignPlan& plan, std::string* error);
+
+}  // namespace campaign_runner

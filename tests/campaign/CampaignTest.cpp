@@ -1,0 +1,249 @@
+// Campaigns: how a plan splits the years into seeded runs and reads back, and, through
+// velmora-campaign itself on the sample folder, that the results depend on the plan alone
+// (jobs, tasks, a campaign taken up again), that each run is the seeded velmora run, and
+// that refused plans and failed runs say so and leave nothing behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "campaign/CampaignPlan.h"
+#include "support/ProgramRun.h"
+#include "support/TestFolder.h"
+#include "support/TextLines.h"
+
+namespace {
+
+CampaignPlan planOf(int years, int yearsPerRun, int daysPerYear, std::uint32_t firstSeed) {
+  CampaignPlan plan;
+  plan.years = years;
+  plan.yearsPerRun = yearsPerRun;
+  plan.daysPerYear = daysPerYear;
+  plan.blockDays = daysPerYear;
+  plan.firstSeed = firstSeed;
+  plan.loadArguments = {"--effect", "moment:30"};
+  return plan;
+}
+
+TEST(CampaignPlanTest, SplitsTheYearsIntoRunsWithConsecutiveSeeds) {
+  std::vector<PlannedRun> runs = planOf(45, 20, 250, 4294967294u).runs();
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[0].days, 5000);
+  EXPECT_EQ(runs[1].days, 5000);
+  EXPECT_EQ(runs[2].days, 1250);  // the last run takes what is left
+  EXPECT_EQ(runs[0].seed, 4294967294u);
+  EXPECT_EQ(runs[1].seed, 4294967295u);
+  EXPECT_EQ(runs[2].seed, 0u);  // wraps around, still distinct
+  EXPECT_EQ(runs[2].index, 2);
+  EXPECT_EQ(runFolderName(2), "run-0002");
+  EXPECT_EQ(runFolderName(12345), "run-12345");
+}
+
+TEST(CampaignPlanTest, RefusesPlansNoRunCanMake) {
+  EXPECT_EQ(planOf(1000, 20, 250, 1).problem(), "");
+  EXPECT_EQ(planOf(1000, 100, 250, 1).problem(),
+            "--years-per-run is 100; accepted: a whole number from 1 to 99 (a run holds at "
+            "most 24855 days of 250 a year)");
+  EXPECT_EQ(planOf(0, 1, 250, 1).problem(),
+            "--years is 0; accepted: a whole number from 1 to 1000000");
+  EXPECT_EQ(planOf(20000, 1, 250, 1).problem(),
+            "--years 20000 in runs of --years-per-run 1 make more than 10000 runs; accepted: "
+            "at most 10000 runs (longer runs)");
+  CampaignPlan noEffect = planOf(10, 1, 250, 1);
+  noEffect.loadArguments = {"--kn-per-unit", "0.981"};
+  EXPECT_EQ(noEffect.problem(), "no --effect given; accepted: one or more, as velmora takes them");
+  CampaignPlan longBlocks = planOf(10, 1, 250, 1);
+  longBlocks.blockDays = 251;
+  EXPECT_EQ(longBlocks.problem(),
+            "--block-days is 251; accepted: a whole number from 1 to the days of a run, 250");
+}
+
+TEST(CampaignPlanTest, ReadsBackExactlyWhatItWrote) {
+  CampaignPlan plan = planOf(45, 20, 200, 99);
+  plan.sourceFolder = "/data/my road";
+  plan.loadArguments = {"--effect", "il:/data/line=1.csv", "--lane-factors", "1,0.5"};
+  plan.returnYears = {1.5, 0.1 + 1000.0};
+  plan.blockDays = 7;
+  std::stringstream text;
+  writePlan(text, plan);
+  CampaignPlan read;
+  std::string error;
+  ASSERT_TRUE(readPlan(text, &read, &error)) << error;
+  EXPECT_EQ(read.sourceFolder, plan.sourceFolder);
+  EXPECT_EQ(read.years, 45);
+  EXPECT_EQ(read.yearsPerRun, 20);
+  EXPECT_EQ(read.daysPerYear, 200);
+  EXPECT_EQ(read.firstSeed, 99u);
+  EXPECT_EQ(read.blockDays, 7);
+  EXPECT_EQ(read.loadArguments, plan.loadArguments);
+  EXPECT_EQ(read.returnYears, plan.returnYears);
+}
+
+TEST(CampaignPlanTest, RefusesTextThatIsNoPlan) {
+  std::stringstream written;
+  writePlan(written, planOf(10, 5, 250, 1));
+  std::string opening = linesOf(written.str()).front() + "\n";
+  struct Case {
+    std::string text;
+    std::string error;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"years=10\n", "line 1 is not the comment that opens a campaign plan"},
+           {opening + "years=10\nfirst-seed=-1\n",
+            "line 3: first-seed is \"-1\", which is no number of its kind"},
+           {opening + "colour=blue\n", "line 2: unknown key \"colour\""},
+           {opening + "years 10\n", "line 2 is no \"key=value\" line"},
+           {opening + "years=10\nargument=--effect\nargument=moment:30\nyears-per-run=200\n",
+            "--years-per-run is 200; accepted: a whole number from 1 to 99 (a run holds at "
+            "most 24855 days of 250 a year)"},
+       }) {
+    std::istringstream in(c.text);
+    CampaignPlan plan;
+    std::string error;
+    EXPECT_FALSE(readPlan(in, &plan, &error)) << c.text;
+    EXPECT_EQ(error, c.error) << c.text;
+  }
+}
+
+// A campaign of the sample folder's two lanes: three runs of two 4-day years, daily maxima.
+class CampaignProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override { folder.copyFrom(VELMORA_SAMPLE_DIR); }
+
+  static ProgramRun campaign(const std::string& arguments) {
+    return runCommand(std::string(VELMORA_CAMPAIGN_PROGRAM) + " " + arguments);
+  }
+  static ProgramRun plan(const std::string& campaignFolder, const std::string& options = "") {
+    return campaign("plan . " + campaignFolder +
+                    " --years 6 --years-per-run 2 --days-per-year 4 --block-days 1 --seed 41"
+                    " --effect moment:30 --effect shear:20 --return-period 50" +
+                    options);
+  }
+  // The fitted table of a campaign folder made by plan, with its runs made.
+  std::string results(const std::string& campaignFolder) const {
+    return folder.read(campaignFolder + "/return-levels.csv");
+  }
+
+  TestFolder folder;
+};
+
+TEST_F(CampaignProgramTest, GivesTheSameResultsOnAnyNumberOfCoresAndAsTasks) {
+  ASSERT_EQ(plan("one").status, 0);
+  ASSERT_EQ(plan("two").status, 0);
+  ASSERT_EQ(plan("tasks").status, 0);
+  ProgramRun single = campaign("run one --jobs 1");
+  ASSERT_EQ(single.status, 0) << single.errors;
+  EXPECT_NE(single.console.find("moment:30: 24 maxima of 1-day blocks"), std::string::npos)
+      << single.console;
+  ASSERT_EQ(campaign("run two --jobs 3").status, 0);
+  for (const char* index : {"2", "0", "1"}) {
+    ASSERT_EQ(campaign(std::string("task tasks ") + index).status, 0);
+  }
+  ASSERT_EQ(campaign("combine tasks").status, 0);
+  EXPECT_FALSE(results("one").empty());
+  EXPECT_EQ(results("two"), results("one"));
+  EXPECT_EQ(results("tasks"), results("one"));
+  EXPECT_EQ(folder.read("tasks/report.txt"), folder.read("one/report.txt"));
+  EXPECT_NE(folder.read("one/return-levels.svg").find("<svg"), std::string::npos);
+}
+
+TEST_F(CampaignProgramTest, EachRunIsTheSeededRunOfItsDays) {
+  ASSERT_EQ(plan("c").status, 0);
+  ASSERT_EQ(campaign("task c 1").status, 0);
+  std::string parameters = folder.read("VLMin.txt");
+  std::string runParameters = folder.read("c/run-0001/VLMin.txt");
+  EXPECT_NE(runParameters, parameters);
+  folder.write("VLMin.txt", runParameters);
+  ProgramRun direct = runCommand(std::string(VELMORA_PROGRAM) +
+                                 " --seed 42 --no-records --effect moment:30 --effect shear:20"
+                                 " --maxima direct.csv");
+  ASSERT_EQ(direct.status, 0) << direct.errors;
+  EXPECT_EQ(folder.read("c/run-0001/maxima.csv"), folder.read("direct.csv"));
+  EXPECT_EQ(linesOf(folder.read("direct.csv")).size(), 1u + 2 * 8);
+}
+
+TEST_F(CampaignProgramTest, TakesUpAStoppedCampaignWithoutRemakingRuns) {
+  ASSERT_EQ(plan("c").status, 0);
+  ASSERT_EQ(campaign("run c").status, 0);
+  std::string before = results("c");
+  std::filesystem::remove(folder.path() + "/c/run-0001/maxima.csv");
+  ProgramRun again = campaign("run c");
+  ASSERT_EQ(again.status, 0) << again.errors;
+  EXPECT_NE(again.console.find("2 of 3 runs made already"), std::string::npos) << again.console;
+  EXPECT_NE(again.console.find("started run-0001 (seed 42, 8 days)"), std::string::npos);
+  EXPECT_EQ(again.console.find("started run-0000"), std::string::npos);
+  EXPECT_EQ(results("c"), before);
+}
+
+TEST_F(CampaignProgramTest, AFailedRunNamesItsLogAndIsNotCombined) {
+  ASSERT_EQ(plan("c").status, 0);
+  folder.write("c/run-0002/VLMin.txt", "TrafOut.txt\n50\nmany\n");
+  ProgramRun run = campaign("run c --jobs 1");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.errors,
+            "error: run-0002 (seed 43, 8 days) failed with exit status 2 (error: the run "
+            "parameter days (value line 3) is \"many\"; accepted: a whole number from -2147483648 to "
+            "2147483647); its log is \"c/run-0002/log.txt\"\n");
+  EXPECT_FALSE(folder.read("c/run-0001/maxima.csv").empty());
+  EXPECT_TRUE(folder.read("c/run-0002/maxima.csv").empty());
+  EXPECT_TRUE(folder.read("c/report.txt").empty());
+  ProgramRun combine = campaign("combine c");
+  EXPECT_EQ(combine.status, 1);
+  EXPECT_EQ(combine.errors,
+            "error: run-0002 (seed 43, 8 days) is not made yet; make it with velmora-campaign "
+            "run or task\n");
+}
+
+TEST_F(CampaignProgramTest, RefusesPlansAndLeavesNothingBehind) {
+  folder.write("full/something.txt", "mine");
+  struct Case {
+    std::string campaignFolder;
+    std::string options;
+    std::string error;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"full", "",
+            "error: the campaign folder \"full\" exists and is not empty; accepted: a new or "
+            "empty folder"},
+           {"c", " --effect moment:-3",
+            "error: --effect \"moment:-3\": the span \"-3\" is not a length in m above 0 and up "
+            "to 10000; accepted: moment:L, moment:L:a, shear:L, hogging:L (L and a in m, 0 < a "
+            "< L, L up to 10000) or il:FILE"},
+           {"c", " --lane-factors 1,1,1",
+            "error: --lane-factors gives 3 factors; the road has 2 lanes; accepted: one factor "
+            "for every lane"},
+           {"c", " --years-per-run 7000",
+            "error: --years-per-run is 7000; accepted: a whole number from 1 to 6213 (a run "
+            "holds at most 24855 days of 4 a year)"},
+           {"c", " --jobs 2", "error: unknown option \"--jobs\""},
+       }) {
+    ProgramRun run = plan(c.campaignFolder, c.options);
+    EXPECT_EQ(run.status, 2) << c.options;
+    EXPECT_EQ(run.errors, c.error + "\n") << c.options;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder.path() + "/c"));
+  EXPECT_EQ(folder.read("full/something.txt"), "mine");
+  folder.write("VLMin.txt", "TrafOut.txt\n50\n2\n9\n");
+  ProgramRun badSite = plan("c");
+  EXPECT_EQ(badSite.status, 2);
+  EXPECT_EQ(badSite.errors.compare(0, 7, "error: "), 0) << badSite.errors;
+  EXPECT_FALSE(std::filesystem::exists(folder.path() + "/c"));
+}
+
+TEST_F(CampaignProgramTest, RefusesTasksThatAreNoRunOfThePlan) {
+  ASSERT_EQ(plan("c").status, 0);
+  ProgramRun task = campaign("task c 3");
+  EXPECT_EQ(task.status, 2);
+  EXPECT_EQ(task.errors,
+            "error: the task's run index is \"3\"; accepted: a whole number from 0 to 2 (an "
+            "argument or SLURM_ARRAY_TASK_ID)\n");
+  ProgramRun notCampaign = campaign("run .");
+  EXPECT_EQ(notCampaign.status, 2);
+  EXPECT_EQ(notCampaign.errors,
+            "error: cannot read \"./campaign.txt\"; accepted: a folder made by velmora-campaign "
+            "plan\n");
+}
+
+}  // namespace
