@@ -6,7 +6,9 @@
 #          pandas for the CSV check, scipy for the extreme-value check, setpriv for the
 #          unreadable-file check);
 #   bench  also build the benchmarks (Google Benchmark);
-#   ci     also build the sanitized and fuzzing builds (clang with its libFuzzer runtime).
+#   slurm  a one-node Slurm cluster for velmora-campaign submit (slurm-wlm, munge);
+#   ci     also build the sanitized and fuzzing builds (clang with its libFuzzer runtime)
+#          and try the campaign on Slurm.
 # Needs root, as apt-get does.
 set -eu
 
@@ -17,9 +19,10 @@ case "$purpose" in
   test) packages="$packages libgtest-dev zlib1g-dev libxml2-utils librsvg2-bin python3-pandas
                   python3-scipy util-linux" ;;
   bench) packages="$packages libbenchmark-dev" ;;
+  slurm) packages="slurm-wlm munge" ;;
   ci) packages="$packages libgtest-dev zlib1g-dev libxml2-utils librsvg2-bin python3-pandas
-                python3-scipy util-linux libbenchmark-dev clang libclang-rt-dev" ;;
-  *) echo "usage: $0 run|test|bench|ci" >&2; exit 2 ;;
+                python3-scipy util-linux libbenchmark-dev clang libclang-rt-dev slurm-wlm munge" ;;
+  *) echo "usage: $0 run|test|bench|slurm|ci" >&2; exit 2 ;;
 esac
 
 missing=""
@@ -30,6 +33,12 @@ for package in $packages; do
 done
 if [ -n "$missing" ]; then
   export DEBIAN_FRONTEND=noninteractive
+  # Services are started by whoever needs them (start-slurm-node.sh), never by the install.
+  policy=/usr/sbin/policy-rc.d
+  if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\nexit 101\n' > "$policy" && chmod +x "$policy"
+    trap 'rm -f "$policy"' EXIT
+  fi
   apt-get update
   # shellcheck disable=SC2086 # one word a package
   apt-get install -y --no-install-recommends $missing

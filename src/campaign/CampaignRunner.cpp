@@ -32,10 +32,14 @@ std::vector<std::string> velmoraCommand(const CampaignPlan& plan, const PlannedR
   return command;
 }
 
+}  // namespace
+
 std::string describe(const PlannedRun& run) {
   return runFolderName(run.index) + " (seed " + std::to_string(run.seed) + ", " +
          std::to_string(run.days) + " days)";
 }
+
+namespace {
 
 // After the run's velmora ended with status: its maxima file in place, or *error.
 bool finishRun(const std::string& campaignFolder, const PlannedRun& run, int status,
@@ -143,12 +147,21 @@ bool makeRuns(const std::string& campaignFolder, const CampaignPlan& plan, int j
   return error->empty();
 }
 
-bool combine(const std::string& campaignFolder, const CampaignPlan& plan, std::string* error) {
+int firstRunNotMade(const std::string& campaignFolder, const CampaignPlan& plan) {
   for (const PlannedRun& run : plan.runs()) {
     if (!isMade(campaignFolder, run.index)) {
-      *error = "error: " + describe(run) + " is not made yet; make it with velmora-campaign run or task";
-      return false;
+      return run.index;
     }
+  }
+  return -1;
+}
+
+bool combine(const std::string& campaignFolder, const CampaignPlan& plan, std::string* error) {
+  int missing = firstRunNotMade(campaignFolder, plan);
+  if (missing >= 0) {
+    *error = "error: " + describe(plan.runs()[static_cast<std::size_t>(missing)]) +
+             " is not made yet; make it with velmora-campaign run or task";
+    return false;
   }
   std::string report = (fs::path(campaignFolder) / reportFile).string();
   std::string partialReport = report + ".partial";

@@ -14,10 +14,16 @@ constexpr const char* reportFile = "report.txt";  // velmora-extremes' report
 constexpr const char* chartFile = "return-levels.svg";
 constexpr const char* tableFile = "return-levels.csv";
 
+// "run-0002 (seed 43, 8 days)": a run as messages name it.
+std::string describe(const PlannedRun& run);
+
 // Makes run index of the plan in campaignFolder (nothing when it is made already). False,
 // with *error one "error: " line naming the run and its log, when it fails.
 bool makeRun(const std::string& campaignFolder, const CampaignPlan& plan, int index,
              std::string* error);
+
+// The index of the first run of the plan that is not made yet, or -1 when all are.
+int firstRunNotMade(const std::string& campaignFolder, const CampaignPlan& plan);
 
 // Makes every run not yet made, up to jobs at a time. After a failure no further run starts;
 // those under way are finished. False, with *error the first failure, then.

@@ -13,7 +13,7 @@
 
 #include "campaign/CampaignFolder.h"
 #include "campaign/CampaignRunner.h"
-#include "campaign/ChildProcess.h"
+#include "campaign/SlurmSubmission.h"
 #include "loadtool/LoadOptions.h"
 
 namespace {
@@ -219,71 +219,6 @@ int taskIndex(const std::vector<std::string>& arguments, const CampaignPlan& pla
   return static_cast<int>(index);
 }
 
-// Runs sbatch with the arguments; its job id, or "" with *error.
-std::string submitJob(std::vector<std::string> arguments, const std::string& campaign,
-                      const std::string& log, std::string* error) {
-  arguments.insert(arguments.begin(), {"sbatch", "--parsable"});
-  if (startProcess(arguments, ".", log, error) < 0) {
-    return "";
-  }
-  int status = 0;
-  waitForChild(&status);
-  std::ifstream in(log);
-  std::string jobId;
-  std::getline(in, jobId);
-  jobId = jobId.substr(0, jobId.find(';'));  // "id;cluster" on a federation
-  if (status != 0 || jobId.empty()) {
-    *error = "error: sbatch failed with exit status " + std::to_string(status) + "; see \"" +
-             log + "\" in " + campaign;
-    return "";
-  }
-  return jobId;
-}
-
-int submitCampaign(const std::string& folder, const CampaignPlan& plan,
-                   const std::vector<std::string>& options) {
-  std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  std::string absolute = std::filesystem::absolute(folder).string();
-  if (self.find('\'') != std::string::npos || absolute.find('\'') != std::string::npos) {
-    std::cerr << "error: the campaign folder \"" << absolute
-              << "\" or the program's path holds a single quote; accepted: paths without"
-              << std::endl;
-    return exitRefused;
-  }
-  bool wait = false;
-  std::vector<std::string> sbatchOptions;
-  for (const std::string& option : options) {
-    if (option == "--wait") {
-      wait = true;
-    } else {
-      sbatchOptions.push_back(option);
-    }
-  }
-  std::vector<std::string> runs = sbatchOptions;
-  runs.insert(runs.end(), {"--array=0-" + std::to_string(plan.runs().size() - 1),
-                           "--job-name=velmora-runs", "--output=" + absolute + "/slurm-%a.out",
-                           "--wrap", "exec '" + self + "' task '" + absolute + "'"});
-  std::string error;
-  std::string runsJob = submitJob(runs, absolute, absolute + "/sbatch-runs.txt", &error);
-  std::vector<std::string> combining = sbatchOptions;
-  combining.insert(combining.end(),
-                   {"--dependency=afterok:" + runsJob, "--kill-on-invalid-dep=yes",
-                    "--job-name=velmora-combine", "--output=" + absolute + "/slurm-combine.out",
-                    "--wrap", "exec '" + self + "' combine '" + absolute + "'"});
-  if (wait) {
-    combining.push_back("--wait");
-  }
-  std::string combineJob =
-      runsJob.empty() ? "" : submitJob(combining, absolute, absolute + "/sbatch-combine.txt", &error);
-  if (combineJob.empty()) {
-    std::cerr << error << std::endl;
-    return exitFailure;
-  }
-  std::cout << "submitted the runs as job " << runsJob << " and the combining as job "
-            << combineJob << std::endl;
-  return 0;
-}
-
 int actOnCampaign(const std::string& action, const std::vector<std::string>& arguments) {
   CampaignPlan plan;
   std::string error;
@@ -315,7 +250,7 @@ int actOnCampaign(const std::string& action, const std::vector<std::string>& arg
   } else if (action == "combine") {
     done = campaign_runner::combine(folder, plan, &error);
   } else {
-    return submitCampaign(folder, plan, rest);
+    done = submitCampaign(folder, plan, rest, &error);
   }
   if (!done) {
     std::cerr << error << std::endl;
