@@ -29,15 +29,25 @@ bool SiteExpectation::load(const std::string& folder, std::string* error) {
   lanesDir2 = config.lanesDir2;
   hasCars = config.model().hasCars();
   congested = config.model().isCongested();
+  tableHeadways = config.model().usesHeadwayTable();
+  catchUp = config.catchUpLength;
   carFraction = config.carFraction;
   return true;
 }
 
-double SiteExpectation::hourlyVehicles(int lane, int hour) const {
+double SiteExpectation::hourlyVehicles(int lane, int hour, const StreamSummary& stream) const {
   if (carFraction >= 1.0) {
     return std::numeric_limits<double>::quiet_NaN();
   }
-  return data.laneFlows(lane - 1)[static_cast<std::size_t>(hour)] / (1 - carFraction);
+  double vehicles = data.laneFlows(lane - 1)[static_cast<std::size_t>(hour)] / (1 - carFraction);
+  const StreamSummary::HeadwayPairs& pairs = stream.headwayPairs(lane, hour);
+  if (congested || tableHeadways || pairs.pairs == 0 || !(vehicles > 0)) {
+    return vehicles;
+  }
+  double meanExponential = 3600.0 / vehicles;  // s
+  double meanHeadway =
+      (pairs.minimumSum + static_cast<double>(pairs.drawn) * meanExponential) / pairs.pairs;
+  return 3600.0 / meanHeadway;
 }
 
 double SiteExpectation::truckShare(int lane, int axles) const {

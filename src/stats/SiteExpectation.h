@@ -19,8 +19,12 @@ class SiteExpectation {
   int lanes() const { return lanesDir1 + lanesDir2; }
   int directionOfLane(int lane) const { return lane <= lanesDir1 ? 1 : 2; }
   // Vehicles per hour expected on lane (from 1) in hour: the site's flow / (1 - car
-  // fraction). Not a number when the car fraction is 1.
-  double hourlyVehicles(int lane, int hour) const;
+  // fraction). Under the free-flow models a headway is an exponential draw kept only at or
+  // above the minimum headway, that is the minimum plus the exponential, so with the
+  // stream's own minimum headways of the hour the expectation is 3600 s over the mean
+  // headway they lead to. Not a number when the car fraction is 1.
+  double hourlyVehicles(int lane, int hour, const StreamSummary& stream) const;
+  double catchUpLength() const { return catchUp; }  // m
   // The share (0 to 1) of trucks of lane with `axles` axles (2 to 5).
   double truckShare(int lane, int axles) const;
   // The share of cars among all vehicles: the car fraction under traffic models 5 and 6.
@@ -40,5 +44,7 @@ class SiteExpectation {
   int lanesDir2 = 0;
   bool hasCars = false;
   bool congested = false;
+  bool tableHeadways = false;
+  double catchUp = 0.0;  // m
   double carFraction = 0.0;
 };

@@ -6,6 +6,7 @@
 #include "output/Calendar.h"
 #include "output/RecordLayout.h"
 #include "output/Vehicle.h"
+#include "traffic/LaneFlowGenerator.h"
 
 namespace {
 
@@ -31,10 +32,11 @@ VehicleClass classOf(const StreamRecord& record) {
   return VehicleClass::other;
 }
 
-StreamSummary::StreamSummary()
+StreamSummary::StreamSummary(double catchUpLength)
     : grossWeightCounts(2 * vehicleClassCount, std::vector<long long>(maxGrossWeight + 1, 0)),
       speedCounts(2, std::vector<long long>(maxSpeed + 1, 0)),
-      classSpeedCounts(vehicleClassCount, std::vector<long long>(maxSpeed + 1, 0)) {}
+      classSpeedCounts(vehicleClassCount, std::vector<long long>(maxSpeed + 1, 0)),
+      catchUp(catchUpLength) {}
 
 void StreamSummary::addLine(const std::string& line, long long lineNumber) {
   if (lineNumber == 1 && line == Vehicle::csvHeader()) {
@@ -67,6 +69,22 @@ void StreamSummary::addRecord(const StreamRecord& record) {
   ++speedCounts[at(record.direction - 1)][at(speed)];
   ++classSpeedCounts[vehicleClass][at(speed)];
   keepIfHeavy(record);
+  addHeadwayPair(record);
+}
+
+void StreamSummary::addHeadwayPair(const StreamRecord& record) {
+  Leader& leader = leaders[at(record.lane)];
+  if (leader.seen) {
+    HeadwayPairs& pairs = pairsByHour[at(record.lane)][at(leader.hour)];
+    double minimum = LaneFlowGenerator::minimumHeadwayBehind(
+        leader.speed, leader.length, record.speed, catchUp, LaneFlowGenerator::clearanceBehindLeader);
+    ++pairs.pairs;
+    if (minimum > 0) {
+      ++pairs.drawn;
+      pairs.minimumSum += minimum;
+    }
+  }
+  leader = {true, record.speed, record.length, record.hour};
 }
 
 void StreamSummary::keepIfHeavy(const StreamRecord& record) {

@@ -32,7 +32,17 @@ class StreamSummary {
     std::string time;
   };
 
-  StreamSummary();
+  // Consecutive vehicles of a lane, by the hour of day of the first: how many pairs, how
+  // many of them the free-flow model draws a headway for (a positive minimum headway), and
+  // the sum of those minimum headways in s.
+  struct HeadwayPairs {
+    long long pairs = 0;
+    long long drawn = 0;
+    double minimumSum = 0.0;
+  };
+
+  // catchUpLength (m) is the run's, for the minimum headways.
+  explicit StreamSummary(double catchUpLength = 50.0);
   virtual ~StreamSummary() = default;
 
   // Takes one line of the stream (lineNumber from 1). A first line that is the CSV form's
@@ -64,12 +74,23 @@ class StreamSummary {
   // Speeds in dm/s of all vehicles of a direction: count of each whole value 0..maxSpeed.
   const std::vector<long long>& speeds(int direction) const;
   const std::vector<long long>& speedsOfClass(VehicleClass vehicleClass) const;
+  const HeadwayPairs& headwayPairs(int lane, int hour) const {
+    return pairsByHour[static_cast<std::size_t>(lane)][static_cast<std::size_t>(hour)];
+  }
   // Heaviest vehicles first, at most heaviestKept.
   const std::vector<Heavy>& heaviest() const { return heavy; }
 
  private:
   void addRecord(const StreamRecord& record);
   void keepIfHeavy(const StreamRecord& record);
+  void addHeadwayPair(const StreamRecord& record);
+
+  struct Leader {
+    bool seen = false;
+    int speed = 0;   // dm/s
+    int length = 0;  // dm
+    int hour = 0;
+  };
 
   long long recordCount = 0;
   long long widenedCount = 0;
@@ -85,6 +106,9 @@ class StreamSummary {
   std::vector<std::vector<long long>> speedCounts;        // by direction - 1
   std::vector<std::vector<long long>> classSpeedCounts;   // by class
   std::vector<Heavy> heavy;
+  double catchUp;  // m
+  std::array<Leader, maxLanes + 1> leaders{};
+  std::array<std::array<HeadwayPairs, 24>, maxLanes + 1> pairsByHour{};
 };
 
 // The sum of a histogram's counts.

@@ -56,7 +56,7 @@ void writeHourlyProfile(std::ostream& out, const StreamSummary& summary,
       double generated = count / summary.days();
       std::string cell = format("%.1f", generated);
       if (site != nullptr && lane <= site->lanes()) {
-        double expected = site->hourlyVehicles(lane, hour);
+        double expected = site->hourlyVehicles(lane, hour, summary);
         bool marked = beyondNoise(count, expected * summary.days());
         // Both numbers in widths of their own, so that the slashes stand in one column.
         cell = column(cell, 7) + " / " + column(format("%.1f", expected), 7) + (marked ? "*" : " ");

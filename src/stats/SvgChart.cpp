@@ -148,8 +148,8 @@ void drawFlowPanel(std::ostream& out, const StreamSummary& summary, const SiteEx
     for (int hour = 0; hour < 24; ++hour) {
       top = std::max(top, static_cast<double>(summary.vehiclesInHour(lane, hour)) / summary.days());
       if (site != nullptr && lane <= site->lanes() &&
-          std::isfinite(site->hourlyVehicles(lane, hour))) {
-        top = std::max(top, site->hourlyVehicles(lane, hour));
+          std::isfinite(site->hourlyVehicles(lane, hour, summary))) {
+        top = std::max(top, site->hourlyVehicles(lane, hour, summary));
       }
     }
   }
@@ -164,7 +164,7 @@ void drawFlowPanel(std::ostream& out, const StreamSummary& summary, const SiteEx
       generated.push_back({hour, value});
       generated.push_back({hour + 1, value});
       if (site != nullptr && lane <= site->lanes()) {
-        double want = site->hourlyVehicles(lane, hour);
+        double want = site->hourlyVehicles(lane, hour, summary);
         expected.push_back({hour, want});
         expected.push_back({hour + 1, want});
       }

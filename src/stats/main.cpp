@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     }
   }
   const SiteExpectation* expectation = options.site.empty() ? nullptr : &site;
-  StreamSummary summary;
+  StreamSummary summary(expectation ? expectation->catchUpLength() : RunConfig().catchUpLength);
   long long lineNumber = 0;
   for (std::string line; readBoundedLine(in, line);) {
     summary.addLine(line, ++lineNumber);

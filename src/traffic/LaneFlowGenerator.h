@@ -47,6 +47,7 @@ class LaneFlowGenerator {
   // s: 0.1 without a previous vehicle; else the time the pending vehicle needs to keep the
   // clearance behind the previous one, with the catch-up distance when it is faster.
   double minimumHeadway() const;
+  static constexpr double clearanceBehindLeader = 1.0;  // m, kept behind the leading vehicle
   // s: (leader's length, plus the catch-up distance the faster follower gains, plus the
   // clearance) over the follower's speed. Speeds in dm/s, lengths in dm, distances in m.
   static double minimumHeadwayBehind(double leaderSpeed, double leaderLength,
@@ -80,7 +81,7 @@ class LaneFlowGenerator {
   double drawModelHeadway();
   std::string describeLane() const;
 
-  double minimumGapDistance = 1.0;  // m, clearance behind the leader
+  double minimumGapDistance = clearanceBehindLeader;
   std::unique_ptr<Vehicle> pendingVehicle;
   // The vehicle handed over last, the leader of pendingVehicle, as far as headways need it.
   bool hasLeader = false;

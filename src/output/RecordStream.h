@@ -1,0 +1,38 @@
+// A written stream read back record by record, in either form: the CSV form is told by its
+// header line, and a leading UTF-8 byte-order mark is skipped. Lines end with LF or CRLF.
+#pragma once
+
+#include <istream>
+#include <string>
+
+#include "output/RecordValues.h"
+
+class RecordStream {
+ public:
+  static constexpr std::size_t maxLineLength = 4096;  // far beyond any record
+
+  enum class Outcome {
+    record,     // *record holds the line's record
+    notRecord,  // the line is no record of the stream's form; *why says why
+    end,        // no more lines
+    failed,     // a line longer than maxLineLength, or a read error; *why says which
+  };
+
+  // REQUIRES: in outlives the stream.
+  explicit RecordStream(std::istream& in) : in(in) {}
+
+  // Reads the next line that is not the CSV header.
+  Outcome next(RecordValues* record, std::string* why);
+  // The number of the line read last, from 1.
+  long long lineNumber() const { return lines; }
+  bool isCsv() const { return csv; }
+  // "CSV" or "fixed-column".
+  const char* formName() const { return csv ? "CSV" : "fixed-column"; }
+
+ private:
+  bool readLine(std::string& line, bool* tooLong);
+
+  std::istream& in;
+  long long lines = 0;
+  bool csv = false;
+};

@@ -1,0 +1,303 @@
+#include "sitefit/SiteTables.h"
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "traffic/DrawnQuantity.h"
+
+namespace {
+
+constexpr int classes = 4;  // 2- to 5-axle trucks
+
+// One normal, for a table that has no values of its own.
+NormalMixture placeholder(double mean, double stdDev) {
+  NormalMixture mixture;
+  for (NormalComponent& component : mixture.components) {
+    component = {0.0, mean, stdDev};
+  }
+  mixture.components[0].weight = 1.0;
+  return mixture;
+}
+
+// Fits tally, warning about `what` when it holds too few values for three components.
+NormalMixture fitted(const ValueTally& tally, const std::string& what,
+                     std::vector<std::string>* warnings) {
+  MixtureFitResult fit = fitNormalMixture(tally);
+  if (fit.simplified) {
+    warnings->push_back(what + ": only " + std::to_string(tally.size()) +
+                        " values, fitted with one normal instead of three");
+  }
+  return fit.mixture;
+}
+
+bool fitLanes(const SiteTallies& tallies, int days, SiteTables* tables,
+              std::vector<std::string>* warnings, std::string* error) {
+  const std::vector<LaneTallies>& lanes = tallies.lanes();
+  for (std::size_t i = 0; i < lanes.size(); ++i) {
+    int direction = lanes[i].direction;
+    if (direction == 0) {
+      *error = "error: lane " + std::to_string(i + 1) +
+               " has no records; accepted: records of every lane from 1 to the highest";
+      return false;
+    }
+    if (direction == 1 && tables->lanesDir2 > 0) {
+      *error = "error: lane " + std::to_string(i + 1) +
+               " is in direction 1 after lanes of direction 2; accepted: the lanes of direction "
+               "1 numbered first";
+      return false;
+    }
+    (direction == 1 ? tables->lanesDir1 : tables->lanesDir2) += 1;
+    std::array<double, 24> flows{};
+    long long trucks = 0;
+    for (int hour = 0; hour < 24; ++hour) {
+      flows[hour] = static_cast<double>(lanes[i].trucksByHour[hour]) / days;
+      trucks += lanes[i].trucksByHour[hour];
+    }
+    tables->flows.push_back(flows);
+    std::array<double, 4> shares = {25.0, 25.0, 25.0, 25.0};
+    if (trucks == 0) {
+      warnings->push_back("lane " + std::to_string(i + 1) +
+                          " has no trucks: its class shares are 25 % each");
+    }
+    for (int c = 0; trucks > 0 && c < classes; ++c) {
+      shares[c] = 100.0 * static_cast<double>(lanes[i].trucksByClass[c]) / trucks;
+    }
+    tables->classShares.push_back(shares);
+  }
+  return true;
+}
+
+// The speeds of each direction; a direction without vehicles takes the other's.
+void fitSpeeds(const SiteTallies& tallies, SiteTables* tables, std::vector<std::string>* warnings) {
+  for (int direction = 1; direction <= 2; ++direction) {
+    const ValueTally& own = tallies.speeds(direction);
+    const ValueTally& other = tallies.speeds(3 - direction);
+    if (own.size() == 0) {
+      warnings->push_back("direction " + std::to_string(direction) +
+                          " has no vehicles: its speeds and gross weights are those of direction " +
+                          std::to_string(3 - direction));
+    }
+    tables->speeds[direction - 1] =
+        fitted(own.size() > 0 ? own : other, "speeds of direction " + std::to_string(direction),
+               warnings);
+  }
+}
+
+void fitGrossWeights(const SiteTallies& tallies, SiteTables* tables,
+                     std::vector<std::string>* warnings) {
+  for (int axles = 2; axles <= 5; ++axles) {
+    const ClassTallies& tally = tallies.truckClass(axles);
+    for (int direction = 1; direction <= 2; ++direction) {
+      const ValueTally& own = tally.grossWeights[direction - 1];
+      const ValueTally& other = tally.grossWeights[2 - direction];
+      NormalMixture& mixture = tables->grossWeights[direction - 1][axles - 2];
+      if (own.size() + other.size() == 0) {
+        mixture = placeholder(100.0 * (axles - 1), 30.0);
+      } else {
+        mixture = fitted(own.size() > 0 ? own : other, grossWeightText(axles, direction), warnings);
+      }
+    }
+  }
+}
+
+void fitAxles(const SiteTallies& tallies, SiteTables* tables, std::vector<std::string>* warnings) {
+  for (int axles = 2; axles <= 5; ++axles) {
+    const ClassTallies& tally = tallies.truckClass(axles);
+    bool any = tally.spacings[0].size() > 0;
+    for (int i = 0; i + 1 < axles; ++i) {
+      tables->spacings[axles - 2].push_back(
+          any ? fitted(tally.spacings[i], axleSpacingText(axles, i), warnings)
+              : placeholder(i == 0 ? 40.0 : 13.0, 3.0));
+    }
+    for (int i = 0; axles <= 3 && i < axles; ++i) {
+      tables->axleWeights[axles - 2].push_back(
+          any ? fitted(tally.axleWeights[i], axleWeightText(axles, i), warnings)
+              : placeholder(50.0, 10.0));
+    }
+  }
+}
+
+// The band's means and standard deviations. REQUIRES: at least two trucks.
+void bandRow(const BandSums& band, std::array<double, 6>* row) {
+  double n = static_cast<double>(band.trucks);
+  for (int g = 0; g < 3; ++g) {
+    double mean = band.sums[g] / n;
+    double variance = band.squares[g] / n - mean * mean;
+    (*row)[g] = mean;
+    (*row)[g + 3] = std::max(std::sqrt(std::max(variance, 0.0)), mixture_fit::minimumStdDev);
+  }
+}
+
+// The band row nearest to row with at least two trucks, or -1 when there is none.
+int nearestFilledBand(const ClassTallies& tally, int row) {
+  for (int distance = 0; distance < SiteTallies::bandRows; ++distance) {
+    for (int near : {row - distance, row + distance}) {
+      if (near >= 0 && near < SiteTallies::bandRows && tally.bands[near].trucks >= 2) {
+        return near;
+      }
+    }
+  }
+  return -1;
+}
+
+// Each band row of 4- and 5-axle trucks; a row with too few trucks takes the nearest row
+// that has them, and a class without any a split of the band's middle weight.
+void fitBands(const SiteTallies& tallies, SiteTables* tables, std::vector<std::string>* warnings) {
+  for (int axles = 4; axles <= 5; ++axles) {
+    const ClassTallies& tally = tallies.truckClass(axles);
+    auto& rows = tables->bandRows[axles - 4];
+    int borrowed = 0;
+    for (int row = 0; row < SiteTallies::bandRows; ++row) {
+      int source = nearestFilledBand(tally, row);
+      if (source < 0) {
+        double middle = std::max(50.0 * row, 60.0);
+        rows[row] = {0.25 * middle, 0.3 * middle, 0.45 * middle, 5.0, 5.0, 8.0};
+        continue;
+      }
+      bandRow(tally.bands[source], &rows[row]);
+      borrowed += source != row && row > 0;  // row 0 is never drawn from
+    }
+    if (borrowed > 0 && tally.spacings[0].size() > 0) {
+      warnings->push_back(trucksText(axles) + ": " + std::to_string(borrowed) +
+                          " gross-weight bands with fewer than 2 trucks take the axle weights of "
+                          "the nearest band with more");
+    }
+  }
+}
+
+}  // namespace
+
+bool fitSiteTables(const SiteTallies& tallies, int days, SiteTables* tables,
+                   std::vector<std::string>* warnings, std::string* error) {
+  if (tallies.trucks() == 0) {
+    *error = "error: the records hold no trucks; accepted: records with trucks of 2 to 5 axles";
+    return false;
+  }
+  if (!fitLanes(tallies, days, tables, warnings, error)) {
+    return false;
+  }
+  tables->carFraction = static_cast<double>(tallies.cars()) /
+                        static_cast<double>(tallies.cars() + tallies.trucks());
+  for (int axles = 2; axles <= 5; ++axles) {
+    if (tallies.truckClass(axles).spacings[0].size() == 0) {
+      warnings->push_back("no " + trucksText(axles) +
+                          ": their tables are placeholders, never drawn from while their share is 0");
+    }
+  }
+  fitSpeeds(tallies, tables, warnings);
+  fitGrossWeights(tallies, tables, warnings);
+  fitAxles(tallies, tables, warnings);
+  fitBands(tallies, tables, warnings);
+  return true;
+}
+
+namespace {
+
+std::string number(double value) {
+  std::ostringstream text;
+  text.precision(7);
+  text << value;
+  return text.str();
+}
+
+// A mixture block: line c holds component c of every mixture.
+void writeBlock(std::ostream& out, const std::vector<NormalMixture>& mixtures) {
+  for (int c = 0; c < NormalMixture::componentCount; ++c) {
+    for (std::size_t m = 0; m < mixtures.size(); ++m) {
+      const NormalComponent& component = mixtures[m].components[c];
+      out << (m > 0 ? "," : "") << number(component.weight) << ',' << number(component.mean)
+          << ',' << number(component.stdDev);
+    }
+    out << '\n';
+  }
+}
+
+// Per lane the values of a row, then their mean (total: their sum), which the loader skips.
+template <typename Value>
+void writeLaneRow(std::ostream& out, const std::vector<Value>& rows, std::size_t column,
+                  bool total) {
+  double sum = 0.0;
+  for (const Value& row : rows) {
+    out << number(row[column]) << ',';
+    sum += row[column];
+  }
+  out << number(total ? sum : sum / static_cast<double>(rows.size())) << '\n';
+}
+
+void writeFlows(std::ostream& out, const SiteTables& tables) {
+  for (std::size_t hour = 0; hour < 24; ++hour) {
+    writeLaneRow(out, tables.flows, hour, true);
+  }
+}
+
+void writeClassShares(std::ostream& out, const SiteTables& tables) {
+  for (std::size_t c = 0; c < classes; ++c) {
+    writeLaneRow(out, tables.classShares, c, false);
+  }
+}
+
+void writeSpeedsAndGrossWeights(std::ostream& out, const SiteTables& tables) {
+  for (int direction = 1; direction <= 2; ++direction) {
+    std::vector<NormalMixture> block = {tables.speeds[direction - 1]};
+    block.insert(block.end(), tables.grossWeights[direction - 1].begin(),
+                 tables.grossWeights[direction - 1].end());
+    writeBlock(out, block);
+    if (direction == 1) {
+      out << "direction 2\n";
+    }
+  }
+}
+
+void writeSpacings(std::ostream& out, const SiteTables& tables) {
+  for (int axles = 2; axles <= 5; ++axles) {
+    if (axles > 2) {
+      out << axles << "-axle\n";
+    }
+    writeBlock(out, tables.spacings[axles - 2]);
+  }
+}
+
+void writeAxleWeights23(std::ostream& out, const SiteTables& tables) {
+  writeBlock(out, tables.axleWeights[0]);
+  out << "3-axle trucks\n";
+  writeBlock(out, tables.axleWeights[1]);
+}
+
+void writeAxleWeights45(std::ostream& out, const SiteTables& tables) {
+  for (int table = 0; table < 2; ++table) {
+    if (table == 1) {
+      out << "5-axle trucks\n";
+    }
+    for (const std::array<double, 6>& row : tables.bandRows[table]) {
+      for (std::size_t i = 0; i < row.size(); ++i) {
+        out << (i > 0 ? "," : "") << number(row[i]);
+      }
+      out << '\n';
+    }
+  }
+}
+
+}  // namespace
+
+bool writeSiteTables(const SiteTables& tables, const std::string& folder, std::string* error) {
+  const std::pair<const char*, void (*)(std::ostream&, const SiteTables&)> files[] = {
+      {"FlowR.csv", writeFlows},
+      {"Class%.csv", writeClassShares},
+      {"GVWpdf.csv", writeSpeedsAndGrossWeights},
+      {"ASall.csv", writeSpacings},
+      {"AW2&3.csv", writeAxleWeights23},
+      {"AW4&5.csv", writeAxleWeights45},
+  };
+  for (const auto& [name, write] : files) {
+    std::string path = folder + "/" + name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    write(out, tables);
+    out.close();
+    if (out.fail()) {
+      *error = "error: cannot write \"" + path + "\"";
+      return false;
+    }
+  }
+  return true;
+}

@@ -1,0 +1,38 @@
+// A site's seven tables fitted from the tallies of its records, and written in exactly the
+// layouts the loader reads: "FlowR.csv" (trucks per hour per lane, the mean over the days),
+// "Class%.csv", "GVWpdf.csv", "ASall.csv", "AW2&3.csv", "AW4&5.csv" and, when asked for,
+// "NHM.csv" (a headway table of one flow band, fitted to the lanes' headways).
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "random/NormalMixture.h"
+#include "sitefit/SiteTallies.h"
+
+struct SiteTables {
+  int lanesDir1 = 0;
+  int lanesDir2 = 0;
+  double carFraction = 0.0;  // of all vehicles
+  std::vector<std::array<double, 24>> flows;       // by lane index: trucks per hour
+  std::vector<std::array<double, 4>> classShares;  // by lane index: % of 2- to 5-axle trucks
+  std::array<NormalMixture, 2> speeds;                       // by direction - 1, dm/s
+  std::array<std::array<NormalMixture, 4>, 2> grossWeights;  // by direction - 1, class
+  std::array<std::vector<NormalMixture>, 4> spacings;        // by class: n - 1 spacings, dm
+  std::array<std::vector<NormalMixture>, 2> axleWeights;     // 2 and 3 axles: by axle
+  // 4 and 5 axles, by band row: the means of the first axle, the second axle and the rear
+  // group, then their standard deviations.
+  std::array<std::array<std::array<double, 6>, SiteTallies::bandRows>, 2> bandRows;
+};
+
+// Fits the tables to tallies gathered over `days` days. Adds to *warnings one line for each
+// table fitted with less than it needs (no "warning: "). False, with *error one "error: "
+// line, when the records cannot make a site: no trucks, lanes without records, or lanes
+// of direction 1 that do not come first.
+bool fitSiteTables(const SiteTallies& tallies, int days, SiteTables* tables,
+                   std::vector<std::string>* warnings, std::string* error);
+
+// Writes the six files into folder (which must exist). False, with *error, when one cannot
+// be written.
+bool writeSiteTables(const SiteTables& tables, const std::string& folder, std::string* error);
