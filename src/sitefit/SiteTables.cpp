@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int classes = 4;  // 2- to 5-axle trucks
+constexpr long long minimumHeadways = 20;  // of a lane and hour, to fit its flow by them
 
 // One normal, for a table that has no values of its own.
 NormalMixture placeholder(double mean, double stdDev) {
@@ -31,6 +32,21 @@ NormalMixture fitted(const ValueTally& tally, const std::string& what,
   return fit.mixture;
 }
 
+// Trucks per hour that the free-flow model needs for the lane's measured headways of the
+// hour: it keeps an exponential draw only at or above the minimum headway, so a headway is
+// the minimum plus the exponential, whose mean is the hour's 3600 s / (flow / (1 - car
+// fraction)). Too few headways, or headways below their minimums on the whole, give the
+// measured trucks per hour instead.
+double fittedFlow(const LaneTallies& lane, int hour, int days, double carFraction) {
+  const HeadwaySums& sums = lane.headwaysByHour[hour];
+  double measured = static_cast<double>(lane.trucksByHour[hour]) / days;
+  double meanExponential = (sums.headways - sums.minimums) / static_cast<double>(sums.drawn);
+  if (sums.drawn < minimumHeadways || !(meanExponential > 0)) {
+    return measured;
+  }
+  return 3600.0 / meanExponential * (1 - carFraction);
+}
+
 bool fitLanes(const SiteTallies& tallies, int days, SiteTables* tables,
               std::vector<std::string>* warnings, std::string* error) {
   const std::vector<LaneTallies>& lanes = tallies.lanes();
@@ -51,7 +67,7 @@ bool fitLanes(const SiteTallies& tallies, int days, SiteTables* tables,
     std::array<double, 24> flows{};
     long long trucks = 0;
     for (int hour = 0; hour < 24; ++hour) {
-      flows[hour] = static_cast<double>(lanes[i].trucksByHour[hour]) / days;
+      flows[hour] = fittedFlow(lanes[i], hour, days, tables->carFraction);
       trucks += lanes[i].trucksByHour[hour];
     }
     tables->flows.push_back(flows);
@@ -174,11 +190,11 @@ bool fitSiteTables(const SiteTallies& tallies, int days, SiteTables* tables,
     *error = "error: the records hold no trucks; accepted: records with trucks of 2 to 5 axles";
     return false;
   }
+  tables->carFraction = static_cast<double>(tallies.cars()) /
+                        static_cast<double>(tallies.cars() + tallies.trucks());
   if (!fitLanes(tallies, days, tables, warnings, error)) {
     return false;
   }
-  tables->carFraction = static_cast<double>(tallies.cars()) /
-                        static_cast<double>(tallies.cars() + tallies.trucks());
   for (int axles = 2; axles <= 5; ++axles) {
     if (tallies.truckClass(axles).spacings[0].size() == 0) {
       warnings->push_back("no " + trucksText(axles) +

@@ -4,6 +4,7 @@
 
 #include "output/Calendar.h"
 #include "traffic/DrawnQuantity.h"
+#include "traffic/LaneFlowGenerator.h"
 
 bool SiteTallies::isCar(const RecordValues& record) const {
   return record.isCar() ||
@@ -21,6 +22,7 @@ bool SiteTallies::add(const RecordValues& record, std::string* why) {
   }
   if (laneTallies.size() < static_cast<std::size_t>(record.lane)) {
     laneTallies.resize(static_cast<std::size_t>(record.lane));
+    leaders.resize(static_cast<std::size_t>(record.lane));
   }
   LaneTallies& lane = laneTallies[static_cast<std::size_t>(record.lane - 1)];
   if (lane.direction != 0 && lane.direction != record.direction) {
@@ -37,6 +39,9 @@ bool SiteTallies::add(const RecordValues& record, std::string* why) {
     return false;
   }
   lane.direction = record.direction;
+  int hour = static_cast<int>(record.stampHundredths() / (calendar::secondsPerHour * 100) %
+                              calendar::hoursPerDay);
+  addHeadway(record, hour);
   speedTallies[static_cast<std::size_t>(record.direction - 1)].add(record.speed);
   if (car) {
     ++lane.cars;
@@ -45,8 +50,6 @@ bool SiteTallies::add(const RecordValues& record, std::string* why) {
   }
   ++truckCount;
   std::size_t axles = static_cast<std::size_t>(record.axleCount);
-  int hour = static_cast<int>(record.stampHundredths() / (calendar::secondsPerHour * 100) %
-                              calendar::hoursPerDay);
   ++lane.trucksByHour[static_cast<std::size_t>(hour)];
   ++lane.trucksByClass[axles - 2];
   ClassTallies& tallies = classes[axles - 2];
@@ -74,4 +77,21 @@ bool SiteTallies::add(const RecordValues& record, std::string* why) {
     band.squares[g] += groups[g] * groups[g];
   }
   return true;
+}
+
+void SiteTallies::addHeadway(const RecordValues& record, int hour) {
+  Leader& leader = leaders[static_cast<std::size_t>(record.lane - 1)];
+  double speed = static_cast<double>(record.speed);
+  if (leader.seen) {
+    double minimum = LaneFlowGenerator::minimumHeadwayBehind(
+        leader.speed, leader.length, speed, catchUp, LaneFlowGenerator::clearanceBehindLeader);
+    if (minimum > 0) {
+      HeadwaySums& sums =
+          laneTallies[static_cast<std::size_t>(record.lane - 1)].headwaysByHour[leader.hour];
+      ++sums.drawn;
+      sums.headways += static_cast<double>(record.stampHundredths() - leader.stamp) / 100.0;
+      sums.minimums += minimum;
+    }
+  }
+  leader = {true, record.stampHundredths(), speed, static_cast<double>(record.length), hour};
 }

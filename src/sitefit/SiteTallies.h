@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,8 +29,17 @@ struct ClassTallies {
   std::array<BandSums, 12> bands;          // 4- and 5-axle trucks: by band row
 };
 
+// The headways of consecutive vehicles of a lane in one hour of day (of the first), as far
+// as the free-flow model draws them: pairs with a positive minimum headway.
+struct HeadwaySums {
+  long long drawn = 0;
+  double headways = 0.0;  // s
+  double minimums = 0.0;  // s
+};
+
 struct LaneTallies {
   int direction = 0;  // 0 until a record is seen
+  std::array<HeadwaySums, 24> headwaysByHour;
   std::array<long long, 24> trucksByHour{};
   std::array<long long, 4> trucksByClass{};  // 2- to 5-axle
   long long cars = 0;
@@ -39,6 +49,9 @@ class SiteTallies {
  public:
   static constexpr int bandRows = 12;
   static constexpr int maxLanes = 100;
+
+  // catchUpLength (m): the run parameter the minimum headways are computed with.
+  explicit SiteTallies(double catchUpLength) : catchUp(catchUpLength) {}
 
   // Takes one record. False, with *why the reason to count it under, when it cannot be
   // used: it is then left out of every table.
@@ -52,7 +65,18 @@ class SiteTallies {
 
  private:
   bool isCar(const RecordValues& record) const;
+  void addHeadway(const RecordValues& record, int hour);
 
+  struct Leader {
+    bool seen = false;
+    std::int64_t stamp = 0;  // hundredths of a second
+    double speed = 0.0;      // dm/s
+    double length = 0.0;     // dm
+    int hour = 0;
+  };
+
+  double catchUp;  // m
+  std::vector<Leader> leaders;  // by lane - 1
   std::vector<LaneTallies> laneTallies;
   std::array<ValueTally, 2> speedTallies;
   std::array<ClassTallies, 4> classes;

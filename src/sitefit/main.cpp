@@ -11,6 +11,7 @@
 
 #include "output/Calendar.h"
 #include "output/RecordStream.h"
+#include "run/RunConfig.h"
 #include "sitefit/SiteTables.h"
 #include "sitefit/SiteTallies.h"
 
@@ -22,31 +23,42 @@ constexpr int maxDays = 1000000;
 constexpr std::int64_t hundredthsPerDay = calendar::secondsPerDay * 100;
 
 const char* const usage =
-    "usage: velmora-fit [--days N] -o FOLDER RECORDS\n"
+    "usage: velmora-fit [--days N] [--catch-up-length M] -o FOLDER RECORDS\n"
     "\n"
     "Fits a site's tables to its vehicle records (velmora's fixed-column or CSV form, told\n"
     "by the CSV header line) and writes FlowR.csv, Class%.csv, GVWpdf.csv, ASall.csv,\n"
     "AW2&3.csv and AW4&5.csv into FOLDER, in the layouts velmora reads; then prints the lane\n"
     "counts and car fraction for VLMin.txt. Cars are records with the car's fixed values or\n"
     "two-axle vehicles below 35 weight units; records that fit no table are counted and left\n"
-    "out.\n"
+    "out. The hourly flows are those that the free-flow traffic models need to give the\n"
+    "measured headways, allowing for the minimum headways they keep.\n"
     "\n"
     "options:\n"
     "  -o FOLDER  where the site files go (made when missing)\n"
     "  --days N   the records' days, from the first day's midnight (default: the days\n"
     "             before the day of the last record, which is taken as incomplete)\n"
+    "  --catch-up-length M  the catch-up length of VLMin.txt the runs will use, in m\n"
+    "             (default 50), for the minimum headways\n"
     "  --help, --version\n";
 
 struct Options {
   std::string records;
   std::string folder;
   int days = 0;  // 0: from the records
+  double catchUpLength = RunConfig().catchUpLength;  // m
 };
+
+bool readCatchUpLength(const std::string& text, double* metres) {
+  auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), *metres);
+  return status == std::errc() && end == text.data() + text.size() && *metres >= 0 &&
+         *metres <= RunConfig::maxDistance;
+}
 
 bool parseOptions(const std::vector<std::string>& arguments, Options* options, std::string* error) {
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if ((argument == "-o" || argument == "--days") && i + 1 >= arguments.size()) {
+    bool takesValue = argument == "-o" || argument == "--days" || argument == "--catch-up-length";
+    if (takesValue && i + 1 >= arguments.size()) {
       *error = "error: " + argument + " needs a value";
       return false;
     }
@@ -59,6 +71,13 @@ bool parseOptions(const std::vector<std::string>& arguments, Options* options, s
           options->days > maxDays) {
         *error = "error: --days is \"" + text + "\"; accepted: a whole number from 1 to " +
                  std::to_string(maxDays);
+        return false;
+      }
+    } else if (argument == "--catch-up-length") {
+      const std::string& text = arguments[++i];
+      if (!readCatchUpLength(text, &options->catchUpLength)) {
+        *error = "error: --catch-up-length is \"" + text + "\"; accepted: 0 to " +
+                 std::to_string(static_cast<int>(RunConfig::maxDistance)) + " m";
         return false;
       }
     } else if (argument.size() > 1 && argument[0] == '-') {
@@ -182,7 +201,7 @@ void report(const Reading& reading, const SiteTallies& tallies, const SiteTables
 int fitSite(const Options& options) {
   std::string error;
   int days = options.days;
-  SiteTallies tallies;
+  SiteTallies tallies(options.catchUpLength);
   Reading reading;
   SiteTables tables;
   std::vector<std::string> warnings;
