@@ -108,11 +108,16 @@ void fitGrossWeights(const SiteTallies& tallies, SiteTables* tables,
       const ValueTally& own = tally.grossWeights[direction - 1];
       const ValueTally& other = tally.grossWeights[2 - direction];
       NormalMixture& mixture = tables->grossWeights[direction - 1][axles - 2];
+      std::string what = grossWeightText(axles, direction);
       if (own.size() + other.size() == 0) {
         mixture = placeholder(100.0 * (axles - 1), 30.0);
-      } else {
-        mixture = fitted(own.size() > 0 ? own : other, grossWeightText(axles, direction), warnings);
+        continue;
       }
+      if (own.size() == 0) {
+        warnings->push_back(what + ": no trucks, those of direction " +
+                            std::to_string(3 - direction) + " taken");
+      }
+      mixture = fitted(own.size() > 0 ? own : other, what, warnings);
     }
   }
 }
