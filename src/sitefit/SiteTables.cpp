@@ -1,5 +1,6 @@
 #include "sitefit/SiteTables.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -187,9 +188,82 @@ void fitBands(const SiteTallies& tallies, SiteTables* tables, std::vector<std::s
   }
 }
 
+// The share of counts at or below hundredths (0 to 400) of a second.
+double shareAtOrBelow(const HeadwayCounts& counts, int hundredths) {
+  long long below = 0;
+  long long all = 0;
+  for (int i = 0; i <= shortHeadways; ++i) {
+    below += i <= hundredths ? counts[i] : 0;
+    all += counts[i];
+  }
+  return all > 0 ? static_cast<double>(below) / static_cast<double>(all) : 0.0;
+}
+
+// The quadratic through the distribution at from, the middle and to (hundredths of a
+// second), as bound, a, b, c. Where that would turn within the piece, the quadratic through
+// the ends that is flat at one of them, on the side of the middle value.
+std::array<double, 4> headwayPiece(const HeadwayCounts& counts, int from, int to, double bound) {
+  double x0 = from / 100.0, x2 = to / 100.0, x1 = (x0 + x2) / 2;
+  double y0 = shareAtOrBelow(counts, from), y2 = shareAtOrBelow(counts, to);
+  double y1 = shareAtOrBelow(counts, (from + to) / 2);
+  double a = ((y2 - y1) / (x2 - x1) - (y1 - y0) / (x1 - x0)) / (x2 - x0);
+  double b = (y1 - y0) / (x1 - x0) - a * (x0 + x1);
+  double vertex = a != 0 ? -b / (2 * a) : x0;
+  if (a == 0 || (vertex > x0 && vertex < x2)) {
+    double flatAt = y1 < (y0 + y2) / 2 ? x0 : x2;  // below the chord: convex, flat at x0
+    a = (y2 - y0) / ((x2 - x0) * (x2 - x0)) * (flatAt == x0 ? 1 : -1);
+    if (a == 0) {
+      a = 1e-9;  // a flat piece inverts to no finite headway
+    }
+    b = -2 * a * flatAt;
+    double c = (flatAt == x0 ? y0 : y2) + a * flatAt * flatAt;
+    return {bound, a, b, c};
+  }
+  return {bound, a, b, y0 - a * x0 * x0 - b * x0};
+}
+
+void addCounts(HeadwayCounts* total, const HeadwayCounts& counts) {
+  for (std::size_t i = 0; i < counts.size(); ++i) {
+    (*total)[i] += counts[i];
+  }
+}
+
+// The headway table: the first two pieces from every lane's headways, the last per band of
+// the fitted hourly flows, at their quartiles.
+void fitHeadwayTable(const SiteTallies& tallies, SiteTables* tables) {
+  std::vector<double> flows;
+  HeadwayCounts all{};
+  for (std::size_t lane = 0; lane < tables->flows.size(); ++lane) {
+    for (int hour = 0; hour < 24; ++hour) {
+      flows.push_back(tables->flows[lane][hour]);
+      addCounts(&all, tallies.lanes()[lane].headwayCountsByHour[hour]);
+    }
+  }
+  std::sort(flows.begin(), flows.end());
+  tables->headwayRows = {headwayPiece(all, 0, 100, 0), headwayPiece(all, 100, 150, 0)};
+  double lower = -1.0;
+  for (int band = 1; band <= site_tables::headwayBands; ++band) {
+    double bound = flows[(flows.size() - 1) * band / site_tables::headwayBands];
+    if (bound <= lower) {
+      continue;  // a band no hour falls in
+    }
+    HeadwayCounts counts{};
+    for (std::size_t lane = 0; lane < tables->flows.size(); ++lane) {
+      for (int hour = 0; hour < 24; ++hour) {
+        double flow = tables->flows[lane][hour];
+        if (flow > lower && flow <= bound) {
+          addCounts(&counts, tallies.lanes()[lane].headwayCountsByHour[hour]);
+        }
+      }
+    }
+    tables->headwayRows.push_back(headwayPiece(counts, 150, 400, bound));
+    lower = bound;
+  }
+}
+
 }  // namespace
 
-bool fitSiteTables(const SiteTallies& tallies, int days, SiteTables* tables,
+bool fitSiteTables(const SiteTallies& tallies, int days, bool headwayTable, SiteTables* tables,
                    std::vector<std::string>* warnings, std::string* error) {
   if (tallies.trucks() == 0) {
     *error = "error: the records hold no trucks; accepted: records with trucks of 2 to 5 axles";
@@ -210,6 +284,9 @@ bool fitSiteTables(const SiteTallies& tallies, int days, SiteTables* tables,
   fitGrossWeights(tallies, tables, warnings);
   fitAxles(tallies, tables, warnings);
   fitBands(tallies, tables, warnings);
+  if (headwayTable) {
+    fitHeadwayTable(tallies, tables);
+  }
   return true;
 }
 
@@ -218,7 +295,7 @@ namespace {
 std::string number(double value) {
   std::ostringstream text;
   text.precision(7);
-  text << value;
+  text << (value == 0 ? 0.0 : value);  // no "-0"
   return text.str();
 }
 
@@ -299,6 +376,16 @@ void writeAxleWeights45(std::ostream& out, const SiteTables& tables) {
   }
 }
 
+void writeHeadwayTable(std::ostream& out, const SiteTables& tables) {
+  out << tables.headwayRows.size() - 2 << ",flow bands\n";
+  for (const std::array<double, 4>& row : tables.headwayRows) {
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      out << (i > 0 ? "," : "") << number(row[i]);
+    }
+    out << '\n';
+  }
+}
+
 }  // namespace
 
 bool writeSiteTables(const SiteTables& tables, const std::string& folder, std::string* error) {
@@ -309,8 +396,12 @@ bool writeSiteTables(const SiteTables& tables, const std::string& folder, std::s
       {"ASall.csv", writeSpacings},
       {"AW2&3.csv", writeAxleWeights23},
       {"AW4&5.csv", writeAxleWeights45},
+      {"NHM.csv", writeHeadwayTable},
   };
   for (const auto& [name, write] : files) {
+    if (write == writeHeadwayTable && tables.headwayRows.empty()) {
+      continue;
+    }
     std::string path = folder + "/" + name;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     write(out, tables);

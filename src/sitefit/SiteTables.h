@@ -24,15 +24,23 @@ struct SiteTables {
   // 4 and 5 axles, by band row: the means of the first axle, the second axle and the rear
   // group, then their standard deviations.
   std::array<std::array<std::array<double, 6>, SiteTallies::bandRows>, 2> bandRows;
+  // The rows of "NHM.csv" after its first line: for 0 to 1 s, for 1 to 1.5 s, then one per
+  // flow band (its highest flow, trucks per hour) for 1.5 to 4 s: bound, a, b, c of
+  // a x^2 + b x + c. Empty when no table is fitted.
+  std::vector<std::array<double, 4>> headwayRows;
 };
+
+namespace site_tables {
+constexpr int headwayBands = 4;  // of the hours' flows, at their quartiles
+}  // namespace site_tables
 
 // Fits the tables to tallies gathered over `days` days. Adds to *warnings one line for each
 // table fitted with less than it needs (no "warning: "). False, with *error one "error: "
 // line, when the records cannot make a site: no trucks, lanes without records, or lanes
 // of direction 1 that do not come first.
-bool fitSiteTables(const SiteTallies& tallies, int days, SiteTables* tables,
+bool fitSiteTables(const SiteTallies& tallies, int days, bool headwayTable, SiteTables* tables,
                    std::vector<std::string>* warnings, std::string* error);
 
-// Writes the six files into folder (which must exist). False, with *error, when one cannot
+// Writes the six files, and "NHM.csv" with a headway table, into folder (which must exist). False, with *error, when one cannot
 // be written.
 bool writeSiteTables(const SiteTables& tables, const std::string& folder, std::string* error);

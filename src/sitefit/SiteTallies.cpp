@@ -82,14 +82,16 @@ bool SiteTallies::add(const RecordValues& record, std::string* why) {
 void SiteTallies::addHeadway(const RecordValues& record, int hour) {
   Leader& leader = leaders[static_cast<std::size_t>(record.lane - 1)];
   double speed = static_cast<double>(record.speed);
-  if (leader.seen) {
+  if (leader.seen && record.stampHundredths() >= leader.stamp) {  // out of order: no pair
+    LaneTallies& lane = laneTallies[static_cast<std::size_t>(record.lane - 1)];
+    std::int64_t headway = record.stampHundredths() - leader.stamp;
+    ++lane.headwayCountsByHour[leader.hour][std::min<std::int64_t>(headway, shortHeadways)];
     double minimum = LaneFlowGenerator::minimumHeadwayBehind(
         leader.speed, leader.length, speed, catchUp, LaneFlowGenerator::clearanceBehindLeader);
     if (minimum > 0) {
-      HeadwaySums& sums =
-          laneTallies[static_cast<std::size_t>(record.lane - 1)].headwaysByHour[leader.hour];
+      HeadwaySums& sums = lane.headwaysByHour[leader.hour];
       ++sums.drawn;
-      sums.headways += static_cast<double>(record.stampHundredths() - leader.stamp) / 100.0;
+      sums.headways += static_cast<double>(headway) / 100.0;
       sums.minimums += minimum;
     }
   }

@@ -37,9 +37,14 @@ struct HeadwaySums {
   double minimums = 0.0;  // s
 };
 
+// Headways of consecutive vehicles in hundredths of a second, 0 to 4 s, and those above.
+constexpr int shortHeadways = 401;
+using HeadwayCounts = std::array<long long, shortHeadways + 1>;  // the last: above 4 s
+
 struct LaneTallies {
   int direction = 0;  // 0 until a record is seen
   std::array<HeadwaySums, 24> headwaysByHour;
+  std::array<HeadwayCounts, 24> headwayCountsByHour{};  // all pairs, by the first's hour
   std::array<long long, 24> trucksByHour{};
   std::array<long long, 4> trucksByClass{};  // 2- to 5-axle
   long long cars = 0;

@@ -23,7 +23,7 @@ constexpr int maxDays = 1000000;
 constexpr std::int64_t hundredthsPerDay = calendar::secondsPerDay * 100;
 
 const char* const usage =
-    "usage: velmora-fit [--days N] [--catch-up-length M] -o FOLDER RECORDS\n"
+    "usage: velmora-fit [--days N] [--catch-up-length M] [--headway-table] -o FOLDER RECORDS\n"
     "\n"
     "Fits a site's tables to its vehicle records (velmora's fixed-column or CSV form, told\n"
     "by the CSV header line) and writes FlowR.csv, Class%.csv, GVWpdf.csv, ASall.csv,\n"
@@ -34,11 +34,11 @@ const char* const usage =
     "measured headways, allowing for the minimum headways they keep.\n"
     "\n"
     "options:\n"
-    "  -o FOLDER  where the site files go (made when missing)\n"
-    "  --days N   the records' days, from the first day's midnight (default: the days\n"
-    "             before the day of the last record, which is taken as incomplete)\n"
-    "  --catch-up-length M  the catch-up length of VLMin.txt the runs will use, in m\n"
-    "             (default 50), for the minimum headways\n"
+    "  -o FOLDER            where the site files go (made when missing)\n"
+    "  --days N             the records' days from the first day's midnight (default: the\n"
+    "                       days before the last record's, which is taken as incomplete)\n"
+    "  --catch-up-length M  the catch-up length in m that the runs will use (default 50)\n"
+    "  --headway-table      also write NHM.csv, the headway table of traffic model 0\n"
     "  --help, --version\n";
 
 struct Options {
@@ -46,6 +46,7 @@ struct Options {
   std::string folder;
   int days = 0;  // 0: from the records
   double catchUpLength = RunConfig().catchUpLength;  // m
+  bool headwayTable = false;
 };
 
 bool readCatchUpLength(const std::string& text, double* metres) {
@@ -62,7 +63,9 @@ bool parseOptions(const std::vector<std::string>& arguments, Options* options, s
       *error = "error: " + argument + " needs a value";
       return false;
     }
-    if (argument == "-o") {
+    if (argument == "--headway-table") {
+      options->headwayTable = true;
+    } else if (argument == "-o") {
       options->folder = arguments[++i];
     } else if (argument == "--days") {
       const std::string& text = arguments[++i];
@@ -188,8 +191,9 @@ void report(const Reading& reading, const SiteTallies& tallies, const SiteTables
     }
     std::cout << "\n";
   }
-  std::cout << "Wrote FlowR.csv, Class%.csv, GVWpdf.csv, ASall.csv, AW2&3.csv and AW4&5.csv"
-               " into \"" << options.folder << "\"\n"
+  std::cout << "Wrote FlowR.csv, Class%.csv, GVWpdf.csv, ASall.csv, AW2&3.csv, AW4&5.csv"
+            << (tables.headwayRows.empty() ? "" : " and NHM.csv") << " into \"" << options.folder
+            << "\"\n"
             << "For VLMin.txt: lanes in direction 1 " << tables.lanesDir1
             << ", lanes in direction 2 " << tables.lanesDir2 << ", car fraction "
             << std::setprecision(4) << tables.carFraction << "\n";
@@ -208,7 +212,7 @@ int fitSite(const Options& options) {
   std::error_code failure;
   if ((days == 0 && !countDays(options.records, &days, &error)) ||
       !readRecords(options.records, days, &tallies, &reading, &error) ||
-      !fitSiteTables(tallies, days, &tables, &warnings, &error)) {
+      !fitSiteTables(tallies, days, options.headwayTable, &tables, &warnings, &error)) {
     std::cerr << error << std::endl;
     return exitRefused;
   }

@@ -6,11 +6,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "output/RecordStream.h"
 #include "output/Vehicle.h"
 #include "run/RunConfig.h"
 #include "run/SiteLoading.h"
@@ -165,6 +168,67 @@ TEST_P(SiteFitRoundTripTest, GivesBackTheKnownSite) {
 
 INSTANTIATE_TEST_SUITE_P(BundledSites, SiteFitRoundTripTest,
                          ::testing::Values(std::make_pair(2, 1), std::make_pair(1, 2)));
+
+// The share of headways between consecutive vehicles of a lane at or below each of seconds,
+// in the stream at path, and the number of records.
+std::vector<double> headwayShares(const std::string& path, const std::vector<double>& seconds,
+                                  long long* records) {
+  std::ifstream in(path);
+  RecordStream stream(in);
+  RecordValues record;
+  std::string why;
+  std::map<int, std::int64_t> last;
+  std::vector<double> shares(seconds.size(), 0.0);
+  long long pairs = 0;
+  *records = 0;
+  while (stream.next(&record, &why) == RecordStream::Outcome::record) {
+    ++*records;
+    auto leader = last.find(record.lane);
+    if (leader != last.end()) {
+      ++pairs;
+      for (std::size_t i = 0; i < seconds.size(); ++i) {
+        shares[i] += (record.stampHundredths() - leader->second) <= seconds[i] * 100;
+      }
+    }
+    last[record.lane] = record.stampHundredths();
+  }
+  for (double& share : shares) {
+    share /= static_cast<double>(pairs);
+  }
+  return shares;
+}
+
+// Traffic model 0 draws headways from the table: one fitted to a run of the sample's table
+// gives runs with the same headways (but for the shortest, which the minimum headways
+// thin out) and the same number of vehicles.
+TEST(SiteFitHeadwayTableTest, GivesBackTheHeadwaysOfTheTableModel) {
+  TestFolder folder;
+  folder.copyFrom(VELMORA_SAMPLE_DIR);
+  folder.write("VLMin.txt", "TrafOut.txt\n50\n10\n2\n2\n2000\n1\n1\n5\n30\n0.05\n0\n0.8\n");
+  ASSERT_EQ(runCommand(std::string(VELMORA_PROGRAM) + " --seed 5").status, 0);
+  ProgramRun fit =
+      runCommand(std::string(VELMORA_FIT_PROGRAM) + " --headway-table -o fitted TrafOut.txt");
+  ASSERT_EQ(fit.status, 0) << fit.errors;
+  EXPECT_NE(fit.console.find("car fraction 0\n"), std::string::npos) << fit.console;
+  for (const char* file : {"FlowR.csv", "Class%.csv", "GVWpdf.csv", "ASall.csv", "AW2&3.csv",
+                           "AW4&5.csv", "NHM.csv"}) {
+    folder.write(std::string("refit/Traffic/Auxerre/") + file,
+                 folder.read(std::string("fitted/") + file));
+  }
+  folder.write("refit/VLMin.txt", "TrafOut.txt\n50\n10\n2\n2\n2000\n1\n1\n5\n30\n0.05\n0\n0\n");
+  ASSERT_EQ(runCommand("cd refit && " + std::string(VELMORA_PROGRAM) + " --seed 6").status, 0);
+  const std::vector<double> seconds = {1.5, 2, 3, 4, 6, 10, 30};
+  long long knownRecords = 0;
+  long long refitRecords = 0;
+  std::vector<double> known = headwayShares(folder.path() + "/TrafOut.txt", seconds, &knownRecords);
+  std::vector<double> refit =
+      headwayShares(folder.path() + "/refit/TrafOut.txt", seconds, &refitRecords);
+  for (std::size_t i = 0; i < seconds.size(); ++i) {
+    EXPECT_NEAR(refit[i], known[i], 0.025) << seconds[i] << " s";
+  }
+  EXPECT_NEAR(static_cast<double>(refitRecords), static_cast<double>(knownRecords),
+              0.02 * static_cast<double>(knownRecords));
+}
 
 // A CSV record at t seconds: lane, direction, speed (dm/s), axle weights and spacings.
 std::string csvRecord(long long t, int lane, int direction, int speed,
