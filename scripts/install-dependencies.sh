@@ -3,7 +3,8 @@
 # installed already:
 #   run    build and run the programs (a compiler, CMake, and GSL for velmora-extremes);
 #   test   also build and pass the tests (GoogleTest, zlib, the chart's XML and SVG tools,
-#          pandas for the CSV check, scipy for the extreme-value check, setpriv for the
+#          pandas for the CSV check, scipy for the extreme-value check, scikit-learn for
+#          the mixture check, setpriv for the
 #          unreadable-file check);
 #   bench  also build the benchmarks (Google Benchmark);
 #   slurm  a one-node Slurm cluster for velmora-campaign submit (slurm-wlm, munge);
@@ -17,11 +18,11 @@ packages="cmake g++ make libgsl-dev"
 case "$purpose" in
   run) ;;
   test) packages="$packages libgtest-dev zlib1g-dev libxml2-utils librsvg2-bin python3-pandas
-                  python3-scipy util-linux" ;;
+                  python3-scipy python3-sklearn util-linux" ;;
   bench) packages="$packages libbenchmark-dev" ;;
   slurm) packages="slurm-wlm munge" ;;
   ci) packages="$packages libgtest-dev zlib1g-dev libxml2-utils librsvg2-bin python3-pandas
-                python3-scipy util-linux libbenchmark-dev clang libclang-rt-dev slurm-wlm munge" ;;
+                python3-scipy python3-sklearn util-linux libbenchmark-dev clang libclang-rt-dev slurm-wlm munge" ;;
   *) echo "usage: $0 run|test|bench|slurm|ci" >&2; exit 2 ;;
 esac
 

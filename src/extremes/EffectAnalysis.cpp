@@ -207,18 +207,23 @@ void writePanel(std::ostream& out, const EffectAnalysis& analysis,
         << originY + panelHeight - bottom + 18 << "\" font-size=\"11\" text-anchor=\"middle\">"
         << number(tick) << "</text>\n";
   }
+  double previousLabel = -1e9;
+  int raised = 0;  // labels lifted a line, so that close periods stay readable
   for (double years : settings.returnYears) {
     double x = axes.x(reducedVariate(1.0 - 1.0 / years));
+    raised = std::fabs(x - previousLabel) < 60 ? (raised + 1) % 2 : 0;
+    previousLabel = x;
     out << "<line x1=\"" << number(x, "%.1f") << "\" y1=\"" << originY + top << "\" x2=\""
         << number(x, "%.1f") << "\" y2=\"" << originY + panelHeight - bottom
         << "\" stroke=\"#999\" stroke-dasharray=\"3,3\"/>\n<text x=\"" << number(x, "%.1f")
-        << "\" y=\"" << originY + top - 6 << "\" font-size=\"11\" text-anchor=\"middle\">"
-        << number(years) << " years</text>\n";
+        << "\" y=\"" << originY + top - 6 - 12 * raised
+        << "\" font-size=\"11\" text-anchor=\"middle\">" << number(years) << " years</text>\n";
   }
   for (int i = 0; i <= 5; ++i) {
     double level = axes.y0 + (axes.y1 - axes.y0) * i / 5.0;
     out << "<text x=\"" << left - 8 << "\" y=\"" << number(axes.y(level) + 4, "%.1f")
-        << "\" font-size=\"11\" text-anchor=\"end\">" << number(level, "%.4g") << "</text>\n";
+        << "\" font-size=\"11\" text-anchor=\"end\">"
+        << number(level, axes.y1 - axes.y0 >= 50 ? "%.0f" : "%.4g") << "</text>\n";
   }
   out << "<text x=\"" << (left + panelWidth - right) / 2 << "\" y=\""
       << originY + panelHeight - bottom + 40 << "\" font-size=\"12\" text-anchor=\"middle\">"

@@ -73,6 +73,36 @@ TEST(MixtureFitTest, RecoversAKnownMixtureTheSameWayEveryTime) {
   EXPECT_LT(fit.mixture.components[1].mean, fit.mixture.components[2].mean);
 }
 
+// scikit-learn's EM from twenty starts finds no better mixture than ours, and the same one.
+TEST(MixtureFitTest, AgreesWithScikitLearn) {
+  TestFolder folder;
+  for (const NormalMixture& known :
+       {mixtureOf({{0.3, 70, 12}, {0.5, 140, 25}, {0.2, 230, 30}}),
+        mixtureOf({{0.6, 230, 10}, {0.3, 245, 15}, {0.1, 300, 40}})}) {
+    ValueTally tally = drawn(known, 5000, 11);
+    std::string values;
+    for (const auto& [value, count] : tally.distinct()) {
+      for (long long i = 0; i < count; ++i) {
+        values += std::to_string(value) + "\n";
+      }
+    }
+    folder.write("values.txt", values);
+    ProgramRun sklearn = runCommand("/usr/bin/python3 " VELMORA_SOURCE_DIR
+                                    "/tests/sitefit/sklearn_mixture.py values.txt");
+    ASSERT_EQ(sklearn.status, 0) << sklearn.errors;
+    std::istringstream in(sklearn.console);
+    double theirScore = 0.0;
+    in >> theirScore;
+    NormalMixture theirs;
+    for (NormalComponent& c : theirs.components) {
+      in >> c.weight >> c.mean >> c.stdDev;
+    }
+    MixtureFitResult ours = fitNormalMixture(tally);
+    EXPECT_GE(ours.logLikelihood / static_cast<double>(tally.size()), theirScore - 1e-6);
+    EXPECT_LT(distance(ours.mixture, theirs, 0, 500), 0.002);
+  }
+}
+
 TEST(MixtureFitTest, GivesOneNormalForFewValues) {
   ValueTally tally;
   for (int value : {10, 12, 14, 16, 18}) {
