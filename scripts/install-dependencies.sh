@@ -4,8 +4,7 @@
 #   run    build and run the programs (a compiler, CMake, and GSL for velmora-extremes);
 #   test   also build and pass the tests (GoogleTest, zlib, the chart's XML and SVG tools,
 #          pandas for the CSV check, scipy for the extreme-value check, scikit-learn for
-#          the mixture check, setpriv for the
-#          unreadable-file check);
+#          the mixture check, setpriv for the unreadable-file check);
 #   bench  also build the benchmarks (Google Benchmark);
 #   slurm  a one-node Slurm cluster for velmora-campaign submit (slurm-wlm, munge);
 #   ci     also build the sanitized and fuzzing builds (clang with its libFuzzer runtime)
@@ -22,7 +21,8 @@ case "$purpose" in
   bench) packages="$packages libbenchmark-dev" ;;
   slurm) packages="slurm-wlm munge" ;;
   ci) packages="$packages libgtest-dev zlib1g-dev libxml2-utils librsvg2-bin python3-pandas
-                python3-scipy python3-sklearn util-linux libbenchmark-dev clang libclang-rt-dev slurm-wlm munge" ;;
+                python3-scipy python3-sklearn util-linux libbenchmark-dev clang libclang-rt-dev
+                slurm-wlm munge" ;;
   *) echo "usage: $0 run|test|bench|slurm|ci" >&2; exit 2 ;;
 esac
 
