@@ -191,9 +191,9 @@ void report(const Reading& reading, const SiteTallies& tallies, const SiteTables
     }
     std::cout << "\n";
   }
-  std::cout << "Wrote FlowR.csv, Class%.csv, GVWpdf.csv, ASall.csv, AW2&3.csv, AW4&5.csv"
-            << (tables.headwayRows.empty() ? "" : " and NHM.csv") << " into \"" << options.folder
-            << "\"\n"
+  std::cout << "Wrote FlowR.csv, Class%.csv, GVWpdf.csv, ASall.csv, AW2&3.csv"
+            << (tables.headwayRows.empty() ? " and AW4&5.csv" : ", AW4&5.csv and NHM.csv")
+            << " into \"" << options.folder << "\"\n"
             << "For VLMin.txt: lanes in direction 1 " << tables.lanesDir1
             << ", lanes in direction 2 " << tables.lanesDir2 << ", car fraction "
             << std::setprecision(4) << tables.carFraction << "\n";
