@@ -95,8 +95,8 @@ bool writeFolder(const std::string& runFolder, const fs::path& folder, const Cam
              fs::copy_options::recursive, failure);
   }
   if (failure) {
-    *error = "error: cannot make the campaign folder \"" + folder.string() +
-             "\": " + failure.message();
+    *error =
+        "error: cannot make the campaign folder \"" + folder.string() + "\": " + failure.message();
     return false;
   }
   std::string parameters = pathInFolder(runFolder, parameterFile);
@@ -107,8 +107,8 @@ bool writeFolder(const std::string& runFolder, const fs::path& folder, const Cam
       fs::create_directory_symlink(fs::path("..") / siteFolder, runFolderPath / siteFolder,
                                    failure);
     }
-    if (failure || !writeRunParameters(parameters, (runFolderPath / parameterFile).string(),
-                                       run.days)) {
+    if (failure ||
+        !writeRunParameters(parameters, (runFolderPath / parameterFile).string(), run.days)) {
       *error = "error: cannot write the run folder \"" + runFolderPath.string() + "\"";
       return false;
     }
@@ -157,7 +157,8 @@ bool readFolderPlan(const std::string& campaignFolder, CampaignPlan* plan, std::
   std::string path = (fs::path(campaignFolder) / planFile).string();
   std::ifstream in(path, std::ios::binary);
   if (!in.is_open()) {
-    *error = "error: cannot read \"" + path + "\"; accepted: a folder made by velmora-campaign plan";
+    *error =
+        "error: cannot read \"" + path + "\"; accepted: a folder made by velmora-campaign plan";
     return false;
   }
   if (!readPlan(in, plan, error)) {

@@ -13,7 +13,7 @@ namespace campaign_folder {
 constexpr const char* planFile = "campaign.txt";
 constexpr const char* maximaFile = "maxima.csv";  // in a run's folder, once it has succeeded
 constexpr const char* partialMaximaFile = "maxima.csv.partial";  // while it runs
-constexpr const char* logFile = "log.txt";  // a run's console output
+constexpr const char* logFile = "log.txt";                       // a run's console output
 
 // Creates campaignFolder (which must not exist, or be empty) from runFolder's "VLMin.txt"
 // and "Traffic/" for plan. The parameters and the site data are checked first, for a run of

@@ -91,8 +91,7 @@ std::string CampaignPlan::problem() const {
            "; accepted: a whole number from 1 to the days of a run, " +
            std::to_string(yearsPerRun * daysPerYear);
   }
-  if (std::find(loadArguments.begin(), loadArguments.end(), "--effect") ==
-      loadArguments.end()) {
+  if (std::find(loadArguments.begin(), loadArguments.end(), "--effect") == loadArguments.end()) {
     return "no --effect given; accepted: one or more, as velmora takes them";
   }
   for (double period : returnYears) {

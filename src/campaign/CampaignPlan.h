@@ -19,7 +19,7 @@ struct PlannedRun {
 
 struct CampaignPlan {
   static constexpr int maxYears = 1000000;
-  static constexpr int maxRuns = 10000;  // their maxima files must fit on one command line
+  static constexpr int maxRuns = 10000;         // their maxima files must fit on one command line
   static constexpr int maxDaysPerYear = 24855;  // one year must fit in one run
 
   std::string sourceFolder;  // the run folder the campaign was planned from, for the record

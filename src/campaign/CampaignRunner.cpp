@@ -19,13 +19,12 @@ using campaign_folder::runPath;
 
 bool isMade(const std::string& campaignFolder, int index) {
   std::error_code failure;
-  return fs::is_regular_file(runPath(campaignFolder, index, campaign_folder::maximaFile),
-                             failure);
+  return fs::is_regular_file(runPath(campaignFolder, index, campaign_folder::maximaFile), failure);
 }
 
 std::vector<std::string> velmoraCommand(const CampaignPlan& plan, const PlannedRun& run) {
-  std::vector<std::string> command = {siblingProgram("velmora"), "--seed",
-                                      std::to_string(run.seed), "--no-records"};
+  std::vector<std::string> command = {siblingProgram("velmora"), "--seed", std::to_string(run.seed),
+                                      "--no-records"};
   command.insert(command.end(), plan.loadArguments.begin(), plan.loadArguments.end());
   command.push_back("--maxima");
   command.push_back(campaign_folder::partialMaximaFile);
@@ -59,8 +58,8 @@ bool finishRun(const std::string& campaignFolder, const PlannedRun& run, int sta
   return false;
 }
 
-pid_t startRun(const std::string& campaignFolder, const CampaignPlan& plan,
-               const PlannedRun& run, std::string* error) {
+pid_t startRun(const std::string& campaignFolder, const CampaignPlan& plan, const PlannedRun& run,
+               std::string* error) {
   std::cout << "started " << describe(run) << std::endl;
   return startProcess(velmoraCommand(plan, run),
                       (fs::path(campaignFolder) / runFolderName(run.index)).string(),
@@ -68,14 +67,10 @@ pid_t startRun(const std::string& campaignFolder, const CampaignPlan& plan,
 }
 
 std::vector<std::string> extremesCommand(const std::string& folder, const CampaignPlan& plan) {
-  std::vector<std::string> command = {siblingProgram("velmora-extremes"),
-                                      "--block-days",
-                                      std::to_string(plan.blockDays),
-                                      "--days-per-year",
-                                      std::to_string(plan.daysPerYear),
-                                      "--svg",
-                                      (fs::path(folder) / chartFile).string(),
-                                      "--csv",
+  std::vector<std::string> command = {siblingProgram("velmora-extremes"),      "--block-days",
+                                      std::to_string(plan.blockDays),          "--days-per-year",
+                                      std::to_string(plan.daysPerYear),        "--svg",
+                                      (fs::path(folder) / chartFile).string(), "--csv",
                                       (fs::path(folder) / tableFile).string()};
   for (double years : plan.returnYears) {
     command.push_back("--return-period");
@@ -123,7 +118,8 @@ bool makeRuns(const std::string& campaignFolder, const CampaignPlan& plan, int j
   std::size_t next = 0;
   error->clear();
   while (true) {
-    while (error->empty() && next < waiting.size() && underWay.size() < static_cast<std::size_t>(jobs)) {
+    while (error->empty() && next < waiting.size() &&
+           underWay.size() < static_cast<std::size_t>(jobs)) {
       pid_t child = startRun(campaignFolder, plan, waiting[next], error);
       if (child > 0) {
         underWay[child] = waiting[next++];
@@ -173,9 +169,9 @@ bool combine(const std::string& campaignFolder, const CampaignPlan& plan, std::s
   std::error_code failure;
   if (status != 0) {
     std::string cause = lastErrorLine(partialReport);
-    *error = cause.empty() ? "error: velmora-extremes failed with exit status " +
-                                 std::to_string(status)
-                           : cause;
+    *error = cause.empty()
+                 ? "error: velmora-extremes failed with exit status " + std::to_string(status)
+                 : cause;
     fs::remove(partialReport, failure);
     return false;
   }

@@ -13,8 +13,8 @@ namespace {
 
 // In the child: what cannot be done, to the log, and the end.
 [[noreturn]] void failInChild(const char* what, const std::string& name) {
-  std::string line = std::string("error: cannot ") + what + " \"" + name +
-                     "\": " + std::strerror(errno) + "\n";
+  std::string line =
+      std::string("error: cannot ") + what + " \"" + name + "\": " + std::strerror(errno) + "\n";
   ssize_t written = write(STDERR_FILENO, line.data(), line.size());
   (void)written;
   _exit(127);

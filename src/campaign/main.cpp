@@ -186,8 +186,8 @@ int planCampaign(const std::vector<std::string>& arguments) {
     return exitRefused;
   }
   std::cout << "planned " << plan.runs().size() << " runs of " << plan.years
-            << " years in all, seeds from " << plan.firstSeed << ", in \"" << folders[1]
-            << "\"" << std::endl;
+            << " years in all, seeds from " << plan.firstSeed << ", in \"" << folders[1] << "\""
+            << std::endl;
   return 0;
 }
 
@@ -212,8 +212,9 @@ int taskIndex(const std::vector<std::string>& arguments, const CampaignPlan& pla
   long long index = 0;
   long long last = static_cast<long long>(plan.runs().size()) - 1;
   if (!readWhole(text, 0, last, &index)) {
-    *error = "error: the task's run index is \"" + text + "\"; accepted: a whole number from 0 to " +
-             std::to_string(last) + " (an argument or SLURM_ARRAY_TASK_ID)";
+    *error = "error: the task's run index is \"" + text +
+             "\"; accepted: a whole number from 0 to " + std::to_string(last) +
+             " (an argument or SLURM_ARRAY_TASK_ID)";
     return -1;
   }
   return static_cast<int>(index);

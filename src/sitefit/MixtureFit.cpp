@@ -80,8 +80,9 @@ NormalMixture startOf(const ValueTally& tally, int start, std::mt19937& engine) 
   NormalMixture mixture;
   long long size = tally.size();
   for (int c = 0; c < k; ++c) {
-    long long rank = start == 0 ? size * (2 * c + 1) / (2 * k)
-                                : static_cast<long long>(engine() % static_cast<unsigned long long>(size));
+    long long rank = start == 0
+                         ? size * (2 * c + 1) / (2 * k)
+                         : static_cast<long long>(engine() % static_cast<unsigned long long>(size));
     mixture.components[c] = {1.0 / k, tally.valueOfRank(rank),
                              std::max(tally.stdDev() / k, mixture_fit::minimumStdDev)};
   }

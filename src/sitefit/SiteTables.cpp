@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int classes = 4;  // 2- to 5-axle trucks
+constexpr int classes = 4;                 // 2- to 5-axle trucks
 constexpr long long minimumHeadways = 20;  // of a lane and hour, to fit its flow by them
 
 // One normal, for a table that has no values of its own.
@@ -95,9 +95,8 @@ void fitSpeeds(const SiteTallies& tallies, SiteTables* tables, std::vector<std::
                           " has no vehicles: its speeds and gross weights are those of direction " +
                           std::to_string(3 - direction));
     }
-    tables->speeds[direction - 1] =
-        fitted(own.size() > 0 ? own : other, "speeds of direction " + std::to_string(direction),
-               warnings);
+    tables->speeds[direction - 1] = fitted(
+        own.size() > 0 ? own : other, "speeds of direction " + std::to_string(direction), warnings);
   }
 }
 
@@ -269,15 +268,16 @@ bool fitSiteTables(const SiteTallies& tallies, int days, bool headwayTable, Site
     *error = "error: the records hold no trucks; accepted: records with trucks of 2 to 5 axles";
     return false;
   }
-  tables->carFraction = static_cast<double>(tallies.cars()) /
-                        static_cast<double>(tallies.cars() + tallies.trucks());
+  tables->carFraction =
+      static_cast<double>(tallies.cars()) / static_cast<double>(tallies.cars() + tallies.trucks());
   if (!fitLanes(tallies, days, tables, warnings, error)) {
     return false;
   }
   for (int axles = 2; axles <= 5; ++axles) {
     if (tallies.truckClass(axles).spacings[0].size() == 0) {
-      warnings->push_back("no " + trucksText(axles) +
-                          ": their tables are placeholders, never drawn from while their share is 0");
+      warnings->push_back(
+          "no " + trucksText(axles) +
+          ": their tables are placeholders, never drawn from while their share is 0");
     }
   }
   fitSpeeds(tallies, tables, warnings);
@@ -304,8 +304,8 @@ void writeBlock(std::ostream& out, const std::vector<NormalMixture>& mixtures) {
   for (int c = 0; c < NormalMixture::componentCount; ++c) {
     for (std::size_t m = 0; m < mixtures.size(); ++m) {
       const NormalComponent& component = mixtures[m].components[c];
-      out << (m > 0 ? "," : "") << number(component.weight) << ',' << number(component.mean)
-          << ',' << number(component.stdDev);
+      out << (m > 0 ? "," : "") << number(component.weight) << ',' << number(component.mean) << ','
+          << number(component.stdDev);
     }
     out << '\n';
   }

@@ -14,10 +14,10 @@
 struct SiteTables {
   int lanesDir1 = 0;
   int lanesDir2 = 0;
-  double carFraction = 0.0;  // of all vehicles
+  double carFraction = 0.0;                        // of all vehicles
   std::vector<std::array<double, 24>> flows;       // by lane index: trucks per hour
   std::vector<std::array<double, 4>> classShares;  // by lane index: % of 2- to 5-axle trucks
-  std::array<NormalMixture, 2> speeds;                       // by direction - 1, dm/s
+  std::array<NormalMixture, 2> speeds;             // by direction - 1, dm/s
   std::array<std::array<NormalMixture, 4>, 2> grossWeights;  // by direction - 1, class
   std::array<std::vector<NormalMixture>, 4> spacings;        // by class: n - 1 spacings, dm
   std::array<std::vector<NormalMixture>, 2> axleWeights;     // 2 and 3 axles: by axle
@@ -41,6 +41,6 @@ constexpr int headwayBands = 4;  // of the hours' flows, at their quartiles
 bool fitSiteTables(const SiteTallies& tallies, int days, bool headwayTable, SiteTables* tables,
                    std::vector<std::string>* warnings, std::string* error);
 
-// Writes the six files, and "NHM.csv" with a headway table, into folder (which must exist). False, with *error, when one cannot
-// be written.
+// Writes the six files, and "NHM.csv" with a headway table, into folder (which must exist). False,
+// with *error, when one cannot be written.
 bool writeSiteTables(const SiteTables& tables, const std::string& folder, std::string* error);

@@ -80,7 +80,7 @@ class SiteTallies {
     int hour = 0;
   };
 
-  double catchUp;  // m
+  double catchUp;               // m
   std::vector<Leader> leaders;  // by lane - 1
   std::vector<LaneTallies> laneTallies;
   std::array<ValueTally, 2> speedTallies;

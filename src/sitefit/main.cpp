@@ -44,7 +44,7 @@ const char* const usage =
 struct Options {
   std::string records;
   std::string folder;
-  int days = 0;  // 0: from the records
+  int days = 0;                                      // 0: from the records
   double catchUpLength = RunConfig().catchUpLength;  // m
   bool headwayTable = false;
 };
@@ -132,8 +132,8 @@ bool countDays(const std::string& path, int* days, std::string* error) {
   RecordValues record;
   std::string why;
   std::int64_t last = -1;
-  for (RecordStream::Outcome outcome; (outcome = stream.next(&record, &why)) !=
-                                      RecordStream::Outcome::end;) {
+  for (RecordStream::Outcome outcome;
+       (outcome = stream.next(&record, &why)) != RecordStream::Outcome::end;) {
     if (outcome == RecordStream::Outcome::record) {
       last = std::max(last, record.stampHundredths());
     }
@@ -156,15 +156,16 @@ bool readRecords(const std::string& path, int days, SiteTallies* tallies, Readin
   RecordStream stream(in);
   RecordValues record;
   std::string why;
-  for (RecordStream::Outcome outcome; (outcome = stream.next(&record, &why)) !=
-                                      RecordStream::Outcome::end;) {
+  for (RecordStream::Outcome outcome;
+       (outcome = stream.next(&record, &why)) != RecordStream::Outcome::end;) {
     if (outcome == RecordStream::Outcome::failed) {
       *error = "error: the records file \"" + path + "\" " + why;
       return false;
     }
     if (outcome == RecordStream::Outcome::notRecord) {
       ++reading->leftOut["lines that are no " + std::string(stream.formName()) + " records"];
-      reading->firstNotRecord = reading->firstNotRecord ? reading->firstNotRecord : stream.lineNumber();
+      reading->firstNotRecord =
+          reading->firstNotRecord ? reading->firstNotRecord : stream.lineNumber();
       continue;
     }
     if (record.stampHundredths() >= days * hundredthsPerDay) {
@@ -180,10 +181,10 @@ bool readRecords(const std::string& path, int days, SiteTallies* tallies, Readin
   return true;
 }
 
-void report(const Reading& reading, const SiteTallies& tallies, const SiteTables& tables,
-            int days, const Options& options, const std::vector<std::string>& warnings) {
-  std::cout << "Fitted " << reading.records << " records over " << days << " days: "
-            << tallies.cars() << " cars, " << tallies.trucks() << " trucks\n";
+void report(const Reading& reading, const SiteTallies& tallies, const SiteTables& tables, int days,
+            const Options& options, const std::vector<std::string>& warnings) {
+  std::cout << "Fitted " << reading.records << " records over " << days
+            << " days: " << tallies.cars() << " cars, " << tallies.trucks() << " trucks\n";
   for (const auto& [reason, count] : reading.leftOut) {
     std::cout << "Left out " << count << " " << reason;
     if (reason.compare(0, 5, "lines") == 0) {

@@ -182,10 +182,11 @@ TEST_F(CampaignProgramTest, AFailedRunNamesItsLogAndIsNotCombined) {
   folder.write("c/run-0002/VLMin.txt", "TrafOut.txt\n50\nmany\n");
   ProgramRun run = campaign("run c --jobs 1");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.errors,
-            "error: run-0002 (seed 43, 8 days) failed with exit status 2 (error: the run "
-            "parameter days (value line 3) is \"many\"; accepted: a whole number from -2147483648 to "
-            "2147483647); its log is \"c/run-0002/log.txt\"\n");
+  EXPECT_EQ(
+      run.errors,
+      "error: run-0002 (seed 43, 8 days) failed with exit status 2 (error: the run "
+      "parameter days (value line 3) is \"many\"; accepted: a whole number from -2147483648 to "
+      "2147483647); its log is \"c/run-0002/log.txt\"\n");
   EXPECT_FALSE(folder.read("c/run-0001/maxima.csv").empty());
   EXPECT_TRUE(folder.read("c/run-0002/maxima.csv").empty());
   EXPECT_TRUE(folder.read("c/report.txt").empty());

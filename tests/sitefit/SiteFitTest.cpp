@@ -76,9 +76,8 @@ TEST(MixtureFitTest, RecoversAKnownMixtureTheSameWayEveryTime) {
 // scikit-learn's EM from twenty starts finds no better mixture than ours, and the same one.
 TEST(MixtureFitTest, AgreesWithScikitLearn) {
   TestFolder folder;
-  for (const NormalMixture& known :
-       {mixtureOf({{0.3, 70, 12}, {0.5, 140, 25}, {0.2, 230, 30}}),
-        mixtureOf({{0.6, 230, 10}, {0.3, 245, 15}, {0.1, 300, 40}})}) {
+  for (const NormalMixture& known : {mixtureOf({{0.3, 70, 12}, {0.5, 140, 25}, {0.2, 230, 30}}),
+                                     mixtureOf({{0.6, 230, 10}, {0.3, 245, 15}, {0.1, 300, 40}})}) {
     ValueTally tally = drawn(known, 5000, 11);
     std::string values;
     for (const auto& [value, count] : tally.distinct()) {
@@ -122,8 +121,8 @@ TEST(MixtureFitTest, GivesOneNormalForFewValues) {
 // A run folder of the sample's site `code` with `lanes` lanes a direction under free flow.
 std::string parameters(int days, int code, int lanes) {
   return "TrafOut.txt\n50\n" + std::to_string(days) + "\n" + std::to_string(code) + "\n" +
-         std::to_string(code) + "\n2000\n" + std::to_string(lanes) + "\n" +
-         std::to_string(lanes) + "\n5\n30\n0.05\n6\n0.8\n";
+         std::to_string(code) + "\n2000\n" + std::to_string(lanes) + "\n" + std::to_string(lanes) +
+         "\n5\n30\n0.05\n6\n0.8\n";
 }
 
 // Reads and checks the site of folder as a run would.
@@ -159,9 +158,10 @@ TEST_P(SiteFitRoundTripTest, GivesBackTheKnownSite) {
   EXPECT_NEAR(std::stod(fit.console.substr(at + lanesLine.size())), 0.8, 0.003);
 
   folder.write("refit/VLMin.txt", parameters(4, code, lanes));
-  for (const char* file : {"FlowR.csv", "Class%.csv", "GVWpdf.csv", "ASall.csv", "AW2&3.csv",
-                           "AW4&5.csv"}) {
-    folder.write("refit/Traffic/" + siteFolder + "/" + file, folder.read(std::string("fitted/") + file));
+  for (const char* file :
+       {"FlowR.csv", "Class%.csv", "GVWpdf.csv", "ASall.csv", "AW2&3.csv", "AW4&5.csv"}) {
+    folder.write("refit/Traffic/" + siteFolder + "/" + file,
+                 folder.read(std::string("fitted/") + file));
   }
   TrafficData known = siteOf(folder.path());
   TrafficData fitted = siteOf(folder.path() + "/refit");
@@ -187,8 +187,7 @@ TEST_P(SiteFitRoundTripTest, GivesBackTheKnownSite) {
   }
   ProgramRun refit = runCommand("cd refit && " + std::string(VELMORA_PROGRAM) + " --seed 4");
   ASSERT_EQ(refit.status, 0) << refit.errors;
-  ProgramRun stats =
-      runCommand(std::string(VELMORA_STATS_PROGRAM) + " --site . refit/TrafOut.txt");
+  ProgramRun stats = runCommand(std::string(VELMORA_STATS_PROGRAM) + " --site . refit/TrafOut.txt");
   ASSERT_EQ(stats.status, 0) << stats.errors;
   std::string comparison = stats.console.substr(stats.console.find("Site comparison"));
   EXPECT_EQ(std::count(comparison.begin(), comparison.end(), '*'), 1) << comparison;  // the key
