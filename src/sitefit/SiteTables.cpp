@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "traffic/DrawnQuantity.h"
+#include "traffic/SiteDataCheck.h"
 
 namespace {
 
@@ -36,13 +37,21 @@ NormalMixture fitted(const ValueTally& tally, const std::string& what,
 // Trucks per hour that the free-flow model needs for the lane's measured headways of the
 // hour: it keeps an exponential draw only at or above the minimum headway, so a headway is
 // the minimum plus the exponential, whose mean is the hour's 3600 s / (flow / (1 - car
-// fraction)). Too few headways, or headways below their minimums on the whole, give the
-// measured trucks per hour instead.
-double fittedFlow(const LaneTallies& lane, int hour, int days, double carFraction) {
+// fraction)). Too few headways give the measured trucks per hour instead, and so do
+// headways that leave too little beyond their minimums for a flow a run accepts (with a
+// warning).
+double fittedFlow(const LaneTallies& lane, int laneNumber, int hour, int days,
+                  double carFraction, std::vector<std::string>* warnings) {
   const HeadwaySums& sums = lane.headwaysByHour[hour];
   double measured = static_cast<double>(lane.trucksByHour[hour]) / days;
+  if (sums.drawn < minimumHeadways) {
+    return measured;
+  }
   double meanExponential = (sums.headways - sums.minimums) / static_cast<double>(sums.drawn);
-  if (sums.drawn < minimumHeadways || !(meanExponential > 0)) {
+  if (!(meanExponential > 3600.0 / maxLaneFlow)) {
+    warnings->push_back("lane " + std::to_string(laneNumber) + " from " + std::to_string(hour) +
+                        " h: the headways leave almost no time beyond their minimum headways, "
+                        "so the flow is the measured one");
     return measured;
   }
   return 3600.0 / meanExponential * (1 - carFraction);
@@ -68,7 +77,8 @@ bool fitLanes(const SiteTallies& tallies, int days, SiteTables* tables,
     std::array<double, 24> flows{};
     long long trucks = 0;
     for (int hour = 0; hour < 24; ++hour) {
-      flows[hour] = fittedFlow(lanes[i], hour, days, tables->carFraction);
+      flows[hour] = fittedFlow(lanes[i], static_cast<int>(i + 1), hour, days,
+                               tables->carFraction, warnings);
       trucks += lanes[i].trucksByHour[hour];
     }
     tables->flows.push_back(flows);

@@ -31,7 +31,7 @@ bool SiteTallies::add(const RecordValues& record, std::string* why) {
   }
   bool car = isCar(record);
   if (!car && (record.axleCount < 2 || record.axleCount > 5)) {
-    *why = "trucks of more than 5 axles";
+    *why = "trucks of other than 2 to 5 axles";
     return false;
   }
   if (!car && !grossWeightRange.contains(static_cast<double>(record.grossWeight))) {

@@ -318,7 +318,7 @@ TEST_F(SiteFitRecordsTest, CountsWhatItLeavesOutAndWarnsAboutThinTables) {
                              "202)"),
             std::string::npos)
       << run.console;
-  EXPECT_NE(run.console.find("Left out 1 records with trucks of more than 5 axles"),
+  EXPECT_NE(run.console.find("Left out 1 records with trucks of other than 2 to 5 axles"),
             std::string::npos);
   EXPECT_NE(run.console.find("Left out 1 records with truck gross weights outside [35, 800]"),
             std::string::npos);
