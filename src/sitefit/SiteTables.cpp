@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int classes = 4;                 // 2- to 5-axle trucks
 constexpr long long minimumHeadways = 20;  // of a lane and hour, to fit its flow by them
 
 // One normal, for a table that has no values of its own.
@@ -40,8 +39,8 @@ NormalMixture fitted(const ValueTally& tally, const std::string& what,
 // fraction)). Too few headways give the measured trucks per hour instead, and so do
 // headways that leave too little beyond their minimums for a flow a run accepts (with a
 // warning).
-double fittedFlow(const LaneTallies& lane, int laneNumber, int hour, int days,
-                  double carFraction, std::vector<std::string>* warnings) {
+double fittedFlow(const LaneTallies& lane, int laneNumber, int hour, int days, double carFraction,
+                  std::vector<std::string>* warnings) {
   const HeadwaySums& sums = lane.headwaysByHour[hour];
   double measured = static_cast<double>(lane.trucksByHour[hour]) / days;
   if (sums.drawn < minimumHeadways) {
@@ -77,8 +76,8 @@ bool fitLanes(const SiteTallies& tallies, int days, SiteTables* tables,
     std::array<double, 24> flows{};
     long long trucks = 0;
     for (int hour = 0; hour < 24; ++hour) {
-      flows[hour] = fittedFlow(lanes[i], static_cast<int>(i + 1), hour, days,
-                               tables->carFraction, warnings);
+      flows[hour] =
+          fittedFlow(lanes[i], static_cast<int>(i + 1), hour, days, tables->carFraction, warnings);
       trucks += lanes[i].trucksByHour[hour];
     }
     tables->flows.push_back(flows);
@@ -87,7 +86,7 @@ bool fitLanes(const SiteTallies& tallies, int days, SiteTables* tables,
       warnings->push_back("lane " + std::to_string(i + 1) +
                           " has no trucks: its class shares are 25 % each");
     }
-    for (int c = 0; trucks > 0 && c < classes; ++c) {
+    for (int c = 0; trucks > 0 && c < site_tables::truckClasses; ++c) {
       shares[c] = 100.0 * static_cast<double>(lanes[i].trucksByClass[c]) / trucks;
     }
     tables->classShares.push_back(shares);
@@ -296,130 +295,6 @@ bool fitSiteTables(const SiteTallies& tallies, int days, bool headwayTable, Site
   fitBands(tallies, tables, warnings);
   if (headwayTable) {
     fitHeadwayTable(tallies, tables);
-  }
-  return true;
-}
-
-namespace {
-
-std::string number(double value) {
-  std::ostringstream text;
-  text.precision(7);
-  text << (value == 0 ? 0.0 : value);  // no "-0"
-  return text.str();
-}
-
-// A mixture block: line c holds component c of every mixture.
-void writeBlock(std::ostream& out, const std::vector<NormalMixture>& mixtures) {
-  for (int c = 0; c < NormalMixture::componentCount; ++c) {
-    for (std::size_t m = 0; m < mixtures.size(); ++m) {
-      const NormalComponent& component = mixtures[m].components[c];
-      out << (m > 0 ? "," : "") << number(component.weight) << ',' << number(component.mean) << ','
-          << number(component.stdDev);
-    }
-    out << '\n';
-  }
-}
-
-// Per lane the values of a row, then their mean (total: their sum), which the loader skips.
-template <typename Value>
-void writeLaneRow(std::ostream& out, const std::vector<Value>& rows, std::size_t column,
-                  bool total) {
-  double sum = 0.0;
-  for (const Value& row : rows) {
-    out << number(row[column]) << ',';
-    sum += row[column];
-  }
-  out << number(total ? sum : sum / static_cast<double>(rows.size())) << '\n';
-}
-
-void writeFlows(std::ostream& out, const SiteTables& tables) {
-  for (std::size_t hour = 0; hour < 24; ++hour) {
-    writeLaneRow(out, tables.flows, hour, true);
-  }
-}
-
-void writeClassShares(std::ostream& out, const SiteTables& tables) {
-  for (std::size_t c = 0; c < classes; ++c) {
-    writeLaneRow(out, tables.classShares, c, false);
-  }
-}
-
-void writeSpeedsAndGrossWeights(std::ostream& out, const SiteTables& tables) {
-  for (int direction = 1; direction <= 2; ++direction) {
-    std::vector<NormalMixture> block = {tables.speeds[direction - 1]};
-    block.insert(block.end(), tables.grossWeights[direction - 1].begin(),
-                 tables.grossWeights[direction - 1].end());
-    writeBlock(out, block);
-    if (direction == 1) {
-      out << "direction 2\n";
-    }
-  }
-}
-
-void writeSpacings(std::ostream& out, const SiteTables& tables) {
-  for (int axles = 2; axles <= 5; ++axles) {
-    if (axles > 2) {
-      out << axles << "-axle\n";
-    }
-    writeBlock(out, tables.spacings[axles - 2]);
-  }
-}
-
-void writeAxleWeights23(std::ostream& out, const SiteTables& tables) {
-  writeBlock(out, tables.axleWeights[0]);
-  out << "3-axle trucks\n";
-  writeBlock(out, tables.axleWeights[1]);
-}
-
-void writeAxleWeights45(std::ostream& out, const SiteTables& tables) {
-  for (int table = 0; table < 2; ++table) {
-    if (table == 1) {
-      out << "5-axle trucks\n";
-    }
-    for (const std::array<double, 6>& row : tables.bandRows[table]) {
-      for (std::size_t i = 0; i < row.size(); ++i) {
-        out << (i > 0 ? "," : "") << number(row[i]);
-      }
-      out << '\n';
-    }
-  }
-}
-
-void writeHeadwayTable(std::ostream& out, const SiteTables& tables) {
-  out << tables.headwayRows.size() - 2 << ",flow bands\n";
-  for (const std::array<double, 4>& row : tables.headwayRows) {
-    for (std::size_t i = 0; i < row.size(); ++i) {
-      out << (i > 0 ? "," : "") << number(row[i]);
-    }
-    out << '\n';
-  }
-}
-
-}  // namespace
-
-bool writeSiteTables(const SiteTables& tables, const std::string& folder, std::string* error) {
-  const std::pair<const char*, void (*)(std::ostream&, const SiteTables&)> files[] = {
-      {"FlowR.csv", writeFlows},
-      {"Class%.csv", writeClassShares},
-      {"GVWpdf.csv", writeSpeedsAndGrossWeights},
-      {"ASall.csv", writeSpacings},
-      {"AW2&3.csv", writeAxleWeights23},
-      {"AW4&5.csv", writeAxleWeights45},
-      {"NHM.csv", writeHeadwayTable},
-  };
-  for (const auto& [name, write] : files) {
-    if (write == writeHeadwayTable && tables.headwayRows.empty()) {
-      continue;
-    }
-    std::string path = folder + "/" + name;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    write(out, tables);
-    out.close();
-    if (out.fail()) {
-      *error = "error: cannot write \"" + path + "\"";
-      return false;
-    }
   }
   return true;
 }

@@ -1,7 +1,7 @@
-// A site's seven tables fitted from the tallies of its records, and written in exactly the
-// layouts the loader reads: "FlowR.csv" (trucks per hour per lane, the mean over the days),
-// "Class%.csv", "GVWpdf.csv", "ASall.csv", "AW2&3.csv", "AW4&5.csv" and, when asked for,
-// "NHM.csv" (a headway table of one flow band, fitted to the lanes' headways).
+// A site's seven tables fitted from the tallies of its records: trucks per hour per lane and
+// class shares per lane, mixtures of speeds, gross weights, axle spacings and the axle
+// weights of 2- and 3-axle trucks, the band rows of 4- and 5-axle trucks and, when asked
+// for, the headway table. SiteTableFiles writes them as the site files.
 #pragma once
 
 #include <array>
@@ -31,6 +31,7 @@ struct SiteTables {
 };
 
 namespace site_tables {
+constexpr int truckClasses = 4;  // 2- to 5-axle trucks
 constexpr int headwayBands = 4;  // of the hours' flows, at their quartiles
 }  // namespace site_tables
 
@@ -40,7 +41,3 @@ constexpr int headwayBands = 4;  // of the hours' flows, at their quartiles
 // of direction 1 that do not come first.
 bool fitSiteTables(const SiteTallies& tallies, int days, bool headwayTable, SiteTables* tables,
                    std::vector<std::string>* warnings, std::string* error);
-
-// Writes the six files, and "NHM.csv" with a headway table, into folder (which must exist). False,
-// with *error, when one cannot be written.
-bool writeSiteTables(const SiteTables& tables, const std::string& folder, std::string* error);

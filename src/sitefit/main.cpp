@@ -12,7 +12,7 @@
 #include "output/Calendar.h"
 #include "output/RecordStream.h"
 #include "run/RunConfig.h"
-#include "sitefit/SiteTables.h"
+#include "sitefit/SiteTableFiles.h"
 #include "sitefit/SiteTallies.h"
 
 namespace {

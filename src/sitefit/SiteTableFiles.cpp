@@ -1,0 +1,128 @@
+#include "sitefit/SiteTableFiles.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string number(double value) {
+  std::ostringstream text;
+  text.precision(7);
+  text << (value == 0 ? 0.0 : value);  // no "-0"
+  return text.str();
+}
+
+// A mixture block: line c holds component c of every mixture.
+void writeBlock(std::ostream& out, const std::vector<NormalMixture>& mixtures) {
+  for (int c = 0; c < NormalMixture::componentCount; ++c) {
+    for (std::size_t m = 0; m < mixtures.size(); ++m) {
+      const NormalComponent& component = mixtures[m].components[c];
+      out << (m > 0 ? "," : "") << number(component.weight) << ',' << number(component.mean) << ','
+          << number(component.stdDev);
+    }
+    out << '\n';
+  }
+}
+
+// Per lane the values of a row, then their mean (total: their sum), which the loader skips.
+template <typename Value>
+void writeLaneRow(std::ostream& out, const std::vector<Value>& rows, std::size_t column,
+                  bool total) {
+  double sum = 0.0;
+  for (const Value& row : rows) {
+    out << number(row[column]) << ',';
+    sum += row[column];
+  }
+  out << number(total ? sum : sum / static_cast<double>(rows.size())) << '\n';
+}
+
+void writeFlows(std::ostream& out, const SiteTables& tables) {
+  for (std::size_t hour = 0; hour < 24; ++hour) {
+    writeLaneRow(out, tables.flows, hour, true);
+  }
+}
+
+void writeClassShares(std::ostream& out, const SiteTables& tables) {
+  for (std::size_t c = 0; c < static_cast<std::size_t>(site_tables::truckClasses); ++c) {
+    writeLaneRow(out, tables.classShares, c, false);
+  }
+}
+
+void writeSpeedsAndGrossWeights(std::ostream& out, const SiteTables& tables) {
+  for (int direction = 1; direction <= 2; ++direction) {
+    std::vector<NormalMixture> block = {tables.speeds[direction - 1]};
+    block.insert(block.end(), tables.grossWeights[direction - 1].begin(),
+                 tables.grossWeights[direction - 1].end());
+    writeBlock(out, block);
+    if (direction == 1) {
+      out << "direction 2\n";
+    }
+  }
+}
+
+void writeSpacings(std::ostream& out, const SiteTables& tables) {
+  for (int axles = 2; axles <= 5; ++axles) {
+    if (axles > 2) {
+      out << axles << "-axle\n";
+    }
+    writeBlock(out, tables.spacings[axles - 2]);
+  }
+}
+
+void writeAxleWeights23(std::ostream& out, const SiteTables& tables) {
+  writeBlock(out, tables.axleWeights[0]);
+  out << "3-axle trucks\n";
+  writeBlock(out, tables.axleWeights[1]);
+}
+
+void writeAxleWeights45(std::ostream& out, const SiteTables& tables) {
+  for (int table = 0; table < 2; ++table) {
+    if (table == 1) {
+      out << "5-axle trucks\n";
+    }
+    for (const std::array<double, 6>& row : tables.bandRows[table]) {
+      for (std::size_t i = 0; i < row.size(); ++i) {
+        out << (i > 0 ? "," : "") << number(row[i]);
+      }
+      out << '\n';
+    }
+  }
+}
+
+void writeHeadwayTable(std::ostream& out, const SiteTables& tables) {
+  out << tables.headwayRows.size() - 2 << ",flow bands\n";
+  for (const std::array<double, 4>& row : tables.headwayRows) {
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      out << (i > 0 ? "," : "") << number(row[i]);
+    }
+    out << '\n';
+  }
+}
+
+}  // namespace
+
+bool writeSiteTables(const SiteTables& tables, const std::string& folder, std::string* error) {
+  const std::pair<const char*, void (*)(std::ostream&, const SiteTables&)> files[] = {
+      {"FlowR.csv", writeFlows},
+      {"Class%.csv", writeClassShares},
+      {"GVWpdf.csv", writeSpeedsAndGrossWeights},
+      {"ASall.csv", writeSpacings},
+      {"AW2&3.csv", writeAxleWeights23},
+      {"AW4&5.csv", writeAxleWeights45},
+      {"NHM.csv", writeHeadwayTable},
+  };
+  for (const auto& [name, write] : files) {
+    if (write == writeHeadwayTable && tables.headwayRows.empty()) {
+      continue;
+    }
+    std::string path = folder + "/" + name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    write(out, tables);
+    out.close();
+    if (out.fail()) {
+      *error = "error: cannot write \"" + path + "\"";
+      return false;
+    }
+  }
+  return true;
+}

@@ -1,0 +1,13 @@
+// A site's fitted tables as the site files the loader reads: "FlowR.csv" and "Class%.csv"
+// with one column a lane and the road's total or mean last, the mixture blocks of
+// "GVWpdf.csv", "ASall.csv" and "AW2&3.csv", the band rows of "AW4&5.csv" and, with a
+// headway table, "NHM.csv"; the lines between blocks say what follows.
+#pragma once
+
+#include <string>
+
+#include "sitefit/SiteTables.h"
+
+// Writes the files into folder (which must exist). False, with *error one "error: " line,
+// when one cannot be written.
+bool writeSiteTables(const SiteTables& tables, const std::string& folder, std::string* error);
