@@ -73,7 +73,7 @@ TEST(MixtureFitTest, RecoversAKnownMixtureTheSameWayEveryTime) {
   EXPECT_LT(fit.mixture.components[1].mean, fit.mixture.components[2].mean);
 }
 
-// scikit-learn's EM from twenty starts finds no better mixture than ours, and the same one.
+// scikit-learn's EM from eight starts finds no better mixture than ours, and the same one.
 TEST(MixtureFitTest, AgreesWithScikitLearn) {
   TestFolder folder;
   for (const NormalMixture& known : {mixtureOf({{0.3, 70, 12}, {0.5, 140, 25}, {0.2, 230, 30}}),

@@ -10,7 +10,7 @@ from sklearn.mixture import GaussianMixture
 
 def main(path):
     x = np.loadtxt(path).reshape(-1, 1)
-    fit = GaussianMixture(3, n_init=20, tol=1e-10, max_iter=5000, reg_covar=1e-9,
+    fit = GaussianMixture(3, n_init=8, tol=1e-9, max_iter=3000, reg_covar=1e-9,
                           random_state=0).fit(x)
     order = np.argsort(fit.means_[:, 0])
     out = [fit.score(x)]
