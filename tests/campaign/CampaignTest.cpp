@@ -107,7 +107,7 @@ TEST(CampaignPlanTest, RefusesTextThatIsNoPlan) {
   }
 }
 
-// A campaign of the sample folder's two lanes: three runs of two 4-day years, daily maxima.
+// A campaign of the sample folder's two lanes: three runs of two 2-day years, daily maxima.
 class CampaignProgramTest : public ::testing::Test {
  protected:
   void SetUp() override { folder.copyFrom(VELMORA_SAMPLE_DIR); }
@@ -117,8 +117,8 @@ class CampaignProgramTest : public ::testing::Test {
   }
   static ProgramRun plan(const std::string& campaignFolder, const std::string& options = "") {
     return campaign("plan . " + campaignFolder +
-                    " --years 6 --years-per-run 2 --days-per-year 4 --block-days 1 --seed 41"
-                    " --effect moment:30 --effect shear:20 --return-period 50" +
+                    " --years 6 --years-per-run 2 --days-per-year 2 --block-days 1 --seed 41"
+                    " --effect moment:30 --return-period 50" +
                     options);
   }
   // The fitted table of a campaign folder made by plan, with its runs made.
@@ -135,7 +135,7 @@ TEST_F(CampaignProgramTest, GivesTheSameResultsOnAnyNumberOfCoresAndAsTasks) {
   ASSERT_EQ(plan("tasks").status, 0);
   ProgramRun single = campaign("run one --jobs 1");
   ASSERT_EQ(single.status, 0) << single.errors;
-  EXPECT_NE(single.console.find("moment:30: 24 maxima of 1-day blocks"), std::string::npos)
+  EXPECT_NE(single.console.find("moment:30: 12 maxima of 1-day blocks"), std::string::npos)
       << single.console;
   ASSERT_EQ(campaign("run two --jobs 3").status, 0);
   for (const char* index : {"2", "0", "1"}) {
@@ -157,11 +157,11 @@ TEST_F(CampaignProgramTest, EachRunIsTheSeededRunOfItsDays) {
   EXPECT_NE(runParameters, parameters);
   folder.write("VLMin.txt", runParameters);
   ProgramRun direct = runCommand(std::string(VELMORA_PROGRAM) +
-                                 " --seed 42 --no-records --effect moment:30 --effect shear:20"
+                                 " --seed 42 --no-records --effect moment:30"
                                  " --maxima direct.csv");
   ASSERT_EQ(direct.status, 0) << direct.errors;
   EXPECT_EQ(folder.read("c/run-0001/maxima.csv"), folder.read("direct.csv"));
-  EXPECT_EQ(linesOf(folder.read("direct.csv")).size(), 1u + 2 * 8);
+  EXPECT_EQ(linesOf(folder.read("direct.csv")).size(), 1u + 4);
 }
 
 TEST_F(CampaignProgramTest, TakesUpAStoppedCampaignWithoutRemakingRuns) {
@@ -172,7 +172,7 @@ TEST_F(CampaignProgramTest, TakesUpAStoppedCampaignWithoutRemakingRuns) {
   ProgramRun again = campaign("run c");
   ASSERT_EQ(again.status, 0) << again.errors;
   EXPECT_NE(again.console.find("2 of 3 runs made already"), std::string::npos) << again.console;
-  EXPECT_NE(again.console.find("started run-0001 (seed 42, 8 days)"), std::string::npos);
+  EXPECT_NE(again.console.find("started run-0001 (seed 42, 4 days)"), std::string::npos);
   EXPECT_EQ(again.console.find("started run-0000"), std::string::npos);
   EXPECT_EQ(results("c"), before);
 }
@@ -184,7 +184,7 @@ TEST_F(CampaignProgramTest, AFailedRunNamesItsLogAndIsNotCombined) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(
       run.errors,
-      "error: run-0002 (seed 43, 8 days) failed with exit status 2 (error: the run "
+      "error: run-0002 (seed 43, 4 days) failed with exit status 2 (error: the run "
       "parameter days (value line 3) is \"many\"; accepted: a whole number from -2147483648 to "
       "2147483647); its log is \"c/run-0002/log.txt\"\n");
   EXPECT_FALSE(folder.read("c/run-0001/maxima.csv").empty());
@@ -193,7 +193,7 @@ TEST_F(CampaignProgramTest, AFailedRunNamesItsLogAndIsNotCombined) {
   ProgramRun combine = campaign("combine c");
   EXPECT_EQ(combine.status, 1);
   EXPECT_EQ(combine.errors,
-            "error: run-0002 (seed 43, 8 days) is not made yet; make it with velmora-campaign "
+            "error: run-0002 (seed 43, 4 days) is not made yet; make it with velmora-campaign "
             "run or task\n");
 }
 
@@ -215,9 +215,9 @@ TEST_F(CampaignProgramTest, RefusesPlansAndLeavesNothingBehind) {
            {"c", " --lane-factors 1,1,1",
             "error: --lane-factors gives 3 factors; the road has 2 lanes; accepted: one factor "
             "for every lane"},
-           {"c", " --years-per-run 7000",
-            "error: --years-per-run is 7000; accepted: a whole number from 1 to 6213 (a run "
-            "holds at most 24855 days of 4 a year)"},
+           {"c", " --years-per-run 13000",
+            "error: --years-per-run is 13000; accepted: a whole number from 1 to 12427 (a run "
+            "holds at most 24855 days of 2 a year)"},
            {"c", " --jobs 2", "error: unknown option \"--jobs\""},
        }) {
     ProgramRun run = plan(c.campaignFolder, c.options);

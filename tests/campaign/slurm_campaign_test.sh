@@ -13,8 +13,8 @@ trap 'rm -rf "$work"' EXIT
 cp -r sample "$work/site"
 cd "$work"
 plan() {
-  "$campaign" plan site "$1" --years 6 --years-per-run 2 --days-per-year 4 --block-days 1 \
-    --seed 41 --effect moment:30 --effect shear:20 --return-period 50 > /dev/null
+  "$campaign" plan site "$1" --years 6 --years-per-run 2 --days-per-year 2 --block-days 1 \
+    --seed 41 --effect moment:30 --return-period 50 > /dev/null
 }
 
 plan cores
@@ -30,7 +30,7 @@ if timeout 900 "$campaign" submit failing --wait 2> failing.txt; then
   echo "error: submit --wait succeeded although a task failed" >&2
   exit 1
 fi
-grep -q "^error: run-0001 (seed 42, 8 days) was not made" failing.txt || {
+grep -q "^error: run-0001 (seed 42, 4 days) was not made" failing.txt || {
   cat failing.txt >&2
   exit 1
 }
