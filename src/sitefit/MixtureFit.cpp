@@ -22,20 +22,21 @@ NormalMixture singleNormal(const ValueTally& tally) {
   return mixture;
 }
 
-double logDensity(const NormalComponent& component, double x) {
-  double z = (x - component.mean) / component.stdDev;
-  return std::log(component.weight) - std::log(component.stdDev) - logRootTwoPi - 0.5 * z * z;
-}
-
 // One E and M step; returns the log-likelihood of the mixture before the step.
 double emStep(const ValueTally& tally, NormalMixture* mixture) {
   std::array<double, k> weightSum{}, valueSum{}, squareSum{};
+  std::array<double, k> logScale;  // of each component's weighted density at its mean
+  for (int c = 0; c < k; ++c) {
+    const NormalComponent& component = mixture->components[c];
+    logScale[c] = std::log(component.weight) - std::log(component.stdDev) - logRootTwoPi;
+  }
   double logLikelihood = 0.0;
   for (const auto& [value, count] : tally.distinct()) {
     double x = static_cast<double>(value);
     std::array<double, k> shares;
     for (int c = 0; c < k; ++c) {
-      shares[c] = logDensity(mixture->components[c], x);
+      double z = (x - mixture->components[c].mean) / mixture->components[c].stdDev;
+      shares[c] = logScale[c] - 0.5 * z * z;
     }
     double top = *std::max_element(shares.begin(), shares.end());
     double total = 0.0;

@@ -147,8 +147,9 @@ TEST_P(SiteFitRoundTripTest, GivesBackTheKnownSite) {
   std::string siteFolder = code == 1 ? "Angers" : "Auxerre";
   folder.copyFrom(VELMORA_SAMPLE_DIR);
   folder.write("VLMin.txt", parameters(20, code, lanes));
-  ASSERT_EQ(runCommand(std::string(VELMORA_PROGRAM) + " --seed 3").status, 0);
-  ProgramRun fit = runCommand(std::string(VELMORA_FIT_PROGRAM) + " -o fitted TrafOut.txt");
+  ASSERT_EQ(runCommand(std::string(VELMORA_PROGRAM) + " --seed 3 --format csv").status, 0);
+  ProgramRun fit =
+      runCommand(std::string(VELMORA_FIT_PROGRAM) + " --days 20 -o fitted TrafOut.txt");
   ASSERT_EQ(fit.status, 0) << fit.errors;
   EXPECT_NE(fit.console.find("over 20 days"), std::string::npos) << fit.console;
   std::string lanesLine = "lanes in direction 1 " + std::to_string(lanes) +
@@ -233,7 +234,7 @@ std::vector<double> headwayShares(const std::string& path, const std::vector<dou
 TEST(SiteFitHeadwayTableTest, GivesBackTheHeadwaysOfTheTableModel) {
   TestFolder folder;
   folder.copyFrom(VELMORA_SAMPLE_DIR);
-  folder.write("VLMin.txt", "TrafOut.txt\n50\n10\n2\n2\n2000\n1\n1\n5\n30\n0.05\n0\n0.8\n");
+  folder.write("VLMin.txt", "TrafOut.txt\n50\n6\n2\n2\n2000\n1\n1\n5\n30\n0.05\n0\n0.8\n");
   ASSERT_EQ(runCommand(std::string(VELMORA_PROGRAM) + " --seed 5").status, 0);
   ProgramRun fit =
       runCommand(std::string(VELMORA_FIT_PROGRAM) + " --headway-table -o fitted TrafOut.txt");
@@ -244,7 +245,7 @@ TEST(SiteFitHeadwayTableTest, GivesBackTheHeadwaysOfTheTableModel) {
     folder.write(std::string("refit/Traffic/Auxerre/") + file,
                  folder.read(std::string("fitted/") + file));
   }
-  folder.write("refit/VLMin.txt", "TrafOut.txt\n50\n10\n2\n2\n2000\n1\n1\n5\n30\n0.05\n0\n0\n");
+  folder.write("refit/VLMin.txt", "TrafOut.txt\n50\n6\n2\n2\n2000\n1\n1\n5\n30\n0.05\n0\n0\n");
   ASSERT_EQ(runCommand("cd refit && " + std::string(VELMORA_PROGRAM) + " --seed 6").status, 0);
   const std::vector<double> seconds = {1.5, 2, 3, 4, 6, 10, 30};
   long long knownRecords = 0;
