@@ -9,7 +9,7 @@
 namespace {
 
 constexpr int k = NormalMixture::componentCount;
-constexpr double tolerance = 1e-10;  // relative change of the log-likelihood that ends EM
+constexpr double tolerance = 1e-9;  // relative change of the log-likelihood that ends EM
 constexpr std::uint32_t startSeed = 20261209u;
 const double logRootTwoPi = 0.5 * std::log(2.0 * M_PI);
 

@@ -235,9 +235,9 @@ TEST(SiteFitHeadwayTableTest, GivesBackTheHeadwaysOfTheTableModel) {
   TestFolder folder;
   folder.copyFrom(VELMORA_SAMPLE_DIR);
   folder.write("VLMin.txt", "TrafOut.txt\n50\n6\n2\n2\n2000\n1\n1\n5\n30\n0.05\n0\n0.8\n");
-  ASSERT_EQ(runCommand(std::string(VELMORA_PROGRAM) + " --seed 5").status, 0);
-  ProgramRun fit =
-      runCommand(std::string(VELMORA_FIT_PROGRAM) + " --headway-table -o fitted TrafOut.txt");
+  ASSERT_EQ(runCommand(std::string(VELMORA_PROGRAM) + " --seed 5 --format csv").status, 0);
+  ProgramRun fit = runCommand(std::string(VELMORA_FIT_PROGRAM) +
+                              " --days 6 --headway-table -o fitted TrafOut.txt");
   ASSERT_EQ(fit.status, 0) << fit.errors;
   EXPECT_NE(fit.console.find("car fraction 0\n"), std::string::npos) << fit.console;
   for (const char* file : {"FlowR.csv", "Class%.csv", "GVWpdf.csv", "ASall.csv", "AW2&3.csv",
@@ -246,7 +246,9 @@ TEST(SiteFitHeadwayTableTest, GivesBackTheHeadwaysOfTheTableModel) {
                  folder.read(std::string("fitted/") + file));
   }
   folder.write("refit/VLMin.txt", "TrafOut.txt\n50\n6\n2\n2\n2000\n1\n1\n5\n30\n0.05\n0\n0\n");
-  ASSERT_EQ(runCommand("cd refit && " + std::string(VELMORA_PROGRAM) + " --seed 6").status, 0);
+  ASSERT_EQ(
+      runCommand("cd refit && " + std::string(VELMORA_PROGRAM) + " --seed 6 --format csv").status,
+      0);
   const std::vector<double> seconds = {1.5, 2, 3, 4, 6, 10, 30};
   long long knownRecords = 0;
   long long refitRecords = 0;
