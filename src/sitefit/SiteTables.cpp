@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <sstream>
 
 #include "traffic/DrawnQuantity.h"
 #include "traffic/SiteDataCheck.h"
