@@ -108,35 +108,42 @@ struct Reading {
   long long firstNotRecord = 0;              // line number, 0 when none
 };
 
-bool openRecords(const std::string& path, std::ifstream& in, std::string* error) {
+// Reads the records file at path line by line: visit(stream, record) for every record, and
+// visit(stream, nullptr) for every line that is no record. False, with *error, when the file
+// cannot be opened or read to its end.
+template <typename Visit>
+bool readEachRecord(const std::string& path, Visit visit, std::string* error) {
   std::error_code failure;
-  if (!std::filesystem::is_regular_file(path, failure)) {
+  std::ifstream in;
+  if (std::filesystem::is_regular_file(path, failure)) {
+    in.open(path, std::ios::binary);
+  }
+  if (!in.is_open()) {
     *error = "error: the records file \"" + path + "\" is not a readable file";
     return false;
   }
-  in.open(path, std::ios::binary);
-  if (!in.is_open()) {
-    *error = "error: cannot open the records file \"" + path + "\"";
-    return false;
+  RecordStream stream(in);
+  RecordValues record;
+  std::string why;
+  for (RecordStream::Outcome outcome;
+       (outcome = stream.next(&record, &why)) != RecordStream::Outcome::end;) {
+    if (outcome == RecordStream::Outcome::failed) {
+      *error = "error: the records file \"" + path + "\" " + why;
+      return false;
+    }
+    visit(stream, outcome == RecordStream::Outcome::record ? &record : nullptr);
   }
   return true;
 }
 
 // The days of the records: those before the day of the last record.
 bool countDays(const std::string& path, int* days, std::string* error) {
-  std::ifstream in;
-  if (!openRecords(path, in, error)) {
-    return false;
-  }
-  RecordStream stream(in);
-  RecordValues record;
-  std::string why;
   std::int64_t last = -1;
-  for (RecordStream::Outcome outcome;
-       (outcome = stream.next(&record, &why)) != RecordStream::Outcome::end;) {
-    if (outcome == RecordStream::Outcome::record) {
-      last = std::max(last, record.stampHundredths());
-    }
+  auto latest = [&](const RecordStream&, const RecordValues* record) {
+    last = record ? std::max(last, record->stampHundredths()) : last;
+  };
+  if (!readEachRecord(path, latest, error)) {
+    return false;
   }
   *days = last < 0 ? 0 : static_cast<int>(last / hundredthsPerDay);
   if (*days < 1) {
@@ -149,36 +156,21 @@ bool countDays(const std::string& path, int* days, std::string* error) {
 
 bool readRecords(const std::string& path, int days, SiteTallies* tallies, Reading* reading,
                  std::string* error) {
-  std::ifstream in;
-  if (!openRecords(path, in, error)) {
-    return false;
-  }
-  RecordStream stream(in);
-  RecordValues record;
-  std::string why;
-  for (RecordStream::Outcome outcome;
-       (outcome = stream.next(&record, &why)) != RecordStream::Outcome::end;) {
-    if (outcome == RecordStream::Outcome::failed) {
-      *error = "error: the records file \"" + path + "\" " + why;
-      return false;
-    }
-    if (outcome == RecordStream::Outcome::notRecord) {
+  auto take = [&](const RecordStream& stream, const RecordValues* record) {
+    std::string why;
+    if (record == nullptr) {
       ++reading->leftOut["lines that are no " + std::string(stream.formName()) + " records"];
       reading->firstNotRecord =
           reading->firstNotRecord ? reading->firstNotRecord : stream.lineNumber();
-      continue;
-    }
-    if (record.stampHundredths() >= days * hundredthsPerDay) {
+    } else if (record->stampHundredths() >= days * hundredthsPerDay) {
       ++reading->leftOut["records after the " + std::to_string(days) + " days"];
-      continue;
-    }
-    if (!tallies->add(record, &why)) {
+    } else if (!tallies->add(*record, &why)) {
       ++reading->leftOut["records with " + why];
-      continue;
+    } else {
+      ++reading->records;
     }
-    ++reading->records;
-  }
-  return true;
+  };
+  return readEachRecord(path, take, error);
 }
 
 void report(const Reading& reading, const SiteTallies& tallies, const SiteTables& tables, int days,
