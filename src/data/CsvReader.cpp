@@ -53,13 +53,14 @@ std::string::size_type digitRun(const std::string& text, std::string::size_type 
   return end - at;
 }
 
-bool isBlank(const std::string& text) {
-  for (char c : text) {
-    if (!isSpace(c)) {
-      return false;
-    }
+// True when text holds nothing but white space, or only a note ("//" and anything after
+// it) after any leading white space: such text stands for no number and reads 0.
+bool holdsNoNumber(const std::string& text) {
+  std::string::size_type at = 0;
+  while (at < text.size() && isSpace(text[at])) {
+    ++at;
   }
-  return true;
+  return at == text.size() || text.compare(at, 2, "//") == 0;
 }
 
 // True when the significant part of text starts with a number: a sign, then digits with
@@ -327,12 +328,12 @@ int CsvReader::toInt(const std::string& text) {
 
 bool CsvReader::parseDouble(const std::string& text, double* value) {
   *value = toDouble(text);
-  return isBlank(text) || startsWithNumber(text, false);
+  return holdsNoNumber(text) || startsWithNumber(text, false);
 }
 
 bool CsvReader::parseInt(const std::string& text, int* value) {
   *value = toInt(text);
-  if (isBlank(text)) {
+  if (holdsNoNumber(text)) {
     return true;
   }
   if (!startsWithNumber(text, true)) {

@@ -57,7 +57,8 @@ class CsvReader {
   // white-space rules, accumulated in 32 bits with wrap-around. No number gives 0.
   static int toInt(const std::string& text);
   // toDouble's value of text. False when text holds something other than white space but
-  // no number where toDouble looks (a word, "nan", "inf"); blank text reads 0.
+  // no number where toDouble looks (a word, "nan", "inf"). Blank text, and text that holds
+  // only a note ("//" after any leading white space), reads 0.
   static bool parseDouble(const std::string& text, double* value);
   // toInt's value of text. False as parseDouble, and when the integer does not fit 32 bits.
   static bool parseInt(const std::string& text, int* value);

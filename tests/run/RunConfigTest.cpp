@@ -85,6 +85,18 @@ TEST_F(RunConfigTest, EmptyLineTakesAPlaceAndShortFileReadsZeros) {
   EXPECT_EQ(config.totalLanes, 0);
 }
 
+TEST_F(RunConfigTest, ANoteAfterLeadingBlanksIsAValueLineThatReadsZero) {
+  // Stored parameter files write "no lanes" this way; as the first value line it is a name.
+  folder.write("VLMin.txt",
+               "  // named\n50\n2\n1\n1\n2000\n1\n  // no lanes in direction 2\n\t//x\n90\n"
+               "0.05\n6\n0.8\n");
+  ASSERT_TRUE(read()) << error;
+  EXPECT_EQ(config.outputFile, "  // named");
+  EXPECT_EQ(config.lanesDir2, 0);
+  EXPECT_EQ(config.gapDistance, 0.0);
+  EXPECT_EQ(config.totalLanes, 1);
+}
+
 TEST_F(RunConfigTest, CanReadAFileTwice) {
   folder.write("VLMin.txt", thirteenValues);
   ASSERT_TRUE(read());
@@ -99,8 +111,8 @@ TEST_F(RunConfigTest, RefusesValueLinesThatHoldNoNumber) {
     std::string message;
   };
   const Case cases[] = {
-      {3, "  // not a comment",
-       "error: the run parameter days (value line 3) is \"  // not a comment\"; accepted: a whole "
+      {3, "two // days",
+       "error: the run parameter days (value line 3) is \"two // days\"; accepted: a whole "
        "number from -2147483648 to 2147483647"},
       {7, "4294967297",
        "error: the run parameter lanesDir1 (value line 7) is \"4294967297\"; accepted: a whole "
