@@ -43,13 +43,13 @@ bool checkRunFolder(const std::string& runFolder, const CampaignPlan& plan, std:
   config.days = longestRunDays(plan);
   RunOptions options;
   options.writeRecords = false;
-  for (std::size_t i = 0; i < plan.loadArguments.size(); ++i) {
-    bool taken = false;
-    if (!load_options::takeOption(plan.loadArguments, &i, &options.load, &taken, error)) {
+  const std::vector<std::string>& arguments = plan.loadArguments;
+  for (std::size_t i = 0; i < arguments.size(); i += 2) {
+    if (!load_options::isLoadOption(arguments[i]) || i + 1 >= arguments.size()) {
+      *error = "error: \"" + arguments[i] + "\" is no load option with its value";
       return false;
     }
-    if (!taken) {
-      *error = "error: \"" + plan.loadArguments[i] + "\" is no load option";
+    if (!load_options::takeOption(arguments[i], arguments[i + 1], &options.load, error)) {
       return false;
     }
   }

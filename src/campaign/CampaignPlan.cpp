@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "extremes/AnalysisLimits.h"
 #include "run/RunConfig.h"
 
 namespace {
@@ -65,6 +66,41 @@ std::vector<PlannedRun> CampaignPlan::runs() const {
   return planned;
 }
 
+void CampaignPlan::splitForCores(int cores) {
+  yearsPerRun = defaultYearsPerRun;
+  coresSplitFor = 0;
+  if (cores > 1 && years < defaultYearsPerRun * cores) {
+    yearsPerRun = std::max(1, (years + cores - 1) / cores);
+    coresSplitFor = cores;
+  }
+}
+
+namespace {
+
+// Block maxima that the fits of the plan's runs get.
+long long blocksOf(const CampaignPlan& plan) {
+  long long blocks = 0;
+  for (const PlannedRun& run : plan.runs()) {
+    blocks += run.days / plan.blockDays;
+  }
+  return blocks;
+}
+
+// The first effect that is given twice, or "".
+std::string repeatedEffect(const std::vector<std::string>& arguments) {
+  for (std::size_t i = 0; i + 1 < arguments.size(); i += 2) {
+    for (std::size_t j = i + 2; j + 1 < arguments.size(); j += 2) {
+      if (arguments[i] == "--effect" && arguments[j] == "--effect" &&
+          arguments[i + 1] == arguments[j + 1]) {
+        return arguments[i + 1];
+      }
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
 std::string CampaignPlan::problem() const {
   if (years < 1 || years > maxYears) {
     return "--years is " + std::to_string(years) + "; accepted: a whole number from 1 to " +
@@ -94,10 +130,21 @@ std::string CampaignPlan::problem() const {
   if (std::find(loadArguments.begin(), loadArguments.end(), "--effect") == loadArguments.end()) {
     return "no --effect given; accepted: one or more, as velmora takes them";
   }
+  std::string repeated = repeatedEffect(loadArguments);
+  if (!repeated.empty()) {
+    return "--effect \"" + repeated + "\" is given twice; accepted: each effect once";
+  }
   for (double period : returnYears) {
-    if (!(period > 1.0) || !std::isfinite(period)) {
-      return "--return-period is " + shortestText(period) + "; accepted: a number of years above 1";
+    if (!(period > 1.0) || !(period <= analysis_limits::maxReturnYears)) {
+      return "--return-period is " + shortestText(period) +
+             "; accepted: a number of years above 1 and up to " +
+             shortestText(analysis_limits::maxReturnYears);
     }
+  }
+  if (blocksOf(*this) < analysis_limits::minMaxima) {
+    return "--block-days " + std::to_string(blockDays) + " gives " + std::to_string(blocksOf(*this)) +
+           " block maxima over the runs' days; accepted: blocks that give the fits at least " +
+           std::to_string(analysis_limits::minMaxima) + " (more years or shorter blocks)";
   }
   return "";
 }
@@ -118,7 +165,13 @@ void writePlan(std::ostream& out, const CampaignPlan& plan) {
       << "source=" << plan.sourceFolder << '\n'
       << "years=" << plan.years << '\n'
       << "days-per-year=" << plan.daysPerYear << '\n'
-      << "years-per-run=" << plan.yearsPerRun << '\n'
+      << "years-per-run=" << plan.yearsPerRun << '\n';
+  if (plan.coresSplitFor > 0) {
+    out << "# runs of " << plan.yearsPerRun << " years rather than "
+        << CampaignPlan::defaultYearsPerRun << ", so that each of the " << plan.coresSplitFor
+        << " cores has a run\n";
+  }
+  out
       << "first-seed=" << plan.firstSeed << '\n';
   for (const std::string& argument : plan.loadArguments) {
     out << "argument=" << argument << '\n';
@@ -138,6 +191,9 @@ bool readPlan(std::istream& in, CampaignPlan* plan, std::string* error) {
     return false;
   }
   for (int number = 2; std::getline(in, line); ++number) {
+    if (line.compare(0, 1, "#") == 0) {
+      continue;  // a note
+    }
     std::size_t equals = line.find('=');
     if (equals == std::string::npos) {
       *error = "line " + std::to_string(number) + " is no \"key=value\" line";

@@ -21,11 +21,13 @@ struct CampaignPlan {
   static constexpr int maxYears = 1000000;
   static constexpr int maxRuns = 10000;         // their maxima files must fit on one command line
   static constexpr int maxDaysPerYear = 24855;  // one year must fit in one run
+  static constexpr int defaultYearsPerRun = 20;
 
   std::string sourceFolder;  // the run folder the campaign was planned from, for the record
   int years = 0;
   int daysPerYear = 250;  // the simulated calendar's year
-  int yearsPerRun = 20;   // the last run takes what is left
+  int yearsPerRun = defaultYearsPerRun;  // the last run takes what is left
+  int coresSplitFor = 0;  // > 0: the years were split so that this many cores each have a run
   std::uint32_t firstSeed = 0;
   // velmora's load options, one argument each ("--effect", "moment:30", ...).
   std::vector<std::string> loadArguments;
@@ -34,6 +36,9 @@ struct CampaignPlan {
 
   // The runs, in the order their maxima are fitted.
   std::vector<PlannedRun> runs() const;
+  // Sets yearsPerRun to the default, or, when the years do not give every one of `cores`
+  // cores a run of the default length, to the length that does (noted in coresSplitFor).
+  void splitForCores(int cores);
   // What makes the plan unusable, naming velmora-campaign's option, the value and what is
   // accepted (no "error: "); empty when it can be made.
   std::string problem() const;

@@ -11,14 +11,18 @@
 #include <vector>
 
 #include "campaign/CampaignFolder.h"
+#include "campaign/CampaignLock.h"
 #include "campaign/CampaignRunner.h"
 #include "campaign/SlurmSubmission.h"
+#include "cli/ExitStatus.h"
+#include "cli/OptionParser.h"
+#include "cli/ProgramFrame.h"
+#include "extremes/AnalysisLimits.h"
 #include "loadtool/LoadOptions.h"
 
 namespace {
 
-constexpr int exitRefused = 2;
-constexpr int exitFailure = 1;
+const char* const program = "velmora-campaign";
 constexpr int maxJobs = 1024;
 
 std::string usageText() {
@@ -49,25 +53,27 @@ std::string usageText() {
          load_options::usageLines();
 }
 
+int coreCount() {
+  cpu_set_t cores;
+  if (sched_getaffinity(0, sizeof cores, &cores) == 0) {
+    return CPU_COUNT(&cores);
+  }
+  return 1;
+}
+
 bool readWhole(const std::string& text, long long low, long long high, long long* value) {
   const char* end = text.data() + text.size();
   auto [stop, status] = std::from_chars(text.data(), end, *value);
   return status == std::errc() && stop == end && *value >= low && *value <= high;
 }
 
-// Reads the value after option into *value. False, with *error, when it is missing or not a
-// whole number from low to high.
-bool takeWhole(const std::vector<std::string>& arguments, std::size_t* index, long long low,
-               long long high, long long* value, std::string* error) {
-  const std::string& option = arguments[*index];
-  if (*index + 1 >= arguments.size()) {
-    *error = "error: " + option + " needs a value";
-    return false;
-  }
-  const std::string& text = arguments[++*index];
-  if (!readWhole(text, low, high, value)) {
-    *error = "error: " + option + " is \"" + text + "\"; accepted: a whole number from " +
-             std::to_string(low) + " to " + std::to_string(high);
+// Reads option's value as a whole number from low to high. False, with *error, when it is not.
+bool takeWhole(const GivenOption& option, long long low, long long high, long long* value,
+               std::string* error) {
+  if (!readWhole(option.value, low, high, value)) {
+    *error = "error: " + option.name + " is \"" + option.value +
+             "\"; accepted: a whole number from " + std::to_string(low) + " to " +
+             std::to_string(high);
     return false;
   }
   return true;
@@ -81,94 +87,93 @@ std::string anchoredEffect(const std::string& definition) {
   return "il:" + std::filesystem::absolute(definition.substr(3)).string();
 }
 
-// Takes one of plan's own options at arguments[*index] into *plan. False, with *error set,
-// for a bad value; *taken says whether it was one.
-bool takePlanOption(const std::vector<std::string>& arguments, std::size_t* index,
-                    CampaignPlan* plan, bool* defaultPeriods, bool* seeded, bool* taken,
+std::vector<OptionSpec> planSpecs() {
+  std::vector<OptionSpec> specs = {{"--years", true},         {"--years-per-run", true},
+                                   {"--days-per-year", true}, {"--block-days", true},
+                                   {"--seed", true},          {"--return-period", true}};
+  std::vector<OptionSpec> load = load_options::optionSpecs();
+  specs.insert(specs.end(), load.begin(), load.end());
+  return specs;
+}
+
+struct PlanReading {
+  bool defaultPeriods = true;
+  bool seeded = false;
+  bool blockDaysGiven = false;
+  bool yearsPerRunGiven = false;
+  LoadSettings checked;  // the load options are checked here and kept as text in the plan
+};
+
+// Takes one of plan's options into *plan. False, with *error set, for a bad value.
+bool takePlanOption(const GivenOption& option, CampaignPlan* plan, PlanReading* reading,
                     std::string* error) {
-  const std::string& option = arguments[*index];
+  const std::string& name = option.name;
   long long value = 0;
-  *taken = true;
-  if (option == "--years" || option == "--years-per-run" || option == "--days-per-year" ||
-      option == "--block-days") {
-    if (!takeWhole(arguments, index, 1, CampaignPlan::maxYears, &value, error)) {
+  if (load_options::isLoadOption(name)) {
+    if (!load_options::takeOption(name, option.value, &reading->checked, error)) {
       return false;
     }
-    int& member = option == "--years"           ? plan->years
-                  : option == "--years-per-run" ? plan->yearsPerRun
-                  : option == "--days-per-year" ? plan->daysPerYear
-                                                : plan->blockDays;
-    member = static_cast<int>(value);
-  } else if (option == "--seed") {
-    if (!takeWhole(arguments, index, 0, 4294967295LL, &value, error)) {
+    plan->loadArguments.push_back(name);
+    plan->loadArguments.push_back(name == "--effect" ? anchoredEffect(option.value) : option.value);
+  } else if (name == "--seed") {
+    if (!takeWhole(option, 0, 4294967295LL, &value, error)) {
       return false;
     }
     plan->firstSeed = static_cast<std::uint32_t>(value);
-    *seeded = true;
-  } else if (option == "--return-period") {
-    if (*index + 1 >= arguments.size()) {
-      *error = "error: --return-period needs a value";
-      return false;
-    }
-    if (*defaultPeriods) {
+    reading->seeded = true;
+  } else if (name == "--return-period") {
+    if (reading->defaultPeriods) {
       plan->returnYears.clear();
-      *defaultPeriods = false;
+      reading->defaultPeriods = false;
     }
-    const std::string& text = arguments[++*index];
     double years = 0.0;
+    const std::string& text = option.value;
     auto [stop, status] = std::from_chars(text.data(), text.data() + text.size(), years);
-    if (status != std::errc() || stop != text.data() + text.size() || !(years > 1.0)) {
-      *error = "error: --return-period is \"" + text + "\"; accepted: a number of years above 1";
+    if (status != std::errc() || stop != text.data() + text.size() || !(years > 1.0) ||
+        years > analysis_limits::maxReturnYears) {
+      *error = "error: --return-period is \"" + text +
+               "\"; accepted: a number of years above 1 and up to " +
+               shortestText(analysis_limits::maxReturnYears);
       return false;
     }
     plan->returnYears.push_back(years);
   } else {
-    *taken = false;
+    if (!takeWhole(option, 1, CampaignPlan::maxYears, &value, error)) {
+      return false;
+    }
+    int& member = name == "--years"           ? plan->years
+                  : name == "--years-per-run" ? plan->yearsPerRun
+                  : name == "--days-per-year" ? plan->daysPerYear
+                                              : plan->blockDays;
+    member = static_cast<int>(value);
+    reading->blockDaysGiven = reading->blockDaysGiven || name == "--block-days";
+    reading->yearsPerRunGiven = reading->yearsPerRunGiven || name == "--years-per-run";
   }
   return true;
 }
 
-bool isLoadOption(const std::string& argument) {
-  return argument == "--effect" || argument == "--lane-factors" || argument == "--kn-per-unit";
-}
-
 // Reads plan's arguments (after "plan") into *plan and the two folders. False, with *error.
-bool parsePlan(const std::vector<std::string>& arguments, CampaignPlan* plan,
+bool parsePlan(const CommandArguments& given, CampaignPlan* plan,
                std::vector<std::string>* folders, std::string* error) {
-  bool defaultPeriods = true;
-  bool seeded = false;
-  bool blockDaysGiven = false;
-  LoadSettings checked;  // the load options are checked here and kept as text in the plan
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    bool taken = false;
-    if (isLoadOption(argument)) {
-      if (!load_options::takeOption(arguments, &i, &checked, &taken, error)) {
-        return false;
-      }
-      plan->loadArguments.push_back(argument);
-      plan->loadArguments.push_back(argument == "--effect" ? anchoredEffect(arguments[i])
-                                                           : arguments[i]);
-    } else if (!takePlanOption(arguments, &i, plan, &defaultPeriods, &seeded, &taken, error)) {
+  PlanReading reading;
+  for (const GivenOption& option : given.options) {
+    if (!takePlanOption(option, plan, &reading, error)) {
       return false;
-    } else if (taken) {
-      blockDaysGiven = blockDaysGiven || argument == "--block-days";
-    } else if (argument.size() > 1 && argument[0] == '-') {
-      *error = "error: unknown option \"" + argument + "\"";
-      return false;
-    } else {
-      folders->push_back(argument);
     }
   }
+  *folders = given.operands;
   if (folders->size() != 2) {
     *error = "error: plan needs a run folder and a campaign folder; found " +
-             std::to_string(folders->size()) + " folder names";
+             program_frame::countOf(static_cast<long long>(folders->size()), "folder name");
     return false;
   }
-  if (!blockDaysGiven) {
+  if (!reading.blockDaysGiven) {
     plan->blockDays = plan->daysPerYear;
   }
-  if (!seeded) {
+  if (!reading.yearsPerRunGiven) {
+    plan->splitForCores(coreCount());
+  }
+  if (!reading.seeded) {
     plan->firstSeed = std::random_device()();
   }
   plan->sourceFolder = std::filesystem::absolute(folders->front()).string();
@@ -178,24 +183,19 @@ bool parsePlan(const std::vector<std::string>& arguments, CampaignPlan* plan,
 int planCampaign(const std::vector<std::string>& arguments) {
   CampaignPlan plan;
   std::vector<std::string> folders;
+  CommandArguments given;
   std::string error;
-  if (!parsePlan(arguments, &plan, &folders, &error) ||
-      !campaign_folder::create(folders[0], folders[1], plan, &error)) {
-    std::cerr << error << std::endl;
-    return exitRefused;
+  if (!parseArguments(arguments, planSpecs(), &given, &error) ||
+      !parsePlan(given, &plan, &folders, &error)) {
+    return program_frame::refuseCommandLine(program, error);
   }
-  std::cout << "planned " << plan.runs().size() << " runs of " << plan.years
-            << " years in all, seeds from " << plan.firstSeed << ", in \"" << folders[1] << "\""
-            << std::endl;
-  return 0;
-}
-
-int coreCount() {
-  cpu_set_t cores;
-  if (sched_getaffinity(0, sizeof cores, &cores) == 0) {
-    return CPU_COUNT(&cores);
+  if (!campaign_folder::create(folders[0], folders[1], plan, &error)) {
+    return program_frame::report(error, exit_status::refused);
   }
-  return 1;
+  std::cout << "planned " << program_frame::countOf(static_cast<long long>(plan.runs().size()), "run")
+            << " of " << program_frame::countOf(plan.years, "year") << " in all, seeds from "
+            << plan.firstSeed << ", in \"" << folders[1] << "\"" << std::endl;
+  return program_frame::finishConsole();
 }
 
 // The run index of a task: its argument, or Slurm's array task id. -1, with *error, when
@@ -219,33 +219,55 @@ int taskIndex(const std::vector<std::string>& arguments, const CampaignPlan& pla
   return static_cast<int>(index);
 }
 
+// The jobs of `run`: --jobs N, or one per core.
+bool readJobs(const std::vector<std::string>& rest, long long* jobs, std::string* error) {
+  CommandArguments given;
+  if (!parseArguments(rest, {{"--jobs", true, "a whole number of jobs"}}, &given, error)) {
+    return false;
+  }
+  if (!given.operands.empty()) {
+    *error = "error: run takes a campaign folder and --jobs N; found also \"" +
+             given.operands[0] + "\"";
+    return false;
+  }
+  *jobs = coreCount();
+  for (const GivenOption& option : given.options) {
+    if (!takeWhole(option, 1, maxJobs, jobs, error)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 int actOnCampaign(const std::string& action, const std::vector<std::string>& arguments) {
   CampaignPlan plan;
   std::string error;
-  if (arguments.size() < 2 || !campaign_folder::readFolderPlan(arguments[1], &plan, &error)) {
-    std::cerr << (arguments.size() < 2 ? "error: " + action + " needs a campaign folder" : error)
-              << std::endl;
-    return exitRefused;
+  if (arguments.size() < 2) {
+    return program_frame::refuseCommandLine(program, "error: " + action + " needs a campaign folder");
+  }
+  if (!campaign_folder::readFolderPlan(arguments[1], &plan, &error)) {
+    return program_frame::report(error, exit_status::refused);
   }
   const std::string& folder = arguments[1];
   std::vector<std::string> rest(arguments.begin() + 2, arguments.end());
+  long long jobs = 0;
+  int index = 0;
+  if ((action == "run" && !readJobs(rest, &jobs, &error)) ||
+      (action == "task" && (index = taskIndex(arguments, plan, &error)) < 0) ||
+      (action == "combine" && !rest.empty() &&
+       !(error = "error: combine takes only a campaign folder").empty())) {
+    return program_frame::refuseCommandLine(program, error);
+  }
+  CampaignLock lock;
+  bool drives = action == "run" || action == "combine";
+  if (drives && !lock.take(folder, action, &error)) {
+    return program_frame::report(error, exit_status::refused);
+  }
   bool done = false;
   if (action == "run") {
-    long long jobs = coreCount();
-    std::size_t at = 0;
-    bool jobsGiven = rest.size() == 2 && rest[0] == "--jobs";
-    if (!rest.empty() && (!jobsGiven || !takeWhole(rest, &at, 1, maxJobs, &jobs, &error))) {
-      std::cerr << (error.empty() ? "error: run takes only --jobs N" : error) << std::endl;
-      return exitRefused;
-    }
     done = campaign_runner::makeRuns(folder, plan, static_cast<int>(jobs), &error) &&
            campaign_runner::combine(folder, plan, &error);
   } else if (action == "task") {
-    int index = taskIndex(arguments, plan, &error);
-    if (index < 0) {
-      std::cerr << error << std::endl;
-      return exitRefused;
-    }
     done = campaign_runner::makeRun(folder, plan, index, &error);
   } else if (action == "combine") {
     done = campaign_runner::combine(folder, plan, &error);
@@ -253,9 +275,9 @@ int actOnCampaign(const std::string& action, const std::vector<std::string>& arg
     done = submitCampaign(folder, plan, rest, &error);
   }
   if (!done) {
-    std::cerr << error << std::endl;
+    return program_frame::report(error, exit_status::failure);
   }
-  return done ? 0 : exitFailure;
+  return program_frame::finishConsole();
 }
 
 }  // namespace
@@ -263,10 +285,12 @@ int actOnCampaign(const std::string& action, const std::vector<std::string>& arg
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
   std::string action = arguments.empty() ? "" : arguments[0];
-  if (action == "--help" || action == "--version") {
-    std::cout << (action == "--help" ? usageText()
-                                     : std::string("velmora-campaign ") + VELMORA_VERSION + "\n");
-    return 0;
+  if (action == "--help" || action == "-h" || action == "--version") {
+    CommandArguments asked;
+    (action == "--version" ? asked.version : asked.help) = true;
+    int status = 0;
+    program_frame::answersHelpOrVersion(asked, program, usageText(), &status);
+    return status;
   }
   if (action == "plan") {
     return planCampaign(std::vector<std::string>(arguments.begin() + 1, arguments.end()));
@@ -274,9 +298,8 @@ int main(int argc, char** argv) {
   if (action == "run" || action == "task" || action == "combine" || action == "submit") {
     return actOnCampaign(action, arguments);
   }
-  std::cerr << (action.empty() ? "error: velmora-campaign needs an action"
-                               : "error: unknown action \"" + action + "\"")
-            << "; accepted: plan, run, task, combine or submit\n\n"
-            << usageText();
-  return exitRefused;
+  return program_frame::refuseCommandLine(
+      program, (action.empty() ? std::string("error: velmora-campaign needs an action")
+                               : "error: unknown action \"" + action + "\"") +
+                   "; accepted: plan, run, task, combine or submit");
 }

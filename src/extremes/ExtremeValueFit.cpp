@@ -1,5 +1,7 @@
 #include "extremes/ExtremeValueFit.h"
 
+#include "extremes/AnalysisLimits.h"
+
 #include <gsl/gsl_cdf.h>
 #include <gsl/gsl_deriv.h>
 #include <gsl/gsl_errno.h>
@@ -224,8 +226,9 @@ double quantile(const ExtremeValueFit& fit, double p) {
 bool fitExtremes(const std::vector<double>& maxima, ExtremeModel model, ExtremeValueFit* fit,
                  std::string* error) {
   gsl_set_error_handler_off();
-  if (maxima.size() < 5) {
-    *error = "it has " + std::to_string(maxima.size()) + " maxima; a fit needs at least 5";
+  if (maxima.size() < static_cast<std::size_t>(analysis_limits::minMaxima)) {
+    *error = "it has " + std::to_string(maxima.size()) + " maxima; a fit needs at least " +
+             std::to_string(analysis_limits::minMaxima);
     return false;
   }
   double spread = standardDeviation(maxima);

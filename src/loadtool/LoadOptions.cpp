@@ -156,23 +156,28 @@ bool parseEffect(const std::string& definition, LoadEffect* effect, std::string*
   return true;
 }
 
-bool takeOption(const std::vector<std::string>& arguments, std::size_t* index,
-                LoadSettings* settings, bool* taken, std::string* error) {
-  const std::string& option = arguments[*index];
-  *taken = option == "--effect" || option == "--lane-factors" || option == "--kn-per-unit";
-  if (!*taken) {
-    return true;
-  }
-  if (*index + 1 >= arguments.size()) {
-    return refuse("error: " + option + " needs a value", error);
-  }
-  const std::string& value = arguments[++*index];
-  if (option == "--effect") {
+std::vector<OptionSpec> optionSpecs() {
+  return {{"--effect", true}, {"--lane-factors", true}, {"--kn-per-unit", true}};
+}
+
+bool isLoadOption(const std::string& name) {
+  return name == "--effect" || name == "--lane-factors" || name == "--kn-per-unit";
+}
+
+bool takeOption(const std::string& name, const std::string& value, LoadSettings* settings,
+                std::string* error) {
+  if (name == "--effect") {
+    for (const LoadEffect& effect : settings->effects) {
+      if (effect.name == value) {
+        return refuse("error: --effect \"" + value + "\" is given twice; accepted: each effect once",
+                      error);
+      }
+    }
     settings->effects.emplace_back();
     return parseEffect(value, &settings->effects.back(), error);
   }
-  if (option == "--lane-factors") {
-    return readFactors(option, value, &settings->laneFactors, error);
+  if (name == "--lane-factors") {
+    return readFactors(name, value, &settings->laneFactors, error);
   }
   if (!readNumber(value, &settings->unitScale) || !(settings->unitScale > 0.0) ||
       settings->unitScale > maxFactor) {
@@ -181,6 +186,16 @@ bool takeOption(const std::vector<std::string>& arguments, std::size_t* index,
                   error);
   }
   return true;
+}
+
+std::vector<std::string> influenceFiles(const LoadSettings& settings) {
+  std::vector<std::string> files;
+  for (const LoadEffect& effect : settings.effects) {
+    if (effect.name.compare(0, 3, "il:") == 0) {
+      files.push_back(effect.name.substr(3));
+    }
+  }
+  return files;
 }
 
 std::string usageLines() {

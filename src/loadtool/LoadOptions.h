@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/OptionParser.h"
 #include "load/LoadEffectEngine.h"
 
 namespace load_options {
@@ -23,11 +24,17 @@ constexpr std::size_t maxInfluencePoints = 100000;
 // "error: " line naming the definition, what is wrong and what is accepted.
 bool parseEffect(const std::string& definition, LoadEffect* effect, std::string* error);
 
-// When arguments[*index] is one of the load options, reads it and its value into
-// *settings, moves *index onto the value and sets *taken. False, with *error one "error: "
-// line, for a missing or bad value.
-bool takeOption(const std::vector<std::string>& arguments, std::size_t* index,
-                LoadSettings* settings, bool* taken, std::string* error);
+// The load options, for a program's option parser.
+std::vector<OptionSpec> optionSpecs();
+// True when name is one of the load options.
+bool isLoadOption(const std::string& name);
+// Reads the value of the load option `name` into *settings. False, with *error one
+// "error: " line, for a bad value or an effect given twice (its maxima would be twice in
+// one file).
+bool takeOption(const std::string& name, const std::string& value, LoadSettings* settings,
+                std::string* error);
+// The influence-line files that the effects read: inputs that no output may replace.
+std::vector<std::string> influenceFiles(const LoadSettings& settings);
 
 // The options' lines for a usage text.
 std::string usageLines();

@@ -1,19 +1,22 @@
 // velmora-load: the daily maxima of load effects from a written stream of either form.
-#include <cstdio>
-#include <filesystem>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "data/FileIdentity.h"
+#include "cli/ExitStatus.h"
+#include "cli/OutputFile.h"
+#include "cli/ProgramFrame.h"
 #include "loadtool/LoadOptions.h"
 #include "loadtool/StreamLoading.h"
 
 namespace {
 
-constexpr int exitRefused = 2;
-constexpr int exitFailure = 1;
+const char* const program = "velmora-load";
 constexpr int maxDays = 49710;  // the days a time stamp holds
 
 struct Arguments {
@@ -21,13 +24,12 @@ struct Arguments {
   std::string output;
   std::string stream;
   int days = 0;  // 0: every day before the last record's
-  bool help = false;
-  bool version = false;
+  bool skipBadLines = false;
 };
 
 std::string usageText() {
   return "usage: velmora-load --effect EFFECT... [--lane-factors F,...] [--kn-per-unit F]\n"
-         "                    [--days N] -o FILE STREAM\n"
+         "                    [--days N] [--skip-bad-lines] -o FILE STREAM\n"
          "\n"
          "Computes the greatest value of each load effect in every simulated day of STREAM, a\n"
          "record file written by velmora in either form, and writes them to FILE as CSV rows\n"
@@ -37,6 +39,8 @@ std::string usageText() {
          load_options::usageLines() +
          "  --days N             the days to report (default: every day before the day of\n"
          "                       the last record, the days of the run that wrote it)\n"
+         "  --skip-bad-lines     skip lines that are no records and records the effects\n"
+         "                       cannot take, counting them (default: the first one stops)\n"
          "  -o FILE              where to write the maxima\n"
          "  --help               show this text\n"
          "  --version            show the version\n";
@@ -50,107 +54,120 @@ bool readDays(const std::string& text, int* days) {
   return *days >= 1 && *days <= maxDays;
 }
 
-bool parseArguments(const std::vector<std::string>& arguments, Arguments* parsed,
-                    std::string* error) {
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    bool taken = false;
-    if (!load_options::takeOption(arguments, &i, &parsed->settings, &taken, error)) {
+bool takeOption(const GivenOption& option, Arguments* parsed, std::string* error) {
+  if (option.name == "-o") {
+    parsed->output = option.value;
+  } else if (option.name == "--skip-bad-lines") {
+    parsed->skipBadLines = true;
+  } else if (option.name == "--days") {
+    if (!readDays(option.value, &parsed->days)) {
+      *error = "error: --days is \"" + option.value + "\"; accepted: a whole number from 1 to " +
+               std::to_string(maxDays);
       return false;
     }
-    if (taken) {
-      continue;
-    }
-    if (argument == "--help" || argument == "-h" || argument == "--version") {
-      (argument == "--version" ? parsed->version : parsed->help) = true;
-      return true;
-    }
-    if ((argument == "-o" || argument == "--days") && i + 1 >= arguments.size()) {
-      *error = "error: " + argument + " needs a value";
-      return false;
-    }
-    if (argument == "-o") {
-      parsed->output = arguments[++i];
-    } else if (argument == "--days") {
-      if (!readDays(arguments[++i], &parsed->days)) {
-        *error = "error: --days is \"" + arguments[i] + "\"; accepted: a whole number from 1 to " +
-                 std::to_string(maxDays);
-        return false;
-      }
-    } else if (argument.size() > 1 && argument[0] == '-') {
-      *error = "error: unknown option \"" + argument + "\"";
-      return false;
-    } else if (!parsed->stream.empty()) {
-      *error = "error: more than one stream: \"" + parsed->stream + "\" and \"" + argument + "\"";
-      return false;
-    } else {
-      parsed->stream = argument;
-    }
-  }
-  if (parsed->settings.effects.empty() || parsed->output.empty() || parsed->stream.empty()) {
-    *error = "error: velmora-load needs at least one --effect, -o FILE and a STREAM";
-    return false;
+  } else {
+    return load_options::takeOption(option.name, option.value, &parsed->settings, error);
   }
   return true;
 }
 
-int refuse(const std::string& error) {
-  std::cerr << error << std::endl;
-  return exitRefused;
+bool readArguments(const CommandArguments& given, Arguments* parsed, std::string* error) {
+  for (const GivenOption& option : given.options) {
+    if (!takeOption(option, parsed, error)) {
+      return false;
+    }
+  }
+  if (given.operands.size() > 1) {
+    *error = "error: more than one stream: \"" + given.operands[0] + "\" and \"" +
+             given.operands[1] + "\"";
+    return false;
+  }
+  if (parsed->settings.effects.empty() || parsed->output.empty() || given.operands.empty()) {
+    *error = "error: velmora-load needs at least one --effect, -o FILE and a STREAM";
+    return false;
+  }
+  parsed->stream = given.operands[0];
+  return true;
 }
 
-// Computes the maxima into a file beside the output, which replaces the output only when
-// the whole stream was read: a refused stream leaves an earlier output as it was.
+// Why the stream cannot be read, or "" when it can.
+std::string streamProblem(const std::string& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) {
+    return std::strerror(errno);
+  }
+  return S_ISDIR(info.st_mode) ? "a folder; accepted: a record file" : "";
+}
+
+// The stream has as many lanes as lane factors were given.
+bool factorsFitLanes(const Arguments& arguments, const StreamReading& reading, std::string* error) {
+  std::size_t factors = arguments.settings.laneFactors.size();
+  if (factors == 0 || factors == static_cast<std::size_t>(reading.highestLane)) {
+    return true;
+  }
+  *error = "error: --lane-factors gives " + program_frame::countOf(static_cast<long long>(factors), "factor") +
+           "; the stream \"" + arguments.stream + "\" has " +
+           program_frame::countOf(reading.highestLane, "lane") + "; accepted: one factor for every lane";
+  return false;
+}
+
+// Computes the maxima into the output, which replaces an earlier one only when the whole
+// stream was read: a refused stream leaves it as it was.
 int computeMaxima(const Arguments& arguments) {
-  if (isSameFile(arguments.output, arguments.stream)) {
-    return refuse("error: -o names the stream " + arguments.stream +
-                  "; accepted: a file that is not the stream");
-  }
-  std::error_code ignored;
-  if (std::filesystem::is_directory(arguments.stream, ignored)) {
-    return refuse("error: the stream \"" + arguments.stream + "\" is a folder; accepted: a record file");
-  }
-  std::ifstream in(arguments.stream, std::ios::binary);
-  if (!in.is_open()) {
-    return refuse("error: cannot open the stream \"" + arguments.stream + "\"");
-  }
-  std::string partial = arguments.output + ".partial";
-  std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-  if (!out.is_open()) {
-    return refuse("error: cannot create \"" + partial + "\" beside the output");
-  }
-  LoadEffectEngine engine(arguments.settings, out);
   std::string error;
-  bool loaded = loadStream(in, arguments.stream, arguments.days, engine, &error);
-  out.close();
-  if (!loaded) {
-    std::remove(partial.c_str());
-    return refuse(error);
+  std::vector<std::string> inputs = load_options::influenceFiles(arguments.settings);
+  inputs.push_back(arguments.stream);
+  if (!checkOutputs({{"-o", arguments.output}}, inputs, &error)) {
+    return program_frame::report(error, exit_status::refused);
   }
-  if (out.fail() || std::rename(partial.c_str(), arguments.output.c_str()) != 0) {
-    std::remove(partial.c_str());
-    std::cerr << "error: cannot write the output \"" << arguments.output << "\"" << std::endl;
-    return exitFailure;
+  std::string problem = streamProblem(arguments.stream);
+  std::ifstream in;
+  if (problem.empty()) {
+    errno = 0;
+    in.open(arguments.stream, std::ios::binary);
+    problem = in.is_open() ? "" : std::strerror(errno != 0 ? errno : EIO);
   }
-  return 0;
+  if (!problem.empty()) {
+    return program_frame::report("error: cannot read the stream \"" + arguments.stream + "\": " + problem,
+                                 exit_status::refused);
+  }
+  OutputFile output("-o", arguments.output);
+  if (!output.open(&error)) {
+    return program_frame::report(error, exit_status::failure);
+  }
+  LoadEffectEngine engine(arguments.settings, output.stream());
+  StreamReading reading;
+  reading.skipBadLines = arguments.skipBadLines;
+  if (!loadStream(in, arguments.stream, arguments.days, engine, &reading, &error) ||
+      !factorsFitLanes(arguments, reading, &error)) {
+    return program_frame::report(error, exit_status::refused);
+  }
+  if (!output.commit(&error)) {
+    return program_frame::report(error, exit_status::failure);
+  }
+  std::cout << reading.skipped.report("Skipped");
+  return program_frame::finishConsole();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::vector<OptionSpec> specs = load_options::optionSpecs();
+  specs.insert(specs.end(), {{"-o", true, "a file name"},
+                             {"--days", true, "a whole number of days"},
+                             {"--skip-bad-lines", false}});
+  CommandArguments given;
   Arguments arguments;
   std::string error;
-  if (!parseArguments(std::vector<std::string>(argv + 1, argv + argc), &arguments, &error)) {
-    std::cerr << error << "\n\n" << usageText();
-    return exitRefused;
+  if (!parseArguments(std::vector<std::string>(argv + 1, argv + argc), specs, &given, &error)) {
+    return program_frame::refuseCommandLine(program, error);
   }
-  if (arguments.help) {
-    std::cout << usageText();
-    return 0;
+  int status = 0;
+  if (program_frame::answersHelpOrVersion(given, program, usageText(), &status)) {
+    return status;
   }
-  if (arguments.version) {
-    std::cout << "velmora-load " << VELMORA_VERSION << "\n";
-    return 0;
+  if (!readArguments(given, &arguments, &error)) {
+    return program_frame::refuseCommandLine(program, error);
   }
   return computeMaxima(arguments);
 }

@@ -15,7 +15,8 @@ class RecordStream {
     record,     // *record holds the line's record
     notRecord,  // the line is no record of the stream's form; *why says why
     end,        // no more lines
-    failed,     // a line longer than maxLineLength, or a read error; *why says which
+    failed,     // a line longer than maxLineLength, a read error, or a first line meant as
+                // a CSV header that is not the CSV form's; *why says which
   };
 
   // REQUIRES: in outlives the stream.

@@ -51,64 +51,58 @@ bool loadOptionsAgree(const RunOptions& options, std::string* error) {
   return true;
 }
 
+// Takes one option of the command line into *line. False, with *error, for a bad value.
+bool takeOption(const GivenOption& option, CommandLine* line, std::string* error) {
+  const std::string& value = option.value;
+  if (option.name == "--seed") {
+    if (!parseSeed(value, line->seed)) {
+      return refuse("error: --seed is \"" + value +
+                        "\"; accepted: a whole number from 0 to 4294967295",
+                    error);
+    }
+    line->seeded = true;
+  } else if (option.name == "--format") {
+    if (value != "fixed" && value != "csv") {
+      return refuse("error: --format is \"" + value + "\"; accepted: fixed or csv", error);
+    }
+    line->options.format = value == "csv" ? RecordFormat::csv : RecordFormat::fixedColumns;
+  } else if (option.name == "--maxima") {
+    line->options.maximaFile = value;
+  } else if (option.name == "--no-records") {
+    line->options.writeRecords = false;
+  } else {
+    return load_options::takeOption(option.name, value, &line->options.load, error);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* line,
                       std::string* error) {
   *line = CommandLine();
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (argument == "--help" || argument == "-h") {
-      line->action = CommandLine::Action::help;
-      return true;
-    }
-    if (argument == "--version") {
-      line->action = CommandLine::Action::version;
-      return true;
-    }
-    if (argument == "--seed") {
-      if (i + 1 >= arguments.size()) {
-        return refuse("error: --seed needs a value; accepted: a whole number from 0 to 4294967295",
-                      error);
-      }
-      const std::string& value = arguments[++i];
-      if (!parseSeed(value, line->seed)) {
-        return refuse("error: --seed is \"" + value +
-                          "\"; accepted: a whole number from 0 to 4294967295",
-                      error);
-      }
-      line->seeded = true;
-      continue;
-    }
-    if (argument == "--format") {
-      const char* const accepted = "; accepted: fixed or csv";
-      if (i + 1 >= arguments.size()) {
-        return refuse(std::string("error: --format needs a value") + accepted, error);
-      }
-      const std::string& value = arguments[++i];
-      if (value != "fixed" && value != "csv") {
-        return refuse("error: --format is \"" + value + "\"" + accepted, error);
-      }
-      line->options.format = value == "csv" ? RecordFormat::csv : RecordFormat::fixedColumns;
-      continue;
-    }
-    if (argument == "--maxima") {
-      if (i + 1 >= arguments.size()) {
-        return refuse("error: --maxima needs a file name", error);
-      }
-      line->options.maximaFile = arguments[++i];
-      continue;
-    }
-    if (argument == "--no-records") {
-      line->options.writeRecords = false;
-      continue;
-    }
-    bool taken = false;
-    if (!load_options::takeOption(arguments, &i, &line->options.load, &taken, error)) {
+  std::vector<OptionSpec> specs = {{"--seed", true, "a whole number from 0 to 4294967295"},
+                                   {"--format", true, "fixed or csv"},
+                                   {"--maxima", true},
+                                   {"--no-records", false}};
+  std::vector<OptionSpec> loadSpecs = load_options::optionSpecs();
+  specs.insert(specs.end(), loadSpecs.begin(), loadSpecs.end());
+  CommandArguments parsed;
+  if (!parseArguments(arguments, specs, &parsed, error)) {
+    return false;
+  }
+  if (parsed.help || parsed.version) {
+    line->action = parsed.help ? CommandLine::Action::help : CommandLine::Action::version;
+    return true;
+  }
+  if (!parsed.operands.empty()) {
+    return refuse("error: velmora takes no file names; found \"" + parsed.operands[0] +
+                      "\" (it reads VLMin.txt in the current folder)",
+                  error);
+  }
+  for (const GivenOption& option : parsed.options) {
+    if (!takeOption(option, line, error)) {
       return false;
-    }
-    if (!taken) {
-      return refuse("error: unknown option \"" + argument + "\"", error);
     }
   }
   return loadOptionsAgree(line->options, error);

@@ -5,7 +5,9 @@
 #include <fstream>
 #include <iostream>
 
-#include "data/FileIdentity.h"
+#include "cli/ExitStatus.h"
+#include "cli/OutputFile.h"
+#include "loadtool/LoadOptions.h"
 #include "load/BackgroundLoadEngine.h"
 #include "output/Calendar.h"
 #include "output/VehicleWriter.h"
@@ -33,33 +35,22 @@ bool openOutputFile(const RunConfig& config, std::ofstream& file, std::string* e
   return true;
 }
 
-// The output files must not overwrite the parameter file, a site file or each other,
-// under any name.
-bool outputsAreNoInputs(const RunConfig& config, const RunOptions& options,
-                        const CheckedSite& site, std::string* error) {
+// Every output file can be written, and none overwrites the parameter file, a site file,
+// an influence line or another output, under any name: checked before any is emptied.
+bool outputsCanBeWritten(const RunConfig& config, const RunOptions& options,
+                         const CheckedSite& site, std::string* error) {
   std::vector<std::string> inputs = {parameterFile};
   inputs.insert(inputs.end(), site.inputPaths.begin(), site.inputPaths.end());
-  for (const std::string& input : inputs) {
-    if (options.writeRecords && isSameFile(config.outputFile, input)) {
-      *error = "error: the run parameter outputFile (value line 1) is \"" + config.outputFile +
-               "\", which is the run's input " + input +
-               "; accepted: a file that is not one of the run's inputs";
-      return false;
-    }
-    if (!options.maximaFile.empty() && isSameFile(options.maximaFile, input)) {
-      *error = "error: --maxima is \"" + options.maximaFile + "\", which is the run's input " +
-               input + "; accepted: a file that is not one of the run's inputs";
-      return false;
-    }
+  std::vector<std::string> lines = load_options::influenceFiles(options.load);
+  inputs.insert(inputs.end(), lines.begin(), lines.end());
+  std::vector<OutputRequest> outputs;
+  if (options.writeRecords) {
+    outputs.push_back({"the run parameter outputFile (value line 1)", config.outputFile});
   }
-  if (options.writeRecords && !options.maximaFile.empty() &&
-      (options.maximaFile == config.outputFile ||
-       isSameFile(options.maximaFile, config.outputFile))) {
-    *error = "error: --maxima is \"" + options.maximaFile +
-             "\", the run's output file; accepted: a file of its own, or --no-records";
-    return false;
+  if (!options.maximaFile.empty()) {
+    outputs.push_back({"--maxima", options.maximaFile});
   }
-  return true;
+  return checkOutputs(outputs, inputs, error);
 }
 
 // Creates or truncates the maxima file. False, with *error set, when it cannot be.
@@ -164,7 +155,7 @@ bool setUpRun(RunConfig& config, const RunOptions& options, LaneSet& set, std::s
   std::ofstream emptied;
   if (!readParameters(config, error) || !config.isUsable(error) ||
       !loadCheckedSiteData(config, "", &site, error) ||
-      !outputsAreNoInputs(config, options, site, error) ||
+      !outputsCanBeWritten(config, options, site, error) ||
       !laneFactorsCoverLanes(config, options, error) ||
       (options.writeRecords && !openOutputFile(config, emptied, error))) {
     return false;
@@ -240,15 +231,15 @@ int runProgram(RunConfig& config, const RunOptions& options) {
   try {
     if (!setUpRun(config, options, set, &error)) {
       reportError(error);
-      return exitRefusedInput;
+      return exit_status::refused;
     }
   } catch (const UndrawableValueError& failure) {
     reportError(failure.what());  // a lane's first vehicle could not be drawn
-    return exitRunFailure;
+    return exit_status::failure;
   }
   if (!runGeneration(config, options, set.laneList(), &error)) {
     reportError(error);
-    return exitRunFailure;
+    return exit_status::failure;
   }
   printLine("Generation complete");
   return 0;

@@ -24,9 +24,6 @@ struct LaneSet {
   std::vector<LaneFlowGenerator*> laneList() const;
 };
 
-constexpr int exitRefusedInput = 2;
-constexpr int exitRunFailure = 1;
-
 // Writes the four banner lines to standard output.
 void printBanner();
 // True when the options' lane factors, if any, give one factor for every lane of config's

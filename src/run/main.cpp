@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/ExitStatus.h"
+#include "cli/ProgramFrame.h"
 #include "random/RandomGenerator.h"
 #include "run/CommandLine.h"
 #include "run/Run.h"
@@ -13,16 +15,15 @@ int main(int argc, char** argv) {
   CommandLine line;
   std::string error;
   if (!parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &line, &error)) {
-    std::cerr << error << "\n\n" << usageText();
-    return exitRefusedInput;
+    return program_frame::refuseCommandLine("velmora", error);
   }
   switch (line.action) {
     case CommandLine::Action::help:
       std::cout << usageText();
-      return 0;
+      return program_frame::finishConsole();
     case CommandLine::Action::version:
       std::cout << versionText();
-      return 0;
+      return program_frame::finishConsole();
     case CommandLine::Action::run:
       break;
   }
@@ -34,10 +35,10 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
   try {
-    return runProgram(runConfig, line.options);
+    int status = runProgram(runConfig, line.options);
+    int console = program_frame::finishConsole();
+    return status != exit_status::success ? status : console;
   } catch (const std::bad_alloc&) {
-    std::cout.flush();
-    std::cerr << "error: out of memory" << std::endl;
-    return exitRunFailure;
+    return program_frame::report("error: out of memory", exit_status::failure);
   }
 }

@@ -211,14 +211,19 @@ TEST_F(CampaignProgramTest, RefusesPlansAndLeavesNothingBehind) {
            {"c", " --effect moment:-3",
             "error: --effect \"moment:-3\": the span \"-3\" is not a length in m above 0 and up "
             "to 10000; accepted: moment:L, moment:L:a, shear:L, hogging:L (L and a in m, 0 < a "
-            "< L, L up to 10000) or il:FILE"},
+            "< L, L up to 10000) or il:FILE\nrun velmora-campaign --help for the options"},
            {"c", " --lane-factors 1,1,1",
             "error: --lane-factors gives 3 factors; the road has 2 lanes; accepted: one factor "
             "for every lane"},
            {"c", " --years-per-run 13000",
             "error: --years-per-run is 13000; accepted: a whole number from 1 to 12427 (a run "
             "holds at most 24855 days of 2 a year)"},
-           {"c", " --jobs 2", "error: unknown option \"--jobs\""},
+           {"c", " --jobs 2", "error: unknown option \"--jobs\"\nrun velmora-campaign --help for the options"},
+           {"c", " --effect moment:20 --effect=moment:20",
+            "error: --effect \"moment:20\" is given twice; accepted: each effect once\nrun velmora-campaign --help for the options"},
+           {"c", " --block-days 3",
+            "error: --block-days 3 gives 3 block maxima over the runs' days; accepted: blocks "
+            "that give the fits at least 5 (more years or shorter blocks)"},
        }) {
     ProgramRun run = plan(c.campaignFolder, c.options);
     EXPECT_EQ(run.status, 2) << c.options;
@@ -239,7 +244,7 @@ TEST_F(CampaignProgramTest, RefusesTasksThatAreNoRunOfThePlan) {
   EXPECT_EQ(task.status, 2);
   EXPECT_EQ(task.errors,
             "error: the task's run index is \"3\"; accepted: a whole number from 0 to 2 (an "
-            "argument or SLURM_ARRAY_TASK_ID)\n");
+            "argument or SLURM_ARRAY_TASK_ID)\nrun velmora-campaign --help for the options\n");
   ProgramRun notCampaign = campaign("run .");
   EXPECT_EQ(notCampaign.status, 2);
   EXPECT_EQ(notCampaign.errors,

@@ -98,24 +98,26 @@ TEST(LoadOptionsTest, RefusesInfluenceLinesThatAreNoLine) {
 TEST(LoadOptionsTest, ReadsLaneFactorsAndTheUnitScale) {
   LoadSettings settings;
   std::string error;
-  std::vector<std::string> arguments = {"--lane-factors", "1,0.5,0,2", "--kn-per-unit", "0.981",
-                                        "--lane-factors", "1,-1", "--kn-per-unit", "0"};
-  bool taken = false;
-  std::size_t i = 0;
-  ASSERT_TRUE(load_options::takeOption(arguments, &i, &settings, &taken, &error)) << error;
-  EXPECT_TRUE(taken);
+  ASSERT_TRUE(load_options::takeOption("--lane-factors", "1,0.5,0,2", &settings, &error)) << error;
   EXPECT_EQ(settings.laneFactors, (std::vector<double>{1.0, 0.5, 0.0, 2.0}));
-  i = 2;
-  ASSERT_TRUE(load_options::takeOption(arguments, &i, &settings, &taken, &error)) << error;
+  ASSERT_TRUE(load_options::takeOption("--kn-per-unit", "0.981", &settings, &error)) << error;
   EXPECT_DOUBLE_EQ(settings.unitScale, 0.981);
-  i = 4;
-  EXPECT_FALSE(load_options::takeOption(arguments, &i, &settings, &taken, &error));
+  EXPECT_FALSE(load_options::takeOption("--lane-factors", "1,-1", &settings, &error));
   EXPECT_EQ(error, "error: --lane-factors is \"1,-1\"; accepted: numbers from 0 to 1e+06 "
                    "separated by commas");
-  i = 6;
-  EXPECT_FALSE(load_options::takeOption(arguments, &i, &settings, &taken, &error));
+  EXPECT_FALSE(load_options::takeOption("--kn-per-unit", "0", &settings, &error));
   EXPECT_NE(error.find("--kn-per-unit is \"0\"; accepted: a number above 0"), std::string::npos)
       << error;
+}
+
+TEST(LoadOptionsTest, AnEffectGivenTwiceIsRefused) {
+  LoadSettings settings;
+  std::string error;
+  ASSERT_TRUE(load_options::takeOption("--effect", "moment:30", &settings, &error)) << error;
+  ASSERT_TRUE(load_options::takeOption("--effect", "moment:30:15", &settings, &error)) << error;
+  EXPECT_FALSE(load_options::takeOption("--effect", "moment:30", &settings, &error));
+  EXPECT_EQ(error, "error: --effect \"moment:30\" is given twice; accepted: each effect once");
+  EXPECT_EQ(settings.effects.size(), 2u);
 }
 
 }  // namespace

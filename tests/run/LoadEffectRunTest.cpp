@@ -86,7 +86,12 @@ TEST_F(LoadEffectRunTest, RefusesLoadOptionsThatDoNotFitTheRun) {
       {" --effect moment:30 --lane-factors 1,1 --maxima maxima.csv",
        "error: --lane-factors gives 2 factors; the road has 4 lanes"},
       {" --effect moment:30 --maxima VLMin.txt", "error: --maxima is \"VLMin.txt\", which is"},
-      {" --effect moment:30 --maxima TrafOut.txt", "the run's output file"},
+      {" --effect moment:30 --maxima TrafOut.txt",
+       "the same file as the run parameter outputFile (value line 1)"},
+      {" --effect moment:30 --maxima missing/maxima.csv",
+       "error: --maxima is \"missing/maxima.csv\", in the folder \"missing\", which does not exist"},
+      {" --effect moment:30 --effect moment:30 --maxima maxima.csv",
+       "error: --effect \"moment:30\" is given twice; accepted: each effect once"},
   };
   std::string parameters = folder.read("VLMin.txt");
   for (const Case& c : cases) {
@@ -118,7 +123,9 @@ TEST_F(LoadEffectRunTest, VelmoraLoadRefusesABrokenStreamAndKeepsTheEarlierMaxim
   EXPECT_EQ(folder.read("maxima.csv"), "earlier maxima\n");
   ProgramRun itself = velmoraLoad(" --effect shear:20 -o broken.txt broken.txt");
   EXPECT_EQ(itself.status, 2);
-  EXPECT_NE(itself.errors.find("-o names the stream"), std::string::npos) << itself.errors;
+  EXPECT_EQ(itself.errors,
+            "error: -o is \"broken.txt\", which is the run's input broken.txt; accepted: a file "
+            "that is not one of the run's inputs\n");
   ProgramRun noEffect = velmoraLoad(" -o maxima.csv broken.txt");
   EXPECT_EQ(noEffect.status, 2);
   EXPECT_NE(noEffect.errors.find("needs at least one --effect"), std::string::npos);

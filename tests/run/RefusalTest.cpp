@@ -109,8 +109,9 @@ TEST_F(RefusalTest, RefusesOutputFileThatCannotBeCreated) {
   values[0] = "no-such-folder/out.txt";
   EXPECT_EQ(run(), 2);
   EXPECT_EQ(errors,
-            "error: cannot create the output file \"no-such-folder/out.txt\": No such file or "
-            "directory\n");
+            "error: the run parameter outputFile (value line 1) is \"no-such-folder/out.txt\", in "
+            "the folder \"no-such-folder\", which does not exist; accepted: a file in a folder that "
+            "exists\n");
 }
 
 TEST_F(RefusalTest, FailedWriteEndsRunWithoutClaimingSuccess) {

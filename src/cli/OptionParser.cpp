@@ -1,0 +1,97 @@
+#include "cli/OptionParser.h"
+
+#include <algorithm>
+
+namespace {
+
+std::size_t editDistance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> previous(b.size() + 1);
+  std::vector<std::size_t> current(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) {
+    previous[j] = j;
+  }
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    current[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      std::size_t substitution = previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+      current[j] = std::min({previous[j] + 1, current[j - 1] + 1, substitution});
+    }
+    std::swap(previous, current);
+  }
+  return previous[b.size()];
+}
+
+const OptionSpec* findSpec(const std::string& name, const std::vector<OptionSpec>& specs) {
+  for (const OptionSpec& spec : specs) {
+    if (spec.name == name) {
+      return &spec;
+    }
+  }
+  return nullptr;
+}
+
+bool isOption(const std::string& argument) {
+  return argument.size() > 1 && argument[0] == '-';
+}
+
+bool refuse(const std::string& message, std::string* error) {
+  *error = message;
+  return false;
+}
+
+std::string unknownOption(const std::string& name, const std::vector<OptionSpec>& specs) {
+  std::string message = "error: unknown option \"" + name + "\"";
+  std::string nearest = nearestName(name, specs);
+  return nearest.empty() ? message : message + "; did you mean " + nearest + "?";
+}
+
+}  // namespace
+
+std::string nearestName(const std::string& name, const std::vector<OptionSpec>& specs) {
+  std::string best;
+  std::size_t bestDistance = std::max<std::size_t>(2, name.size() / 4) + 1;
+  for (const OptionSpec& spec : specs) {
+    std::size_t distance = editDistance(name, spec.name);
+    if (distance < bestDistance) {
+      best = spec.name;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+bool parseArguments(const std::vector<std::string>& arguments, const std::vector<OptionSpec>& specs,
+                    CommandArguments* parsed, std::string* error) {
+  *parsed = CommandArguments();
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (!isOption(argument)) {
+      parsed->operands.push_back(argument);
+      continue;
+    }
+    std::size_t equals = argument.compare(0, 2, "--") == 0 ? argument.find('=') : std::string::npos;
+    std::string name = argument.substr(0, equals);
+    bool inlineValue = equals != std::string::npos;
+    if (name == "--help" || name == "-h" || name == "--version") {
+      (name == "--version" ? parsed->version : parsed->help) = true;
+      continue;
+    }
+    const OptionSpec* spec = findSpec(name, specs);
+    if (spec == nullptr) {
+      return refuse(unknownOption(name, specs), error);
+    }
+    if (!spec->takesValue && inlineValue) {
+      return refuse("error: " + name + " takes no value; found \"" + argument + "\"", error);
+    }
+    if (spec->takesValue && !inlineValue && i + 1 >= arguments.size()) {
+      std::string accepted = spec->accepted.empty() ? "" : "; accepted: " + spec->accepted;
+      return refuse("error: " + name + " needs a value" + accepted, error);
+    }
+    std::string value;
+    if (spec->takesValue) {
+      value = inlineValue ? argument.substr(equals + 1) : arguments[++i];
+    }
+    parsed->options.push_back({name, value});
+  }
+  return true;
+}

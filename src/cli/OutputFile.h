@@ -1,0 +1,53 @@
+// Output files, checked before anything is written and written so that a failed run
+// leaves an earlier file as it was. Every program names its outputs to checkOutputs before
+// it empties any, then writes each through an OutputFile.
+#pragma once
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+struct OutputRequest {
+  std::string what;  // how messages name it: "--maxima", "-o", "the output file"
+  std::string path;
+};
+
+// True when every output can be written without harm: its path is not empty, names no
+// folder, lies in a folder that exists and can be written, is none of inputs under any
+// name or link (same device and inode), and no two outputs are one file. Else false, with
+// *error one "error: " line naming the output, what it is and what is accepted. Nothing is
+// created or changed.
+bool checkOutputs(const std::vector<OutputRequest>& outputs, const std::vector<std::string>& inputs,
+                  std::string* error);
+
+// One output. A regular file, or a name not yet taken, is written beside the target as
+// "<path>.partial" and renamed over it only by commit(), so that an earlier file stays as
+// it was until the new one is whole. Anything else (a device such as /dev/null or
+// /dev/stdout, a FIFO) is written into directly, never replaced.
+class OutputFile {
+ public:
+  OutputFile(std::string what, std::string path);
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  // Removes a partial file that was never committed.
+  virtual ~OutputFile();
+
+  // Opens the file to be written. False, with *error one "error: " line giving the
+  // system's reason, when it cannot be.
+  bool open(std::string* error);
+  // Where to write; only after a successful open.
+  std::ostream& stream() { return out; }
+  // Flushes and closes the file and puts it in place. False, with *error one "error: " line,
+  // when a write failed (a full device, ...) or it cannot be put in place; an earlier
+  // regular file then stays as it was.
+  bool commit(std::string* error);
+
+ private:
+  bool fail(const std::string& doing, int cause, std::string* error);
+
+  std::string what;
+  std::string path;
+  std::string writtenPath;  // path itself, or the partial file beside it
+  std::ofstream out;
+  bool pending = false;  // a partial file exists that commit has not yet renamed
+};

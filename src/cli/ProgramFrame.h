@@ -1,0 +1,31 @@
+// What every program does around its work: answers --help and --version, prints a refusal
+// as one "error: " line (with a hint to the options when the command line was wrong), and
+// makes sure that what it printed reached standard output.
+#pragma once
+
+#include <string>
+
+#include "cli/OptionParser.h"
+
+namespace program_frame {
+
+// When parsed asks for --help or --version, prints usage or "PROGRAM VERSION" on standard
+// output, sets *status (success, or failure when standard output cannot take it) and
+// returns true.
+bool answersHelpOrVersion(const CommandArguments& parsed, const std::string& program,
+                          const std::string& usage, int* status);
+// Prints error (one "error: " line) and "run PROGRAM --help for the options" on standard
+// error. Returns exit_status::refused.
+int refuseCommandLine(const std::string& program, const std::string& error);
+// Prints error (one "error: " line) on standard error after what standard output holds.
+// Returns status.
+int report(const std::string& error, int status);
+// Flushes standard output. exit_status::success when everything printed reached it, else
+// an "error: " line on standard error and exit_status::failure (a full disk, a closed
+// pipe): a result that was not delivered is no success.
+int finishConsole();
+
+// "1 run", "2 runs", "0 runs": count with the noun in the number it takes.
+std::string countOf(long long count, const std::string& singular, const std::string& plural = "");
+
+}  // namespace program_frame

@@ -1,0 +1,11 @@
+// What an extreme-value analysis accepts, for velmora-extremes and for the campaigns that
+// plan its work.
+#pragma once
+
+namespace analysis_limits {
+
+constexpr int minMaxima = 5;                 // block maxima a fit needs
+constexpr double maxReturnYears = 1000000.0;  // return periods are above 1 year and up to this
+constexpr int maxBlockDays = 100000;
+
+}  // namespace analysis_limits
