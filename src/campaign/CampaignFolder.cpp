@@ -19,7 +19,12 @@ namespace {
 
 constexpr const char* parameterFile = "VLMin.txt";
 constexpr const char* siteFolder = "Traffic";
+constexpr const char* linesFolder = "influence-lines";  // copies of the il: files
 constexpr int daysValueLine = 3;
+constexpr int bufferSizeValueLine = 6;
+// Without records the buffer size only sets how often a run reports its progress: a line
+// every this many vehicles keeps a run's log to a few dozen lines.
+constexpr const char* progressInterval = "10000000";
 
 int longestRunDays(const CampaignPlan& plan) {
   int longest = 0;
@@ -71,6 +76,8 @@ bool writeRunParameters(const std::string& source, const std::string& target, in
     bool comment = line.compare(0, 2, "//") == 0;
     if (!comment && ++valueLine == daysValueLine) {
       line = std::to_string(days);
+    } else if (!comment && valueLine == bufferSizeValueLine) {
+      line = progressInterval;
     }
     out << line << '\n';
   }
@@ -85,14 +92,37 @@ bool writePlanFile(const std::string& path, const CampaignPlan& plan) {
   return !out.fail();
 }
 
+// Copies every il: file of the plan into the campaign and points the plan's effects at the
+// copies, as the runs see them from their folders, so that the campaign reads nothing from
+// outside itself.
+bool copyInfluenceLines(const fs::path& folder, CampaignPlan* plan, std::error_code& failure) {
+  int copied = 0;
+  for (std::string& argument : plan->loadArguments) {
+    if (argument.compare(0, 3, "il:") != 0) {
+      continue;
+    }
+    fs::path source(argument.substr(3));
+    std::string name = std::to_string(++copied) + "-" + source.filename().string();
+    fs::create_directories(folder / linesFolder, failure);
+    if (failure || !fs::copy_file(source, folder / linesFolder / name, failure)) {
+      return false;
+    }
+    argument = "il:" + (fs::path("..") / linesFolder / name).string();
+  }
+  return true;
+}
+
 // Makes the folders and files of the campaign. False, with *error set, at the first failure.
-bool writeFolder(const std::string& runFolder, const fs::path& folder, const CampaignPlan& plan,
+bool writeFolder(const std::string& runFolder, const fs::path& folder, CampaignPlan plan,
                  std::string* error) {
   std::error_code failure;
   fs::create_directories(folder, failure);
   if (!failure) {
     fs::copy(fs::path(runFolder.empty() ? "." : runFolder) / siteFolder, folder / siteFolder,
              fs::copy_options::recursive, failure);
+  }
+  if (!failure) {
+    copyInfluenceLines(folder, &plan, failure);
   }
   if (failure) {
     *error =

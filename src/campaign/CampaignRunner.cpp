@@ -9,17 +9,83 @@
 
 #include "campaign/CampaignFolder.h"
 #include "campaign/ChildProcess.h"
+#include "cli/ProgramFrame.h"
+#include "load/LoadEffectEngine.h"
 
 namespace fs = std::filesystem;
 
 namespace campaign_runner {
+
+std::string describe(const PlannedRun& run) {
+  return runFolderName(run.index) + " (seed " + std::to_string(run.seed) + ", " +
+         program_frame::countOf(run.days, "day") + ")";
+}
+
 namespace {
 
 using campaign_folder::runPath;
 
-bool isMade(const std::string& campaignFolder, int index) {
+// The effects of the plan, as the maxima files name them.
+std::vector<std::string> effectNames(const CampaignPlan& plan) {
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i + 1 < plan.loadArguments.size(); i += 2) {
+    if (plan.loadArguments[i] == "--effect") {
+      names.push_back(plan.loadArguments[i + 1]);
+    }
+  }
+  return names;
+}
+
+// Why the maxima file of run is not whole (every effect of the plan for every day of the
+// run, in the order velmora writes them, each line ended), or "" when it is.
+std::string incompleteness(const std::string& campaignFolder, const CampaignPlan& plan,
+                           const PlannedRun& run) {
+  std::ifstream in(runPath(campaignFolder, run.index, campaign_folder::maximaFile), std::ios::binary);
+  std::string line;
+  if (!std::getline(in, line) || line != LoadEffectEngine::header()) {
+    return "it does not start with the maxima header";
+  }
+  std::vector<std::string> effects = effectNames(plan);
+  long long expected = static_cast<long long>(effects.size()) * run.days;
+  long long row = 0;
+  for (; std::getline(in, line); ++row) {
+    std::size_t effect = static_cast<std::size_t>(row) % effects.size();
+    std::string start = effects[effect] + "," + std::to_string(row / static_cast<long long>(effects.size()) + 1) + ",";
+    if (row >= expected || line.compare(0, start.size(), start) != 0 || in.eof()) {
+      return "line " + std::to_string(row + 2) + " is not the row of " + effects[effect] +
+             " on day " + std::to_string(row / static_cast<long long>(effects.size()) + 1);
+    }
+  }
+  if (row < expected) {
+    return "it ends after " + std::to_string(row) + " of its " + std::to_string(expected) + " rows";
+  }
+  return "";
+}
+
+bool fileExists(const std::string& path) {
   std::error_code failure;
-  return fs::is_regular_file(runPath(campaignFolder, index, campaign_folder::maximaFile), failure);
+  return fs::exists(path, failure);
+}
+
+bool isMade(const std::string& campaignFolder, const CampaignPlan& plan, const PlannedRun& run) {
+  return fileExists(runPath(campaignFolder, run.index, campaign_folder::maximaFile)) &&
+         incompleteness(campaignFolder, plan, run).empty();
+}
+
+// A run whose maxima file is there but not whole is made again: its file is removed.
+void dropIncompleteMaxima(const std::string& campaignFolder, const CampaignPlan& plan,
+                          const PlannedRun& run) {
+  std::string maxima = runPath(campaignFolder, run.index, campaign_folder::maximaFile);
+  if (!fileExists(maxima)) {
+    return;
+  }
+  std::string why = incompleteness(campaignFolder, plan, run);
+  if (!why.empty()) {
+    std::cout << describe(run) << ": its " << campaign_folder::maximaFile << " is not whole ("
+              << why << "); making it again" << std::endl;
+    std::error_code failure;
+    fs::remove(maxima, failure);
+  }
 }
 
 std::vector<std::string> velmoraCommand(const CampaignPlan& plan, const PlannedRun& run) {
@@ -32,11 +98,6 @@ std::vector<std::string> velmoraCommand(const CampaignPlan& plan, const PlannedR
 }
 
 }  // namespace
-
-std::string describe(const PlannedRun& run) {
-  return runFolderName(run.index) + " (seed " + std::to_string(run.seed) + ", " +
-         std::to_string(run.days) + " days)";
-}
 
 namespace {
 
@@ -87,7 +148,8 @@ std::vector<std::string> extremesCommand(const std::string& folder, const Campai
 bool makeRun(const std::string& campaignFolder, const CampaignPlan& plan, int index,
              std::string* error) {
   const PlannedRun run = plan.runs().at(static_cast<std::size_t>(index));
-  if (isMade(campaignFolder, index)) {
+  dropIncompleteMaxima(campaignFolder, plan, run);
+  if (isMade(campaignFolder, plan, run)) {
     std::cout << describe(run) << " is made already" << std::endl;
     return true;
   }
@@ -107,13 +169,15 @@ bool makeRuns(const std::string& campaignFolder, const CampaignPlan& plan, int j
               std::string* error) {
   std::vector<PlannedRun> waiting;
   for (const PlannedRun& run : plan.runs()) {
-    if (!isMade(campaignFolder, run.index)) {
+    dropIncompleteMaxima(campaignFolder, plan, run);
+    if (!isMade(campaignFolder, plan, run)) {
       waiting.push_back(run);
     }
   }
   std::size_t total = plan.runs().size();
   std::size_t made = total - waiting.size();
-  std::cout << made << " of " << total << " runs made already" << std::endl;
+  std::cout << made << " of " << program_frame::countOf(static_cast<long long>(total), "run")
+            << " made already" << std::endl;
   std::map<pid_t, PlannedRun> underWay;
   std::size_t next = 0;
   error->clear();
@@ -133,8 +197,8 @@ bool makeRuns(const std::string& campaignFolder, const CampaignPlan& plan, int j
     }
     std::string failure;
     if (finishRun(campaignFolder, ended->second, status, &failure)) {
-      std::cout << "made " << describe(ended->second) << ": " << ++made << " of " << total
-                << " runs" << std::endl;
+      std::cout << "made " << describe(ended->second) << ": " << ++made << " of "
+                << program_frame::countOf(static_cast<long long>(total), "run") << std::endl;
     } else if (error->empty()) {
       *error = failure;
     }
@@ -145,7 +209,7 @@ bool makeRuns(const std::string& campaignFolder, const CampaignPlan& plan, int j
 
 int firstRunNotMade(const std::string& campaignFolder, const CampaignPlan& plan) {
   for (const PlannedRun& run : plan.runs()) {
-    if (!isMade(campaignFolder, run.index)) {
+    if (!isMade(campaignFolder, plan, run)) {
       return run.index;
     }
   }
@@ -155,8 +219,13 @@ int firstRunNotMade(const std::string& campaignFolder, const CampaignPlan& plan)
 bool combine(const std::string& campaignFolder, const CampaignPlan& plan, std::string* error) {
   int missing = firstRunNotMade(campaignFolder, plan);
   if (missing >= 0) {
-    *error = "error: " + describe(plan.runs()[static_cast<std::size_t>(missing)]) +
-             " is not made yet; make it with velmora-campaign run or task";
+    const PlannedRun& run = plan.runs()[static_cast<std::size_t>(missing)];
+    std::string maxima = runPath(campaignFolder, run.index, campaign_folder::maximaFile);
+    *error = fileExists(maxima)
+                 ? "error: " + describe(run) + ": \"" + maxima + "\" is not whole (" +
+                       incompleteness(campaignFolder, plan, run) +
+                       "); make the run again with velmora-campaign run or task"
+                 : "error: " + describe(run) + " is not made yet; make it with velmora-campaign run or task";
     return false;
   }
   std::string report = (fs::path(campaignFolder) / reportFile).string();

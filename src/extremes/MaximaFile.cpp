@@ -28,6 +28,73 @@ EffectMaxima& effectNamed(std::vector<EffectMaxima>& effects, const std::string&
   return effects.back();
 }
 
+// The effects of `effects` that have days of the run, in their order.
+std::vector<std::string> effectsOfRun(const std::vector<EffectMaxima>& effects, std::size_t run) {
+  std::vector<std::string> names;
+  for (const EffectMaxima& effect : effects) {
+    if (effect.runs.size() > run && !effect.runs[run].empty()) {
+      names.push_back(effect.effect);
+    }
+  }
+  return names;
+}
+
+std::string joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) {
+    text += (text.empty() ? "" : ", ") + name;
+  }
+  return text.empty() ? "none" : text;
+}
+
+// A file's rows must give every effect of the first file, each for the same days: the
+// files are runs of one study, and rows from other settings must not join them.
+bool checkRunShape(const std::string& path, std::size_t run, std::vector<EffectMaxima>& effects,
+                   std::string* error) {
+  std::vector<std::string> names = effectsOfRun(effects, run);
+  if (names.empty()) {
+    *error = "error: " + path + " holds a header and no rows; accepted: a maxima file with days";
+    return false;
+  }
+  if (run > 0 && names != effectsOfRun(effects, 0)) {
+    *error = "error: " + path + " holds the effects " + joined(names) + "; the first file holds " +
+             joined(effectsOfRun(effects, 0)) + "; accepted: runs of the same effects";
+    return false;
+  }
+  for (const EffectMaxima& effect : effects) {
+    if (effect.runs[run].size() != effects.front().runs[run].size()) {
+      *error = "error: " + path + " holds " + std::to_string(effect.runs[run].size()) +
+               " days of " + effect.effect + " and " +
+               std::to_string(effects.front().runs[run].size()) + " of " +
+               effects.front().effect + "; accepted: every effect for every day";
+      return false;
+    }
+  }
+  return true;
+}
+
+bool readRow(const CsvReader& reader, const std::string& path, const std::string& line,
+             std::size_t run, std::vector<EffectMaxima>& effects, std::string* error) {
+  std::string where = "error: " + path + " line " + std::to_string(reader.lineNumber());
+  double day = 0.0;
+  double value = 0.0;
+  if (reader.fieldCount != 6 || !readNumber(reader.field(1), &day) ||
+      !readNumber(reader.field(2), &value)) {
+    *error = where + " is \"" + line + "\"; accepted: effect,day,max,... with numbers";
+    return false;
+  }
+  EffectMaxima& effect = effectNamed(effects, reader.field(0));
+  effect.runs.resize(run + 1);
+  std::vector<double>& days = effect.runs[run];
+  if (day != static_cast<double>(days.size() + 1)) {
+    *error = where + ": day " + reader.field(1) + " of " + reader.field(0) +
+             " does not follow day " + std::to_string(days.size());
+    return false;
+  }
+  days.push_back(value);
+  return true;
+}
+
 bool readFile(const std::string& path, std::size_t run, std::vector<EffectMaxima>& effects,
               std::string* error) {
   CsvReader reader;
@@ -42,29 +109,23 @@ bool readFile(const std::string& path, std::size_t run, std::vector<EffectMaxima
     return false;
   }
   while (reader.readLine(line)) {
-    std::string where = "error: " + path + " line " + std::to_string(reader.lineNumber());
-    double day = 0.0;
-    double value = 0.0;
-    if (reader.fieldCount != 6 || !readNumber(reader.field(1), &day) ||
-        !readNumber(reader.field(2), &value)) {
-      *error = where + " is \"" + line + "\"; accepted: effect,day,max,... with numbers";
+    if (!readRow(reader, path, line, run, effects, error)) {
       return false;
     }
-    EffectMaxima& effect = effectNamed(effects, reader.field(0));
-    effect.runs.resize(run + 1);
-    std::vector<double>& days = effect.runs[run];
-    if (day != static_cast<double>(days.size() + 1)) {
-      *error = where + ": day " + reader.field(1) + " of " + reader.field(0) +
-               " does not follow day " + std::to_string(days.size());
-      return false;
-    }
-    days.push_back(value);
   }
   if (!reader.problem().empty()) {
     *error = "error: cannot read the maxima file " + path + ": " + reader.problem();
     return false;
   }
-  return true;
+  if (!line.empty()) {  // the last line has no line end: the file was cut short
+    *error = "error: " + path + " line " + std::to_string(reader.lineNumber()) + " is \"" + line +
+             "\", cut short without its line end; accepted: whole rows";
+    return false;
+  }
+  for (EffectMaxima& effect : effects) {
+    effect.runs.resize(run + 1);
+  }
+  return checkRunShape(path, run, effects, error);
 }
 
 }  // namespace

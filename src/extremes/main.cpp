@@ -4,21 +4,23 @@
 #include <string>
 #include <vector>
 
+#include "cli/ExitStatus.h"
+#include "cli/OutputFile.h"
+#include "cli/ProgramFrame.h"
+#include "extremes/AnalysisLimits.h"
 #include "extremes/EffectAnalysis.h"
 #include "extremes/MaximaFile.h"
 
 namespace {
 
-constexpr int exitRefused = 2;
-constexpr int exitFailure = 1;
+const char* const program = "velmora-extremes";
+constexpr double maxDaysPerYear = 24855;  // the longest year a run can hold
 
 struct Arguments {
   std::vector<std::string> files;
   AnalysisSettings settings;
   std::string svgFile;
   std::string csvFile;
-  bool help = false;
-  bool version = false;
 };
 
 std::string usageText() {
@@ -33,148 +35,153 @@ std::string usageText() {
          "\n"
          "options:\n"
          "  --block-days N         days in a block (default 1)\n"
-         "  --return-period YEARS  a return period (repeatable; default 75, 100 and 1000)\n"
+         "  --return-period YEARS  a return period above 1 year and up to 1000000 (repeatable;\n"
+         "                         default 75, 100 and 1000)\n"
          "  --days-per-year D      days in a year (default 250, the simulated calendar's)\n"
          "  --svg FILE             a return-level chart on Gumbel axes for every effect\n"
          "  --csv FILE             everything as a table\n"
          "  --help, --version\n";
 }
 
-bool readPositive(const std::string& text, double* value) {
+// A number that is the whole of text, above 0 and up to `most`.
+bool readPositive(const std::string& text, double most, double* value) {
   try {
     std::size_t used = 0;
     *value = std::stod(text, &used);
-    return used == text.size() && *value > 0.0 && *value < 1e9;
+    return used == text.size() && *value > 0.0 && *value <= most;
   } catch (const std::exception&) {
     return false;
   }
 }
 
-bool parseArguments(const std::vector<std::string>& arguments, Arguments* parsed,
-                    std::string* error) {
-  bool defaultPeriods = true;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (argument == "--help" || argument == "--version") {
-      (argument == "--help" ? parsed->help : parsed->version) = true;
-      return true;
+bool refuse(const std::string& message, std::string* error) {
+  *error = message;
+  return false;
+}
+
+bool takeOption(const GivenOption& option, Arguments* parsed, bool* defaultPeriods,
+                std::string* error) {
+  const std::string& text = option.value;
+  double value = 0.0;
+  if (option.name == "--svg" || option.name == "--csv") {
+    (option.name == "--svg" ? parsed->svgFile : parsed->csvFile) = text;
+  } else if (option.name == "--block-days") {
+    if (!readPositive(text, analysis_limits::maxBlockDays, &value) ||
+        value != static_cast<int>(value)) {
+      return refuse("error: --block-days is \"" + text + "\"; accepted: a whole number from 1 to " +
+                        std::to_string(analysis_limits::maxBlockDays),
+                    error);
     }
-    bool takesValue = argument == "--block-days" || argument == "--return-period" ||
-                      argument == "--days-per-year" || argument == "--svg" || argument == "--csv";
-    if (takesValue && i + 1 >= arguments.size()) {
-      *error = "error: " + argument + " needs a value";
-      return false;
+    parsed->settings.blockDays = static_cast<int>(value);
+  } else if (option.name == "--return-period") {
+    if (!readPositive(text, analysis_limits::maxReturnYears, &value) || !(value > 1.0)) {
+      return refuse("error: --return-period is \"" + text +
+                        "\"; accepted: a number of years above 1 and up to " +
+                        std::to_string(static_cast<long>(analysis_limits::maxReturnYears)),
+                    error);
     }
-    double value = 0.0;
-    if (argument == "--svg" || argument == "--csv") {
-      (argument == "--svg" ? parsed->svgFile : parsed->csvFile) = arguments[++i];
-    } else if (argument == "--block-days") {
-      const std::string& text = arguments[++i];
-      if (!readPositive(text, &value) || value != static_cast<int>(value) || value > 100000) {
-        *error = "error: --block-days is \"" + text + "\"; accepted: a whole number from 1 to 100000";
-        return false;
-      }
-      parsed->settings.blockDays = static_cast<int>(value);
-    } else if (argument == "--return-period") {
-      const std::string& text = arguments[++i];
-      if (!readPositive(text, &value) || !(value > 1.0)) {
-        *error = "error: --return-period is \"" + text + "\"; accepted: a number of years above 1";
-        return false;
-      }
-      if (defaultPeriods) {
-        parsed->settings.returnYears.clear();
-        defaultPeriods = false;
-      }
-      parsed->settings.returnYears.push_back(value);
-    } else if (argument == "--days-per-year") {
-      const std::string& text = arguments[++i];
-      if (!readPositive(text, &value)) {
-        *error = "error: --days-per-year is \"" + text + "\"; accepted: a number of days above 0";
-        return false;
-      }
-      parsed->settings.daysPerYear = value;
-    } else if (argument.size() > 1 && argument[0] == '-') {
-      *error = "error: unknown option \"" + argument + "\"";
-      return false;
-    } else {
-      parsed->files.push_back(argument);
+    if (*defaultPeriods) {
+      parsed->settings.returnYears.clear();
+      *defaultPeriods = false;
     }
-  }
-  if (parsed->files.empty()) {
-    *error = "error: velmora-extremes needs at least one maxima file";
-    return false;
+    parsed->settings.returnYears.push_back(value);
+  } else if (!readPositive(text, maxDaysPerYear, &value)) {
+    return refuse("error: --days-per-year is \"" + text + "\"; accepted: a number of days above 0 and up to " +
+                      std::to_string(static_cast<int>(maxDaysPerYear)),
+                  error);
+  } else {
+    parsed->settings.daysPerYear = value;
   }
   return true;
 }
 
-// Writes with write into the file at path. False, with a message, when it cannot.
-template <typename Write>
-bool writeFile(const std::string& path, Write write) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out.is_open()) {
-    std::cerr << "error: cannot create \"" << path << "\"" << std::endl;
-    return false;
+bool readArguments(const CommandArguments& given, Arguments* parsed, std::string* error) {
+  bool defaultPeriods = true;
+  for (const GivenOption& option : given.options) {
+    if (!takeOption(option, parsed, &defaultPeriods, error)) {
+      return false;
+    }
   }
-  write(out);
-  out.close();
-  if (out.fail()) {
-    std::cerr << "error: cannot write \"" << path << "\"" << std::endl;
-    return false;
+  parsed->files = given.operands;
+  if (parsed->files.empty()) {
+    return refuse("error: velmora-extremes needs at least one maxima file", error);
   }
   return true;
+}
+
+// Writes with write into the output at path.
+template <typename Write>
+bool writeOutput(const std::string& what, const std::string& path, Write write, std::string* error) {
+  OutputFile output(what, path);
+  if (!output.open(error)) {
+    return false;
+  }
+  write(output.stream());
+  return output.commit(error);
 }
 
 int analyseFiles(const Arguments& arguments) {
   std::vector<EffectMaxima> effects;
+  std::vector<OutputRequest> outputs;
   std::string error;
-  if (!readMaximaFiles(arguments.files, &effects, &error)) {
-    std::cerr << error << std::endl;
-    return exitRefused;
+  if (!arguments.csvFile.empty()) {
+    outputs.push_back({"--csv", arguments.csvFile});
+  }
+  if (!arguments.svgFile.empty()) {
+    outputs.push_back({"--svg", arguments.svgFile});
+  }
+  if (!checkOutputs(outputs, arguments.files, &error) ||
+      !readMaximaFiles(arguments.files, &effects, &error)) {
+    return program_frame::report(error, exit_status::refused);
   }
   std::vector<EffectAnalysis> analyses;
   for (const EffectMaxima& effect : effects) {
     analyses.emplace_back();
     std::vector<double> maxima = blockMaxima(effect, arguments.settings.blockDays);
     if (!analyse(effect.effect, maxima, arguments.settings, &analyses.back(), &error)) {
-      std::cerr << "error: " << effect.effect << " cannot be fitted: " << error << std::endl;
-      return exitRefused;
+      return program_frame::report("error: " + effect.effect + " cannot be fitted: " + error,
+                                   exit_status::refused);
     }
     writeReport(std::cout, analyses.back(), arguments.settings);
   }
-  bool written = true;
-  if (!arguments.csvFile.empty()) {
-    written = writeFile(arguments.csvFile, [&](std::ostream& out) {
-      out << csvHeader() << '\n';
-      for (const EffectAnalysis& analysis : analyses) {
-        writeCsvRows(out, analysis);
-      }
-    });
+  if (!arguments.csvFile.empty() &&
+      !writeOutput("--csv", arguments.csvFile, [&](std::ostream& out) {
+        out << csvHeader() << '\n';
+        for (const EffectAnalysis& analysis : analyses) {
+          writeCsvRows(out, analysis);
+        }
+      }, &error)) {
+    return program_frame::report(error, exit_status::failure);
   }
-  if (!arguments.svgFile.empty()) {
-    written = writeFile(arguments.svgFile, [&](std::ostream& out) {
-                writeChart(out, analyses, arguments.settings);
-              }) && written;
+  if (!arguments.svgFile.empty() &&
+      !writeOutput("--svg", arguments.svgFile, [&](std::ostream& out) {
+        writeChart(out, analyses, arguments.settings);
+      }, &error)) {
+    return program_frame::report(error, exit_status::failure);
   }
-  std::cout.flush();
-  return written && std::cout.good() ? 0 : exitFailure;
+  return program_frame::finishConsole();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<OptionSpec> specs = {{"--block-days", true},
+                                         {"--return-period", true},
+                                         {"--days-per-year", true},
+                                         {"--svg", true, "a file name"},
+                                         {"--csv", true, "a file name"}};
+  CommandArguments given;
   Arguments arguments;
   std::string error;
-  if (!parseArguments(std::vector<std::string>(argv + 1, argv + argc), &arguments, &error)) {
-    std::cerr << error << "\n\n" << usageText();
-    return exitRefused;
+  if (!parseArguments(std::vector<std::string>(argv + 1, argv + argc), specs, &given, &error)) {
+    return program_frame::refuseCommandLine(program, error);
   }
-  if (arguments.help) {
-    std::cout << usageText();
-    return 0;
+  int status = 0;
+  if (program_frame::answersHelpOrVersion(given, program, usageText(), &status)) {
+    return status;
   }
-  if (arguments.version) {
-    std::cout << "velmora-extremes " << VELMORA_VERSION << "\n";
-    return 0;
+  if (!readArguments(given, &arguments, &error)) {
+    return program_frame::refuseCommandLine(program, error);
   }
   return analyseFiles(arguments);
 }

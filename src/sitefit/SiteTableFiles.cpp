@@ -1,5 +1,7 @@
 #include "sitefit/SiteTableFiles.h"
 
+#include "cli/OutputFile.h"
+
 #include <fstream>
 #include <sstream>
 
@@ -101,26 +103,44 @@ void writeHeadwayTable(std::ostream& out, const SiteTables& tables) {
 
 }  // namespace
 
+namespace {
+
+using TableWriter = void (*)(std::ostream&, const SiteTables&);
+
+// The files in the order they are written, each with its writer.
+const std::pair<const char*, TableWriter> tableFiles[] = {
+    {"FlowR.csv", writeFlows},
+    {"Class%.csv", writeClassShares},
+    {"GVWpdf.csv", writeSpeedsAndGrossWeights},
+    {"ASall.csv", writeSpacings},
+    {"AW2&3.csv", writeAxleWeights23},
+    {"AW4&5.csv", writeAxleWeights45},
+    {"NHM.csv", writeHeadwayTable},
+};
+
+}  // namespace
+
+std::vector<std::string> siteTableNames(bool headwayTable) {
+  std::vector<std::string> names;
+  for (const auto& [name, write] : tableFiles) {
+    if (write != writeHeadwayTable || headwayTable) {
+      names.push_back(name);
+    }
+  }
+  return names;
+}
+
 bool writeSiteTables(const SiteTables& tables, const std::string& folder, std::string* error) {
-  const std::pair<const char*, void (*)(std::ostream&, const SiteTables&)> files[] = {
-      {"FlowR.csv", writeFlows},
-      {"Class%.csv", writeClassShares},
-      {"GVWpdf.csv", writeSpeedsAndGrossWeights},
-      {"ASall.csv", writeSpacings},
-      {"AW2&3.csv", writeAxleWeights23},
-      {"AW4&5.csv", writeAxleWeights45},
-      {"NHM.csv", writeHeadwayTable},
-  };
-  for (const auto& [name, write] : files) {
+  for (const auto& [name, write] : tableFiles) {
     if (write == writeHeadwayTable && tables.headwayRows.empty()) {
       continue;
     }
-    std::string path = folder + "/" + name;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    write(out, tables);
-    out.close();
-    if (out.fail()) {
-      *error = "error: cannot write \"" + path + "\"";
+    OutputFile out("the site table " + std::string(name), folder + "/" + name);
+    if (!out.open(error)) {
+      return false;
+    }
+    write(out.stream(), tables);
+    if (!out.commit(error)) {
       return false;
     }
   }

@@ -5,8 +5,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "sitefit/SiteTables.h"
+
+// The names of the files that writeSiteTables writes, NHM.csv only with headwayTable.
+std::vector<std::string> siteTableNames(bool headwayTable);
 
 // Writes the files into folder (which must exist). False, with *error one "error: " line,
 // when one cannot be written.

@@ -1,15 +1,23 @@
 // velmora-fit: a site's tables fitted from its measured vehicle records.
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "cli/ExitStatus.h"
+#include "cli/OptionParser.h"
+#include "cli/OutputFile.h"
+#include "cli/ProgramFrame.h"
 #include "output/Calendar.h"
+#include "output/SkippedLines.h"
 #include "output/RecordStream.h"
 #include "run/RunConfig.h"
 #include "sitefit/SiteTableFiles.h"
@@ -17,8 +25,9 @@
 
 namespace {
 
-constexpr int exitRefused = 2;
-constexpr int exitFailure = 1;
+namespace fs = std::filesystem;
+
+const char* const program = "velmora-fit";
 constexpr int maxDays = 1000000;
 constexpr std::int64_t hundredthsPerDay = calendar::secondsPerDay * 100;
 
@@ -55,57 +64,73 @@ bool readCatchUpLength(const std::string& text, double* metres) {
          *metres <= RunConfig::maxDistance;
 }
 
-bool parseOptions(const std::vector<std::string>& arguments, Options* options, std::string* error) {
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    bool takesValue = argument == "-o" || argument == "--days" || argument == "--catch-up-length";
-    if (takesValue && i + 1 >= arguments.size()) {
-      *error = "error: " + argument + " needs a value";
-      return false;
+bool refuse(const std::string& message, std::string* error) {
+  *error = message;
+  return false;
+}
+
+bool takeOption(const GivenOption& option, Options* options, std::string* error) {
+  const std::string& text = option.value;
+  if (option.name == "--headway-table") {
+    options->headwayTable = true;
+  } else if (option.name == "-o") {
+    options->folder = text;
+  } else if (option.name == "--days") {
+    auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), options->days);
+    if (status != std::errc() || end != text.data() + text.size() || options->days < 1 ||
+        options->days > maxDays) {
+      return refuse("error: --days is \"" + text + "\"; accepted: a whole number from 1 to " +
+                        std::to_string(maxDays),
+                    error);
     }
-    if (argument == "--headway-table") {
-      options->headwayTable = true;
-    } else if (argument == "-o") {
-      options->folder = arguments[++i];
-    } else if (argument == "--days") {
-      const std::string& text = arguments[++i];
-      auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), options->days);
-      if (status != std::errc() || end != text.data() + text.size() || options->days < 1 ||
-          options->days > maxDays) {
-        *error = "error: --days is \"" + text + "\"; accepted: a whole number from 1 to " +
-                 std::to_string(maxDays);
-        return false;
-      }
-    } else if (argument == "--catch-up-length") {
-      const std::string& text = arguments[++i];
-      if (!readCatchUpLength(text, &options->catchUpLength)) {
-        *error = "error: --catch-up-length is \"" + text + "\"; accepted: 0 to " +
-                 std::to_string(static_cast<int>(RunConfig::maxDistance)) + " m";
-        return false;
-      }
-    } else if (argument.size() > 1 && argument[0] == '-') {
-      *error = "error: unknown option \"" + argument + "\"";
-      return false;
-    } else if (options->records.empty()) {
-      options->records = argument;
-    } else {
-      *error = "error: velmora-fit takes one records file; found \"" + options->records +
-               "\" and \"" + argument + "\"";
-      return false;
-    }
-  }
-  if (options->records.empty() || options->folder.empty()) {
-    *error = "error: velmora-fit needs a records file and -o FOLDER";
-    return false;
+  } else if (!readCatchUpLength(text, &options->catchUpLength)) {
+    return refuse("error: --catch-up-length is \"" + text + "\"; accepted: 0 to " +
+                      std::to_string(static_cast<int>(RunConfig::maxDistance)) + " m",
+                  error);
   }
   return true;
+}
+
+bool readOptions(const CommandArguments& given, Options* options, std::string* error) {
+  for (const GivenOption& option : given.options) {
+    if (!takeOption(option, options, error)) {
+      return false;
+    }
+  }
+  if (given.operands.size() > 1) {
+    return refuse("error: velmora-fit takes one records file; found \"" + given.operands[0] +
+                      "\" and \"" + given.operands[1] + "\"",
+                  error);
+  }
+  if (given.operands.empty() || options->folder.empty()) {
+    return refuse("error: velmora-fit needs a records file and -o FOLDER", error);
+  }
+  options->records = given.operands[0];
+  return true;
+}
+
+// The tables about to be written replace no input: the records are not in the folder under
+// a table's name, nor linked there.
+bool tablesSpareTheRecords(const Options& options, std::string* error) {
+  std::error_code failure;
+  if (fs::exists(options.folder, failure) && !fs::is_directory(options.folder, failure)) {
+    return refuse("error: -o is \"" + options.folder + "\", which is a file; accepted: a folder",
+                  error);
+  }
+  if (!fs::is_directory(options.folder, failure)) {
+    return true;  // made new, so nothing in it can be an input
+  }
+  std::vector<OutputRequest> outputs;
+  for (const std::string& name : siteTableNames(options.headwayTable)) {
+    outputs.push_back({"-o", options.folder + "/" + name});
+  }
+  return checkOutputs(outputs, {options.records}, error);
 }
 
 // What reading the records gave beyond the tallies.
 struct Reading {
   long long records = 0;
-  std::map<std::string, long long> leftOut;  // by reason
-  long long firstNotRecord = 0;              // line number, 0 when none
+  SkippedLines leftOut;
 };
 
 // Reads the records file at path line by line: visit(stream, record) for every record, and
@@ -113,13 +138,15 @@ struct Reading {
 // cannot be opened or read to its end.
 template <typename Visit>
 bool readEachRecord(const std::string& path, Visit visit, std::string* error) {
-  std::error_code failure;
+  struct stat info;
   std::ifstream in;
-  if (std::filesystem::is_regular_file(path, failure)) {
+  errno = 0;
+  if (::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
     in.open(path, std::ios::binary);
   }
   if (!in.is_open()) {
-    *error = "error: the records file \"" + path + "\" is not a readable file";
+    int cause = errno != 0 ? errno : EISDIR;
+    *error = "error: cannot read the records file \"" + path + "\": " + std::strerror(cause);
     return false;
   }
   RecordStream stream(in);
@@ -158,14 +185,14 @@ bool readRecords(const std::string& path, int days, SiteTallies* tallies, Readin
                  std::string* error) {
   auto take = [&](const RecordStream& stream, const RecordValues* record) {
     std::string why;
+    long long line = stream.lineNumber();
     if (record == nullptr) {
-      ++reading->leftOut["lines that are no " + std::string(stream.formName()) + " records"];
-      reading->firstNotRecord =
-          reading->firstNotRecord ? reading->firstNotRecord : stream.lineNumber();
+      reading->leftOut.note("line", std::string("not in the ") + stream.formName() + " record form",
+                            line);
     } else if (record->stampHundredths() >= days * hundredthsPerDay) {
-      ++reading->leftOut["records after the " + std::to_string(days) + " days"];
+      reading->leftOut.note("record", "after the " + std::to_string(days) + " days", line);
     } else if (!tallies->add(*record, &why)) {
-      ++reading->leftOut["records with " + why];
+      reading->leftOut.note("record", "with " + why, line);
     } else {
       ++reading->records;
     }
@@ -177,13 +204,7 @@ void report(const Reading& reading, const SiteTallies& tallies, const SiteTables
             const Options& options, const std::vector<std::string>& warnings) {
   std::cout << "Fitted " << reading.records << " records over " << days
             << " days: " << tallies.cars() << " cars, " << tallies.trucks() << " trucks\n";
-  for (const auto& [reason, count] : reading.leftOut) {
-    std::cout << "Left out " << count << " " << reason;
-    if (reason.compare(0, 5, "lines") == 0) {
-      std::cout << " (the first is line " << reading.firstNotRecord << ")";
-    }
-    std::cout << "\n";
-  }
+  std::cout << reading.leftOut.report("Left out");
   std::cout << "Wrote FlowR.csv, Class%.csv, GVWpdf.csv, ASall.csv, AW2&3.csv"
             << (tables.headwayRows.empty() ? " and AW4&5.csv" : ", AW4&5.csv and NHM.csv")
             << " into \"" << options.folder << "\"\n"
@@ -202,37 +223,45 @@ int fitSite(const Options& options) {
   Reading reading;
   SiteTables tables;
   std::vector<std::string> warnings;
-  std::error_code failure;
-  if ((days == 0 && !countDays(options.records, &days, &error)) ||
+  if (!tablesSpareTheRecords(options, &error) ||
+      (days == 0 && !countDays(options.records, &days, &error)) ||
       !readRecords(options.records, days, &tallies, &reading, &error) ||
       !fitSiteTables(tallies, days, options.headwayTable, &tables, &warnings, &error)) {
-    std::cerr << error << std::endl;
-    return exitRefused;
+    return program_frame::report(error, exit_status::refused);
   }
-  std::filesystem::create_directories(options.folder, failure);
-  if (failure || !writeSiteTables(tables, options.folder, &error)) {
-    std::cerr << (failure ? "error: cannot make the folder \"" + options.folder + "\"" : error)
-              << std::endl;
-    return exitFailure;
+  std::error_code failure;
+  fs::create_directories(options.folder, failure);
+  if (failure) {
+    return program_frame::report("error: cannot make the folder \"" + options.folder +
+                                     "\": " + failure.message(),
+                                 exit_status::failure);
+  }
+  if (!writeSiteTables(tables, options.folder, &error)) {
+    return program_frame::report(error, exit_status::failure);
   }
   report(reading, tallies, tables, days, options, warnings);
-  return std::cout.good() ? 0 : exitFailure;
+  return program_frame::finishConsole();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> arguments(argv + 1, argv + argc);
-  if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "--version")) {
-    std::cout << (arguments[0] == "--help" ? std::string(usage)
-                                           : std::string("velmora-fit ") + VELMORA_VERSION + "\n");
-    return 0;
-  }
+  const std::vector<OptionSpec> specs = {{"-o", true, "a folder"},
+                                         {"--days", true},
+                                         {"--catch-up-length", true},
+                                         {"--headway-table", false}};
+  CommandArguments given;
   Options options;
   std::string error;
-  if (!parseOptions(arguments, &options, &error)) {
-    std::cerr << error << "\n\n" << usage;
-    return exitRefused;
+  if (!parseArguments(std::vector<std::string>(argv + 1, argv + argc), specs, &given, &error)) {
+    return program_frame::refuseCommandLine(program, error);
+  }
+  int status = 0;
+  if (program_frame::answersHelpOrVersion(given, program, usage, &status)) {
+    return status;
+  }
+  if (!readOptions(given, &options, &error)) {
+    return program_frame::refuseCommandLine(program, error);
   }
   return fitSite(options);
 }

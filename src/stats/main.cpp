@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "data/FileIdentity.h"
-
+#include "cli/ExitStatus.h"
+#include "cli/OptionParser.h"
+#include "cli/OutputFile.h"
+#include "cli/ProgramFrame.h"
 #include "stats/SiteExpectation.h"
 #include "stats/StreamSummary.h"
 #include "stats/SummaryReport.h"
@@ -18,6 +20,7 @@
 
 namespace {
 
+const char* const program = "velmora-stats";
 const char* const usage =
     "usage: velmora-stats [--site DIR] [--svg FILE] INPUT\n"
     "\n"
@@ -41,11 +44,6 @@ struct Options {
 
 // Lines longer than this are not records: only their first characters are kept.
 constexpr std::size_t maxKeptLine = 4096;
-
-int refuse(const std::string& error) {
-  std::cerr << error << "\n\n" << usage;
-  return 2;
-}
 
 // Reads the next line of in into line (without its line end, LF or CRLF), keeping at most
 // maxKeptLine characters of it, so that memory does not depend on the input. False at the
@@ -81,36 +79,40 @@ std::string inputProblem(const std::string& path) {
   return "";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::vector<std::string> arguments(argv + 1, argv + argc);
-  Options options;
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (argument == "--help" || argument == "-h") {
-      std::cout << usage;
-      return 0;
-    }
-    if (argument == "--version") {
-      std::cout << "velmora-stats " << VELMORA_VERSION << "\n";
-      return 0;
-    }
-    if (argument == "--site" || argument == "--svg") {
-      if (i + 1 >= arguments.size()) {
-        return refuse("error: " + argument + " needs a value");
-      }
-      (argument == "--site" ? options.site : options.svg) = arguments[++i];
-    } else if (!argument.empty() && argument[0] == '-') {
-      return refuse("error: unknown option \"" + argument + "\"");
-    } else if (options.input.empty()) {
-      options.input = argument;
-    } else {
-      return refuse("error: more than one input given: \"" + argument + "\"");
-    }
+bool readOptions(const CommandArguments& given, Options* options, std::string* error) {
+  for (const GivenOption& option : given.options) {
+    (option.name == "--site" ? options->site : options->svg) = option.value;
   }
-  if (options.input.empty()) {
-    return refuse("error: no input given");
+  if (given.operands.size() > 1) {
+    *error = "error: more than one input given: \"" + given.operands[1] + "\"";
+    return false;
+  }
+  if (given.operands.empty()) {
+    *error = "error: no input given";
+    return false;
+  }
+  options->input = given.operands[0];
+  return true;
+}
+
+bool writeChart(const Options& options, const StreamSummary& summary,
+                const SiteExpectation* expectation, std::string* error) {
+  OutputFile chart("--svg", options.svg);
+  if (!chart.open(error)) {
+    return false;
+  }
+  chart.stream() << chartSvg(options.input, summary, expectation);
+  return chart.commit(error);
+}
+
+int summarise(const Options& options) {
+  std::string error;
+  std::vector<OutputRequest> outputs;
+  if (!options.svg.empty()) {
+    outputs.push_back({"--svg", options.svg});
+  }
+  if (!checkOutputs(outputs, {options.input}, &error)) {
+    return program_frame::report(error, exit_status::refused);
   }
   std::string problem = inputProblem(options.input);
   std::ifstream in;
@@ -120,21 +122,12 @@ int main(int argc, char** argv) {
     problem = in ? "" : std::strerror(errno != 0 ? errno : EIO);
   }
   if (!problem.empty()) {
-    std::cerr << "error: cannot read the input \"" << options.input << "\": " << problem << "\n";
-    return 2;
-  }
-  if (!options.svg.empty() && isSameFile(options.svg, options.input)) {
-    std::cerr << "error: --svg names the input \"" << options.input
-              << "\"; accepted: a chart file that is not the input\n";
-    return 2;
+    return program_frame::report("error: cannot read the input \"" + options.input + "\": " + problem,
+                                 exit_status::refused);
   }
   SiteExpectation site;
-  if (!options.site.empty()) {
-    std::string error;
-    if (!site.load(options.site, &error)) {
-      std::cerr << error << "\n";
-      return 2;
-    }
+  if (!options.site.empty() && !site.load(options.site, &error)) {
+    return program_frame::report(error, exit_status::refused);
   }
   const SiteExpectation* expectation = options.site.empty() ? nullptr : &site;
   StreamSummary summary(expectation ? expectation->catchUpLength() : RunConfig().catchUpLength);
@@ -143,21 +136,35 @@ int main(int argc, char** argv) {
     summary.addLine(line, ++lineNumber);
   }
   if (in.bad()) {
-    std::cerr << "error: cannot read the input \"" << options.input << "\": a read error\n";
-    return 1;
+    return program_frame::report("error: cannot read the input \"" + options.input + "\": a read error",
+                                 exit_status::failure);
   }
-  std::cout << summaryText(options.input, summary, expectation) << std::flush;
-  if (!std::cout) {
-    std::cerr << "error: cannot write the summary to standard output\n";
-    return 1;
+  std::cout << summaryText(options.input, summary, expectation);
+  int status = program_frame::finishConsole();
+  if (status == exit_status::success && !options.svg.empty() &&
+      !writeChart(options, summary, expectation, &error)) {
+    return program_frame::report(error, exit_status::failure);
   }
-  if (!options.svg.empty()) {
-    std::ofstream chart(options.svg, std::ios::binary);
-    chart << chartSvg(options.input, summary, expectation);
-    if (!chart.flush()) {
-      std::cerr << "error: cannot write the chart \"" << options.svg << "\"\n";
-      return 1;
-    }
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<OptionSpec> specs = {{"--site", true, "a run folder"},
+                                         {"--svg", true, "a file name"}};
+  CommandArguments given;
+  Options options;
+  std::string error;
+  if (!parseArguments(std::vector<std::string>(argv + 1, argv + argc), specs, &given, &error)) {
+    return program_frame::refuseCommandLine(program, error);
   }
-  return 0;
+  int status = 0;
+  if (program_frame::answersHelpOrVersion(given, program, usage, &status)) {
+    return status;
+  }
+  if (!readOptions(given, &options, &error)) {
+    return program_frame::refuseCommandLine(program, error);
+  }
+  return summarise(options);
 }

@@ -308,12 +308,12 @@ TEST_F(StatsInputTest, RefusesWhatIsNotAStreamAndNeverOverwritesIt) {
   run = stats("--svg TrafOut.txt TrafOut.txt");
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.errors,
-            "error: --svg names the input \"TrafOut.txt\"; accepted: a chart file that is not the "
-            "input\n");
+            "error: --svg is \"TrafOut.txt\", which is the run's input TrafOut.txt; accepted: a "
+            "file that is not one of the run's inputs\n");
   EXPECT_EQ(folder.read("TrafOut.txt"), std::string(carRecord) + "\n");
   run = stats("TrafOut.txt > /dev/full");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.errors, "error: cannot write the summary to standard output\n");
+  EXPECT_EQ(run.errors, "error: cannot write to standard output: No space left on device\n");
 }
 
 TEST_F(StatsInputTest, CountsCrlfLinesAndLanesOfTwoDigits) {

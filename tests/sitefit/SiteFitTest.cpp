@@ -317,15 +317,18 @@ TEST_F(SiteFitRecordsTest, CountsWhatItLeavesOutAndWarnsAboutThinTables) {
   EXPECT_NE(run.console.find("Fitted 200 records over 2 days: 100 cars, 100 trucks"),
             std::string::npos)
       << run.console;
-  EXPECT_NE(run.console.find("Left out 1 lines that are no CSV records (the first is line "
+  EXPECT_NE(run.console.find("Left out 1 line not in the CSV record form (the first is line "
                              "202)"),
             std::string::npos)
       << run.console;
-  EXPECT_NE(run.console.find("Left out 1 records with trucks of other than 2 to 5 axles"),
+  EXPECT_NE(run.console.find("Left out 1 record with trucks of other than 2 to 5 axles (the "
+                             "first is line 203)"),
             std::string::npos);
-  EXPECT_NE(run.console.find("Left out 1 records with truck gross weights outside [35, 800]"),
+  EXPECT_NE(run.console.find("Left out 1 record with truck gross weights outside [35, 800] (the "
+                             "first is line 204)"),
             std::string::npos);
-  EXPECT_NE(run.console.find("Left out 1 records after the 2 days"), std::string::npos);
+  EXPECT_NE(run.console.find("Left out 1 record after the 2 days (the first is line 205)"),
+            std::string::npos);
   for (const char* warning :
        {"warning: no 4-axle trucks: their tables are placeholders, never drawn from while their "
         "share is 0",
