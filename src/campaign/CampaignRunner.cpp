@@ -219,7 +219,7 @@ int firstRunNotMade(const std::string& campaignFolder, const CampaignPlan& plan)
 bool combine(const std::string& campaignFolder, const CampaignPlan& plan, std::string* error) {
   int missing = firstRunNotMade(campaignFolder, plan);
   if (missing >= 0) {
-    const PlannedRun& run = plan.runs()[static_cast<std::size_t>(missing)];
+    const PlannedRun run = plan.runs()[static_cast<std::size_t>(missing)];
     std::string maxima = runPath(campaignFolder, run.index, campaign_folder::maximaFile);
     *error = fileExists(maxima)
                  ? "error: " + describe(run) + ": \"" + maxima + "\" is not whole (" +

@@ -49,6 +49,9 @@ std::string unknownOption(const std::string& name, const std::vector<OptionSpec>
 
 std::string nearestName(const std::string& name, const std::vector<OptionSpec>& specs) {
   std::string best;
+  if (name.size() <= 2) {
+    return best;  // a one-letter option is no word that a slip can be told from
+  }
   std::size_t bestDistance = std::max<std::size_t>(2, name.size() / 4) + 1;
   for (const OptionSpec& spec : specs) {
     std::size_t distance = editDistance(name, spec.name);

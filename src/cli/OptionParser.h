@@ -32,5 +32,6 @@ bool parseArguments(const std::vector<std::string>& arguments, const std::vector
                     CommandArguments* parsed, std::string* error);
 
 // The known name nearest to name by edit distance, when it is near enough to be a likely
-// typing slip; else "".
+// typing slip (at most two edits, or a quarter of its characters); else "". One-letter options get
+// no hint.
 std::string nearestName(const std::string& name, const std::vector<OptionSpec>& specs);

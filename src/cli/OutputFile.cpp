@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <iostream>
 
 #include "data/FileIdentity.h"
 
@@ -57,9 +59,42 @@ std::string pathProblem(const std::string& path) {
   return "";
 }
 
+// True when a and b name one file: the same file on disk, or, for files not made yet, the
+// same path once "." and ".." are resolved.
+bool isOneFile(const std::string& a, const std::string& b) {
+  return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal() ||
+         isSameFile(a, b);
+}
+
 bool isRegularOrMissing(const std::string& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode);
+}
+
+// True when path names one of the process's open streams (/dev/stdout, /dev/fd/3, ...),
+// which must be written where the stream stands, never replaced or emptied.
+bool isOpenStream(const std::string& path) {
+  for (const char* prefix : {"/dev/stdout", "/dev/stderr", "/dev/fd/", "/proc/self/fd/"}) {
+    if (path.compare(0, std::strlen(prefix), prefix) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The regular file that path stands for, through any symbolic links; "" when it is none
+// (a device, a FIFO) or path names an open stream.
+std::string regularTarget(const std::string& path) {
+  struct stat info;
+  if (isOpenStream(path)) {
+    return "";
+  }
+  if (::lstat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) {
+    return path;  // a new file, or a plain one
+  }
+  std::error_code failure;
+  std::filesystem::path target = std::filesystem::canonical(path, failure);
+  return !failure && isRegularOrMissing(target.string()) ? target.string() : "";
 }
 
 }  // namespace
@@ -74,7 +109,7 @@ bool checkOutputs(const std::vector<OutputRequest>& outputs, const std::vector<s
       return refuse(named + ", " + problem, error);
     }
     for (const std::string& input : inputs) {
-      if (output.path == input || isSameFile(output.path, input)) {
+      if (isOneFile(output.path, input)) {
         return refuse(named + ", which is the run's input " + input +
                           "; accepted: a file that is not one of the run's inputs",
                       error);
@@ -83,7 +118,7 @@ bool checkOutputs(const std::vector<OutputRequest>& outputs, const std::vector<s
     for (std::size_t j = 0; j < i; ++j) {
       const OutputRequest& other = outputs[j];
       bool devices = !isRegularOrMissing(output.path);  // /dev/null may take every output
-      if (!devices && (output.path == other.path || isSameFile(output.path, other.path))) {
+      if (!devices && isOneFile(output.path, other.path)) {
         return refuse(named + ", the same file as " + other.what +
                           "; accepted: a file of its own for each output",
                       error);
@@ -104,25 +139,31 @@ OutputFile::~OutputFile() {
 }
 
 bool OutputFile::open(std::string* error) {
-  writtenPath = isRegularOrMissing(path) ? path + ".partial" : path;
+  target = regularTarget(path);
+  writtenPath = target.empty() ? path : target + ".partial";
+  std::ios::openmode mode = std::ios::binary | std::ios::trunc;
+  if (isOpenStream(path)) {
+    std::cout.flush();  // what the program printed comes first
+    mode = std::ios::binary | std::ios::app;
+  }
   errno = 0;
-  out.open(writtenPath, std::ios::binary | std::ios::trunc);
+  out.open(writtenPath, mode);
   if (!out.is_open()) {
     return fail("create", errno, error);
   }
-  pending = writtenPath != path;
+  pending = !target.empty();
+  errno = 0;  // from here on, errno is what a failed write left (write() sets it)
   return true;
 }
 
 bool OutputFile::commit(std::string* error) {
-  errno = 0;
   out.flush();
-  int cause = errno;
+  int cause = errno;  // a write that failed before or in the flush set it last
   out.close();
   if (out.fail()) {
-    return fail("write", cause != 0 ? cause : errno, error);
+    return fail("write", cause, error);
   }
-  if (pending && std::rename(writtenPath.c_str(), path.c_str()) != 0) {
+  if (pending && std::rename(writtenPath.c_str(), target.c_str()) != 0) {
     return fail("put in place", errno, error);
   }
   pending = false;

@@ -20,10 +20,12 @@ struct OutputRequest {
 bool checkOutputs(const std::vector<OutputRequest>& outputs, const std::vector<std::string>& inputs,
                   std::string* error);
 
-// One output. A regular file, or a name not yet taken, is written beside the target as
-// "<path>.partial" and renamed over it only by commit(), so that an earlier file stays as
-// it was until the new one is whole. Anything else (a device such as /dev/null or
-// /dev/stdout, a FIFO) is written into directly, never replaced.
+// One output. A regular file, or a name not yet taken, is written beside it as
+// "<name>.partial" and renamed over it only by commit(), so that an earlier file stays as
+// it was until the new one is whole; a symbolic link to a regular file keeps its link and
+// has its target replaced. A device (/dev/null) or a FIFO is written into, never replaced,
+// and an open stream (/dev/stdout, /dev/fd/N) is written where it stands, after what the
+// program printed.
 class OutputFile {
  public:
   OutputFile(std::string what, std::string path);
@@ -47,7 +49,8 @@ class OutputFile {
 
   std::string what;
   std::string path;
-  std::string writtenPath;  // path itself, or the partial file beside it
+  std::string target;       // the regular file that path stands for; "" for a device or stream
+  std::string writtenPath;  // path itself, or the partial file beside the target
   std::ofstream out;
   bool pending = false;  // a partial file exists that commit has not yet renamed
 };

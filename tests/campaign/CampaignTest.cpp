@@ -2,7 +2,10 @@
 // velmora-campaign itself on the sample folder, that the results depend on the plan alone
 // (jobs, tasks, a campaign taken up again), that each run is the seeded velmora run, and
 // that refused plans and failed runs say so and leave nothing behind.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <sstream>
@@ -79,6 +82,32 @@ TEST(CampaignPlanTest, ReadsBackExactlyWhatItWrote) {
   EXPECT_EQ(read.blockDays, 7);
   EXPECT_EQ(read.loadArguments, plan.loadArguments);
   EXPECT_EQ(read.returnYears, plan.returnYears);
+}
+
+TEST(CampaignPlanTest, ShortCampaignsAreSplitSoThatEveryCoreHasARun) {
+  CampaignPlan plan = planOf(6, 20, 250, 1);
+  plan.splitForCores(4);
+  EXPECT_EQ(plan.yearsPerRun, 2);
+  EXPECT_EQ(plan.runs().size(), 3u);  // two years a run already give fewer runs than cores
+  plan.splitForCores(2);
+  EXPECT_EQ(plan.yearsPerRun, 3);
+  EXPECT_EQ(plan.coresSplitFor, 2);
+  std::stringstream text;
+  writePlan(text, plan);
+  EXPECT_NE(text.str().find("\n# runs of 3 years rather than 20, so that each of the 2 cores has "
+                            "a run\n"),
+            std::string::npos)
+      << text.str();
+  CampaignPlan read;
+  std::string error;
+  ASSERT_TRUE(readPlan(text, &read, &error)) << error;
+  EXPECT_EQ(read.yearsPerRun, 3);
+  plan.years = 40;
+  plan.splitForCores(2);
+  EXPECT_EQ(plan.yearsPerRun, 20);
+  EXPECT_EQ(plan.coresSplitFor, 0);
+  plan.splitForCores(1);
+  EXPECT_EQ(plan.yearsPerRun, 20);
 }
 
 TEST(CampaignPlanTest, RefusesTextThatIsNoPlan) {
@@ -175,6 +204,59 @@ TEST_F(CampaignProgramTest, TakesUpAStoppedCampaignWithoutRemakingRuns) {
   EXPECT_NE(again.console.find("started run-0001 (seed 42, 4 days)"), std::string::npos);
   EXPECT_EQ(again.console.find("started run-0000"), std::string::npos);
   EXPECT_EQ(results("c"), before);
+}
+
+TEST_F(CampaignProgramTest, MaximaThatAreNotWholeAreRemadeAndNeverCombined) {
+  ASSERT_EQ(plan("c").status, 0);
+  ProgramRun made = campaign("run c --jobs=1");
+  ASSERT_EQ(made.status, 0) << made.errors;
+  std::string before = results("c");
+  EXPECT_LT(linesOf(folder.read("c/run-0001/log.txt")).size(), 10u);  // no line per block
+  std::string maxima = folder.read("c/run-0001/maxima.csv");
+  folder.write("c/run-0001/maxima.csv", maxima.substr(0, maxima.size() - 3));
+  ProgramRun combine = campaign("combine c");
+  EXPECT_EQ(combine.status, 1);
+  EXPECT_EQ(combine.errors,
+            "error: run-0001 (seed 42, 4 days): \"c/run-0001/maxima.csv\" is not whole (line 5 "
+            "is not the row of moment:30 on day 4); make the run again with velmora-campaign run "
+            "or task\n");
+  ProgramRun again = campaign("run c");
+  ASSERT_EQ(again.status, 0) << again.errors;
+  EXPECT_NE(again.console.find("run-0001 (seed 42, 4 days): its maxima.csv is not whole (line 5 "
+                               "is not the row of moment:30 on day 4); making it again"),
+            std::string::npos)
+      << again.console;
+  EXPECT_EQ(folder.read("c/run-0001/maxima.csv"), maxima);
+  EXPECT_EQ(results("c"), before);
+}
+
+TEST_F(CampaignProgramTest, OneDriverAtATime) {
+  ASSERT_EQ(plan("c").status, 0);
+  folder.write("c/driver.lock", "velmora-campaign run (process 999)\n");
+  int held = ::open((folder.path() + "/c/driver.lock").c_str(), O_RDWR);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  ProgramRun second = campaign("run c");
+  EXPECT_EQ(second.status, 2);
+  EXPECT_EQ(second.errors,
+            "error: the campaign \"c\" is in the hands of velmora-campaign run (process 999); "
+            "accepted: one run or combine at a time (wait for it to end)\n");
+  EXPECT_EQ(folder.read("c/run-0000/maxima.csv"), "");
+  ::close(held);  // as when the first driver ends, however it ends
+  ProgramRun after = campaign("run c");
+  EXPECT_EQ(after.status, 0) << after.errors;
+}
+
+TEST_F(CampaignProgramTest, InfluenceLinesAreCopiedIntoTheCampaign) {
+  folder.write("line.csv", "0,0\n15,1\n30,0\n");
+  ASSERT_EQ(plan("c", " --effect il:line.csv").status, 0);
+  EXPECT_EQ(folder.read("c/influence-lines/1-line.csv"), "0,0\n15,1\n30,0\n");
+  EXPECT_NE(folder.read("c/campaign.txt").find("argument=il:../influence-lines/1-line.csv\n"),
+            std::string::npos);
+  std::filesystem::remove(folder.path() + "/line.csv");
+  ProgramRun made = campaign("run c");
+  ASSERT_EQ(made.status, 0) << made.errors;
+  EXPECT_NE(results("c").find("\nil:../influence-lines/1-line.csv,gev,12,"), std::string::npos);
 }
 
 TEST_F(CampaignProgramTest, AFailedRunNamesItsLogAndIsNotCombined) {
