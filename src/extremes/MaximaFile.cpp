@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "cli/ProgramFrame.h"
 #include "data/CsvReader.h"
 
 namespace {
@@ -63,8 +64,9 @@ bool checkRunShape(const std::string& path, std::size_t run, std::vector<EffectM
   }
   for (const EffectMaxima& effect : effects) {
     if (effect.runs[run].size() != effects.front().runs[run].size()) {
-      *error = "error: " + path + " holds " + std::to_string(effect.runs[run].size()) +
-               " days of " + effect.effect + " and " +
+      *error = "error: " + path + " holds " +
+               program_frame::countOf(static_cast<long long>(effect.runs[run].size()), "day") +
+               " of " + effect.effect + " and " +
                std::to_string(effects.front().runs[run].size()) + " of " +
                effects.front().effect + "; accepted: every effect for every day";
       return false;

@@ -1,9 +1,8 @@
 #include "sitefit/SiteTableFiles.h"
 
-#include "cli/OutputFile.h"
-
-#include <fstream>
 #include <sstream>
+
+#include "cli/OutputFile.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cli/ProgramFrame.h"
 #include "traffic/DrawnQuantity.h"
 #include "traffic/SiteDataCheck.h"
 
@@ -187,9 +188,10 @@ void fitBands(const SiteTallies& tallies, SiteTables* tables, std::vector<std::s
       borrowed += source != row && row > 0;  // row 0 is never drawn from
     }
     if (borrowed > 0 && tally.spacings[0].size() > 0) {
-      warnings->push_back(trucksText(axles) + ": " + std::to_string(borrowed) +
-                          " gross-weight bands with fewer than 2 trucks take the axle weights of "
-                          "the nearest band with more");
+      warnings->push_back(trucksText(axles) + ": " +
+                          program_frame::countOf(borrowed, "gross-weight band") +
+                          " with fewer than 2 trucks " + (borrowed == 1 ? "takes" : "take") +
+                          " the axle weights of the nearest band with more");
     }
   }
 }

@@ -124,7 +124,7 @@ TEST_F(ToolHardeningTest, ARefusedRunLeavesEveryEarlierOutputAsItWas) {
        "error: other.csv holds the effects shear:30; the first file holds moment:30; accepted: "
        "runs of the same effects"},
       {"short.csv",
-       "error: short.csv holds 1 days of shear:30 and 12 of moment:30; accepted: every effect for "
+       "error: short.csv holds 1 day of shear:30 and 12 of moment:30; accepted: every effect for "
        "every day"},
       {"m.csv missing.csv",
        "error: cannot read the maxima file missing.csv: No such file or directory"},
