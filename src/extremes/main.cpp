@@ -35,7 +35,9 @@ std::string usageText() {
          "\n"
          "options:\n"
          "  --block-days N         days in a block (default 1)\n"
-         "  --return-period YEARS  a return period above 1 year and up to 1000000 (repeatable;\n"
+         "  --return-period YEARS  a return period above 1 year and up to " +
+         std::to_string(static_cast<long>(analysis_limits::maxReturnYears)) +
+         " (repeatable;\n"
          "                         default 75, 100 and 1000)\n"
          "  --days-per-year D      days in a year (default 250, the simulated calendar's)\n"
          "  --svg FILE             a return-level chart on Gumbel axes for every effect\n"
