@@ -7,7 +7,7 @@
 
 #include "data/CsvReader.h"
 #include "data/NativePath.h"
-#include "loadtool/LoadOptions.h"
+#include "load/LoadOptions.h"
 #include "run/Run.h"
 #include "run/RunConfig.h"
 #include "run/SiteLoading.h"

@@ -18,7 +18,7 @@
 #include "cli/OptionParser.h"
 #include "cli/ProgramFrame.h"
 #include "extremes/AnalysisLimits.h"
-#include "loadtool/LoadOptions.h"
+#include "load/LoadOptions.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "data/FileIdentity.h"
+#include "cli/FileIdentity.h"
 
 namespace {
 

@@ -7,10 +7,11 @@
 
 #include "cli/ProgramFrame.h"
 #include "data/CsvReader.h"
+#include "load/LoadEffectEngine.h"
 
 namespace {
 
-const char* const header = "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge";
+const std::string header = LoadEffectEngine::header();
 
 bool readNumber(const std::string& text, double* value) {
   errno = 0;

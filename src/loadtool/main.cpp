@@ -11,8 +11,8 @@
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
-#include "loadtool/LoadOptions.h"
-#include "loadtool/StreamLoading.h"
+#include "load/LoadOptions.h"
+#include "load/StreamLoading.h"
 
 namespace {
 

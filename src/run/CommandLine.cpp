@@ -1,6 +1,6 @@
 #include "run/CommandLine.h"
 
-#include "loadtool/LoadOptions.h"
+#include "load/LoadOptions.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
-#include "loadtool/LoadOptions.h"
+#include "load/LoadOptions.h"
 #include "load/BackgroundLoadEngine.h"
 #include "output/Calendar.h"
 #include "output/VehicleWriter.h"

@@ -1,4 +1,4 @@
-#include "loadtool/StreamLoading.h"
+#include "load/StreamLoading.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "loadtool/LoadOptions.h"
+#include "load/LoadOptions.h"
 #include "support/TestFolder.h"
 
 namespace {

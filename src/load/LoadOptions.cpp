@@ -1,4 +1,4 @@
-#include "loadtool/LoadOptions.h"
+#include "load/LoadOptions.h"
 
 #include <cerrno>
 #include <cmath>

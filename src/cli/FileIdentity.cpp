@@ -1,4 +1,4 @@
-#include "data/FileIdentity.h"
+#include "cli/FileIdentity.h"
 
 #include <sys/stat.h>
 
