@@ -1,6 +1,7 @@
 #include "output/RecordStream.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "output/RecordReader.h"
@@ -54,7 +55,9 @@ bool RecordStream::readLine(std::string& line, bool* tooLong) {
   in.getline(buffer, sizeof buffer);
   std::streamsize count = in.gcount();
   if (in.fail() && !in.eof() && count == static_cast<std::streamsize>(sizeof buffer) - 1) {
-    *tooLong = true;  // the buffer filled before the line ended
+    *tooLong = true;  // the buffer filled before the line ended: skip the rest of it
+    in.clear();
+    in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
     return false;
   }
   if (count == 0) {
@@ -71,10 +74,11 @@ RecordStream::Outcome RecordStream::next(RecordValues* record, std::string* why)
   std::string line;
   bool tooLong = false;
   if (!readLine(line, &tooLong)) {
-    if (tooLong) {
-      *why = "line " + std::to_string(lines + 1) + " is longer than " +
-             std::to_string(maxLineLength) + " characters; it is no record";
-      return Outcome::failed;
+    if (tooLong && !in.bad()) {
+      ++lines;
+      length = maxLineLength + 1;
+      *why = "longer than " + std::to_string(maxLineLength) + " characters";
+      return Outcome::notRecord;
     }
     if (in.bad()) {
       *why = "could not be read to its end";
@@ -86,6 +90,7 @@ RecordStream::Outcome RecordStream::next(RecordValues* record, std::string* why)
   if (lines == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     line.erase(0, 3);
   }
+  length = line.size();
   if (lines == 1 && line == Vehicle::csvHeader()) {
     csv = true;
     return next(record, why);

@@ -13,10 +13,11 @@ class RecordStream {
 
   enum class Outcome {
     record,     // *record holds the line's record
-    notRecord,  // the line is no record of the stream's form; *why says why
+    notRecord,  // the line is no record of the stream's form (one longer than
+                // maxLineLength included, which is skipped unread); *why says why
     end,        // no more lines
-    failed,     // a line longer than maxLineLength, a read error, or a first line meant as
-                // a CSV header that is not the CSV form's; *why says which
+    failed,     // a read error, or a first line meant as a CSV header that is not the CSV
+                // form's; *why says which
   };
 
   // REQUIRES: in outlives the stream.
@@ -26,6 +27,8 @@ class RecordStream {
   Outcome next(RecordValues* record, std::string* why);
   // The number of the line read last, from 1.
   long long lineNumber() const { return lines; }
+  // Characters of the line read last, without its line end.
+  std::size_t lineLength() const { return length; }
   bool isCsv() const { return csv; }
   // "CSV" or "fixed-column".
   const char* formName() const { return csv ? "CSV" : "fixed-column"; }
@@ -35,5 +38,6 @@ class RecordStream {
 
   std::istream& in;
   long long lines = 0;
+  std::size_t length = 0;
   bool csv = false;
 };

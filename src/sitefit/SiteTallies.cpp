@@ -6,7 +6,7 @@
 #include "traffic/DrawnQuantity.h"
 #include "traffic/LaneFlowGenerator.h"
 
-bool SiteTallies::isCar(const RecordValues& record) const {
+bool SiteTallies::countsAsCar(const RecordValues& record) const {
   return record.isCar() ||
          (record.axleCount == 2 && static_cast<double>(record.grossWeight) < grossWeightRange.low);
 }
@@ -29,7 +29,7 @@ bool SiteTallies::add(const RecordValues& record, std::string* why) {
     *why = "a lane seen in both directions";
     return false;
   }
-  bool car = isCar(record);
+  bool car = countsAsCar(record);
   if (!car && (record.axleCount < 2 || record.axleCount > 5)) {
     *why = "trucks of other than 2 to 5 axles";
     return false;

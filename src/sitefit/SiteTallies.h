@@ -68,7 +68,10 @@ class SiteTallies {
   long long trucks() const { return truckCount; }
 
  private:
-  bool isCar(const RecordValues& record) const;
+  // Whether a measured vehicle counts as a car: one with the car's fixed values, or any
+  // two-axle vehicle lighter than the lightest truck the tables hold (a station's cars
+  // carry their own weights).
+  bool countsAsCar(const RecordValues& record) const;
   void addHeadway(const RecordValues& record, int hour);
 
   struct Leader {

@@ -5,13 +5,42 @@
 
 #include "output/Calendar.h"
 #include "output/RecordLayout.h"
-#include "output/Vehicle.h"
+#include "output/RecordStream.h"
 #include "traffic/LaneFlowGenerator.h"
 
 namespace {
 
 std::size_t at(int index) {
   return static_cast<std::size_t>(index);
+}
+
+bool within(std::int64_t value, std::int64_t low, std::int64_t high) {
+  return value >= low && value <= high;
+}
+
+// Whether the summary can place the record: its clock within the day, its lane within the
+// lanes a road has, a truck of 2 axles or more.
+bool canPlace(const RecordValues& r) {
+  return within(r.day, 1, calendar::daysPerMonth) && within(r.month, 1, calendar::monthsPerYear) &&
+         r.year >= calendar::firstYear && within(r.hour, 0, 23) && within(r.minute, 0, 59) &&
+         within(r.second, 0, 59) && within(r.hundredths, 0, 99) &&
+         within(r.axleCount, 2, record_layout::maxAxles) && within(r.direction, 1, 2) &&
+         within(r.lane, 1, StreamSummary::maxLanes) && r.grossWeight >= 0;
+}
+
+// Seconds from the start of the first day.
+double timeOf(const RecordValues& record) {
+  std::int64_t stamp = record.stampHundredths();
+  return static_cast<double>(stamp / 100) + static_cast<double>(stamp % 100) * 0.01;
+}
+
+// "day/month/year hour:minute:second.hundredths", the clock zero-padded: "1/1/5 5:09:01.11".
+std::string clockText(const RecordValues& record) {
+  auto twoDigits = [](int value) { return (value < 10 ? "0" : "") + std::to_string(value); };
+  return std::to_string(record.day) + "/" + std::to_string(record.month) + "/" +
+         std::to_string(record.year) + " " + std::to_string(record.hour) + ":" +
+         twoDigits(record.minute) + ":" + twoDigits(record.second) + "." +
+         twoDigits(record.hundredths);
 }
 
 }  // namespace
@@ -22,12 +51,12 @@ const char* className(VehicleClass vehicleClass) {
   return names[static_cast<int>(vehicleClass)];
 }
 
-VehicleClass classOf(const StreamRecord& record) {
+VehicleClass classOf(const RecordValues& record) {
   if (record.isCar()) {
     return VehicleClass::car;
   }
-  if (record.axles >= 2 && record.axles <= 5) {
-    return static_cast<VehicleClass>(record.axles - 1);
+  if (record.axleCount >= 2 && record.axleCount <= 5) {
+    return static_cast<VehicleClass>(record.axleCount - 1);
   }
   return VehicleClass::other;
 }
@@ -38,41 +67,53 @@ StreamSummary::StreamSummary(double catchUpLength)
       classSpeedCounts(vehicleClassCount, std::vector<long long>(maxSpeed + 1, 0)),
       catchUp(catchUpLength) {}
 
-void StreamSummary::addLine(const std::string& line, long long lineNumber) {
-  if (lineNumber == 1 && line == Vehicle::csvHeader()) {
-    csvInput = true;
-    return;
-  }
-  StreamRecord record;
-  if (csvInput ? parseCsvRecord(line, record) : parseRecord(line, record)) {
-    widenedCount += !csvInput && line.size() > static_cast<std::size_t>(record_layout::recordLength);
+bool StreamSummary::addStream(std::istream& in, const std::string& name, std::string* error) {
+  RecordStream stream(in);
+  RecordValues record;
+  std::string why;
+  for (RecordStream::Outcome outcome;
+       (outcome = stream.next(&record, &why)) != RecordStream::Outcome::end;) {
+    if (outcome == RecordStream::Outcome::failed) {
+      *error = "error: the stream \"" + name + "\" " + why;
+      return false;
+    }
+    csvInput = stream.isCsv();
+    if (outcome == RecordStream::Outcome::notRecord || !canPlace(record)) {
+      addNotRecord(stream.lineNumber());
+      continue;
+    }
+    widenedCount += !csvInput && stream.lineLength() > static_cast<std::size_t>(record_layout::recordLength);
     addRecord(record);
-    return;
   }
+  csvInput = stream.isCsv();
+  return true;
+}
+
+void StreamSummary::addNotRecord(long long lineNumber) {
   ++unparseableCount;
   if (badLines.size() < unparseableLinesKept) {
     badLines.push_back(lineNumber);
   }
 }
 
-void StreamSummary::addRecord(const StreamRecord& record) {
+void StreamSummary::addRecord(const RecordValues& record) {
   ++recordCount;
   auto vehicleClass = static_cast<std::size_t>(classOf(record));
-  lastTime = std::max(lastTime, record.time());
+  lastTime = std::max(lastTime, timeOf(record));
   topLane = std::max(topLane, record.lane);
   laneDirection[at(record.lane)] = record.direction;
   ++perLane[at(record.lane)][vehicleClass];
   ++perHour[at(record.lane)][at(record.hour)];
-  int weight = std::min(record.grossWeight, maxGrossWeight);
+  auto weight = static_cast<int>(std::min<std::int64_t>(record.grossWeight, maxGrossWeight));
   ++grossWeightCounts[vehicleClass * 2 + at(record.direction - 1)][at(weight)];
-  int speed = std::clamp(record.speed, 0, maxSpeed);
+  auto speed = static_cast<int>(std::clamp<std::int64_t>(record.speed, 0, maxSpeed));
   ++speedCounts[at(record.direction - 1)][at(speed)];
   ++classSpeedCounts[vehicleClass][at(speed)];
   keepIfHeavy(record);
   addHeadwayPair(record);
 }
 
-void StreamSummary::addHeadwayPair(const StreamRecord& record) {
+void StreamSummary::addHeadwayPair(const RecordValues& record) {
   Leader& leader = leaders[at(record.lane)];
   if (leader.seen) {
     HeadwayPairs& pairs = pairsByHour[at(record.lane)][at(leader.hour)];
@@ -87,11 +128,11 @@ void StreamSummary::addHeadwayPair(const StreamRecord& record) {
   leader = {true, record.speed, record.length, record.hour};
 }
 
-void StreamSummary::keepIfHeavy(const StreamRecord& record) {
+void StreamSummary::keepIfHeavy(const RecordValues& record) {
   if (heavy.size() == heaviestKept && heavy.back().grossWeight >= record.grossWeight) {
     return;
   }
-  Heavy entry{record.grossWeight, record.axles, record.lane, record.timeText()};
+  Heavy entry{record.grossWeight, record.axleCount, record.lane, clockText(record)};
   auto place = std::upper_bound(
       heavy.begin(), heavy.end(), entry,
       [](const Heavy& a, const Heavy& b) { return a.grossWeight > b.grossWeight; });

@@ -4,18 +4,20 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <istream>
 #include <string>
 #include <vector>
 
+#include "output/RecordValues.h"
 #include "run/RunConfig.h"
-#include "stats/StreamRecord.h"
 
 // The classes a summary tells apart: cars, then trucks by number of axles.
 enum class VehicleClass { car, twoAxle, threeAxle, fourAxle, fiveAxle, other };
 constexpr int vehicleClassCount = 6;
 // "cars", "2-axle trucks", ... "other trucks".
 const char* className(VehicleClass vehicleClass);
-VehicleClass classOf(const StreamRecord& record);
+VehicleClass classOf(const RecordValues& record);
 
 class StreamSummary {
  public:
@@ -26,7 +28,7 @@ class StreamSummary {
   static constexpr int unparseableLinesKept = 20;
 
   struct Heavy {
-    int grossWeight = 0;
+    std::int64_t grossWeight = 0;
     int axles = 0;
     int lane = 0;
     std::string time;
@@ -45,9 +47,14 @@ class StreamSummary {
   explicit StreamSummary(double catchUpLength = 50.0);
   virtual ~StreamSummary() = default;
 
-  // Takes one line of the stream (lineNumber from 1). A first line that is the CSV form's
-  // header makes the stream one of CSV records.
-  void addLine(const std::string& line, long long lineNumber);
+  // Takes every line of in, a stream of either form (the CSV form told by its header
+  // line); lines that are no records, or whose values lie outside what a summary can place
+  // (a lane beyond maxLanes, a clock beyond the day), are counted. False, with *error one
+  // "error: " line, when in cannot be read to its end (a line of more than
+  // RecordStream::maxLineLength characters, a read error, a CSV header that is not the
+  // CSV form's); what was read so far stays counted.
+  // `name` names the stream in messages.
+  bool addStream(std::istream& in, const std::string& name, std::string* error);
   bool isCsv() const { return csvInput; }
   // Fixed-column records with a value wider than its column, which push the fields after
   // it right: a reader of fixed columns misreads them.
@@ -81,14 +88,15 @@ class StreamSummary {
   const std::vector<Heavy>& heaviest() const { return heavy; }
 
  private:
-  void addRecord(const StreamRecord& record);
-  void keepIfHeavy(const StreamRecord& record);
-  void addHeadwayPair(const StreamRecord& record);
+  void addRecord(const RecordValues& record);
+  void addNotRecord(long long lineNumber);
+  void keepIfHeavy(const RecordValues& record);
+  void addHeadwayPair(const RecordValues& record);
 
   struct Leader {
     bool seen = false;
-    int speed = 0;   // dm/s
-    int length = 0;  // dm
+    std::int64_t speed = 0;   // dm/s
+    std::int64_t length = 0;  // dm
     int hour = 0;
   };
 

@@ -42,31 +42,6 @@ struct Options {
   std::string svg;
 };
 
-// Lines longer than this are not records: only their first characters are kept.
-constexpr std::size_t maxKeptLine = 4096;
-
-// Reads the next line of in into line (without its line end, LF or CRLF), keeping at most
-// maxKeptLine characters of it, so that memory does not depend on the input. False at the
-// end of the input.
-bool readBoundedLine(std::istream& in, std::string& line) {
-  line.clear();
-  std::streambuf* buffer = in.rdbuf();
-  bool any = false;
-  for (int c = buffer->sbumpc(); c != std::char_traits<char>::eof(); c = buffer->sbumpc()) {
-    any = true;
-    if (c == '\n') {
-      break;
-    }
-    if (line.size() <= maxKeptLine) {
-      line.push_back(static_cast<char>(c));
-    }
-  }
-  if (!line.empty() && line.back() == '\r') {
-    line.pop_back();
-  }
-  return any;
-}
-
 // Why path cannot be read as a stream, or "" when it can.
 std::string inputProblem(const std::string& path) {
   struct stat info;
@@ -131,13 +106,8 @@ int summarise(const Options& options) {
   }
   const SiteExpectation* expectation = options.site.empty() ? nullptr : &site;
   StreamSummary summary(expectation ? expectation->catchUpLength() : RunConfig().catchUpLength);
-  long long lineNumber = 0;
-  for (std::string line; readBoundedLine(in, line);) {
-    summary.addLine(line, ++lineNumber);
-  }
-  if (in.bad()) {
-    return program_frame::report("error: cannot read the input \"" + options.input + "\": a read error",
-                                 exit_status::failure);
+  if (!summary.addStream(in, options.input, &error)) {
+    return program_frame::report(error, exit_status::refused);
   }
   std::cout << summaryText(options.input, summary, expectation);
   int status = program_frame::finishConsole();

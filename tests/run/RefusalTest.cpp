@@ -7,7 +7,8 @@
 #include "random/RandomGenerator.h"
 #include "run/Run.h"
 #include "run/RunConfig.h"
-#include "stats/StreamRecord.h"
+#include "output/RecordReader.h"
+#include "output/RecordValues.h"
 #include "support/SampleFolderTest.h"
 #include "traffic/DrawLimit.h"
 
@@ -258,8 +259,9 @@ class ZeroFlowTest : public RefusalTest {
     std::istringstream in(folder.read("TrafOut.txt"));
     int count = 0;
     for (std::string line; std::getline(in, line);) {
-      StreamRecord record;
-      EXPECT_TRUE(parseRecord(line, record)) << line;
+      RecordValues record;
+      std::string why;
+      EXPECT_TRUE(readFixedRecord(line, &record, &why)) << line << ": " << why;
       count += record.lane == lane && record.day == day && record.hour >= firstHour &&
                record.hour <= lastHour;
     }

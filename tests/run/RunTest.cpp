@@ -9,7 +9,8 @@
 #include "random/RandomGenerator.h"
 #include "run/Run.h"
 #include "run/RunConfig.h"
-#include "stats/StreamRecord.h"
+#include "output/RecordReader.h"
+#include "output/RecordValues.h"
 #include "support/ProgramRun.h"
 #include "support/TestFolder.h"
 
@@ -49,10 +50,16 @@ struct Parameters {
   }
 };
 
-StreamRecord parse(const std::string& line) {
-  StreamRecord record;
-  EXPECT_TRUE(parseRecord(line, record)) << line;
+RecordValues parse(const std::string& line) {
+  RecordValues record;
+  std::string why;
+  EXPECT_TRUE(readFixedRecord(line, &record, &why)) << line << ": " << why;
   return record;
+}
+
+// Seconds from the start of the first day.
+double timeOf(const RecordValues& record) {
+  return static_cast<double>(record.stampHundredths()) * 0.01;
 }
 
 const char* const banner =
@@ -91,8 +98,8 @@ class RunTest : public ::testing::Test {
     return lines;
   }
   // Checks time order and the end rule for a run of `days`; returns the parsed records.
-  std::vector<StreamRecord> checkedRecords(int days) const {
-    std::vector<StreamRecord> records;
+  std::vector<RecordValues> checkedRecords(int days) const {
+    std::vector<RecordValues> records;
     for (const std::string& line : outputLines()) {
       EXPECT_GE(line.size(), 77u);  // a spacing of 10 m or more pushes the line wider
       records.push_back(parse(line));
@@ -100,14 +107,14 @@ class RunTest : public ::testing::Test {
     double end = days * 86400.0;
     for (std::size_t i = 0; i < records.size(); ++i) {
       if (i > 0) {
-        EXPECT_GE(records[i].time(), records[i - 1].time() - 1e-9) << i;
+        EXPECT_GE(timeOf(records[i]), timeOf(records[i - 1]) - 1e-9) << i;
       }
       if (i + 1 < records.size()) {
-        EXPECT_LT(records[i].time(), end - 1e-9) << i;
+        EXPECT_LT(timeOf(records[i]), end - 1e-9) << i;
       }
     }
     if (!records.empty()) {
-      EXPECT_GE(records.back().time(), end - 1e-9);
+      EXPECT_GE(timeOf(records.back()), end - 1e-9);
     }
     return records;
   }
@@ -155,13 +162,13 @@ TEST_F(RunTest, MissingParameterFileRunsDefaults) {
   EXPECT_EQ(console.rfind(
                 std::string(banner) + "VLMin file could not be opened\nUsing default values\n", 0),
             0u);
-  std::vector<StreamRecord> records;
+  std::vector<RecordValues> records;
   std::istringstream in(bare.read("TrafOut.txt"));
   for (std::string line; std::getline(in, line);) {
     records.push_back(parse(line));
   }
   ASSERT_FALSE(records.empty());
-  EXPECT_GE(records.back().time(), 2 * 86400.0);
+  EXPECT_GE(timeOf(records.back()), 2 * 86400.0);
 }
 
 TEST_F(RunTest, LanesAreNumberedDirectionOneFirst) {
@@ -175,7 +182,7 @@ TEST_F(RunTest, LanesAreNumberedDirectionOneFirst) {
     parameters.lanesDir2 = dir2;
     run(parameters);
     std::vector<int> perLane(5, 0);
-    for (const StreamRecord& record : checkedRecords(1)) {
+    for (const RecordValues& record : checkedRecords(1)) {
       ASSERT_GE(record.lane, 1);
       ASSERT_LE(record.lane, dir1 + dir2);
       ASSERT_EQ(record.direction, record.lane <= dir1 ? 1 : 2) << dir1 << "," << dir2;
@@ -194,11 +201,11 @@ TEST_F(RunTest, EveryHeadwayModelGivesATimeOrderedStream) {
     parameters.trafficModel = model;
     parameters.carFraction = model == 5 ? 1.0 : 0.5;
     run(parameters);
-    std::vector<StreamRecord> records = checkedRecords(1);
+    std::vector<RecordValues> records = checkedRecords(1);
     EXPECT_GT(records.size(), 1000u) << model;
     bool anyCar = false;
-    for (const StreamRecord& record : records) {
-      anyCar = anyCar || record.axles == 2;
+    for (const RecordValues& record : records) {
+      anyCar = anyCar || record.axleCount == 2;
     }
     EXPECT_TRUE(anyCar);
   }
@@ -218,7 +225,7 @@ TEST_F(RunTest, VehicleAndFlowTablesMayComeFromDifferentSites) {
   parameters.vehicleSite = 2;  // Auxerre: two lanes of class shares
   parameters.flowSite = 1;     // Angers: flows of four lanes, the first two used
   run(parameters);
-  std::vector<StreamRecord> records = checkedRecords(1);
+  std::vector<RecordValues> records = checkedRecords(1);
   EXPECT_GT(records.size(), 10000u);
 }
 

@@ -29,11 +29,8 @@ class SiteComparisonTest : public ::testing::Test {
     ASSERT_EQ(runWithOwnParameters(), 0);
     testing::internal::GetCapturedStdout();
     std::ifstream in(folder.path() + "/TrafOut.txt");
-    long long number = 0;
-    for (std::string line; std::getline(in, line);) {
-      summary.addLine(line, ++number);
-    }
     std::string error;
+    ASSERT_TRUE(summary.addStream(in, "TrafOut.txt", &error)) << error;
     ASSERT_TRUE(site.load(folder.path(), &error)) << error;
   }
 

@@ -2,10 +2,11 @@
 
 #include <cstdlib>
 #include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "output/Vehicle.h"
-#include "stats/StreamRecord.h"
 #include "stats/StreamSummary.h"
 #include "stats/SummaryReport.h"
 #include "stats/SvgChart.h"
@@ -36,28 +37,37 @@ std::string recordLine(double time, int lane, int direction, int axles, double g
   return buffer;
 }
 
-TEST(StreamRecordTest, ReadsTheFixedColumns) {
-  StreamRecord record;
-  ASSERT_TRUE(parseRecord(recordLine(3725.678, 2, 1, 5, 402.4, 236.5), record));
-  EXPECT_EQ(record.day, 1);
-  EXPECT_EQ(record.hour, 1);
-  EXPECT_EQ(record.minute, 2);
-  EXPECT_EQ(record.second, 5);
-  EXPECT_EQ(record.hundredths, 67);
-  EXPECT_EQ(record.speed, 237);
-  EXPECT_EQ(record.grossWeight, 402);
-  EXPECT_EQ(record.axles, 5);
-  EXPECT_EQ(record.lane, 2);
-  EXPECT_EQ(record.direction, 1);
-  EXPECT_FALSE(record.isCar());
-  EXPECT_EQ(record.timeText(), "1/1/5 1:02:05.67");
+// A summary of the given lines, read as a stream.
+StreamSummary summaryOf(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) {
+    text += line + "\n";
+  }
+  std::istringstream in(text);
+  StreamSummary summary;
+  std::string error;
+  EXPECT_TRUE(summary.addStream(in, "lines", &error)) << error;
+  return summary;
+}
+
+TEST(StreamSummaryLinesTest, ReadsTheFixedColumns) {
   // A spacing of 10 m or more pushes the axle fields right; the fixed columns still read.
   std::string wide = recordLine(10.0, 1, 1, 4, 300, 230);
   wide.insert(40, "1");
-  EXPECT_TRUE(parseRecord(wide, record));
+  StreamSummary summary = summaryOf({recordLine(3725.678, 2, 1, 5, 402.4, 236.5), wide});
+  ASSERT_EQ(summary.records(), 2);
+  EXPECT_EQ(summary.widened(), 1);
+  const StreamSummary::Heavy& heaviest = summary.heaviest().front();
+  EXPECT_EQ(heaviest.grossWeight, 402);
+  EXPECT_EQ(heaviest.axles, 5);
+  EXPECT_EQ(heaviest.lane, 2);
+  EXPECT_EQ(heaviest.time, "1/1/5 1:02:05.67");
+  EXPECT_EQ(summary.vehiclesInHour(2, 1), 1);
+  EXPECT_EQ(summary.vehicles(2, VehicleClass::fiveAxle), 1);
+  EXPECT_EQ(percentile(summary.speeds(1), 1.0), 237);
 }
 
-TEST(StreamRecordTest, RefusesLinesThatAreNotRecords) {
+TEST(StreamSummaryLinesTest, CountsLinesThatAreNotRecords) {
   std::string good = recordLine(100.0, 1, 1, 2, 20, 250);
   std::string badDirection = good;
   badDirection[29] = '3';
@@ -66,11 +76,11 @@ TEST(StreamRecordTest, RefusesLinesThatAreNotRecords) {
   std::string blankField = good;
   blankField.replace(4, 2, "  ");
   std::string junkAtEnd = good + "#";
-  StreamRecord record;
-  for (const std::string& line : {std::string(), good.substr(0, 76), badDirection, letters,
-                                  blankField, junkAtEnd, std::string(77, ' ')}) {
-    EXPECT_FALSE(parseRecord(line, record)) << "[" << line << "]";
-  }
+  StreamSummary summary = summaryOf({good, std::string(), good.substr(0, 76), badDirection,
+                                     letters, blankField, junkAtEnd, std::string(77, ' ')});
+  EXPECT_EQ(summary.records(), 1);
+  EXPECT_EQ(summary.unparseable(), 7);
+  EXPECT_EQ(summary.unparseableLines(), (std::vector<long long>{2, 3, 4, 5, 6, 7, 8}));
 }
 
 class StreamSummaryTest : public ::testing::Test {
@@ -86,10 +96,13 @@ class StreamSummaryTest : public ::testing::Test {
         "",                                             // line 7
         recordLine(2 * 86400.0 + 5, 1, 1, 2, 20, 245),  // the end of a two-day run
     };
-    long long number = 0;
+    std::string text;
     for (const std::string& line : lines) {
-      summary.addLine(line, ++number);
+      text += line + "\n";
     }
+    std::istringstream in(text);
+    std::string error;
+    ASSERT_TRUE(summary.addStream(in, "lines", &error)) << error;
   }
 
   StreamSummary summary;
