@@ -7,6 +7,7 @@
 
 #include "data/CsvReader.h"
 #include "data/NativePath.h"
+#include "data/RunFolderFiles.h"
 #include "load/LoadOptions.h"
 #include "run/Run.h"
 #include "run/RunConfig.h"
@@ -17,8 +18,8 @@ namespace fs = std::filesystem;
 namespace campaign_folder {
 namespace {
 
-constexpr const char* parameterFile = "VLMin.txt";
-constexpr const char* siteFolder = "Traffic";
+constexpr const char* parameterFile = run_folder_files::parameters;
+constexpr const char* siteFolder = run_folder_files::siteRoot;
 constexpr const char* linesFolder = "influence-lines";  // copies of the il: files
 constexpr int daysValueLine = 3;
 constexpr int bufferSizeValueLine = 6;
@@ -38,14 +39,17 @@ int longestRunDays(const CampaignPlan& plan) {
 // plan's load options make a run that velmora would start.
 bool checkRunFolder(const std::string& runFolder, const CampaignPlan& plan, std::string* error) {
   RunConfig config;
+  CheckedSite site;
+  bool parametersFound = false;
   std::string parameters = pathInFolder(runFolder, parameterFile);
-  if (!config.readFile(parameters, error)) {
-    if (error->empty()) {
-      *error = "error: the run folder has no \"" + parameters + "\"; a campaign copies its own";
-    }
+  bool usable = loadRunFolder(runFolder, longestRunDays(plan), config, &site, &parametersFound, error);
+  if (!parametersFound) {
+    *error = "error: the run folder has no \"" + parameters + "\"; a campaign copies its own";
     return false;
   }
-  config.days = longestRunDays(plan);
+  if (!usable) {
+    return false;
+  }
   RunOptions options;
   options.writeRecords = false;
   const std::vector<std::string>& arguments = plan.loadArguments;
@@ -58,9 +62,7 @@ bool checkRunFolder(const std::string& runFolder, const CampaignPlan& plan, std:
       return false;
     }
   }
-  CheckedSite site;
-  return config.isUsable(error) && laneFactorsCoverLanes(config, options, error) &&
-         loadCheckedSiteData(config, runFolder, &site, error);
+  return laneFactorsCoverLanes(config, options, error);
 }
 
 // Writes the lines of the parameter file at source to target with the days value line

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "extremes/AnalysisLimits.h"
+#include "output/Calendar.h"
+
 struct PlannedRun {
   int index = 0;  // from 0: the run's folder is runFolderName(index)
   std::uint32_t seed = 0;
@@ -20,19 +23,20 @@ struct PlannedRun {
 struct CampaignPlan {
   static constexpr int maxYears = 1000000;
   static constexpr int maxRuns = 10000;         // their maxima files must fit on one command line
-  static constexpr int maxDaysPerYear = 24855;  // one year must fit in one run
+  static constexpr int maxDaysPerYear = calendar::maxRunDays;  // one year must fit in one run
   static constexpr int defaultYearsPerRun = 20;
 
   std::string sourceFolder;  // the run folder the campaign was planned from, for the record
   int years = 0;
-  int daysPerYear = 250;  // the simulated calendar's year
+  int daysPerYear = calendar::daysPerYear;
   int yearsPerRun = defaultYearsPerRun;  // the last run takes what is left
   int coresSplitFor = 0;  // > 0: the years were split so that this many cores each have a run
   std::uint32_t firstSeed = 0;
   // velmora's load options, one argument each ("--effect", "moment:30", ...).
   std::vector<std::string> loadArguments;
-  int blockDays = 250;  // of the fits: a year's maxima by default
-  std::vector<double> returnYears = {75.0, 100.0, 1000.0};
+  int blockDays = calendar::daysPerYear;  // of the fits: a year's maxima by default
+  std::vector<double> returnYears{analysis_limits::defaultReturnYears.begin(),
+                                  analysis_limits::defaultReturnYears.end()};
 
   // The runs, in the order their maxima are fitted.
   std::vector<PlannedRun> runs() const;

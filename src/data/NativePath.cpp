@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "data/RunFolderFiles.h"
+
 std::string nativePath(const std::string& path) {
 #ifdef _WIN32
   return path;
@@ -9,7 +11,7 @@ std::string nativePath(const std::string& path) {
   static const std::string driveRoot = "C:\\Traffic\\";
   std::string native = path;
   if (native.compare(0, driveRoot.size(), driveRoot) == 0) {
-    native.replace(0, driveRoot.size(), "Traffic\\");
+    native.replace(0, driveRoot.size(), std::string(run_folder_files::siteRoot) + "\\");
   }
   std::replace(native.begin(), native.end(), '\\', '/');
   return native;

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "data/NativePath.h"
+#include "data/RunFolderFiles.h"
 
 namespace {
 
@@ -108,7 +109,7 @@ MixtureList TrafficDataLoader::readMixtureBlock(int mixtureCount) {
 }
 
 void TrafficDataLoader::readAxleWeights23() {
-  openSiteFile(vehicleFolderPath, "AW2&3.csv", 7);
+  openSiteFile(vehicleFolderPath, run_folder_files::axleWeights23, 7);
   data.setAxleWeights2(readMixtureBlock(2));
   skipLine();
   data.setAxleWeights3(readMixtureBlock(3));
@@ -116,7 +117,7 @@ void TrafficDataLoader::readAxleWeights23() {
 }
 
 void TrafficDataLoader::readAxleWeights45() {
-  openSiteFile(vehicleFolderPath, "AW4&5.csv", 25);
+  openSiteFile(vehicleFolderPath, run_folder_files::axleWeights45, 25);
   for (int axles = 4; axles <= 5; ++axles) {
     if (axles == 5) {
       skipLine();
@@ -134,7 +135,7 @@ void TrafficDataLoader::readAxleWeights45() {
 }
 
 void TrafficDataLoader::readAxleSpacings() {
-  openSiteFile(vehicleFolderPath, "ASall.csv", 15);
+  openSiteFile(vehicleFolderPath, run_folder_files::axleSpacings, 15);
   data.setSpacings2(readMixtureBlock(1));
   skipLine();
   data.setSpacings3(readMixtureBlock(2));
@@ -146,7 +147,7 @@ void TrafficDataLoader::readAxleSpacings() {
 }
 
 void TrafficDataLoader::readClassShares() {
-  openSiteFile(vehicleFolderPath, "Class%.csv", 4);
+  openSiteFile(vehicleFolderPath, run_folder_files::classShares, 4);
   for (int k = 1; k <= 4; ++k) {
     skipLine();
     for (int i = 0; i + 1 < reader.fieldCount; ++i) {
@@ -157,7 +158,7 @@ void TrafficDataLoader::readClassShares() {
 }
 
 void TrafficDataLoader::readGrossWeights() {
-  openSiteFile(vehicleFolderPath, "GVWpdf.csv", 7);
+  openSiteFile(vehicleFolderPath, run_folder_files::grossWeights, 7);
   MixtureList speeds;
   for (int direction = 1; direction <= 2; ++direction) {
     if (direction == 2) {
@@ -172,7 +173,7 @@ void TrafficDataLoader::readGrossWeights() {
 }
 
 void TrafficDataLoader::readFlows() {
-  openSiteFile(flowFolderPath, "FlowR.csv", hoursPerDay);
+  openSiteFile(flowFolderPath, run_folder_files::flows, hoursPerDay);
   skipLine();
   int lanes = reader.fieldCount - 1;
   Table flows(static_cast<std::size_t>(lanes > 0 ? lanes : 0));
@@ -191,7 +192,7 @@ void TrafficDataLoader::readFlows() {
 // Rows hold at most the four values a line gives, and reading stops where the file ends, so
 // that a band count far beyond the file's length costs no memory (such a file is short).
 void TrafficDataLoader::readHeadwayModel() {
-  openSiteFile(flowFolderPath, "NHM.csv", 0);
+  openSiteFile(flowFolderPath, run_folder_files::headways, 0);
   bool more = skipLine();
   int bands = 0;
   if (!CsvReader::parseInt(reader.field(0), &bands) && reports.back().badNumber.empty()) {

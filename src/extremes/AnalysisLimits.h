@@ -1,11 +1,14 @@
-// What an extreme-value analysis accepts, for velmora-extremes and for the campaigns that
-// plan its work.
+// What an extreme-value analysis accepts and assumes, for velmora-extremes and for the
+// campaigns that plan its work.
 #pragma once
+
+#include <array>
 
 namespace analysis_limits {
 
 constexpr int minMaxima = 5;                 // block maxima a fit needs
 constexpr double maxReturnYears = 1000000.0;  // return periods are above 1 year and up to this
 constexpr int maxBlockDays = 100000;
+constexpr std::array<double, 3> defaultReturnYears = {75.0, 100.0, 1000.0};
 
 }  // namespace analysis_limits

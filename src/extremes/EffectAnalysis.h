@@ -6,12 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "extremes/AnalysisLimits.h"
 #include "extremes/ExtremeValueFit.h"
+#include "output/Calendar.h"
 
 struct AnalysisSettings {
   int blockDays = 1;
-  double daysPerYear = 250.0;  // the simulated calendar's year
-  std::vector<double> returnYears = {75.0, 100.0, 1000.0};
+  double daysPerYear = calendar::daysPerYear;
+  std::vector<double> returnYears{analysis_limits::defaultReturnYears.begin(),
+                                  analysis_limits::defaultReturnYears.end()};
 };
 
 struct EffectAnalysis {

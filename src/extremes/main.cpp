@@ -10,11 +10,12 @@
 #include "extremes/AnalysisLimits.h"
 #include "extremes/EffectAnalysis.h"
 #include "extremes/MaximaFile.h"
+#include "output/Calendar.h"
 
 namespace {
 
 const char* const program = "velmora-extremes";
-constexpr double maxDaysPerYear = 24855;  // the longest year a run can hold
+constexpr double maxDaysPerYear = calendar::maxRunDays;  // the longest year a run can hold
 
 struct Arguments {
   std::vector<std::string> files;

@@ -11,13 +11,14 @@
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
+#include "output/Calendar.h"
 #include "load/LoadOptions.h"
 #include "load/StreamLoading.h"
 
 namespace {
 
 const char* const program = "velmora-load";
-constexpr int maxDays = 49710;  // the days a time stamp holds
+constexpr int maxDays = calendar::maxStampDays;
 
 struct Arguments {
   LoadSettings settings;

@@ -15,6 +15,11 @@ constexpr int secondsPerHour = 3600;
 constexpr std::int64_t secondsPerDay = hoursPerDay * secondsPerHour;
 constexpr std::int64_t secondsPerMonth = daysPerMonth * secondsPerDay;
 constexpr std::int64_t secondsPerYear = monthsPerYear * secondsPerMonth;
-constexpr int daysPerYear = daysPerMonth * monthsPerYear;
+constexpr int daysPerYear = daysPerMonth * monthsPerYear;  // the simulated year: 250 days
+
+// The days a run may last: days * 86400 s fits in 32 bits, and so does every stamp.
+constexpr int maxRunDays = 24855;
+// The days a stamp of 2^32 s holds: a stream read back never goes beyond them.
+constexpr int maxStampDays = 49710;
 
 }  // namespace calendar

@@ -65,6 +65,15 @@ constexpr int widthOf(Field field) {
   return leadingColumns[static_cast<std::size_t>(field)].width;
 }
 
+// The largest value that field holds without widening the record: 10^width - 1.
+constexpr int largestValue(Field field) {
+  int largest = 1;
+  for (int i = 0; i < widthOf(field); ++i) {
+    largest *= 10;
+  }
+  return largest - 1;
+}
+
 // The 0-based column at which field starts when no field before it overflows.
 constexpr int startOf(Field field) {
   int start = 0;

@@ -7,6 +7,7 @@
 
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
+#include "data/RunFolderFiles.h"
 #include "load/LoadOptions.h"
 #include "load/BackgroundLoadEngine.h"
 #include "output/Calendar.h"
@@ -16,8 +17,6 @@
 #include "traffic/DrawLimit.h"
 
 namespace {
-
-const char* const parameterFile = "VLMin.txt";
 
 void printLine(const char* text) {
   std::cout << text << std::endl;
@@ -39,7 +38,7 @@ bool openOutputFile(const RunConfig& config, std::ofstream& file, std::string* e
 // an influence line or another output, under any name: checked before any is emptied.
 bool outputsCanBeWritten(const RunConfig& config, const RunOptions& options,
                          const CheckedSite& site, std::string* error) {
-  std::vector<std::string> inputs = {parameterFile};
+  std::vector<std::string> inputs = {run_folder_files::parameters};
   inputs.insert(inputs.end(), site.inputPaths.begin(), site.inputPaths.end());
   std::vector<std::string> lines = load_options::influenceFiles(options.load);
   inputs.insert(inputs.end(), lines.begin(), lines.end());
@@ -65,15 +64,16 @@ bool openMaximaFile(const RunOptions& options, std::ofstream& file, std::string*
   return true;
 }
 
-bool readParameters(RunConfig& config, std::string* error) {
-  if (!config.readFile(parameterFile, error)) {
-    if (!error->empty()) {
-      return false;
-    }
+// Reads the working folder's parameters and site data, saying so when the defaults are
+// used.
+bool readRunFolder(RunConfig& config, CheckedSite* site, std::string* error) {
+  bool parametersFound = false;
+  bool read = loadRunFolder("", std::nullopt, config, site, &parametersFound, error);
+  if (!parametersFound) {
     printLine("VLMin file could not be opened");
     printLine("Using default values");
   }
-  return true;
+  return read;
 }
 
 void reportError(const std::string& error) {
@@ -153,9 +153,7 @@ void printBanner() {
 bool setUpRun(RunConfig& config, const RunOptions& options, LaneSet& set, std::string* error) {
   CheckedSite site;
   std::ofstream emptied;
-  if (!readParameters(config, error) || !config.isUsable(error) ||
-      !loadCheckedSiteData(config, "", &site, error) ||
-      !outputsCanBeWritten(config, options, site, error) ||
+  if (!readRunFolder(config, &site, error) || !outputsCanBeWritten(config, options, site, error) ||
       !laneFactorsCoverLanes(config, options, error) ||
       (options.writeRecords && !openOutputFile(config, emptied, error))) {
     return false;

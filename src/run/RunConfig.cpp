@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "data/NumberText.h"
+#include "data/RunFolderFiles.h"
 #include "traffic/DrawnQuantity.h"
 
 RunConfig runConfig;
@@ -23,11 +24,11 @@ std::string parameter(int valueLine) {
 }
 
 std::string refusal(const std::string& parameter, const std::string& found,
-                    const char* accepted) {
+                    const std::string& accepted) {
   return "error: the run parameter " + parameter + " is " + found + "; accepted: " + accepted;
 }
 
-std::string refusal(int valueLine, const std::string& found, const char* accepted) {
+std::string refusal(int valueLine, const std::string& found, const std::string& accepted) {
   return refusal(parameter(valueLine), found, accepted);
 }
 
@@ -68,8 +69,8 @@ bool RunConfig::readFile(const std::string& fileName, std::string* error) {
 }
 
 void RunConfig::setDefaults() {
-  outputFile = "TrafOut.txt";
-  catchUpLength = 50.0;
+  outputFile = run_folder_files::defaultOutput;
+  catchUpLength = defaultCatchUpLength;
   days = 2;
   vehicleSite = 2;
   flowSite = 2;
@@ -120,7 +121,8 @@ std::string RunConfig::findProblem() const {
     return refusal(2, numberText(catchUpLength) + " m", "0 to 10000 m");
   }
   if (days > maxDays) {
-    return refusal(3, std::to_string(days), "at most 24855 (0 or less: no records)");
+    return refusal(3, std::to_string(days),
+                   "at most " + std::to_string(maxDays) + " (0 or less: no records)");
   }
   if (bufferSize < 1) {
     return refusal(6, std::to_string(bufferSize), "1 or more");
@@ -132,7 +134,7 @@ std::string RunConfig::findProblem() const {
   long long lanes = static_cast<long long>(lanesDir1) + lanesDir2;
   if (lanes < 1 || lanes > maxLanes) {
     return refusal("lanesDir1 + lanesDir2 (value lines 7 and 8)", std::to_string(lanes),
-                   "1 to 100 lanes in all");
+                   "1 to " + std::to_string(maxLanes) + " lanes in all");
   }
   if (carFraction < 0 || carFraction > 1 || (carFraction == 1 && !congested)) {
     return refusal(13, numberText(carFraction),

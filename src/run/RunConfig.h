@@ -6,6 +6,7 @@
 #include <string>
 
 #include "data/CsvReader.h"
+#include "output/Calendar.h"
 #include "data/TrafficModel.h"
 #include "traffic/TrafficParameters.h"
 
@@ -33,7 +34,8 @@ class RunConfig {
   // What the lane and vehicle generators take from the parameters.
   TrafficParameters trafficParameters() const;
 
-  static constexpr int maxDays = 24855;  // days * 86400 s must fit in 32 bits
+  static constexpr int maxDays = calendar::maxRunDays;
+  static constexpr double defaultCatchUpLength = 50.0;  // m
   // Far beyond any road; every lane holds a copy of the site tables, so this also bounds
   // the memory a run can ask for.
   static constexpr int maxLanes = 100;

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "cli/OutputFile.h"
+#include "data/RunFolderFiles.h"
 
 namespace {
 
@@ -108,13 +109,13 @@ using TableWriter = void (*)(std::ostream&, const SiteTables&);
 
 // The files in the order they are written, each with its writer.
 const std::pair<const char*, TableWriter> tableFiles[] = {
-    {"FlowR.csv", writeFlows},
-    {"Class%.csv", writeClassShares},
-    {"GVWpdf.csv", writeSpeedsAndGrossWeights},
-    {"ASall.csv", writeSpacings},
-    {"AW2&3.csv", writeAxleWeights23},
-    {"AW4&5.csv", writeAxleWeights45},
-    {"NHM.csv", writeHeadwayTable},
+    {run_folder_files::flows, writeFlows},
+    {run_folder_files::classShares, writeClassShares},
+    {run_folder_files::grossWeights, writeSpeedsAndGrossWeights},
+    {run_folder_files::axleSpacings, writeSpacings},
+    {run_folder_files::axleWeights23, writeAxleWeights23},
+    {run_folder_files::axleWeights45, writeAxleWeights45},
+    {run_folder_files::headways, writeHeadwayTable},
 };
 
 }  // namespace

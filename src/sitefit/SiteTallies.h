@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "output/RecordValues.h"
+#include "run/RunConfig.h"
 #include "sitefit/MixtureFit.h"
 
 // The running sums of one gross-weight band of 4- or 5-axle trucks: the first axle, the
@@ -52,7 +53,7 @@ struct LaneTallies {
 class SiteTallies {
  public:
   static constexpr int bandRows = 12;
-  static constexpr int maxLanes = 100;
+  static constexpr int maxLanes = RunConfig::maxLanes;
 
   // catchUpLength (m): the run parameter the minimum headways are computed with.
   explicit SiteTallies(double catchUpLength) : catchUp(catchUpLength) {}

@@ -54,7 +54,7 @@ struct Options {
   std::string records;
   std::string folder;
   int days = 0;                                      // 0: from the records
-  double catchUpLength = RunConfig().catchUpLength;  // m
+  double catchUpLength = RunConfig::defaultCatchUpLength;  // m
   bool headwayTable = false;
 };
 

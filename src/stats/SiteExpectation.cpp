@@ -16,11 +16,9 @@ bool SiteExpectation::load(const std::string& folder, std::string* error) {
     return false;
   }
   RunConfig config;
-  if (!config.readFile(pathInFolder(folder, "VLMin.txt"), error) && !error->empty()) {
-    return false;
-  }
   CheckedSite site;
-  if (!config.isUsable(error) || !loadCheckedSiteData(config, folder, &site, error)) {
+  bool parametersFound = false;  // without them the defaults serve, as for a run
+  if (!loadRunFolder(folder, std::nullopt, config, &site, &parametersFound, error)) {
     return false;
   }
   data = site.data;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "output/RecordLayout.h"
 #include "output/RecordValues.h"
 #include "run/RunConfig.h"
 
@@ -22,8 +23,9 @@ VehicleClass classOf(const RecordValues& record);
 class StreamSummary {
  public:
   static constexpr int maxLanes = RunConfig::maxLanes;
-  static constexpr int maxGrossWeight = 9999;  // a record's gross weight has 4 columns
-  static constexpr int maxSpeed = 999;         // dm/s, 3 columns
+  // The largest values the record's columns hold.
+  static constexpr int maxGrossWeight = record_layout::largestValue(record_layout::grossWeight);
+  static constexpr int maxSpeed = record_layout::largestValue(record_layout::speed);  // dm/s
   static constexpr int heaviestKept = 10;
   static constexpr int unparseableLinesKept = 20;
 
@@ -44,7 +46,7 @@ class StreamSummary {
   };
 
   // catchUpLength (m) is the run's, for the minimum headways.
-  explicit StreamSummary(double catchUpLength = 50.0);
+  explicit StreamSummary(double catchUpLength = RunConfig::defaultCatchUpLength);
   virtual ~StreamSummary() = default;
 
   // Takes every line of in, a stream of either form (the CSV form told by its header

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "data/NumberText.h"
+#include "data/RunFolderFiles.h"
 #include "output/Calendar.h"
 #include "traffic/DrawLimit.h"
 
@@ -133,7 +134,7 @@ double LaneFlowGenerator::drawHeadway() {
       [&] {
         return UndrawableValue{
             "a headway of at least " + numberText(minimum) + " s " + describeLane(),
-            siteFileForMessage(flowFolderPath, trafficModel.usesHeadwayTable() ? "NHM.csv" : "FlowR.csv")};
+            siteFileForMessage(flowFolderPath, trafficModel.usesHeadwayTable() ? run_folder_files::headways : run_folder_files::flows)};
       });
 }
 
@@ -182,7 +183,7 @@ double LaneFlowGenerator::tableHeadway() {
                      [](double headway) { return std::isfinite(headway) && headway >= tailStart; },
                      [&] {
                        return UndrawableValue{"a headway tail of at least 4 s " + describeLane(),
-                                              siteFileForMessage(flowFolderPath, "FlowR.csv")};
+                                              siteFileForMessage(flowFolderPath, run_folder_files::flows)};
                      });
   }
   const QuadraticPiece& piece =

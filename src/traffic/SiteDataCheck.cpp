@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "data/NumberText.h"
+#include "data/RunFolderFiles.h"
 #include "traffic/DrawnQuantity.h"
 
 namespace {
@@ -60,7 +61,7 @@ std::string checkFiles(const Reports& reports) {
       return "error: the site file " + report.path + " has " + report.badNumber +
              "; accepted: a number (an empty field reads 0)";
     }
-    if (report.fileName == "NHM.csv" && report.linesExpected < 4) {
+    if (report.fileName == run_folder_files::headways && report.linesExpected < 4) {
       return "error: the site file " + report.path + " gives " +
              plural(report.linesExpected - 3, "flow band") +
              " on its first line; accepted: 1 or more";
@@ -74,8 +75,8 @@ std::string checkFiles(const Reports& reports) {
 }
 
 std::string checkLaneCounts(const Site& site) {
-  const std::pair<const char*, int> tables[] = {{"Class%.csv", site.data.getClassShareRowCount()},
-                                                {"FlowR.csv", site.data.getLaneFlowCount()}};
+  const std::pair<const char*, int> tables[] = {{run_folder_files::classShares, site.data.getClassShareRowCount()},
+                                                {run_folder_files::flows, site.data.getLaneFlowCount()}};
   for (auto [fileName, lanes] : tables) {
     if (lanes < site.lanes()) {
       return "error: the site file " + site.file(fileName) + " has " + plural(lanes, "lane") +
@@ -93,13 +94,13 @@ std::string checkFlows(const Site& site) {
     for (int hour = 0; hour < hoursPerDay; ++hour) {
       double flow = flows[static_cast<std::size_t>(hour)];
       if (!std::isfinite(flow) || flow < 0) {
-        return "error: the site file " + site.file("FlowR.csv") + " gives lane " +
+        return "error: the site file " + site.file(run_folder_files::flows) + " gives lane " +
                std::to_string(lane + 1) + " a flow of " + numberText(flow) + " in hour " +
                std::to_string(hour) + "; accepted: a finite number of vehicles per hour, 0 or more";
       }
       double withCars = flow / (1 - site.data.getCarFraction());
       if (!site.road.trafficModel.isCongested() && !(withCars <= maxLaneFlow)) {
-        return "error: the site file " + site.file("FlowR.csv") + " gives lane " +
+        return "error: the site file " + site.file(run_folder_files::flows) + " gives lane " +
                std::to_string(lane + 1) + " a flow of " + numberText(flow) + " in hour " +
                std::to_string(hour) + ", " + numberText(withCars) +
                " vehicles per hour with the cars; accepted: at most " + numberText(maxLaneFlow) +
@@ -116,14 +117,14 @@ std::string checkClassShares(const Site& site) {
     double total = 0.0;
     for (std::size_t i = 0; i < shares.size(); ++i) {
       if (!std::isfinite(shares[i]) || shares[i] < 0) {
-        return "error: the site file " + site.file("Class%.csv") + " gives lane " +
+        return "error: the site file " + site.file(run_folder_files::classShares) + " gives lane " +
                std::to_string(lane + 1) + " a share of " + numberText(shares[i]) + " % for " +
                std::to_string(i + 2) + "-axle trucks; accepted: a finite percentage, 0 or more";
       }
       total += shares[i];
     }
     if (std::fabs(total - classShareTotal) > classShareTolerance) {
-      return "error: the site file " + site.file("Class%.csv") + " gives lane " +
+      return "error: the site file " + site.file(run_folder_files::classShares) + " gives lane " +
              std::to_string(lane + 1) + " class shares that add up to " + numberText(total) +
              " %; accepted: 100 within 1";
     }
@@ -140,7 +141,7 @@ std::string checkHeadwayBands(const Site& site) {
     for (int hour = 0; hour < hoursPerDay; ++hour) {
       double flow = flows[static_cast<std::size_t>(hour)];
       if (!(flow <= lastLimit)) {
-        return "error: the site file " + site.file("NHM.csv") + " has no flow band for lane " +
+        return "error: the site file " + site.file(run_folder_files::headways) + " has no flow band for lane " +
                std::to_string(lane + 1) + " in hour " + std::to_string(hour) + ": its flow of " +
                numberText(flow) + " vehicles per hour is above the last band's limit of " +
                numberText(lastLimit);
@@ -201,7 +202,7 @@ std::string checkSpeeds(const Site& site) {
     }
     NormalMixture mixture = site.data.getSpeedMixture(direction);
     std::string what = "speeds in direction " + std::to_string(direction);
-    std::string problem = checkWeights(site, what, mixture, {"GVWpdf.csv", direction - 1, 0});
+    std::string problem = checkWeights(site, what, mixture, {run_folder_files::grossWeights, direction - 1, 0});
     if (!problem.empty()) {
       return problem;
     }
@@ -216,7 +217,7 @@ std::string checkSpeeds(const Site& site) {
       }
       if (!(component.mean >= 0 && component.mean <= maxSpeed) ||
           !(std::fabs(component.stdDev) <= maxSpeed)) {
-        return "error: the site file " + site.file("GVWpdf.csv") + " gives " + what +
+        return "error: the site file " + site.file(run_folder_files::grossWeights) + " gives " + what +
                " a component of mean " + numberText(component.mean) + " dm/s and deviation " +
                numberText(component.stdDev) + " dm/s; accepted: means and deviations within " +
                rangeText({0.0, maxSpeed}) + " dm/s (300 km/h)";
@@ -245,18 +246,18 @@ std::string checkMixtures(const Site& site, int axles) {
     if (site.hasDirection(direction)) {
       problem = checkDrawnMixture(site, grossWeightText(axles, direction),
                                   site.data.getGrossWeightMixture(direction, axles),
-                                  {"GVWpdf.csv", direction - 1, axles - 1}, grossWeightRange);
+                                  {run_folder_files::grossWeights, direction - 1, axles - 1}, grossWeightRange);
     }
   }
   for (int i = 0; i + 1 < axles && problem.empty(); ++i) {
     problem = checkDrawnMixture(site, axleSpacingText(axles, i),
-                                site.data.getSpacingMixture(axles, i), {"ASall.csv", axles - 2, i},
+                                site.data.getSpacingMixture(axles, i), {run_folder_files::axleSpacings, axles - 2, i},
                                 axleSpacingRange);
   }
   for (int i = 0; axles <= 3 && i < axles && problem.empty(); ++i) {
     problem = checkDrawnMixture(site, axleWeightText(axles, i),
                                 site.data.getAxleWeightMixture(axles, i),
-                                {"AW2&3.csv", axles - 2, i}, axleWeightRange);
+                                {run_folder_files::axleWeights23, axles - 2, i}, axleWeightRange);
   }
   return problem;
 }
@@ -285,7 +286,7 @@ std::string checkBandRows(const Site& site, int axles) {
       single.components[0] = {1.0, values[static_cast<std::size_t>(group)],
                               values[static_cast<std::size_t>(group + 3)]};
       std::string problem = acceptance(
-          site.file("AW4&5.csv"),
+          site.file(run_folder_files::axleWeights45),
           axleGroupText(axles, group, row) + " (reached by " + numberText(reach) +
               " of their gross weights)",
           axleWeightRange, single.probabilityWithin(axleWeightRange.low, axleWeightRange.high));
