@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "output/Vehicle.h"
@@ -23,12 +24,13 @@ inline bool stampReaches(double arrival, const Vehicle& vehicle, double endTime)
 // Hands the earliest lane's vehicle to consume (a callable taking a
 // std::unique_ptr<Vehicle> and returning false to stop) until one whose time stamp reaches
 // endTime (seconds) has been handed over, or no lane has any flow left. Hands over nothing
-// when endTime <= 0 or there are no lanes. Draws that give up throw UndrawableValueError.
+// when endTime <= 0 or there are no lanes. False, with *drawFailure the lane's "error: "
+// line, when a draw gave up: the vehicle taken when it did is not handed over.
 template <typename Consume>
-void mergeLanes(const std::vector<LaneFlowGenerator*>& laneList, double endTime,
-                Consume&& consume) {
+bool mergeLanes(const std::vector<LaneFlowGenerator*>& laneList, double endTime,
+                Consume&& consume, std::string* drawFailure) {
   if (!(endTime > 0) || laneList.empty()) {
-    return;
+    return true;
   }
   LaneQueue queue(laneList);
   bool reachedEnd = false;
@@ -36,13 +38,18 @@ void mergeLanes(const std::vector<LaneFlowGenerator*>& laneList, double endTime,
     LaneFlowGenerator* lane = queue.earliest();
     double arrival = lane->nextArrivalTime();
     if (!std::isfinite(arrival)) {
-      return;  // no lane has any flow
+      return true;  // no lane has any flow
     }
     std::unique_ptr<Vehicle> vehicle = lane->nextVehicle();
+    if (!lane->drawFailure().empty()) {
+      *drawFailure = lane->drawFailure();
+      return false;
+    }
     queue.requeueEarliest();
     reachedEnd = stampReaches(arrival, *vehicle, endTime);
     if (!consume(std::move(vehicle))) {
-      return;
+      return true;
     }
   }
+  return true;
 }

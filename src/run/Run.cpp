@@ -14,7 +14,6 @@
 #include "output/VehicleWriter.h"
 #include "run/LaneMerge.h"
 #include "run/SiteLoading.h"
-#include "traffic/DrawLimit.h"
 
 namespace {
 
@@ -135,6 +134,11 @@ class ProgressReport {
 
 }  // namespace
 
+const std::string& LaneSet::drawFailure() const {
+  static const std::string none;
+  return lanes.empty() ? none : lanes.back()->drawFailure();
+}
+
 std::vector<LaneFlowGenerator*> LaneSet::laneList() const {
   std::vector<LaneFlowGenerator*> list;
   for (const auto& lane : lanes) {
@@ -159,8 +163,9 @@ bool setUpRun(RunConfig& config, const RunOptions& options, LaneSet& set, std::s
     return false;
   }
   TrafficParameters parameters = config.trafficParameters();
+  parameters.drawLimit = options.drawLimit;
   set.vehicleGenerator = std::make_unique<VehicleGenerator>(site.data, parameters);
-  for (int i = 0; i < config.totalLanes; ++i) {
+  for (int i = 0; i < config.totalLanes && set.drawFailure().empty(); ++i) {
     int direction = i < config.lanesDir1 ? 1 : 2;
     set.lanes.push_back(std::make_unique<LaneFlowGenerator>(parameters));
     set.lanes.back()->setUp(set.vehicleGenerator.get(), site.data.laneFlows(i),
@@ -188,8 +193,10 @@ bool runGeneration(const RunConfig& config, const RunOptions& options,
   ProgressReport progress(config.bufferSize);
   error->clear();
   std::int64_t endStamp = std::int64_t{config.days} * calendar::secondsPerDay * 100;
-  try {
-    mergeLanes(laneList, endTimeOfRun(config), [&](std::unique_ptr<Vehicle> vehicle) {
+  std::string drawFailure;
+  bool drawn = mergeLanes(
+      laneList, endTimeOfRun(config),
+      [&](std::unique_ptr<Vehicle> vehicle) {
       if (engine && !addToLoadEffects(*engine, *vehicle, endStamp, error)) {
         return false;
       }
@@ -197,11 +204,12 @@ bool runGeneration(const RunConfig& config, const RunOptions& options,
         progress.count(*vehicle);
         return true;
       }
-      writer->add(std::move(vehicle));
-      return !writer->failed();
-    });
-  } catch (const UndrawableValueError& failure) {
-    *error = failure.what();  // the vehicles before it are still written
+        writer->add(std::move(vehicle));
+        return !writer->failed();
+      },
+      &drawFailure);
+  if (!drawn) {
+    *error = drawFailure;  // the vehicles before it are still written
   }
   if (writer) {
     writer->flush();
@@ -226,13 +234,12 @@ int runProgram(RunConfig& config, const RunOptions& options) {
   printBanner();
   LaneSet set;
   std::string error;
-  try {
-    if (!setUpRun(config, options, set, &error)) {
-      reportError(error);
-      return exit_status::refused;
-    }
-  } catch (const UndrawableValueError& failure) {
-    reportError(failure.what());  // a lane's first vehicle could not be drawn
+  if (!setUpRun(config, options, set, &error)) {
+    reportError(error);
+    return exit_status::refused;
+  }
+  if (!set.drawFailure().empty()) {
+    reportError(set.drawFailure());  // a lane's first vehicle could not be drawn
     return exit_status::failure;
   }
   if (!runGeneration(config, options, set.laneList(), &error)) {

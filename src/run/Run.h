@@ -22,6 +22,8 @@ struct LaneSet {
 
   // The lanes in creation order, as the merge loop takes them.
   std::vector<LaneFlowGenerator*> laneList() const;
+  // The "error: " line of a draw that gave up while the lanes were set up, or "".
+  const std::string& drawFailure() const;
 };
 
 // Writes the four banner lines to standard output.
@@ -35,7 +37,8 @@ bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options,
 // every lane of set, direction-1 lanes first. False, with *error set and the output files
 // untouched, when the parameters or the site data cannot be used or an output file would
 // overwrite an input; false, with *error set, when the output file cannot be created.
-// Throws UndrawableValueError when a lane's first vehicle cannot be drawn.
+// When a lane's first vehicle cannot be drawn, the set-up stops there and
+// set.drawFailure() says so.
 bool setUpRun(RunConfig& config, const RunOptions& options, LaneSet& set, std::string* error);
 // Merges the lanes until the end of config's days into config's output file, in the
 // options' format, and into the daily maxima of the options' load effects. False, with

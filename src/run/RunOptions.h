@@ -5,6 +5,7 @@
 
 #include "load/LoadEffectEngine.h"
 #include "output/RecordLayout.h"
+#include "traffic/DrawLimit.h"
 
 struct RunOptions {
   RecordFormat format = RecordFormat::fixedColumns;  // of the output file
@@ -13,4 +14,7 @@ struct RunOptions {
   LoadSettings load;
   std::string maximaFile;
   bool writeRecords = true;  // false: no output file is written or touched
+  // Rejections in a row after which a draw gives up and the run fails (tests and the
+  // fuzzing harness take small ones).
+  long drawLimit = maxRejections;
 };

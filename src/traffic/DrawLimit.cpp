@@ -2,24 +2,11 @@
 
 #include "data/NativePath.h"
 
-namespace {
-
-long limitInForce = maxRejections;
-
-}  // namespace
-
-void setDrawLimit(long rejections) {
-  limitInForce = rejections;
-}
-
-long rejectionLimit() {
-  return limitInForce;
-}
-
-void stopUndrawable(const std::string& what, const std::string& siteFile) {
-  throw UndrawableValueError("error: could not draw " + what + " after " +
-                             std::to_string(limitInForce) + " tries; check the table in " +
-                             siteFile);
+void DrawLimit::noteFailure(const UndrawableValue& value) {
+  if (message.empty()) {
+    message = "error: could not draw " + value.what + " after " + std::to_string(limit) +
+              " tries; check the table in " + value.siteFile;
+  }
 }
 
 std::string siteFileForMessage(const std::string& folderPath, const std::string& fileName) {

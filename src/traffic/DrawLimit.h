@@ -1,28 +1,12 @@
-// The bound on every rejection loop of the generators. Sane site data never comes near it;
-// data that cannot give an acceptable value ends the run with a message instead of
-// hanging it.
+// The bound on every rejection loop of a generator, and the failure of a draw that gave up.
+// Sane site data never comes near the bound; data that cannot give an acceptable value
+// leaves the generator failed, which the lane and the run check, instead of hanging it.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 
-// Consecutive rejections after which a draw gives up.
+// Consecutive rejections after which a draw gives up, unless a run says otherwise.
 constexpr long maxRejections = 10000000;
-
-// A draw that gave up. what() is the whole "error: could not draw <what> after <n> tries;
-// check the table in <siteFile>" line; the run that catches it ends as a failed run.
-class UndrawableValueError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// Sets the number of rejections after which a draw gives up (tests and the fuzzing
-// harness use small ones); maxRejections by default.
-void setDrawLimit(long rejections);
-long rejectionLimit();
-
-// Throws the UndrawableValueError that names what and siteFile.
-[[noreturn]] void stopUndrawable(const std::string& what, const std::string& siteFile);
 
 // What a failed draw names: the quantity with its accepted range, and the site file.
 struct UndrawableValue {
@@ -30,21 +14,41 @@ struct UndrawableValue {
   std::string siteFile;
 };
 
-// Repeats draw() until accept(value) holds and returns that value. After rejectionLimit()
-// rejections in a row, stops naming describe(), an UndrawableValue; it is only called then,
-// so the loop itself never allocates.
-template <typename Draw, typename Accept, typename Describe>
-double drawUntil(Draw draw, Accept accept, Describe describe) {
-  const long limit = rejectionLimit();
-  for (long rejections = 0; rejections < limit; ++rejections) {
-    double value = draw();
-    if (accept(value)) {
-      return value;
+class DrawLimit {
+ public:
+  // REQUIRES: rejections >= 1.
+  explicit DrawLimit(long rejections = maxRejections) : limit(rejections) {}
+  virtual ~DrawLimit() = default;
+  DrawLimit(const DrawLimit&) = default;
+  DrawLimit& operator=(const DrawLimit&) = default;
+
+  // Repeats draw() until accept(value) holds and returns that value. After `rejections`
+  // rejections in a row the draw gives up: the limit becomes failed (the first failure is
+  // kept, named by describe(), an UndrawableValue, which is only called then, so the loop
+  // never allocates) and fallback, a value that accept takes, is returned so that the
+  // vehicle being made stays sound until the caller sees the failure.
+  template <typename Draw, typename Accept, typename Describe>
+  double drawUntil(Draw draw, Accept accept, double fallback, Describe describe) {
+    for (long rejections = 0; rejections < limit; ++rejections) {
+      double value = draw();
+      if (accept(value)) {
+        return value;
+      }
     }
+    noteFailure(describe());
+    return fallback;
   }
-  UndrawableValue failure = describe();
-  stopUndrawable(failure.what, failure.siteFile);
-}
+  bool failed() const { return !message.empty(); }
+  // "error: could not draw <what> after <n> tries; check the table in <siteFile>", or ""
+  // while no draw has given up.
+  const std::string& failure() const { return message; }
+
+ private:
+  void noteFailure(const UndrawableValue& value);
+
+  long limit;
+  std::string message;
+};
 
 // The path of a site file for messages: folderPath (in the data root's form) and fileName,
 // as the platform opens it.

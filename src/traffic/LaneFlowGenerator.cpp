@@ -29,7 +29,8 @@ double cell(const Table& table, std::size_t row, std::size_t column) {
 }  // namespace
 
 LaneFlowGenerator::LaneFlowGenerator(const TrafficParameters& parameters)
-    : meanGapTime(parameters.meanGapTime),
+    : draws(parameters.drawLimit),
+      meanGapTime(parameters.meanGapTime),
       gapCv(parameters.gapCv),
       constantSpeed(parameters.constantSpeed),
       trafficModel(parameters.model),
@@ -52,6 +53,11 @@ void LaneFlowGenerator::setUp(VehicleGenerator* generatorOfLane, std::vector<dou
     return;
   }
   prepareNextVehicle();
+}
+
+const std::string& LaneFlowGenerator::drawFailure() const {
+  return draws.failed() || vehicleGenerator == nullptr ? draws.failure()
+                                                       : vehicleGenerator->drawFailure();
 }
 
 std::unique_ptr<Vehicle> LaneFlowGenerator::nextVehicle() {
@@ -128,9 +134,9 @@ double LaneFlowGenerator::drawHeadway() {
   if (minimum <= 0) {
     return 0;
   }
-  return drawUntil(
+  return draws.drawUntil(
       [this] { return drawModelHeadway(); },
-      [minimum](double headway) { return std::isfinite(headway) && headway >= minimum; },
+      [minimum](double headway) { return std::isfinite(headway) && headway >= minimum; }, minimum,
       [&] {
         return UndrawableValue{
             "a headway of at least " + numberText(minimum) + " s " + describeLane(),
@@ -179,9 +185,9 @@ double LaneFlowGenerator::tableHeadway() {
   double u = generator.uniform();
   const FlowBand& band = bandOfFlow(currentFlow());
   if (u > band.tailStartShare) {
-    return drawUntil([this] { return exponentialHeadway(); },
+    return draws.drawUntil([this] { return exponentialHeadway(); },
                      [](double headway) { return std::isfinite(headway) && headway >= tailStart; },
-                     [&] {
+                     tailStart, [&] {
                        return UndrawableValue{"a headway tail of at least 4 s " + describeLane(),
                                               siteFileForMessage(flowFolderPath, run_folder_files::flows)};
                      });

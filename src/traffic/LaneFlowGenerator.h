@@ -37,6 +37,10 @@ class LaneFlowGenerator {
   // Hands over the pending vehicle and prepares the next one.
   // REQUIRES: nextArrivalTime() is finite.
   std::unique_ptr<Vehicle> nextVehicle();
+  // The "error: " line of the first draw of this lane's headways or of its vehicle
+  // generator that gave up, or "" when none did. Once it is set, the vehicle being
+  // prepared when the draw gave up, and every later one, is not to be used.
+  const std::string& drawFailure() const;
   // The hour of day (0..23) whose flow sets the current rate.
   int currentHour() const { return hourIndex; }
 
@@ -95,6 +99,7 @@ class LaneFlowGenerator {
   int laneIndex = 0;
   int direction = 1;
   VehicleGenerator* vehicleGenerator = nullptr;  // not owned
+  DrawLimit draws;                               // of the headways
   Table headwayTable;
   double meanGapTime;  // s
   double gapCv;

@@ -1,5 +1,6 @@
 #include "traffic/VehicleGenerator.h"
 
+#include "data/RunFolderFiles.h"
 #include "traffic/DrawLimit.h"
 
 namespace {
@@ -14,6 +15,7 @@ std::string within(const AcceptedRange& range) {
 
 VehicleGenerator::VehicleGenerator(TrafficData data, const TrafficParameters& parameters)
     : trafficData(std::move(data)),
+      draws(parameters.drawLimit),
       constantSpeed(parameters.constantSpeed),
       trafficModel(parameters.model) {}
 
@@ -89,11 +91,11 @@ void VehicleGenerator::drawGrossWeightAndSpacings(Vehicle& vehicle, int axles) {
   vehicle.setAxleCount(axles);
   double gvw = drawMixtureWithin(trafficData.getGrossWeightMixture(direction, axles),
                                  grossWeightRange,
-                                 [&] { return grossWeightText(axles, direction); }, "GVWpdf.csv");
+                                 [&] { return grossWeightText(axles, direction); }, run_folder_files::grossWeights);
   double spacings[5] = {0.0, 0.0, 0.0, 0.0, 0.0};
   for (int i = 0; i < axles - 1; ++i) {
     spacings[i] = drawMixtureWithin(trafficData.getSpacingMixture(axles, i), axleSpacingRange,
-                                    [&] { return axleSpacingText(axles, i); }, "ASall.csv");
+                                    [&] { return axleSpacingText(axles, i); }, run_folder_files::axleSpacings);
   }
   double length = 0.0;
   for (int i = 0; i < axles; ++i) {
@@ -112,7 +114,7 @@ void VehicleGenerator::buildSmallTruck(Vehicle& vehicle, int axles) {
   double sum = 0.0;
   for (int i = 0; i < axles; ++i) {
     weights[i] = drawMixtureWithin(trafficData.getAxleWeightMixture(axles, i), axleWeightRange,
-                                   [&] { return axleWeightText(axles, i); }, "AW2&3.csv");
+                                   [&] { return axleWeightText(axles, i); }, run_folder_files::axleWeights23);
   }
   for (int i = 0; i < axles; ++i) {
     sum += weights[i];
@@ -133,12 +135,13 @@ void VehicleGenerator::buildLargeTruck(Vehicle& vehicle, int axles) {
     double mean = row[static_cast<std::size_t>(g)];
     double stdDev = row[static_cast<std::size_t>(g + 3)];
     groups[g] =
-        drawUntil([&] { return random.normal(mean, stdDev); },
-                  [](double w) { return axleWeightRange.contains(w); },
-                  [&] {
-                    return UndrawableValue{axleGroupText(axles, g, band) + within(axleWeightRange),
-                                           siteFile("AW4&5.csv")};
-                  });
+        draws.drawUntil([&] { return random.normal(mean, stdDev); },
+                        [](double w) { return axleWeightRange.contains(w); }, axleWeightRange.low,
+                        [&] {
+                          return UndrawableValue{
+                              axleGroupText(axles, g, band) + within(axleWeightRange),
+                              siteFile(run_folder_files::axleWeights45)};
+                        });
   }
   double sum = groups[0] + groups[1] + groups[2];
   double factor = gvw / sum;
@@ -157,9 +160,9 @@ template <typename Describe>
 double VehicleGenerator::drawMixtureWithin(const NormalMixture& mixture,
                                            const AcceptedRange& range, Describe what,
                                            const char* fileName) {
-  return drawUntil([&] { return random.normalMixture(mixture); },
-                   [&range](double x) { return range.contains(x); },
-                   [&] { return UndrawableValue{what() + within(range), siteFile(fileName)}; });
+  return draws.drawUntil([&] { return random.normalMixture(mixture); },
+                         [&range](double x) { return range.contains(x); }, range.low,
+                         [&] { return UndrawableValue{what() + within(range), siteFile(fileName)}; });
 }
 
 std::string VehicleGenerator::siteFile(const char* fileName) const {

@@ -11,6 +11,7 @@
 #include "output/CarRecord.h"
 #include "output/Vehicle.h"
 #include "random/RandomGenerator.h"
+#include "traffic/DrawLimit.h"
 #include "traffic/DrawnQuantity.h"
 #include "traffic/TrafficParameters.h"
 
@@ -23,8 +24,11 @@ class VehicleGenerator {
   virtual ~VehicleGenerator() = default;
 
   // A new vehicle of lane laneIndex (0-based) in direction (1 or 2), without its time.
-  // Throws UndrawableValueError when a table cannot give a value in its accepted range.
+  // When a table cannot give a value in its accepted range, the vehicle is still whole but
+  // drawFailure() says so, and no vehicle made after it is to be used.
   std::unique_ptr<Vehicle> makeVehicle(int laneIndex, int direction);
+  // The "error: " line of the first draw that gave up, or "" when none did.
+  const std::string& drawFailure() const { return draws.failure(); }
   // A copy of the headway-model table. No draw.
   Table headwayModelTable() const { return trafficData.getHeadwayRows(); }
   // The data root's path of the flow tables, for messages.
@@ -57,6 +61,7 @@ class VehicleGenerator {
   int direction = 1;
   TrafficData trafficData;
   RandomGenerator random;
+  DrawLimit draws;
   double constantSpeed;  // m/s
   TrafficModel trafficModel;
 };

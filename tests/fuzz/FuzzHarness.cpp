@@ -54,10 +54,14 @@ void generate(const RunConfig& config, const LaneSet& set) {
   std::ofstream file(config.outputFile, std::ios::binary);
   VehicleWriter writer(file, std::min(config.bufferSize, 100));
   int handedOver = 0;
-  mergeLanes(lanes, Vehicle::latestTime, [&](std::unique_ptr<Vehicle> vehicle) {
-    writer.add(std::move(vehicle));
-    return ++handedOver < fuzzVehicles;
-  });
+  std::string drawFailure;  // a failed draw ends the merge like the run's
+  mergeLanes(
+      lanes, Vehicle::latestTime,
+      [&](std::unique_ptr<Vehicle> vehicle) {
+        writer.add(std::move(vehicle));
+        return ++handedOver < fuzzVehicles;
+      },
+      &drawFailure);
   writer.flush();
   writer.finish();
 }
@@ -86,16 +90,13 @@ int runFuzzInput(const std::uint8_t* data, std::size_t size) {
   }
   RandomGenerator::seedWithWord(1u);
   RandomGenerator::clearNormalCache();
-  setDrawLimit(fuzzRejectionLimit);
-  try {
-    RunConfig runParameters;
-    LaneSet set;
-    std::string error;
-    if (setUpRun(runParameters, RunOptions(), set, &error)) {
-      generate(runParameters, set);
-    }
-  } catch (const UndrawableValueError&) {
+  RunConfig runParameters;
+  RunOptions options;
+  options.drawLimit = fuzzRejectionLimit;
+  LaneSet set;
+  std::string error;
+  if (setUpRun(runParameters, options, set, &error) && set.drawFailure().empty()) {
+    generate(runParameters, set);
   }
-  setDrawLimit(maxRejections);
   return 0;
 }

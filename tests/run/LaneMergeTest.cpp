@@ -50,11 +50,15 @@ TEST_F(LaneMergeTest, EqualArrivalTimesKeepTheirOrderFromStepToStep) {
   std::vector<LaneFlowGenerator*> list = lanesOfEqualTimes(5);
   std::vector<int> order;
   std::vector<double> times;
-  mergeLanes(list, 1e9, [&](std::unique_ptr<Vehicle> vehicle) {
-    order.push_back(vehicle->getLane());
-    times.push_back(vehicle->getTime());
-    return order.size() < 50;
-  });
+  std::string failure;
+  EXPECT_TRUE(mergeLanes(
+      list, 1e9,
+      [&](std::unique_ptr<Vehicle> vehicle) {
+        order.push_back(vehicle->getLane());
+        times.push_back(vehicle->getTime());
+        return order.size() < 50;
+      },
+      &failure));
   ASSERT_EQ(order.size(), 50u);
   for (std::size_t i = 0; i < order.size(); ++i) {
     int place = static_cast<int>(i % 5);
@@ -71,14 +75,15 @@ TEST_F(LaneMergeTest, StopsAfterTheFirstVehicleAtTheEndAndForNoTime) {
     times.push_back(vehicle->getTime());
     return true;
   };
-  mergeLanes(list, end, keep);
+  std::string failure;
+  EXPECT_TRUE(mergeLanes(list, end, keep, &failure));
   ASSERT_FALSE(times.empty());
   EXPECT_GE(times.back(), end - 0.01);
   for (std::size_t i = 0; i + 1 < times.size(); ++i) {
     EXPECT_LT(times[i], end);
   }
   times.clear();
-  mergeLanes(list, 0.0, keep);
+  EXPECT_TRUE(mergeLanes(list, 0.0, keep, &failure));
   EXPECT_TRUE(times.empty());
 }
 
@@ -109,10 +114,14 @@ std::vector<std::pair<int, double>> insertionSortMerge(std::vector<LaneFlowGener
 std::vector<std::pair<int, double>> queueMerge(const std::vector<LaneFlowGenerator*>& list,
                                                std::size_t vehicles) {
   std::vector<std::pair<int, double>> stream;
-  mergeLanes(list, 1e12, [&](std::unique_ptr<Vehicle> vehicle) {
-    stream.push_back({vehicle->getLane(), vehicle->getTime()});
-    return stream.size() < vehicles;
-  });
+  std::string failure;
+  EXPECT_TRUE(mergeLanes(
+      list, 1e12,
+      [&](std::unique_ptr<Vehicle> vehicle) {
+        stream.push_back({vehicle->getLane(), vehicle->getTime()});
+        return stream.size() < vehicles;
+      },
+      &failure));
   return stream;
 }
 

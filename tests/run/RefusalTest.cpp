@@ -15,9 +15,9 @@
 namespace {
 
 // The program's run with a parameter set of its own, as main gives it the global one.
-int runWithOwnParameters() {
+int runWithOwnParameters(const RunOptions& options = RunOptions()) {
   RunConfig config;
-  return runProgram(config);
+  return runProgram(config, options);
 }
 
 class RefusalTest : public SampleFolderTest {
@@ -28,12 +28,12 @@ class RefusalTest : public SampleFolderTest {
   }
 
   // Runs the program; keeps its console text and error text.
-  int run() {
+  int run(const RunOptions& options = RunOptions()) {
     writeParameters(values);
     RandomGenerator::seedWithWord(99u);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    int status = runWithOwnParameters();
+    int status = runWithOwnParameters(options);
     console = testing::internal::GetCapturedStdout();
     errors = testing::internal::GetCapturedStderr();
     return status;
@@ -232,10 +232,9 @@ TEST_F(RefusalTest, RefusesDistributionsThatCannotGiveAcceptedValues) {
 }
 
 TEST_F(RefusalTest, AFailedDrawEndsTheRunThroughTheErrorPath) {
-  setDrawLimit(1);  // the first rejected headway gives up
-  int status = run();
-  setDrawLimit(maxRejections);
-  EXPECT_EQ(status, 1);
+  RunOptions options;
+  options.drawLimit = 1;  // the first rejected headway gives up
+  EXPECT_EQ(run(options), 1);
   EXPECT_EQ(errors.rfind("error: could not draw a headway of at least ", 0), 0u) << errors;
   EXPECT_EQ(console.find("Generation complete"), std::string::npos);
   EXPECT_NE(folder.read("TrafOut.txt"), earlierOutput);

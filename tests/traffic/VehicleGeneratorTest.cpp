@@ -204,15 +204,12 @@ TEST_F(VehicleGeneratorTest, UndrawableGrossWeightStopsWithMessage) {
   MixtureList weights(4, singleNormal(5000.0, 1.0));
   data.setGrossWeights(weights, 1);
   data.setFolderPaths("C:\\Traffic\\Auxerre\\", "C:\\Traffic\\Auxerre\\");
-  auto generator = generatorFor(data, 7);
-  setDrawLimit(1000);
-  std::string message;
-  try {
-    generator->makeVehicle(0, 1);
-  } catch (const UndrawableValueError& error) {
-    message = error.what();
-  }
-  setDrawLimit(maxRejections);
+  TrafficParameters parameters = parametersFor(7);
+  parameters.drawLimit = 1000;
+  VehicleGenerator generator(data, parameters);
+  std::unique_ptr<Vehicle> vehicle = generator.makeVehicle(0, 1);
+  std::string message = generator.drawFailure();
+  EXPECT_GE(vehicle->getGvw(), 35.0);  // whole, with a value in range, but not to be used
   EXPECT_TRUE(std::regex_match(
       message, std::regex("error: could not draw the gross weight of [2-5]-axle trucks in "
                           "direction 1 within \\[35, 800\\] after 1000 tries; check the "
