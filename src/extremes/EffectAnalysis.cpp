@@ -24,12 +24,23 @@ std::string interval(const ReturnLevel& level) {
   return "[" + number(level.lower) + ", " + number(level.upper) + "]";
 }
 
+// The models every effect is fitted with, in the order they are reported.
+const struct {
+  ExtremeModel model;
+  ModelLook look;
+} catalogue[] = {
+    {ExtremeModel::gev,
+     {"gev", "GEV", "GEV, shape xi > 0 a heavy upper tail (scipy's genextreme c = -xi):",
+      "GEV fit, with its 95 % profile-likelihood band", "#1f5fa8", "", true}},
+    {ExtremeModel::gumbel, {"gumbel", "Gumbel", "Gumbel:", "Gumbel fit", "#d9822b", "6,4", false}},
+};
+
 void writeFit(std::ostream& out, const char* title, const ExtremeValueFit& fit) {
   out << "  " << title << "\n"
       << "    location mu    " << number(fit.location) << " +/- " << number(fit.locationError)
       << "\n"
       << "    scale sigma    " << number(fit.scale) << " +/- " << number(fit.scaleError) << "\n";
-  if (fit.model == ExtremeModel::gev) {
+  if (fit.model != ExtremeModel::gumbel) {
     out << "    shape xi       " << number(fit.shape) << " +/- " << number(fit.shapeError) << "\n";
   }
   out << "    log-likelihood " << number(fit.logLikelihood, "%.10g") << ", Kolmogorov-Smirnov D "
@@ -43,14 +54,16 @@ bool analyse(const std::string& effect, const std::vector<double>& maxima,
              const AnalysisSettings& settings, EffectAnalysis* analysis, std::string* error) {
   analysis->effect = effect;
   analysis->maxima = maxima;
-  if (!fitExtremes(maxima, ExtremeModel::gev, &analysis->gev, error) ||
-      !fitExtremes(maxima, ExtremeModel::gumbel, &analysis->gumbel, error)) {
-    return false;
-  }
   double blocks = analysis->blocksPerYear(settings);
-  for (double years : settings.returnYears) {
-    analysis->gevLevels.push_back(returnLevel(maxima, analysis->gev, years, blocks));
-    analysis->gumbelLevels.push_back(returnLevel(maxima, analysis->gumbel, years, blocks));
+  for (const auto& entry : catalogue) {
+    FittedModel fitted{entry.look, {}, {}};
+    if (!fitExtremes(maxima, entry.model, &fitted.fit, error)) {
+      return false;
+    }
+    for (double years : settings.returnYears) {
+      fitted.levels.push_back(returnLevel(maxima, fitted.fit, years, blocks));
+    }
+    analysis->models.push_back(fitted);
   }
   return true;
 }
@@ -59,17 +72,19 @@ void writeReport(std::ostream& out, const EffectAnalysis& analysis,
                  const AnalysisSettings& settings) {
   out << analysis.effect << ": " << analysis.maxima.size() << " maxima of " << settings.blockDays
       << "-day blocks (values in the maxima files' unit)\n";
-  writeFit(out, "GEV, shape xi > 0 a heavy upper tail (scipy's genextreme c = -xi):",
-           analysis.gev);
-  writeFit(out, "Gumbel:", analysis.gumbel);
+  for (const FittedModel& model : analysis.models) {
+    writeFit(out, model.look.title, model.fit);
+  }
   out << "  return levels, " << number(settings.daysPerYear) << " days a year, with 95 % "
       << "profile-likelihood intervals:\n";
-  for (std::size_t i = 0; i < analysis.gevLevels.size(); ++i) {
-    const ReturnLevel& gev = analysis.gevLevels[i];
-    const ReturnLevel& gumbel = analysis.gumbelLevels[i];
-    out << "    " << number(gev.years) << " years: GEV " << number(gev.level) << " "
-        << interval(gev) << ", Gumbel " << number(gumbel.level) << " " << interval(gumbel)
-        << "\n";
+  for (std::size_t i = 0; i < settings.returnYears.size(); ++i) {
+    out << "    " << number(settings.returnYears[i]) << " years: ";
+    for (const FittedModel& model : analysis.models) {
+      const ReturnLevel& level = model.levels[i];
+      out << (&model == &analysis.models.front() ? "" : ", ") << model.look.label << " "
+          << number(level.level) << " " << interval(level);
+    }
+    out << "\n";
   }
 }
 
@@ -93,8 +108,9 @@ void writeCsvRows(std::ostream& out, const EffectAnalysis& analysis) {
           << (level.intervalFound ? number(level.upper, "%.10g") : "") << '\n';
     }
   };
-  rows("gev", analysis.gev, analysis.gevLevels);
-  rows("gumbel", analysis.gumbel, analysis.gumbelLevels);
+  for (const FittedModel& model : analysis.models) {
+    rows(model.look.name, model.fit, model.levels);
+  }
 }
 
 namespace {
@@ -157,6 +173,30 @@ std::vector<std::pair<double, double>> curve(const ExtremeValueFit& fit, double 
   return points;
 }
 
+// The outline of a model's 95 % band: the upper bounds rising, then the lower falling, at
+// return periods from 2 years to `longest`; the periods whose interval is not found are
+// left out.
+std::vector<std::pair<double, double>> band(const EffectAnalysis& analysis, const FittedModel& model,
+                                            double blocks, double longest) {
+  std::vector<std::pair<double, double>> lower;
+  std::vector<std::pair<double, double>> upper;
+  std::vector<double> bandYears;
+  for (double years = 2.0; years < longest; years *= 2.5) {
+    bandYears.push_back(years);
+  }
+  bandYears.push_back(longest);
+  for (double years : bandYears) {
+    ReturnLevel level = returnLevel(analysis.maxima, model.fit, years, blocks);
+    if (level.intervalFound) {
+      double variate = reducedVariate(1.0 - 1.0 / years);
+      lower.emplace_back(variate, level.lower);
+      upper.emplace_back(variate, level.upper);
+    }
+  }
+  upper.insert(upper.end(), lower.rbegin(), lower.rend());
+  return upper;
+}
+
 void writePanel(std::ostream& out, const EffectAnalysis& analysis,
                 const AnalysisSettings& settings, double originY) {
   double blocks = analysis.blocksPerYear(settings);
@@ -172,27 +212,20 @@ void writePanel(std::ostream& out, const EffectAnalysis& analysis,
   double longest = *std::max_element(settings.returnYears.begin(), settings.returnYears.end());
   Axes axes{points.front().first, reducedVariate(1.0 - 1.0 / longest) + 0.3, sorted.front(),
             sorted.back(), originY};
-  // The band: the GEV's intervals at return periods from 2 years to the longest asked for.
-  std::vector<std::pair<double, double>> lower;
-  std::vector<std::pair<double, double>> upper;
-  std::vector<double> bandYears;
-  for (double years = 2.0; years < longest; years *= 2.5) {
-    bandYears.push_back(years);
-  }
-  bandYears.push_back(longest);
-  for (double years : bandYears) {
-    ReturnLevel level = returnLevel(analysis.maxima, analysis.gev, years, blocks);
-    if (level.intervalFound) {
-      double variate = reducedVariate(1.0 - 1.0 / years);
-      lower.emplace_back(variate, level.lower);
-      upper.emplace_back(variate, level.upper);
+  // The bands: the intervals at return periods from 2 years to the longest asked for. The
+  // axis reaches the top of each band, and the levels of the models drawn without one.
+  std::vector<std::vector<std::pair<double, double>>> bands;
+  for (const FittedModel& model : analysis.models) {
+    if (model.look.band) {
+      bands.push_back(band(analysis, model, blocks, longest));
+      for (const auto& point : bands.back()) {
+        axes.y1 = std::max(axes.y1, point.second);
+      }
+    } else {
+      for (const ReturnLevel& level : model.levels) {
+        axes.y1 = std::max(axes.y1, level.level);
+      }
     }
-  }
-  for (const auto& point : upper) {
-    axes.y1 = std::max(axes.y1, point.second);
-  }
-  for (const ReturnLevel& level : analysis.gumbelLevels) {
-    axes.y1 = std::max(axes.y1, level.level);
   }
   axes.y1 += 0.05 * (axes.y1 - axes.y0);
   axes.y0 -= 0.05 * (axes.y1 - axes.y0);
@@ -232,16 +265,18 @@ void writePanel(std::ostream& out, const EffectAnalysis& analysis,
   out << "<text transform=\"translate(22," << originY + top + (panelHeight - top - bottom) / 2
       << ") rotate(-90)\" font-size=\"12\" text-anchor=\"middle\">level, in the maxima's unit"
       << "</text>\n";
-  if (!upper.empty()) {
-    std::vector<std::pair<double, double>> band = upper;
-    band.insert(band.end(), lower.rbegin(), lower.rend());
-    out << "<polygon points=\"" << polyline(band, axes)
-        << "\" fill=\"#9cc3e6\" fill-opacity=\"0.5\" stroke=\"none\"/>\n";
+  for (const auto& outline : bands) {
+    if (!outline.empty()) {
+      out << "<polygon points=\"" << polyline(outline, axes)
+          << "\" fill=\"#9cc3e6\" fill-opacity=\"0.5\" stroke=\"none\"/>\n";
+    }
   }
-  out << "<polyline points=\"" << polyline(curve(analysis.gev, blocks, axes), axes)
-      << "\" fill=\"none\" stroke=\"#1f5fa8\" stroke-width=\"2\"/>\n";
-  out << "<polyline points=\"" << polyline(curve(analysis.gumbel, blocks, axes), axes)
-      << "\" fill=\"none\" stroke=\"#d9822b\" stroke-width=\"2\" stroke-dasharray=\"6,4\"/>\n";
+  for (const FittedModel& model : analysis.models) {
+    out << "<polyline points=\"" << polyline(curve(model.fit, blocks, axes), axes)
+        << "\" fill=\"none\" stroke=\"" << model.look.colour << "\" stroke-width=\"2\""
+        << (*model.look.dashes ? std::string(" stroke-dasharray=\"") + model.look.dashes + "\"" : "")
+        << "/>\n";
+  }
   std::size_t stride = std::max<std::size_t>(1, points.size() / 2000);  // a readable file
   for (std::size_t i = 0; i < points.size(); i += stride) {
     out << "<circle cx=\"" << number(axes.x(points[i].first), "%.1f") << "\" cy=\""
@@ -249,10 +284,12 @@ void writePanel(std::ostream& out, const EffectAnalysis& analysis,
   }
   double legendX = left + 14;
   double legendY = originY + top + 18;
-  out << "<text x=\"" << legendX << "\" y=\"" << legendY << "\" font-size=\"11\" fill=\"#1f5fa8\">"
-      << "GEV fit, with its 95 % profile-likelihood band</text>\n<text x=\"" << legendX
-      << "\" y=\"" << legendY + 15 << "\" font-size=\"11\" fill=\"#d9822b\">Gumbel fit</text>\n"
-      << "<text x=\"" << legendX << "\" y=\"" << legendY + 30
+  for (const FittedModel& model : analysis.models) {
+    out << "<text x=\"" << legendX << "\" y=\"" << legendY << "\" font-size=\"11\" fill=\""
+        << model.look.colour << "\">" << model.look.legend << "</text>\n";
+    legendY += 15;
+  }
+  out << "<text x=\"" << legendX << "\" y=\"" << legendY
       << "\" font-size=\"11\">dots: the block maxima</text>\n";
 }
 

@@ -1,5 +1,7 @@
-// One effect's extreme-value analysis: its block maxima, both fits and their return levels,
-// and how they are written: as a text report, as CSV rows and as a return-level chart.
+// One effect's extreme-value analysis: its block maxima, the models fitted to them with
+// their return levels, and how they are written: as a text report, as CSV rows and as a
+// return-level chart. The writers go through the list of models, so a new model is a new
+// fitting unit and one entry of the catalogue in EffectAnalysis.cpp.
 #pragma once
 
 #include <ostream>
@@ -17,21 +19,36 @@ struct AnalysisSettings {
                                   analysis_limits::defaultReturnYears.end()};
 };
 
+// How a model is named and drawn.
+struct ModelLook {
+  const char* name;        // as the table names it: "gev"
+  const char* label;       // as the report's return levels name it: "GEV"
+  const char* title;       // the report's heading of its parameters
+  const char* legend;      // the chart's legend
+  const char* colour;      // of its curve and legend on the chart
+  const char* dashes;      // the curve's SVG dash pattern; "" for a solid line
+  bool band;               // the chart draws its 95 % band
+};
+
+// One model fitted to an effect's block maxima.
+struct FittedModel {
+  ModelLook look;
+  ExtremeValueFit fit;               // parameters, standard errors, likelihood, diagnostics
+  std::vector<ReturnLevel> levels;  // by return period
+};
+
 struct EffectAnalysis {
   std::string effect;
-  std::vector<double> maxima;  // of the blocks
-  ExtremeValueFit gev;
-  ExtremeValueFit gumbel;
-  std::vector<ReturnLevel> gevLevels;  // by return period
-  std::vector<ReturnLevel> gumbelLevels;
+  std::vector<double> maxima;       // of the blocks
+  std::vector<FittedModel> models;  // in the catalogue's order
 
   double blocksPerYear(const AnalysisSettings& settings) const {
     return settings.daysPerYear / settings.blockDays;
   }
 };
 
-// Fits both models to the maxima. False, with *error saying why (no "error: "), when either
-// cannot be fitted.
+// Fits every model of the catalogue to the maxima. False, with *error saying why (no
+// "error: "), when one cannot be fitted.
 bool analyse(const std::string& effect, const std::vector<double>& maxima,
              const AnalysisSettings& settings, EffectAnalysis* analysis, std::string* error);
 
