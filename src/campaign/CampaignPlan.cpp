@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
+#include "data/NumberText.h"
 #include "extremes/AnalysisLimits.h"
 #include "run/RunConfig.h"
 
@@ -13,12 +15,19 @@ const char* const planComment =
     "# A velmora campaign's plan, written by velmora-campaign plan: its runs are made from it "
     "alone.";
 
-// The whole text as a number of type T, or false.
+// The whole text as a whole number of type T, or false.
 template <typename T>
 bool readNumber(const std::string& text, T* value) {
-  const char* end = text.data() + text.size();
-  auto [stop, status] = std::from_chars(text.data(), end, *value);
-  return status == std::errc() && stop == end && !text.empty();
+  long long whole = 0;
+  if (!readWholeText(text, std::numeric_limits<T>::min(), std::numeric_limits<T>::max(), &whole)) {
+    return false;
+  }
+  *value = static_cast<T>(whole);
+  return true;
+}
+
+bool readNumber(const std::string& text, double* value) {
+  return readNumberText(text, value);
 }
 
 // Takes one "key=value" line into plan. False, with *error saying why, when it is not one.

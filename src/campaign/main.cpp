@@ -2,7 +2,6 @@
 // Slurm job array, and the extreme-value fit of all their daily maxima.
 #include <sched.h>
 
-#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -17,6 +16,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/OptionParser.h"
 #include "cli/ProgramFrame.h"
+#include "data/NumberText.h"
 #include "extremes/AnalysisLimits.h"
 #include "load/LoadOptions.h"
 
@@ -62,9 +62,7 @@ int coreCount() {
 }
 
 bool readWhole(const std::string& text, long long low, long long high, long long* value) {
-  const char* end = text.data() + text.size();
-  auto [stop, status] = std::from_chars(text.data(), end, *value);
-  return status == std::errc() && stop == end && *value >= low && *value <= high;
+  return readWholeText(text, low, high, value);
 }
 
 // Reads option's value as a whole number from low to high. False, with *error, when it is not.
@@ -128,8 +126,7 @@ bool takePlanOption(const GivenOption& option, CampaignPlan* plan, PlanReading* 
     }
     double years = 0.0;
     const std::string& text = option.value;
-    auto [stop, status] = std::from_chars(text.data(), text.data() + text.size(), years);
-    if (status != std::errc() || stop != text.data() + text.size() || !(years > 1.0) ||
+    if (!readNumberText(text, &years) || !(years > 1.0) ||
         years > analysis_limits::maxReturnYears) {
       *error = "error: --return-period is \"" + text +
                "\"; accepted: a number of years above 1 and up to " +

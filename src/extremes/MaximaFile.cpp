@@ -1,24 +1,16 @@
 #include "extremes/MaximaFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 
 #include "cli/ProgramFrame.h"
 #include "data/CsvReader.h"
+#include "data/NumberText.h"
 #include "load/LoadEffectEngine.h"
 
 namespace {
 
 const std::string header = LoadEffectEngine::header();
-
-bool readNumber(const std::string& text, double* value) {
-  errno = 0;
-  char* end = nullptr;
-  *value = std::strtod(text.c_str(), &end);
-  return !text.empty() && end == text.c_str() + text.size() && errno == 0 && std::isfinite(*value);
-}
 
 EffectMaxima& effectNamed(std::vector<EffectMaxima>& effects, const std::string& name) {
   auto found = std::find_if(effects.begin(), effects.end(),
@@ -81,8 +73,8 @@ bool readRow(const CsvReader& reader, const std::string& path, const std::string
   std::string where = "error: " + path + " line " + std::to_string(reader.lineNumber());
   double day = 0.0;
   double value = 0.0;
-  if (reader.fieldCount != 6 || !readNumber(reader.field(1), &day) ||
-      !readNumber(reader.field(2), &value)) {
+  if (reader.fieldCount != 6 || !readNumberText(reader.field(1), &day) ||
+      !readNumberText(reader.field(2), &value)) {
     *error = where + " is \"" + line + "\"; accepted: effect,day,max,... with numbers";
     return false;
   }

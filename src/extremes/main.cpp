@@ -7,6 +7,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
+#include "data/NumberText.h"
 #include "extremes/AnalysisLimits.h"
 #include "extremes/EffectAnalysis.h"
 #include "extremes/MaximaFile.h"
@@ -48,13 +49,7 @@ std::string usageText() {
 
 // A number that is the whole of text, above 0 and up to `most`.
 bool readPositive(const std::string& text, double most, double* value) {
-  try {
-    std::size_t used = 0;
-    *value = std::stod(text, &used);
-    return used == text.size() && *value > 0.0 && *value <= most;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return readNumberText(text, value) && *value > 0.0 && *value <= most;
 }
 
 bool refuse(const std::string& message, std::string* error) {

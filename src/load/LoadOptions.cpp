@@ -1,8 +1,5 @@
 #include "load/LoadOptions.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
 
 #include "data/CsvReader.h"
 #include "data/NumberText.h"
@@ -15,19 +12,8 @@ bool refuse(const std::string& message, std::string* error) {
   return false;
 }
 
-// A number that is the whole of text (no blanks, no trailing characters) and finite.
 bool readNumber(const std::string& text, double* value) {
-  if (text.empty() || text.find_first_of(" \t\r\n") != std::string::npos) {
-    return false;
-  }
-  errno = 0;
-  char* end = nullptr;
-  double number = std::strtod(text.c_str(), &end);
-  if (end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite(number)) {
-    return false;
-  }
-  *value = number;
-  return true;
+  return readNumberText(text, value);
 }
 
 std::vector<std::string> splitAt(const std::string& text, char separator) {

@@ -11,6 +11,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
+#include "data/NumberText.h"
 #include "output/Calendar.h"
 #include "load/LoadOptions.h"
 #include "load/StreamLoading.h"
@@ -48,11 +49,12 @@ std::string usageText() {
 }
 
 bool readDays(const std::string& text, int* days) {
-  if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) {
+  long long value = 0;
+  if (!readWholeText(text, 1, maxDays, &value)) {
     return false;
   }
-  *days = std::stoi(text);
-  return *days >= 1 && *days <= maxDays;
+  *days = static_cast<int>(value);
+  return true;
 }
 
 bool takeOption(const GivenOption& option, Arguments* parsed, std::string* error) {

@@ -1,24 +1,16 @@
 #include "run/CommandLine.h"
 
+#include "data/NumberText.h"
 #include "load/LoadOptions.h"
 
 namespace {
 
 constexpr const char* version = VELMORA_VERSION;
 
-// A whole number from 0 to 4294967295 written in decimal digits only.
+// A seed: a whole number from 0 to 4294967295.
 bool parseSeed(const std::string& text, std::uint32_t& seed) {
-  if (text.empty() || text.size() > 10) {
-    return false;
-  }
-  std::uint64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') {
-      return false;
-    }
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
-  }
-  if (value > 4294967295u) {
+  long long value = 0;
+  if (!readWholeText(text, 0, 4294967295LL, &value)) {
     return false;
   }
   seed = static_cast<std::uint32_t>(value);

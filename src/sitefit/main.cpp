@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <cstdint>
 #include <filesystem>
@@ -16,6 +15,7 @@
 #include "cli/OptionParser.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
+#include "data/NumberText.h"
 #include "output/Calendar.h"
 #include "output/SkippedLines.h"
 #include "output/RecordStream.h"
@@ -59,9 +59,7 @@ struct Options {
 };
 
 bool readCatchUpLength(const std::string& text, double* metres) {
-  auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), *metres);
-  return status == std::errc() && end == text.data() + text.size() && *metres >= 0 &&
-         *metres <= RunConfig::maxDistance;
+  return readNumberText(text, metres) && *metres >= 0 && *metres <= RunConfig::maxDistance;
 }
 
 bool refuse(const std::string& message, std::string* error) {
@@ -76,13 +74,13 @@ bool takeOption(const GivenOption& option, Options* options, std::string* error)
   } else if (option.name == "-o") {
     options->folder = text;
   } else if (option.name == "--days") {
-    auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), options->days);
-    if (status != std::errc() || end != text.data() + text.size() || options->days < 1 ||
-        options->days > maxDays) {
+    long long days = 0;
+    if (!readWholeText(text, 1, maxDays, &days)) {
       return refuse("error: --days is \"" + text + "\"; accepted: a whole number from 1 to " +
                         std::to_string(maxDays),
                     error);
     }
+    options->days = static_cast<int>(days);
   } else if (!readCatchUpLength(text, &options->catchUpLength)) {
     return refuse("error: --catch-up-length is \"" + text + "\"; accepted: 0 to " +
                       std::to_string(static_cast<int>(RunConfig::maxDistance)) + " m",
