@@ -161,25 +161,8 @@ bool within(std::int64_t value, std::int64_t low, std::int64_t high) {
 
 // Fills record from the values in record order (time_s, for the CSV form, left out).
 void fillRecord(const std::int64_t* v, RecordValues& r) {
-  r.day = static_cast<int>(v[0]);
-  r.month = static_cast<int>(v[1]);
-  r.year = static_cast<int>(v[2]);
-  r.hour = static_cast<int>(v[3]);
-  r.minute = static_cast<int>(v[4]);
-  r.second = static_cast<int>(v[5]);
-  r.hundredths = static_cast<int>(v[6]);
-  r.speed = v[7];
-  r.grossWeight = v[8];
-  r.length = v[9];
-  r.axleCount = static_cast<int>(v[10]);
-  r.direction = static_cast<int>(v[11]);
-  r.lane = static_cast<int>(v[12]);
-  r.trackWidth = v[13];
-  for (int i = 0; i < layout::maxAxles; ++i) {
-    r.axleWeights[static_cast<std::size_t>(i)] = v[14 + 2 * i];
-    if (i < layout::maxAxles - 1) {
-      r.axleSpacings[static_cast<std::size_t>(i)] = v[15 + 2 * i];
-    }
+  for (int i = 0; i < record_fields::count; ++i) {
+    record_fields::set(r, i, v[i]);
   }
 }
 

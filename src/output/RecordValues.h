@@ -35,3 +35,16 @@ struct RecordValues {
   // the car's spacing.
   bool isCar() const;
 };
+
+// The record's fields after the head code, in record order, as a reader fills them in.
+namespace record_fields {
+
+// The leading fields from the day to the track width, then each axle's weight and the
+// spacing to the next, the ninth axle's weight last.
+constexpr int count = record_layout::leadingFieldCount - 1 + 2 * record_layout::maxAxles - 1;
+
+// Sets field `index` of r to value. REQUIRES: 0 <= index < count, value within the field's
+// type.
+void set(RecordValues& r, int index, std::int64_t value);
+
+}  // namespace record_fields

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
 #include "output/Calendar.h"
 #include "output/FixedWidth.h"
@@ -153,33 +154,63 @@ std::string Vehicle::timeText() const {
   return recordValues().timeText();
 }
 
+// Both are inlined where a record is formed, so that the switch folds away for every field
+// known at compile time: the record text costs what it cost with each field written out.
+__attribute__((always_inline)) inline std::int64_t Vehicle::leadingValue(
+    layout::Field field) const {
+  switch (field) {
+    case layout::headCode: return headCode;
+    case layout::day: return day;
+    case layout::month: return month;
+    case layout::year: return year;
+    case layout::hour: return hour;
+    case layout::minute: return minute;
+    case layout::second: return second;
+    case layout::hundredths: return hundredths;
+    case layout::speed: return rounded(speed);
+    case layout::grossWeight: return rounded(gvw);
+    case layout::length: return rounded(length);
+    case layout::axleCount: return axleCount;
+    case layout::direction: return direction;
+    case layout::lane: return lane;
+    case layout::trackWidth: return rounded(trackWidth * 10);
+    case layout::leadingFieldCount: break;
+  }
+  return 0;
+}
+
+__attribute__((always_inline)) inline std::int64_t Vehicle::axleValue(int axle,
+                                                                      bool spacing) const {
+  if (axle >= std::clamp(axleCount, 0, layout::maxAxles)) {
+    return 0;
+  }
+  const Axle& entry = axleEntry(axle);
+  return rounded(spacing ? entry.spacing : entry.weight);
+}
+
+namespace {
+
+// Writes the leading fields from Field... on, each in its width.
+template <typename Source, std::size_t... Field>
+char* putLeadingFields(char* out, const Source& value, std::index_sequence<Field...>) {
+  ((out = fixed_width::put<layout::widthOf(static_cast<layout::Field>(Field))>(
+        out, value(static_cast<layout::Field>(Field)))),
+   ...);
+  return out;
+}
+
+}  // namespace
+
 int Vehicle::formatRecord(char* buffer) const {
-  using fixed_width::put;
-  using layout::widthOf;
-  char* out = buffer;
-  out = put<widthOf(layout::headCode)>(out, headCode);
-  out = put<widthOf(layout::day)>(out, day);
-  out = put<widthOf(layout::month)>(out, month);
-  out = put<widthOf(layout::year)>(out, year);
-  out = put<widthOf(layout::hour)>(out, hour);
-  out = put<widthOf(layout::minute)>(out, minute);
-  out = put<widthOf(layout::second)>(out, second);
-  out = put<widthOf(layout::hundredths)>(out, hundredths);
-  out = put<widthOf(layout::speed)>(out, rounded(speed));
-  out = put<widthOf(layout::grossWeight)>(out, rounded(gvw));
-  out = put<widthOf(layout::length)>(out, rounded(length));
-  out = put<widthOf(layout::axleCount)>(out, axleCount);
-  out = put<widthOf(layout::direction)>(out, direction);
-  out = put<widthOf(layout::lane)>(out, lane);
-  out = put<widthOf(layout::trackWidth)>(out, rounded(trackWidth * 10));
+  auto value = [this](layout::Field field) { return leadingValue(field); };
+  char* out = putLeadingFields(buffer, value, std::make_index_sequence<layout::leadingFieldCount>());
   int shown = std::clamp(axleCount, 0, layout::maxAxles);
   for (int i = 0; i < shown; ++i) {
-    const Axle& axle = axleEntry(i);
-    out = put<layout::axleWeightWidth>(out, rounded(axle.weight));
+    out = fixed_width::put<layout::axleWeightWidth>(out, axleValue(i, false));
     if (i == layout::maxAxles - 1) {
       break;  // the ninth axle has no spacing field
     }
-    out = put<layout::axleSpacingWidth>(out, rounded(axle.spacing));
+    out = fixed_width::put<layout::axleSpacingWidth>(out, axleValue(i, true));
   }
   // Positions without an axle read "  0" for the weight and " 0" for the spacing.
   if (shown < layout::maxAxles) {
@@ -198,25 +229,14 @@ int Vehicle::formatRecord(char* buffer) const {
 
 RecordValues Vehicle::recordValues() const {
   RecordValues values;
-  values.day = day;
-  values.month = month;
-  values.year = year;
-  values.hour = hour;
-  values.minute = minute;
-  values.second = second;
-  values.hundredths = hundredths;
-  values.speed = rounded(speed);
-  values.grossWeight = rounded(gvw);
-  values.length = rounded(length);
-  values.axleCount = axleCount;
-  values.direction = direction;
-  values.lane = lane;
-  values.trackWidth = rounded(trackWidth * 10);
-  int shown = std::clamp(axleCount, 0, layout::maxAxles);
-  for (int i = 0; i < shown; ++i) {
-    values.axleWeights[static_cast<std::size_t>(i)] = rounded(axleEntry(i).weight);
-    if (i < layout::maxAxles - 1) {
-      values.axleSpacings[static_cast<std::size_t>(i)] = rounded(axleEntry(i).spacing);
+  int field = 0;
+  for (int leading = layout::day; leading < layout::leadingFieldCount; ++leading) {
+    record_fields::set(values, field++, leadingValue(static_cast<layout::Field>(leading)));
+  }
+  for (int axle = 0; axle < layout::maxAxles; ++axle) {
+    record_fields::set(values, field++, axleValue(axle, false));
+    if (axle < layout::maxAxles - 1) {
+      record_fields::set(values, field++, axleValue(axle, true));
     }
   }
   return values;
@@ -244,21 +264,16 @@ int Vehicle::formatCsvRecord(char* buffer) const {
   auto cents = static_cast<std::size_t>(std::clamp(hundredths, 0, 99));
   std::memcpy(out, fixed_width::zeroPaddedDigits[cents].data() + 1, 2);
   out += 2;
-  const std::int64_t leading[] = {day,           month,           year,         hour,
-                                  minute,        second,          hundredths,   rounded(speed),
-                                  rounded(gvw),  rounded(length), axleCount,    direction,
-                                  lane,          rounded(trackWidth * 10)};
-  for (std::int64_t value : leading) {
+  for (int leading = layout::day; leading < layout::leadingFieldCount; ++leading) {
     *out++ = ',';
-    out = putAny(out, value, 0);
+    out = putAny(out, leadingValue(static_cast<layout::Field>(leading)), 0);
   }
-  int shown = std::clamp(axleCount, 0, layout::maxAxles);
-  for (int i = 0; i < layout::maxAxles; ++i) {
+  for (int axle = 0; axle < layout::maxAxles; ++axle) {
     *out++ = ',';
-    out = putAny(out, i < shown ? rounded(axleEntry(i).weight) : 0, 0);
-    if (i < layout::maxAxles - 1) {
+    out = putAny(out, axleValue(axle, false), 0);
+    if (axle < layout::maxAxles - 1) {
       *out++ = ',';
-      out = putAny(out, i < shown ? rounded(axleEntry(i).spacing) : 0, 0);
+      out = putAny(out, axleValue(axle, true), 0);
     }
   }
   *out = '\0';

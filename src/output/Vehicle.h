@@ -72,6 +72,12 @@ class Vehicle {
   static void operator delete(void* storage, std::size_t size);
 
  private:
+  // What the record shows in a leading field from the day to the track width, and in an
+  // axle's weight or spacing (0 for an axle the vehicle does not have): the one list of the
+  // record's values, from which both forms and recordValues() are written.
+  std::int64_t leadingValue(record_layout::Field field) const;
+  std::int64_t axleValue(int axle, bool spacing) const;
+
   // The axle entries live in the vehicle itself (trucks have up to 5 axles, and one entry
   // more) unless there are more than inlineAxleEntries of them.
   static constexpr int inlineAxleEntries = 6;
