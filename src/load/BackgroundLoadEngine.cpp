@@ -2,21 +2,20 @@
 
 #include <new>
 
-BackgroundLoadEngine::BackgroundLoadEngine(const LoadSettings& settings, std::ostream& out)
-    : engine(settings, out) {
-  filling.reserve(blockSize);
-  taking.reserve(blockSize);
-  worker = std::thread(&BackgroundLoadEngine::takeBlocks, this);
+namespace {
+
+std::vector<RecordValues> emptyBlock() {
+  std::vector<RecordValues> block;
+  block.reserve(BackgroundLoadEngine::blockSize);
+  return block;
 }
 
-BackgroundLoadEngine::~BackgroundLoadEngine() {
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    closing = true;
-  }
-  changed.notify_all();
-  worker.join();
-}
+}  // namespace
+
+BackgroundLoadEngine::BackgroundLoadEngine(const LoadSettings& settings, std::ostream& out)
+    : engine(settings, out),
+      filling(emptyBlock()),
+      handover([this](std::vector<RecordValues>& block) { takeBlock(block); }, emptyBlock()) {}
 
 bool BackgroundLoadEngine::add(const RecordValues& vehicle) {
   if (refused.load(std::memory_order_acquire)) {
@@ -30,18 +29,13 @@ bool BackgroundLoadEngine::add(const RecordValues& vehicle) {
 }
 
 void BackgroundLoadEngine::handOver() {
-  std::unique_lock<std::mutex> lock(mutex);
-  changed.wait(lock, [this] { return !hasWork; });
-  std::swap(filling, taking);
+  handover.handOver(filling);
   filling.clear();
-  hasWork = true;
-  changed.notify_all();
 }
 
 bool BackgroundLoadEngine::finish(int days) {
   handOver();
-  std::unique_lock<std::mutex> lock(mutex);
-  changed.wait(lock, [this] { return !hasWork; });
+  handover.waitUntilTaken();
   if (refused.load(std::memory_order_acquire)) {
     return false;
   }
@@ -49,9 +43,9 @@ bool BackgroundLoadEngine::finish(int days) {
   return true;
 }
 
-void BackgroundLoadEngine::takeBlock() {
+void BackgroundLoadEngine::takeBlock(std::vector<RecordValues>& block) {
   std::string why;
-  for (const RecordValues& vehicle : taking) {
+  for (const RecordValues& vehicle : block) {
     if (refused.load(std::memory_order_relaxed)) {
       return;
     }
@@ -66,20 +60,5 @@ void BackgroundLoadEngine::takeBlock() {
                     vehicle.timeText() + ": " + why;
       refused.store(true, std::memory_order_release);
     }
-  }
-}
-
-void BackgroundLoadEngine::takeBlocks() {
-  std::unique_lock<std::mutex> lock(mutex);
-  while (true) {
-    changed.wait(lock, [this] { return hasWork || closing; });
-    if (!hasWork) {
-      return;
-    }
-    lock.unlock();
-    takeBlock();
-    lock.lock();
-    hasWork = false;
-    changed.notify_all();
   }
 }

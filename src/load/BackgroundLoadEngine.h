@@ -4,13 +4,11 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <ostream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "base/BlockHandover.h"
 #include "load/LoadEffectEngine.h"
 #include "output/RecordValues.h"
 
@@ -23,7 +21,7 @@ class BackgroundLoadEngine {
   BackgroundLoadEngine(const BackgroundLoadEngine&) = delete;
   BackgroundLoadEngine& operator=(const BackgroundLoadEngine&) = delete;
   // Stops the thread; the rows of days finish() did not reach are not written.
-  ~BackgroundLoadEngine();
+  virtual ~BackgroundLoadEngine() = default;
 
   // Queues the next vehicle, in time order. False once the engine has refused a vehicle
   // (refusal() says which and why); nothing is taken after it.
@@ -36,19 +34,12 @@ class BackgroundLoadEngine {
 
  private:
   void handOver();
-  // The thread's loop: takes each block handed over until closing.
-  void takeBlocks();
-  // Feeds the block to the engine, up to a vehicle it refuses.
-  void takeBlock();
+  // Feeds the block to the engine, up to a vehicle it refuses; on the engine's thread.
+  void takeBlock(std::vector<RecordValues>& block);
 
   LoadEffectEngine engine;
   std::vector<RecordValues> filling;  // queued by the caller
-  std::vector<RecordValues> taking;   // being taken by the thread
-  bool hasWork = false;
-  bool closing = false;
   std::atomic<bool> refused{false};
   std::string refusalText;  // written by the thread before refused is set
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::thread worker;  // started last, stopped first
+  BlockHandover<std::vector<RecordValues>> handover;  // started last, stopped first
 };

@@ -87,42 +87,8 @@ void EffectTracker::add(const LoadedVehicle& vehicle) {
   }
   on.axlesLeft = vehicle.axleCount;
   for (int axle = 0; axle < vehicle.axleCount; ++axle) {
-    passages.push_back({passageTime(on, axle, 0), slot, static_cast<short>(axle), 0});
-    siftUp(passages.size() - 1);
+    passages.push({passageTime(on, axle, 0), slot, static_cast<short>(axle), 0});
   }
-}
-
-void EffectTracker::siftDown(std::size_t at) {
-  Passage moving = passages[at];
-  std::size_t size = passages.size();
-  while (true) {
-    std::size_t child = 2 * at + 1;
-    if (child >= size) {
-      break;
-    }
-    if (child + 1 < size && passages[child + 1].time < passages[child].time) {
-      ++child;
-    }
-    if (!(passages[child].time < moving.time)) {
-      break;
-    }
-    passages[at] = passages[child];
-    at = child;
-  }
-  passages[at] = moving;
-}
-
-void EffectTracker::siftUp(std::size_t at) {
-  Passage moving = passages[at];
-  while (at > 0) {
-    std::size_t parent = (at - 1) / 2;
-    if (!(moving.time < passages[parent].time)) {
-      break;
-    }
-    passages[at] = passages[parent];
-    at = parent;
-  }
-  passages[at] = moving;
 }
 
 void EffectTracker::moveTo(double time) {
@@ -165,8 +131,8 @@ void EffectTracker::advanceBefore(double limit) {
 // The loop that every passage goes through, written out for straight and curved lines.
 template <bool curved>
 void EffectTracker::advanceBefore(double limit) {
-  while (!passages.empty() && passages.front().time < limit) {
-    double time = passages.front().time;
+  while (!passages.empty() && passages.top().time < limit) {
+    double time = passages.top().time;
     if (curved) {
       moveTo(time);
     } else {
@@ -179,7 +145,7 @@ void EffectTracker::advanceBefore(double limit) {
     noteAll(time);  // just before the passages: a jump down may take the greatest value with it
     do {
       takeEarliest<curved>();
-    } while (!passages.empty() && passages.front().time == time);
+    } while (!passages.empty() && passages.top().time == time);
     if (vehiclesOn == 0) {
       // An empty bridge carries nothing, whatever rounding has left.
       std::fill(effects.begin(), effects.end(), Polynomial{});
@@ -190,7 +156,7 @@ void EffectTracker::advanceBefore(double limit) {
 
 template <bool curved>
 void EffectTracker::takeEarliest() {
-  Passage& passage = passages.front();
+  Passage& passage = passages.top();
   OnBridge& on = vehicles[static_cast<std::size_t>(passage.vehicle)];
   const TravelProfile& profile = profiles[on.vehicle.direction - 1];
   const std::array<double, 4>& rates = on.loadRates[static_cast<std::size_t>(passage.axle)];
@@ -213,7 +179,7 @@ void EffectTracker::takeEarliest() {
   if (next < profile.breakCount()) {
     passage.breakIndex = static_cast<short>(next);
     passage.time = passageTime(on, passage.axle, next);
-    siftDown(0);
+    passages.topChanged();
     return;
   }
   if (passage.axle == on.vehicle.axleCount - 1) {
@@ -223,11 +189,7 @@ void EffectTracker::takeEarliest() {
   if (--on.axlesLeft == 0) {
     freeSlots.push_back(passage.vehicle);
   }
-  passages.front() = passages.back();
-  passages.pop_back();
-  if (!passages.empty()) {
-    siftDown(0);
-  }
+  passages.pop();
 }
 
 const std::vector<DailyMaximum>& EffectTracker::closeDay() {
@@ -240,13 +202,11 @@ const std::vector<DailyMaximum>& EffectTracker::closeDay() {
   for (OnBridge& on : vehicles) {
     on.entry = static_cast<double>(on.vehicle.stampHundredths - dayStart) / 100.0;
   }
-  for (Passage& passage : passages) {
+  for (Passage& passage : passages.all()) {
     passage.time = passageTime(vehicles[static_cast<std::size_t>(passage.vehicle)],
                                passage.axle, passage.breakIndex);
   }
-  for (std::size_t at = passages.size() / 2; at > 0; --at) {
-    siftDown(at - 1);
-  }
+  passages.rebuild();
   startDay();
   return closed;
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/BinaryHeap.h"
 #include "load/InfluenceLine.h"
 #include "load/LoadedVehicle.h"
 #include "load/TravelProfile.h"
@@ -56,9 +57,9 @@ class EffectTracker {
   };
 
   double passageTime(const OnBridge& slot, int axle, int breakIndex) const;
-  // The passages as a binary heap, earliest first: the one at `at` moved to its place.
-  void siftDown(std::size_t at);
-  void siftUp(std::size_t at);
+  struct EarlierPassage {
+    bool operator()(const Passage& a, const Passage& b) const { return a.time < b.time; }
+  };
   // Takes the earliest passage: adds its changes, counts the vehicle on or off the bridge
   // and puts the axle's next passage in its place.
   template <bool curved>
@@ -79,7 +80,7 @@ class EffectTracker {
   int degree;
   std::vector<OnBridge> vehicles;
   std::vector<int> freeSlots;
-  std::vector<Passage> passages;  // a heap: one for each axle not yet off the bridge
+  BinaryHeap<Passage, EarlierPassage> passages;  // one for each axle not yet off the bridge
   std::int64_t dayStart = 0;         // hundredths of a second
   double clock = 0.0;                // s since dayStart
   std::vector<Polynomial> effects;   // by line

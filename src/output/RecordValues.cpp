@@ -25,30 +25,3 @@ bool RecordValues::isCar() const {
          axleSpacings[0] == static_cast<std::int64_t>(car_record::spacing);
 }
 
-namespace record_fields {
-
-void set(RecordValues& r, int index, std::int64_t value) {
-  namespace layout = record_layout;
-  auto whole = static_cast<int>(value);
-  switch (index + 1) {
-    case layout::day: r.day = whole; return;
-    case layout::month: r.month = whole; return;
-    case layout::year: r.year = whole; return;
-    case layout::hour: r.hour = whole; return;
-    case layout::minute: r.minute = whole; return;
-    case layout::second: r.second = whole; return;
-    case layout::hundredths: r.hundredths = whole; return;
-    case layout::speed: r.speed = value; return;
-    case layout::grossWeight: r.grossWeight = value; return;
-    case layout::length: r.length = value; return;
-    case layout::axleCount: r.axleCount = whole; return;
-    case layout::direction: r.direction = whole; return;
-    case layout::lane: r.lane = whole; return;
-    case layout::trackWidth: r.trackWidth = value; return;
-    default: break;
-  }
-  auto axleField = static_cast<std::size_t>(index + 1 - layout::leadingFieldCount);
-  (axleField % 2 == 0 ? r.axleWeights[axleField / 2] : r.axleSpacings[axleField / 2]) = value;
-}
-
-}  // namespace record_fields

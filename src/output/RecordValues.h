@@ -44,7 +44,29 @@ namespace record_fields {
 constexpr int count = record_layout::leadingFieldCount - 1 + 2 * record_layout::maxAxles - 1;
 
 // Sets field `index` of r to value. REQUIRES: 0 <= index < count, value within the field's
-// type.
-void set(RecordValues& r, int index, std::int64_t value);
+// type. Inline, so that the switch folds away where the index is known.
+inline void set(RecordValues& r, int index, std::int64_t value) {
+  namespace layout = record_layout;
+  auto whole = static_cast<int>(value);
+  switch (index + 1) {
+    case layout::day: r.day = whole; return;
+    case layout::month: r.month = whole; return;
+    case layout::year: r.year = whole; return;
+    case layout::hour: r.hour = whole; return;
+    case layout::minute: r.minute = whole; return;
+    case layout::second: r.second = whole; return;
+    case layout::hundredths: r.hundredths = whole; return;
+    case layout::speed: r.speed = value; return;
+    case layout::grossWeight: r.grossWeight = value; return;
+    case layout::length: r.length = value; return;
+    case layout::axleCount: r.axleCount = whole; return;
+    case layout::direction: r.direction = whole; return;
+    case layout::lane: r.lane = whole; return;
+    case layout::trackWidth: r.trackWidth = value; return;
+    default: break;
+  }
+  auto axleField = static_cast<std::size_t>(index + 1 - layout::leadingFieldCount);
+  (axleField % 2 == 0 ? r.axleWeights[axleField / 2] : r.axleSpacings[axleField / 2]) = value;
+}
 
 }  // namespace record_fields

@@ -227,18 +227,27 @@ int Vehicle::formatRecord(char* buffer) const {
   return static_cast<int>(out - buffer);
 }
 
+namespace {
+
+// Sets the fields Field... of values (record_fields' indices), each to value(index).
+template <typename Value, std::size_t... Field>
+void setFields(RecordValues& values, const Value& value, std::index_sequence<Field...>) {
+  (record_fields::set(values, static_cast<int>(Field), value(static_cast<int>(Field))), ...);
+}
+
+}  // namespace
+
 RecordValues Vehicle::recordValues() const {
   RecordValues values;
-  int field = 0;
-  for (int leading = layout::day; leading < layout::leadingFieldCount; ++leading) {
-    record_fields::set(values, field++, leadingValue(static_cast<layout::Field>(leading)));
-  }
-  for (int axle = 0; axle < layout::maxAxles; ++axle) {
-    record_fields::set(values, field++, axleValue(axle, false));
-    if (axle < layout::maxAxles - 1) {
-      record_fields::set(values, field++, axleValue(axle, true));
+  auto value = [this](int field) {
+    int leading = field + layout::day;
+    if (leading < layout::leadingFieldCount) {
+      return leadingValue(static_cast<layout::Field>(leading));
     }
-  }
+    int axleField = leading - layout::leadingFieldCount;
+    return axleValue(axleField / 2, axleField % 2 == 1);
+  };
+  setFields(values, value, std::make_index_sequence<record_fields::count>());
   return values;
 }
 

@@ -12,50 +12,41 @@ constexpr std::size_t typicalRecordLine = 78;  // 77 characters and the line end
 }  // namespace
 
 VehicleWriter::VehicleWriter(std::ostream& sink, int bufferSize, RecordFormat format)
-    : out(sink), recordFormat(format) {
+    : out(sink),
+      block(emptyBlock(bufferSize)),
+      capacity(bufferSize),
+      recordFormat(format),
+      handover([this](RecordBlock& records) { writeBlock(records); }, emptyBlock(bufferSize)) {
   errno = 0;
   if (recordFormat == RecordFormat::csv) {
     out << Vehicle::csvHeader() << '\n';
   }
   noteFailure();
-  reserve(bufferSize);
-  writer = std::thread(&VehicleWriter::writeBlocks, this);
 }
 
-VehicleWriter::~VehicleWriter() {
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    closing = true;
-  }
-  changed.notify_all();
-  writer.join();
-}
-
-void VehicleWriter::reserve(int newCapacity) {
-  capacity = newCapacity;
-  auto records = static_cast<std::size_t>(std::max(capacity, 1));
+VehicleWriter::RecordBlock VehicleWriter::emptyBlock(int bufferSize) {
+  auto records = static_cast<std::size_t>(std::max(bufferSize, 1));
   std::size_t size = std::min(records, handOffBytes / typicalRecordLine + 1) * typicalRecordLine +
                      Vehicle::maxRecordLength + 1;
-  block.resize(size);
-  writing.resize(size);
+  return {std::vector<char>(size), 0};
 }
 
 void VehicleWriter::add(std::unique_ptr<Vehicle> vehicle) {
   if (count >= capacity) {
     flush();
   }
-  if (block.size() < blockLength + Vehicle::maxRecordLength + 1) {
-    if (blockLength >= handOffBytes) {
+  if (block.bytes.size() < block.length + Vehicle::maxRecordLength + 1) {
+    if (block.length >= handOffBytes) {
       handOver();
     } else {
-      block.resize(2 * block.size() + Vehicle::maxRecordLength + 1);
+      block.bytes.resize(2 * block.bytes.size() + Vehicle::maxRecordLength + 1);
     }
   }
-  char* record = block.data() + blockLength;
+  char* record = block.bytes.data() + block.length;
   int length = recordFormat == RecordFormat::csv ? vehicle->formatCsvRecord(record)
                                                  : vehicle->formatRecord(record);
-  blockLength += static_cast<std::size_t>(length);
-  block[blockLength++] = '\n';
+  block.length += static_cast<std::size_t>(length);
+  block.bytes[block.length++] = '\n';
   ++count;
   lastVehicle = std::move(vehicle);
 }
@@ -71,42 +62,24 @@ void VehicleWriter::flush() {
 }
 
 void VehicleWriter::handOver() {
-  {
-    std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [this] { return !hasWork; });
-    std::swap(block, writing);
-    writingLength = blockLength;
-    hasWork = true;
-  }
-  changed.notify_all();
-  blockLength = 0;
-  if (block.size() < Vehicle::maxRecordLength + 1) {
-    block.resize(writing.size());
+  std::size_t size = block.bytes.size();
+  handover.handOver(block);
+  block.length = 0;
+  if (block.bytes.size() < Vehicle::maxRecordLength + 1) {
+    block.bytes.resize(size);
   }
 }
 
 bool VehicleWriter::finish() {
-  std::unique_lock<std::mutex> lock(mutex);
-  changed.wait(lock, [this] { return !hasWork; });
+  handover.waitUntilTaken();
   return !writeFailed;
 }
 
-void VehicleWriter::writeBlocks() {
-  std::unique_lock<std::mutex> lock(mutex);
-  while (true) {
-    changed.wait(lock, [this] { return hasWork || closing; });
-    if (!hasWork) {
-      return;
-    }
-    lock.unlock();
-    errno = 0;
-    out.write(writing.data(), static_cast<std::streamsize>(writingLength));
-    out.flush();
-    lock.lock();
-    noteFailure();
-    hasWork = false;
-    changed.notify_all();
-  }
+void VehicleWriter::writeBlock(RecordBlock& records) {
+  errno = 0;
+  out.write(records.bytes.data(), static_cast<std::streamsize>(records.length));
+  out.flush();
+  noteFailure();
 }
 
 void VehicleWriter::noteFailure() {

@@ -11,14 +11,12 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <memory>
 #include <ostream>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "base/BlockHandover.h"
 #include "output/RecordLayout.h"
 #include "output/Vehicle.h"
 
@@ -32,7 +30,7 @@ class VehicleWriter {
   VehicleWriter& operator=(const VehicleWriter&) = delete;
   // Waits for the blocks already handed over to be written. Records added since the last
   // flush() are not written: call flush() and finish() first.
-  virtual ~VehicleWriter();
+  virtual ~VehicleWriter() = default;
 
   // The most record bytes a block holds before they are handed over to be written.
   static constexpr std::size_t handOffBytes = std::size_t{1} << 20;
@@ -50,29 +48,25 @@ class VehicleWriter {
   const std::string& failureReason() const { return reason; }
 
  private:
-  // Makes room for the records of one block, up to handOffBytes.
-  void reserve(int newCapacity);
+  struct RecordBlock {
+    std::vector<char> bytes;  // records, one per line
+    std::size_t length = 0;   // bytes in use
+  };
+  // A block with room for the records of bufferSize vehicles, up to handOffBytes.
+  static RecordBlock emptyBlock(int bufferSize);
   // Hands the records added so far to the writing thread, once it is done with the last.
   void handOver();
-  void writeBlocks();
+  // Writes a block to the stream; on the writing thread.
+  void writeBlock(RecordBlock& records);
   void noteFailure();
 
   std::ostream& out;
-  std::vector<char> block;               // the records added since the last flush, one per line
-  std::size_t blockLength = 0;           // characters of block in use
+  RecordBlock block;                     // the records added since the last flush
   int count = 0;                         // records in block
   int capacity = 0;                      // records held before a flush
   RecordFormat recordFormat;
   std::unique_ptr<Vehicle> lastVehicle;  // the most recent one, whose time the flush names
-
-  // The block being written in the background, and the hand-over between the threads.
-  std::vector<char> writing;
-  std::size_t writingLength = 0;
-  bool hasWork = false;  // writing holds a block not yet written
-  bool closing = false;
-  std::mutex mutex;
-  std::condition_variable changed;
   std::atomic<bool> writeFailed{false};
-  std::string reason;
-  std::thread writer;  // started last, stopped first
+  std::string reason;  // written by the writing thread before writeFailed is set
+  BlockHandover<RecordBlock> handover;  // started last, stopped first
 };

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/BinaryHeap.h"
 #include "traffic/LaneFlowGenerator.h"
 
 class LaneQueue {
@@ -20,7 +21,7 @@ class LaneQueue {
 
   bool empty() const { return heap.empty(); }
   // The lane whose pending vehicle arrives first. REQUIRES: !empty().
-  LaneFlowGenerator* earliest() const { return heap.front().lane; }
+  LaneFlowGenerator* earliest() const { return heap.top().lane; }
   // Puts the earliest lane back by its new arrival time, once it handed over its vehicle.
   void requeueEarliest();
 
@@ -30,12 +31,12 @@ class LaneQueue {
     std::int64_t priority;  // among equal times, the lower goes first
     LaneFlowGenerator* lane;
   };
-  static bool before(const Entry& a, const Entry& b) {
-    return a.time < b.time || (a.time == b.time && a.priority < b.priority);
-  }
-  void siftDown(std::size_t at);
-  void siftUp(std::size_t at);
+  struct Before {
+    bool operator()(const Entry& a, const Entry& b) const {
+      return a.time < b.time || (a.time == b.time && a.priority < b.priority);
+    }
+  };
 
-  std::vector<Entry> heap;
+  BinaryHeap<Entry, Before> heap;
   std::int64_t nextPriority = -1;  // lanes put back go ahead of all others of their time
 };
