@@ -44,7 +44,7 @@ bool checkRunFolder(const std::string& runFolder, const CampaignPlan& plan, std:
   std::string parameters = pathInFolder(runFolder, parameterFile);
   bool usable = loadRunFolder(runFolder, longestRunDays(plan), config, &site, &parametersFound, error);
   if (!parametersFound) {
-    *error = "error: the run folder has no \"" + parameters + "\"; a campaign copies its own";
+    *error = "the run folder has no \"" + parameters + "\"; a campaign copies its own";
     return false;
   }
   if (!usable) {
@@ -55,7 +55,7 @@ bool checkRunFolder(const std::string& runFolder, const CampaignPlan& plan, std:
   const std::vector<std::string>& arguments = plan.loadArguments;
   for (std::size_t i = 0; i < arguments.size(); i += 2) {
     if (!load_options::isLoadOption(arguments[i]) || i + 1 >= arguments.size()) {
-      *error = "error: \"" + arguments[i] + "\" is no load option with its value";
+      *error = "\"" + arguments[i] + "\" is no load option with its value";
       return false;
     }
     if (!load_options::takeOption(arguments[i], arguments[i + 1], &options.load, error)) {
@@ -128,7 +128,7 @@ bool writeFolder(const std::string& runFolder, const fs::path& folder, CampaignP
   }
   if (failure) {
     *error =
-        "error: cannot make the campaign folder \"" + folder.string() + "\": " + failure.message();
+        "cannot make the campaign folder \"" + folder.string() + "\": " + failure.message();
     return false;
   }
   std::string parameters = pathInFolder(runFolder, parameterFile);
@@ -141,12 +141,12 @@ bool writeFolder(const std::string& runFolder, const fs::path& folder, CampaignP
     }
     if (failure ||
         !writeRunParameters(parameters, (runFolderPath / parameterFile).string(), run.days)) {
-      *error = "error: cannot write the run folder \"" + runFolderPath.string() + "\"";
+      *error = "cannot write the run folder \"" + runFolderPath.string() + "\"";
       return false;
     }
   }
   if (!writePlanFile((folder / planFile).string(), plan)) {
-    *error = "error: cannot write \"" + (folder / planFile).string() + "\"";
+    *error = "cannot write \"" + (folder / planFile).string() + "\"";
     return false;
   }
   return true;
@@ -158,7 +158,6 @@ bool create(const std::string& runFolder, const std::string& campaignFolder,
             const CampaignPlan& plan, std::string* error) {
   *error = plan.problem();
   if (!error->empty()) {
-    *error = "error: " + *error;
     return false;
   }
   if (!checkRunFolder(runFolder, plan, error)) {
@@ -168,7 +167,7 @@ bool create(const std::string& runFolder, const std::string& campaignFolder,
   fs::path folder(campaignFolder);
   bool existed = fs::exists(folder, failure);
   if (existed && !(fs::is_directory(folder, failure) && fs::is_empty(folder, failure))) {
-    *error = "error: the campaign folder \"" + campaignFolder +
+    *error = "the campaign folder \"" + campaignFolder +
              "\" exists and is not empty; accepted: a new or empty folder";
     return false;
   }
@@ -190,11 +189,11 @@ bool readFolderPlan(const std::string& campaignFolder, CampaignPlan* plan, std::
   std::ifstream in(path, std::ios::binary);
   if (!in.is_open()) {
     *error =
-        "error: cannot read \"" + path + "\"; accepted: a folder made by velmora-campaign plan";
+        "cannot read \"" + path + "\"; accepted: a folder made by velmora-campaign plan";
     return false;
   }
   if (!readPlan(in, plan, error)) {
-    *error = "error: \"" + path + "\" " + *error;
+    *error = "\"" + path + "\" " + *error;
     return false;
   }
   return true;

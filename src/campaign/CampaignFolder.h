@@ -17,12 +17,12 @@ constexpr const char* logFile = "log.txt";                       // a run's cons
 
 // Creates campaignFolder (which must not exist, or be empty) from runFolder's "VLMin.txt"
 // and "Traffic/" for plan. The parameters and the site data are checked first, for a run of
-// the plan's longest; the effects are velmora's. False, with *error one "error: " line, when
+// the plan's longest; the effects are velmora's. False, with *error one line, when
 // anything cannot be used or written; nothing is left behind then.
 bool create(const std::string& runFolder, const std::string& campaignFolder,
             const CampaignPlan& plan, std::string* error);
 
-// Reads campaignFolder's plan. False, with *error one "error: " line, when it cannot.
+// Reads campaignFolder's plan. False, with *error one line, when it cannot.
 bool readFolderPlan(const std::string& campaignFolder, CampaignPlan* plan, std::string* error);
 
 // The path of file in the folder of run index.

@@ -20,7 +20,7 @@ bool CampaignLock::take(const std::string& campaignFolder, const std::string& ac
   std::string path = (std::filesystem::path(campaignFolder) / fileName).string();
   descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (descriptor < 0) {
-    *error = "error: cannot open the campaign's lock \"" + path + "\": " + std::strerror(errno);
+    *error = "cannot open the campaign's lock \"" + path + "\": " + std::strerror(errno);
     return false;
   }
   if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
@@ -29,7 +29,7 @@ bool CampaignLock::take(const std::string& campaignFolder, const std::string& ac
     std::getline(in, holder);
     ::close(descriptor);
     descriptor = -1;
-    *error = "error: the campaign \"" + campaignFolder + "\" is in the hands of " +
+    *error = "the campaign \"" + campaignFolder + "\" is in the hands of " +
              (holder.empty() ? std::string("another velmora-campaign") : holder) +
              "; accepted: one run or combine at a time (wait for it to end)";
     return false;
@@ -37,7 +37,7 @@ bool CampaignLock::take(const std::string& campaignFolder, const std::string& ac
   std::string holder = "velmora-campaign " + action + " (process " + std::to_string(::getpid()) + ")\n";
   if (::ftruncate(descriptor, 0) != 0 ||
       ::write(descriptor, holder.data(), holder.size()) != static_cast<ssize_t>(holder.size())) {
-    *error = "error: cannot write the campaign's lock \"" + path + "\": " + std::strerror(errno);
+    *error = "cannot write the campaign's lock \"" + path + "\": " + std::strerror(errno);
     return false;
   }
   return true;

@@ -15,7 +15,7 @@ class CampaignLock {
 
   static constexpr const char* fileName = "driver.lock";
 
-  // Takes the lock of campaignFolder for `action`. False, with *error one "error: " line
+  // Takes the lock of campaignFolder for `action`. False, with *error one line
   // naming the driver that holds it (its process and action), when another holds it.
   bool take(const std::string& campaignFolder, const std::string& action, std::string* error);
 

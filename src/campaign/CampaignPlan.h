@@ -44,7 +44,7 @@ struct CampaignPlan {
   // cores a run of the default length, to the length that does (noted in coresSplitFor).
   void splitForCores(int cores);
   // What makes the plan unusable, naming velmora-campaign's option, the value and what is
-  // accepted (no "error: "); empty when it can be made.
+  // accepted; empty when it can be made.
   std::string problem() const;
 };
 
@@ -56,6 +56,6 @@ std::string runFolderName(int index);
 
 // Writes the plan as "key=value" lines under a comment saying what the file is.
 void writePlan(std::ostream& out, const CampaignPlan& plan);
-// Reads a plan written by writePlan. False, with *error naming the line and what is wrong
-// (no "error: "), for any other text or a plan that problem() refuses.
+// Reads a plan written by writePlan. False, with *error naming the line and what is wrong,
+// for any other text or a plan that problem() refuses.
 bool readPlan(std::istream& in, CampaignPlan* plan, std::string* error);

@@ -114,7 +114,7 @@ bool finishRun(const std::string& campaignFolder, const PlannedRun& run, int sta
     }
   }
   std::string cause = lastErrorLine(log);
-  *error = "error: " + describe(run) + " failed with exit status " + std::to_string(status) +
+  *error = describe(run) + " failed with exit status " + std::to_string(status) +
            (cause.empty() ? "" : " (" + cause + ")") + "; its log is \"" + log + "\"";
   return false;
 }
@@ -222,10 +222,10 @@ bool combine(const std::string& campaignFolder, const CampaignPlan& plan, std::s
     const PlannedRun run = plan.runs()[static_cast<std::size_t>(missing)];
     std::string maxima = runPath(campaignFolder, run.index, campaign_folder::maximaFile);
     *error = fileExists(maxima)
-                 ? "error: " + describe(run) + ": \"" + maxima + "\" is not whole (" +
+                 ? describe(run) + ": \"" + maxima + "\" is not whole (" +
                        incompleteness(campaignFolder, plan, run) +
                        "); make the run again with velmora-campaign run or task"
-                 : "error: " + describe(run) + " is not made yet; make it with velmora-campaign run or task";
+                 : describe(run) + " is not made yet; make it with velmora-campaign run or task";
     return false;
   }
   std::string report = (fs::path(campaignFolder) / reportFile).string();
@@ -238,9 +238,10 @@ bool combine(const std::string& campaignFolder, const CampaignPlan& plan, std::s
   std::error_code failure;
   if (status != 0) {
     std::string cause = lastErrorLine(partialReport);
+    std::string prefix = program_frame::errorPrefix;
     *error = cause.empty()
-                 ? "error: velmora-extremes failed with exit status " + std::to_string(status)
-                 : cause;
+                 ? "velmora-extremes failed with exit status " + std::to_string(status)
+                 : cause.substr(prefix.size());  // its message, printed again as ours
     fs::remove(partialReport, failure);
     return false;
   }

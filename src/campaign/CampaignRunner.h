@@ -18,7 +18,7 @@ constexpr const char* tableFile = "return-levels.csv";
 std::string describe(const PlannedRun& run);
 
 // Makes run index of the plan in campaignFolder (nothing when it is made already). False,
-// with *error one "error: " line naming the run and its log, when it fails.
+// with *error one line naming the run and its log, when it fails.
 bool makeRun(const std::string& campaignFolder, const CampaignPlan& plan, int index,
              std::string* error);
 
@@ -31,7 +31,7 @@ bool makeRuns(const std::string& campaignFolder, const CampaignPlan& plan, int j
               std::string* error);
 
 // Fits the maxima of every run, in run order, writing the report, the chart and the table
-// into campaignFolder and the report to standard output. False, with *error one "error: "
+// into campaignFolder and the report to standard output. False, with *error one line
 // line, when a run is not made yet or the fit fails.
 bool combine(const std::string& campaignFolder, const CampaignPlan& plan, std::string* error);
 

@@ -9,12 +9,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "cli/ProgramFrame.h"
+
 namespace {
 
 // In the child: what cannot be done, to the log, and the end.
 [[noreturn]] void failInChild(const char* what, const std::string& name) {
   std::string line =
-      std::string("error: cannot ") + what + " \"" + name + "\": " + std::strerror(errno) + "\n";
+      std::string("cannot ") + what + " \"" + name + "\": " + std::strerror(errno) + "\n";
   ssize_t written = write(STDERR_FILENO, line.data(), line.size());
   (void)written;
   _exit(127);
@@ -43,7 +45,7 @@ pid_t startProcess(const std::vector<std::string>& command, const std::string& f
   arguments.push_back(nullptr);
   int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (log < 0) {
-    *error = "error: cannot create \"" + logPath + "\": " + std::strerror(errno);
+    *error = "cannot create \"" + logPath + "\": " + std::strerror(errno);
     return -1;
   }
   pid_t child = fork();
@@ -59,7 +61,7 @@ pid_t startProcess(const std::vector<std::string>& command, const std::string& f
   }
   close(log);
   if (child < 0) {
-    *error = std::string("error: cannot start \"") + command[0] + "\": " + std::strerror(errno);
+    *error = std::string("cannot start \"") + command[0] + "\": " + std::strerror(errno);
   }
   return child;
 }
@@ -80,7 +82,7 @@ std::string lastErrorLine(const std::string& logPath) {
   std::ifstream in(logPath, std::ios::binary);
   std::string last;
   for (std::string line; std::getline(in, line);) {
-    if (line.compare(0, 7, "error: ") == 0) {
+    if (line.rfind(program_frame::errorPrefix, 0) == 0) {
       last = line;
     }
   }

@@ -27,7 +27,7 @@ std::string submitJob(std::vector<std::string> arguments, const std::string& log
   jobId = jobId.substr(0, jobId.find(';'));  // "id;cluster" on a federation
   if ((status != 0 && !waiting) || jobId.empty()) {
     *error =
-        "error: sbatch failed with exit status " + std::to_string(status) + "; see \"" + log + "\"";
+        "sbatch failed with exit status " + std::to_string(status) + "; see \"" + log + "\"";
     return "";
   }
   return jobId;
@@ -38,14 +38,14 @@ std::string submitJob(std::vector<std::string> arguments, const std::string& log
 bool checkOutcome(const std::string& folder, const CampaignPlan& plan, std::string* error) {
   int missing = campaign_runner::firstRunNotMade(folder, plan);
   if (missing >= 0) {
-    *error = "error: " + campaign_runner::describe(plan.runs()[static_cast<std::size_t>(missing)]) +
+    *error = campaign_runner::describe(plan.runs()[static_cast<std::size_t>(missing)]) +
              " was not made, so nothing was combined; see \"" + folder + "/slurm-" +
              std::to_string(missing) + ".out\"";
     return false;
   }
   if (!fs::exists(fs::path(folder) / campaign_runner::reportFile)) {
     *error =
-        "error: the combining ended without a report; see \"" + folder + "/slurm-combine.out\"";
+        "the combining ended without a report; see \"" + folder + "/slurm-combine.out\"";
     return false;
   }
   return true;
@@ -58,7 +58,7 @@ bool submitCampaign(const std::string& campaignFolder, const CampaignPlan& plan,
   std::string self = fs::read_symlink("/proc/self/exe").string();
   std::string folder = fs::absolute(campaignFolder).lexically_normal().string();
   if (self.find('\'') != std::string::npos || folder.find('\'') != std::string::npos) {
-    *error = "error: the campaign folder \"" + folder +
+    *error = "the campaign folder \"" + folder +
              "\" or this program's path holds a single quote; accepted: paths without";
     return false;
   }

@@ -11,7 +11,7 @@
 
 // Submits the jobs for the campaign in campaignFolder with the options of the command line:
 // "--wait" waits for the combining to end, anything else goes to sbatch for both jobs. The
-// job ids go to standard output. False, with *error one "error: " line, when sbatch fails, or,
+// job ids go to standard output. False, with *error one line, when sbatch fails, or,
 // waiting, when the campaign ended without its report.
 bool submitCampaign(const std::string& campaignFolder, const CampaignPlan& plan,
                     const std::vector<std::string>& options, std::string* error);

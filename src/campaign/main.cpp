@@ -69,7 +69,7 @@ bool readWhole(const std::string& text, long long low, long long high, long long
 bool takeWhole(const GivenOption& option, long long low, long long high, long long* value,
                std::string* error) {
   if (!readWhole(option.value, low, high, value)) {
-    *error = "error: " + option.name + " is \"" + option.value +
+    *error = option.name + " is \"" + option.value +
              "\"; accepted: a whole number from " + std::to_string(low) + " to " +
              std::to_string(high);
     return false;
@@ -128,7 +128,7 @@ bool takePlanOption(const GivenOption& option, CampaignPlan* plan, PlanReading* 
     const std::string& text = option.value;
     if (!readNumberText(text, &years) || !(years > 1.0) ||
         years > analysis_limits::maxReturnYears) {
-      *error = "error: --return-period is \"" + text +
+      *error = "--return-period is \"" + text +
                "\"; accepted: a number of years above 1 and up to " +
                shortestText(analysis_limits::maxReturnYears);
       return false;
@@ -160,7 +160,7 @@ bool parsePlan(const CommandArguments& given, CampaignPlan* plan,
   }
   *folders = given.operands;
   if (folders->size() != 2) {
-    *error = "error: plan needs a run folder and a campaign folder; found " +
+    *error = "plan needs a run folder and a campaign folder; found " +
              program_frame::countOf(static_cast<long long>(folders->size()), "folder name");
     return false;
   }
@@ -200,7 +200,7 @@ int planCampaign(const std::vector<std::string>& arguments) {
 int taskIndex(const std::vector<std::string>& arguments, const CampaignPlan& plan,
               std::string* error) {
   if (arguments.size() > 3) {
-    *error = "error: task takes a campaign folder and at most a run index";
+    *error = "task takes a campaign folder and at most a run index";
     return -1;
   }
   const char* fromSlurm = std::getenv("SLURM_ARRAY_TASK_ID");
@@ -208,7 +208,7 @@ int taskIndex(const std::vector<std::string>& arguments, const CampaignPlan& pla
   long long index = 0;
   long long last = static_cast<long long>(plan.runs().size()) - 1;
   if (!readWhole(text, 0, last, &index)) {
-    *error = "error: the task's run index is \"" + text +
+    *error = "the task's run index is \"" + text +
              "\"; accepted: a whole number from 0 to " + std::to_string(last) +
              " (an argument or SLURM_ARRAY_TASK_ID)";
     return -1;
@@ -223,7 +223,7 @@ bool readJobs(const std::vector<std::string>& rest, long long* jobs, std::string
     return false;
   }
   if (!given.operands.empty()) {
-    *error = "error: run takes a campaign folder and --jobs N; found also \"" +
+    *error = "run takes a campaign folder and --jobs N; found also \"" +
              given.operands[0] + "\"";
     return false;
   }
@@ -240,7 +240,7 @@ int actOnCampaign(const std::string& action, const std::vector<std::string>& arg
   CampaignPlan plan;
   std::string error;
   if (arguments.size() < 2) {
-    return program_frame::refuseCommandLine(program, "error: " + action + " needs a campaign folder");
+    return program_frame::refuseCommandLine(program, action + " needs a campaign folder");
   }
   if (!campaign_folder::readFolderPlan(arguments[1], &plan, &error)) {
     return program_frame::report(error, exit_status::refused);
@@ -252,7 +252,7 @@ int actOnCampaign(const std::string& action, const std::vector<std::string>& arg
   if ((action == "run" && !readJobs(rest, &jobs, &error)) ||
       (action == "task" && (index = taskIndex(arguments, plan, &error)) < 0) ||
       (action == "combine" && !rest.empty() &&
-       !(error = "error: combine takes only a campaign folder").empty())) {
+       !(error = "combine takes only a campaign folder").empty())) {
     return program_frame::refuseCommandLine(program, error);
   }
   CampaignLock lock;
@@ -296,7 +296,7 @@ int main(int argc, char** argv) {
     return actOnCampaign(action, arguments);
   }
   return program_frame::refuseCommandLine(
-      program, (action.empty() ? std::string("error: velmora-campaign needs an action")
-                               : "error: unknown action \"" + action + "\"") +
+      program, (action.empty() ? std::string("velmora-campaign needs an action")
+                               : "unknown action \"" + action + "\"") +
                    "; accepted: plan, run, task, combine or submit");
 }

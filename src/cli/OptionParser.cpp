@@ -40,7 +40,7 @@ bool refuse(const std::string& message, std::string* error) {
 }
 
 std::string unknownOption(const std::string& name, const std::vector<OptionSpec>& specs) {
-  std::string message = "error: unknown option \"" + name + "\"";
+  std::string message = "unknown option \"" + name + "\"";
   std::string nearest = nearestName(name, specs);
   return nearest.empty() ? message : message + "; did you mean " + nearest + "?";
 }
@@ -84,11 +84,11 @@ bool parseArguments(const std::vector<std::string>& arguments, const std::vector
       return refuse(unknownOption(name, specs), error);
     }
     if (!spec->takesValue && inlineValue) {
-      return refuse("error: " + name + " takes no value; found \"" + argument + "\"", error);
+      return refuse(name + " takes no value; found \"" + argument + "\"", error);
     }
     if (spec->takesValue && !inlineValue && i + 1 >= arguments.size()) {
       std::string accepted = spec->accepted.empty() ? "" : "; accepted: " + spec->accepted;
-      return refuse("error: " + name + " needs a value" + accepted, error);
+      return refuse(name + " needs a value" + accepted, error);
     }
     std::string value;
     if (spec->takesValue) {

@@ -25,7 +25,7 @@ struct CommandArguments {
   std::vector<std::string> operands;
 };
 
-// Reads arguments against specs into *parsed. False, with *error one "error: " line naming
+// Reads arguments against specs into *parsed. False, with *error one line naming
 // the option and what it needs, for a missing value, a value given to a flag or an unknown
 // option (with the nearest known name when there is one).
 bool parseArguments(const std::vector<std::string>& arguments, const std::vector<OptionSpec>& specs,

@@ -103,7 +103,7 @@ bool checkOutputs(const std::vector<OutputRequest>& outputs, const std::vector<s
                   std::string* error) {
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const OutputRequest& output = outputs[i];
-    std::string named = "error: " + output.what + " is \"" + output.path + "\"";
+    std::string named = output.what + " is \"" + output.path + "\"";
     std::string problem = pathProblem(output.path);
     if (!problem.empty()) {
       return refuse(named + ", " + problem, error);
@@ -171,7 +171,7 @@ bool OutputFile::commit(std::string* error) {
 }
 
 bool OutputFile::fail(const std::string& doing, int cause, std::string* error) {
-  *error = "error: cannot " + doing + " \"" + path + "\" (" + what + "): " +
+  *error = "cannot " + doing + " \"" + path + "\" (" + what + "): " +
            std::strerror(cause != 0 ? cause : EIO);
   return false;
 }

@@ -15,7 +15,7 @@ struct OutputRequest {
 // True when every output can be written without harm: its path is not empty, names no
 // folder, lies in a folder that exists and can be written, is none of inputs under any
 // name or link (same device and inode), and no two outputs are one file. Else false, with
-// *error one "error: " line naming the output, what it is and what is accepted. Nothing is
+// *error one line naming the output, what it is and what is accepted. Nothing is
 // created or changed.
 bool checkOutputs(const std::vector<OutputRequest>& outputs, const std::vector<std::string>& inputs,
                   std::string* error);
@@ -34,12 +34,12 @@ class OutputFile {
   // Removes a partial file that was never committed.
   virtual ~OutputFile();
 
-  // Opens the file to be written. False, with *error one "error: " line giving the
+  // Opens the file to be written. False, with *error one line giving the
   // system's reason, when it cannot be.
   bool open(std::string* error);
   // Where to write; only after a successful open.
   std::ostream& stream() { return out; }
-  // Flushes and closes the file and puts it in place. False, with *error one "error: " line,
+  // Flushes and closes the file and puts it in place. False, with *error one line,
   // when a write failed (a full device, ...) or it cannot be put in place; an earlier
   // regular file then stays as it was.
   bool commit(std::string* error);

@@ -20,13 +20,14 @@ bool answersHelpOrVersion(const CommandArguments& parsed, const std::string& pro
 
 int refuseCommandLine(const std::string& program, const std::string& error) {
   std::cout.flush();
-  std::cerr << error << "\nrun " << program << " --help for the options" << std::endl;
+  std::cerr << errorPrefix << error << "\nrun " << program << " --help for the options"
+            << std::endl;
   return exit_status::refused;
 }
 
 int report(const std::string& error, int status) {
   std::cout.flush();
-  std::cerr << error << std::endl;
+  std::cerr << errorPrefix << error << std::endl;
   return status;
 }
 
@@ -36,7 +37,7 @@ int finishConsole() {
     return exit_status::success;
   }
   int cause = errno;
-  std::cerr << "error: cannot write to standard output"
+  std::cerr << errorPrefix << "cannot write to standard output"
             << (cause != 0 ? std::string(": ") + std::strerror(cause) : std::string()) << std::endl;
   return exit_status::failure;
 }

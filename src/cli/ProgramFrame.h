@@ -1,6 +1,8 @@
 // What every program does around its work: answers --help and --version, prints a refusal
-// as one "error: " line (with a hint to the options when the command line was wrong), and
-// makes sure that what it printed reached standard output.
+// as one line (with a hint to the options when the command line was wrong), and makes sure
+// that what it printed reached standard output. Messages travel without a prefix, as one
+// line that names the file or option, the value found and what is accepted; "error: " is
+// put before them here, where they are printed, and nowhere else.
 #pragma once
 
 #include <string>
@@ -9,16 +11,18 @@
 
 namespace program_frame {
 
+constexpr const char* errorPrefix = "error: ";
+
 // When parsed asks for --help or --version, prints usage or "PROGRAM VERSION" on standard
 // output, sets *status (success, or failure when standard output cannot take it) and
 // returns true.
 bool answersHelpOrVersion(const CommandArguments& parsed, const std::string& program,
                           const std::string& usage, int* status);
-// Prints error (one "error: " line) and "run PROGRAM --help for the options" on standard
+// Prints "error: ", error (one line) and "run PROGRAM --help for the options" on standard
 // error. Returns exit_status::refused.
 int refuseCommandLine(const std::string& program, const std::string& error);
-// Prints error (one "error: " line) on standard error after what standard output holds.
-// Returns status.
+// Prints "error: " and error (one line) on standard error after what standard output
+// holds. Returns status.
 int report(const std::string& error, int status);
 // Flushes standard output. exit_status::success when everything printed reached it, else
 // an "error: " line on standard error and exit_status::failure (a full disk, a closed

@@ -47,8 +47,8 @@ struct EffectAnalysis {
   }
 };
 
-// Fits every model of the catalogue to the maxima. False, with *error saying why (no
-// "error: "), when one cannot be fitted.
+// Fits every model of the catalogue to the maxima. False, with *error saying why, when one
+// cannot be fitted.
 bool analyse(const std::string& effect, const std::vector<double>& maxima,
              const AnalysisSettings& settings, EffectAnalysis* analysis, std::string* error);
 

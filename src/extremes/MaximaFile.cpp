@@ -47,17 +47,17 @@ bool checkRunShape(const std::string& path, std::size_t run, std::vector<EffectM
                    std::string* error) {
   std::vector<std::string> names = effectsOfRun(effects, run);
   if (names.empty()) {
-    *error = "error: " + path + " holds a header and no rows; accepted: a maxima file with days";
+    *error = path + " holds a header and no rows; accepted: a maxima file with days";
     return false;
   }
   if (run > 0 && names != effectsOfRun(effects, 0)) {
-    *error = "error: " + path + " holds the effects " + joined(names) + "; the first file holds " +
+    *error = path + " holds the effects " + joined(names) + "; the first file holds " +
              joined(effectsOfRun(effects, 0)) + "; accepted: runs of the same effects";
     return false;
   }
   for (const EffectMaxima& effect : effects) {
     if (effect.runs[run].size() != effects.front().runs[run].size()) {
-      *error = "error: " + path + " holds " +
+      *error = path + " holds " +
                program_frame::countOf(static_cast<long long>(effect.runs[run].size()), "day") +
                " of " + effect.effect + " and " +
                std::to_string(effects.front().runs[run].size()) + " of " +
@@ -70,7 +70,7 @@ bool checkRunShape(const std::string& path, std::size_t run, std::vector<EffectM
 
 bool readRow(const CsvReader& reader, const std::string& path, const std::string& line,
              std::size_t run, std::vector<EffectMaxima>& effects, std::string* error) {
-  std::string where = "error: " + path + " line " + std::to_string(reader.lineNumber());
+  std::string where = path + " line " + std::to_string(reader.lineNumber());
   double day = 0.0;
   double value = 0.0;
   if (reader.fieldCount != 6 || !readNumberText(reader.field(1), &day) ||
@@ -94,12 +94,12 @@ bool readFile(const std::string& path, std::size_t run, std::vector<EffectMaxima
               std::string* error) {
   CsvReader reader;
   if (!reader.open(path, ",")) {
-    *error = "error: cannot read the maxima file " + path + ": " + reader.problem();
+    *error = "cannot read the maxima file " + path + ": " + reader.problem();
     return false;
   }
   std::string line;
   if (!reader.readLine(line) || line != header) {
-    *error = "error: " + path + " is not a maxima file: its first line is \"" + line +
+    *error = path + " is not a maxima file: its first line is \"" + line +
              "\"; accepted: the header " + header;
     return false;
   }
@@ -109,11 +109,11 @@ bool readFile(const std::string& path, std::size_t run, std::vector<EffectMaxima
     }
   }
   if (!reader.problem().empty()) {
-    *error = "error: cannot read the maxima file " + path + ": " + reader.problem();
+    *error = "cannot read the maxima file " + path + ": " + reader.problem();
     return false;
   }
   if (!line.empty()) {  // the last line has no line end: the file was cut short
-    *error = "error: " + path + " line " + std::to_string(reader.lineNumber()) + " is \"" + line +
+    *error = path + " line " + std::to_string(reader.lineNumber()) + " is \"" + line +
              "\", cut short without its line end; accepted: whole rows";
     return false;
   }

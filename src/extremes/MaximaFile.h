@@ -11,7 +11,7 @@ struct EffectMaxima {
 };
 
 // Reads the files into *effects, the effects in the order they first appear. False, with
-// *error one "error: " line naming the file (and line), for a file that is not a maxima
+// *error one line naming the file (and line), for a file that is not a maxima
 // file, a row that is not one (a last row cut short without its line end included), a row
 // whose day does not follow the effect's day before, a file without rows, or a file whose
 // effects or days differ from the first file's.

@@ -66,14 +66,14 @@ bool takeOption(const GivenOption& option, Arguments* parsed, bool* defaultPerio
   } else if (option.name == "--block-days") {
     if (!readPositive(text, analysis_limits::maxBlockDays, &value) ||
         value != static_cast<int>(value)) {
-      return refuse("error: --block-days is \"" + text + "\"; accepted: a whole number from 1 to " +
+      return refuse("--block-days is \"" + text + "\"; accepted: a whole number from 1 to " +
                         std::to_string(analysis_limits::maxBlockDays),
                     error);
     }
     parsed->settings.blockDays = static_cast<int>(value);
   } else if (option.name == "--return-period") {
     if (!readPositive(text, analysis_limits::maxReturnYears, &value) || !(value > 1.0)) {
-      return refuse("error: --return-period is \"" + text +
+      return refuse("--return-period is \"" + text +
                         "\"; accepted: a number of years above 1 and up to " +
                         std::to_string(static_cast<long>(analysis_limits::maxReturnYears)),
                     error);
@@ -84,7 +84,7 @@ bool takeOption(const GivenOption& option, Arguments* parsed, bool* defaultPerio
     }
     parsed->settings.returnYears.push_back(value);
   } else if (!readPositive(text, maxDaysPerYear, &value)) {
-    return refuse("error: --days-per-year is \"" + text + "\"; accepted: a number of days above 0 and up to " +
+    return refuse("--days-per-year is \"" + text + "\"; accepted: a number of days above 0 and up to " +
                       std::to_string(static_cast<int>(maxDaysPerYear)),
                   error);
   } else {
@@ -102,7 +102,7 @@ bool readArguments(const CommandArguments& given, Arguments* parsed, std::string
   }
   parsed->files = given.operands;
   if (parsed->files.empty()) {
-    return refuse("error: velmora-extremes needs at least one maxima file", error);
+    return refuse("velmora-extremes needs at least one maxima file", error);
   }
   return true;
 }
@@ -137,7 +137,7 @@ int analyseFiles(const Arguments& arguments) {
     analyses.emplace_back();
     std::vector<double> maxima = blockMaxima(effect, arguments.settings.blockDays);
     if (!analyse(effect.effect, maxima, arguments.settings, &analyses.back(), &error)) {
-      return program_frame::report("error: " + effect.effect + " cannot be fitted: " + error,
+      return program_frame::report(effect.effect + " cannot be fitted: " + error,
                                    exit_status::refused);
     }
     writeReport(std::cout, analyses.back(), arguments.settings);

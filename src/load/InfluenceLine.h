@@ -33,7 +33,7 @@ class InfluenceLine {
   // on the second.
   static InfluenceLine twoSpanHogging(double span);
   // Straight lines through points whose x rise from 0 to the bridge's length; a repeated x
-  // is a jump. False, with *error saying what is wrong (no "error: " prefix), for points
+  // is a jump. False, with *error saying what is wrong, for points
   // that do not describe such a line: fewer than two, a first x other than 0, an x that
   // falls, a length of 0, an x or ordinate that is not finite, or an x repeated twice.
   static bool fromPoints(const std::vector<InfluencePoint>& points, InfluenceLine* line,

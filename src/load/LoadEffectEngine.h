@@ -33,7 +33,7 @@ class LoadEffectEngine {
 
   static const char* header();
   // Takes the next vehicle; first writes the rows of every day that ends before its stamp.
-  // False, with *error saying why (no "error: " prefix), for a vehicle stamped before the
+  // False, with *error saying why, for a vehicle stamped before the
   // last one, slower than 1 dm/s, without axles, with a negative weight or spacing, or in a
   // lane that has no lane factor; the engine is then unchanged.
   bool add(const RecordValues& vehicle, std::string* error);

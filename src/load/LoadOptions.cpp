@@ -35,7 +35,7 @@ const char* const acceptedEffects =
 
 bool readSpan(const std::string& definition, const std::string& text, double* span, std::string* error) {
   if (!readNumber(text, span) || !(*span > 0.0) || *span > maxSpan) {
-    return refuse("error: --effect \"" + definition + "\": the span \"" + text +
+    return refuse("--effect \"" + definition + "\": the span \"" + text +
                       "\" is not a length in m above 0 and up to " + numberText(maxSpan) + "; " +
                       acceptedEffects,
                   error);
@@ -51,7 +51,7 @@ bool readPoint(const CsvReader& reader, InfluencePoint* point) {
 
 bool readInfluenceFile(const std::string& definition, const std::string& path, LoadEffect* effect,
                        std::string* error) {
-  std::string prefix = "error: --effect \"" + definition + "\": the influence line " + path;
+  std::string prefix = "--effect \"" + definition + "\": the influence line " + path;
   CsvReader reader;
   if (!reader.open(path, ",")) {
     return refuse(prefix + " cannot be read: " + reader.problem(), error);
@@ -97,7 +97,7 @@ bool readFactors(const std::string& option, const std::string& text, std::vector
   for (const std::string& part : splitAt(text, ',')) {
     double value = 0.0;
     if (!readNumber(part, &value) || value < 0.0 || value > maxFactor) {
-      return refuse("error: " + option + " is \"" + text + "\"; accepted: numbers from 0 to " +
+      return refuse(option + " is \"" + text + "\"; accepted: numbers from 0 to " +
                         numberText(maxFactor) + " separated by commas",
                     error);
     }
@@ -121,7 +121,7 @@ bool parseEffect(const std::string& definition, LoadEffect* effect, std::string*
   bool known = (kind == "moment" && (parts.size() == 2 || parts.size() == 3)) ||
                ((kind == "shear" || kind == "hogging") && parts.size() == 2);
   if (!known) {
-    return refuse(std::string("error: --effect is \"") + definition + "\"; " + acceptedEffects, error);
+    return refuse(std::string("--effect is \"") + definition + "\"; " + acceptedEffects, error);
   }
   if (!readSpan(definition, parts[1], &span, error)) {
     return false;
@@ -133,7 +133,7 @@ bool parseEffect(const std::string& definition, LoadEffect* effect, std::string*
   } else {
     double a = span / 2.0;
     if (parts.size() == 3 && (!readNumber(parts[2], &a) || !(a > 0.0) || !(a < span))) {
-      return refuse("error: --effect \"" + definition + "\": the position \"" + parts[2] +
+      return refuse("--effect \"" + definition + "\": the position \"" + parts[2] +
                         "\" is not a distance in m above 0 and below the span " + parts[1],
                     error);
     }
@@ -155,7 +155,7 @@ bool takeOption(const std::string& name, const std::string& value, LoadSettings*
   if (name == "--effect") {
     for (const LoadEffect& effect : settings->effects) {
       if (effect.name == value) {
-        return refuse("error: --effect \"" + value + "\" is given twice; accepted: each effect once",
+        return refuse("--effect \"" + value + "\" is given twice; accepted: each effect once",
                       error);
       }
     }
@@ -167,7 +167,7 @@ bool takeOption(const std::string& name, const std::string& value, LoadSettings*
   }
   if (!readNumber(value, &settings->unitScale) || !(settings->unitScale > 0.0) ||
       settings->unitScale > maxFactor) {
-    return refuse("error: --kn-per-unit is \"" + value + "\"; accepted: a number above 0 and up to " +
+    return refuse("--kn-per-unit is \"" + value + "\"; accepted: a number above 0 and up to " +
                       numberText(maxFactor),
                   error);
   }

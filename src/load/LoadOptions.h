@@ -21,7 +21,7 @@ constexpr double maxFactor = 1e6;    // for lane factors and --kn-per-unit
 constexpr std::size_t maxInfluencePoints = 100000;
 
 // Reads one effect's definition into *effect, named by the text itself. False, with *error one
-// "error: " line naming the definition, what is wrong and what is accepted.
+// line naming the definition, what is wrong and what is accepted.
 bool parseEffect(const std::string& definition, LoadEffect* effect, std::string* error);
 
 // The load options, for a program's option parser.
@@ -29,7 +29,7 @@ std::vector<OptionSpec> optionSpecs();
 // True when name is one of the load options.
 bool isLoadOption(const std::string& name);
 // Reads the value of the load option `name` into *settings. False, with *error one
-// "error: " line, for a bad value or an effect given twice (its maxima would be twice in
+// line, for a bad value or an effect given twice (its maxima would be twice in
 // one file).
 bool takeOption(const std::string& name, const std::string& value, LoadSettings* settings,
                 std::string* error);

@@ -19,9 +19,9 @@ bool loadStream(std::istream& in, const std::string& name, int days, LoadEffectE
   std::string why;
   for (RecordStream::Outcome outcome; (outcome = stream.next(&record, &why)) !=
                                       RecordStream::Outcome::end;) {
-    std::string where = "error: " + name + " line " + std::to_string(stream.lineNumber());
+    std::string where = name + " line " + std::to_string(stream.lineNumber());
     if (outcome == RecordStream::Outcome::failed) {
-      *error = "error: " + name + " " + why;
+      *error = name + " " + why;
       return false;
     }
     if (outcome == RecordStream::Outcome::notRecord) {

@@ -19,7 +19,7 @@ struct StreamReading {
 // Reads every record of in (named `name` in messages) into engine, then writes the rows of
 // `days` days, or, when days is 0, of every day before the day of the last record (a run of
 // N days ends with one record past its end, so its stream gives the same N days). The CSV
-// form is told by its header line. False, with *error one "error: " line naming the line
+// form is told by its header line. False, with *error one line naming the line
 // and what is wrong, for a stream that cannot be read to its end or, unless
 // reading->skipBadLines, a line that is not a record or a record the engine refuses.
 bool loadStream(std::istream& in, const std::string& name, int days, LoadEffectEngine& engine,

@@ -64,7 +64,7 @@ bool takeOption(const GivenOption& option, Arguments* parsed, std::string* error
     parsed->skipBadLines = true;
   } else if (option.name == "--days") {
     if (!readDays(option.value, &parsed->days)) {
-      *error = "error: --days is \"" + option.value + "\"; accepted: a whole number from 1 to " +
+      *error = "--days is \"" + option.value + "\"; accepted: a whole number from 1 to " +
                std::to_string(maxDays);
       return false;
     }
@@ -81,12 +81,12 @@ bool readArguments(const CommandArguments& given, Arguments* parsed, std::string
     }
   }
   if (given.operands.size() > 1) {
-    *error = "error: more than one stream: \"" + given.operands[0] + "\" and \"" +
+    *error = "more than one stream: \"" + given.operands[0] + "\" and \"" +
              given.operands[1] + "\"";
     return false;
   }
   if (parsed->settings.effects.empty() || parsed->output.empty() || given.operands.empty()) {
-    *error = "error: velmora-load needs at least one --effect, -o FILE and a STREAM";
+    *error = "velmora-load needs at least one --effect, -o FILE and a STREAM";
     return false;
   }
   parsed->stream = given.operands[0];
@@ -108,7 +108,7 @@ bool factorsFitLanes(const Arguments& arguments, const StreamReading& reading, s
   if (factors == 0 || factors == static_cast<std::size_t>(reading.highestLane)) {
     return true;
   }
-  *error = "error: --lane-factors gives " + program_frame::countOf(static_cast<long long>(factors), "factor") +
+  *error = "--lane-factors gives " + program_frame::countOf(static_cast<long long>(factors), "factor") +
            "; the stream \"" + arguments.stream + "\" has " +
            program_frame::countOf(reading.highestLane, "lane") + "; accepted: one factor for every lane";
   return false;
@@ -131,7 +131,7 @@ int computeMaxima(const Arguments& arguments) {
     problem = in.is_open() ? "" : std::strerror(errno != 0 ? errno : EIO);
   }
   if (!problem.empty()) {
-    return program_frame::report("error: cannot read the stream \"" + arguments.stream + "\": " + problem,
+    return program_frame::report("cannot read the stream \"" + arguments.stream + "\": " + problem,
                                  exit_status::refused);
   }
   OutputFile output("-o", arguments.output);

@@ -27,18 +27,18 @@ bool loadOptionsAgree(const RunOptions& options, std::string* error) {
   bool effects = !options.load.effects.empty();
   bool maxima = !options.maximaFile.empty();
   if (effects && !maxima) {
-    return refuse("error: --effect needs --maxima FILE, where the daily maxima go", error);
+    return refuse("--effect needs --maxima FILE, where the daily maxima go", error);
   }
   if (maxima && !effects) {
-    return refuse("error: --maxima needs at least one --effect", error);
+    return refuse("--maxima needs at least one --effect", error);
   }
   if (!options.writeRecords && !maxima) {
-    return refuse("error: --no-records needs --effect and --maxima: the run would write nothing",
+    return refuse("--no-records needs --effect and --maxima: the run would write nothing",
                   error);
   }
   bool loadOptions = !options.load.laneFactors.empty() || options.load.unitScale != 1.0;
   if (loadOptions && !effects) {
-    return refuse("error: --lane-factors and --kn-per-unit need --effect", error);
+    return refuse("--lane-factors and --kn-per-unit need --effect", error);
   }
   return true;
 }
@@ -48,14 +48,14 @@ bool takeOption(const GivenOption& option, CommandLine* line, std::string* error
   const std::string& value = option.value;
   if (option.name == "--seed") {
     if (!parseSeed(value, line->seed)) {
-      return refuse("error: --seed is \"" + value +
+      return refuse("--seed is \"" + value +
                         "\"; accepted: a whole number from 0 to 4294967295",
                     error);
     }
     line->seeded = true;
   } else if (option.name == "--format") {
     if (value != "fixed" && value != "csv") {
-      return refuse("error: --format is \"" + value + "\"; accepted: fixed or csv", error);
+      return refuse("--format is \"" + value + "\"; accepted: fixed or csv", error);
     }
     line->options.format = value == "csv" ? RecordFormat::csv : RecordFormat::fixedColumns;
   } else if (option.name == "--maxima") {
@@ -88,7 +88,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* li
     return true;
   }
   if (!parsed.operands.empty()) {
-    return refuse("error: velmora takes no file names; found \"" + parsed.operands[0] +
+    return refuse("velmora takes no file names; found \"" + parsed.operands[0] +
                       "\" (it reads VLMin.txt in the current folder)",
                   error);
   }

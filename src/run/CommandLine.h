@@ -18,7 +18,7 @@ struct CommandLine {
   RunOptions options;
 };
 
-// Reads the arguments after the program name into *line. False, with *error one "error: "
+// Reads the arguments after the program name into *line. False, with *error one line
 // line, for an argument the program does not take.
 bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* line,
                       std::string* error);

@@ -24,7 +24,7 @@ inline bool stampReaches(double arrival, const Vehicle& vehicle, double endTime)
 // Hands the earliest lane's vehicle to consume (a callable taking a
 // std::unique_ptr<Vehicle> and returning false to stop) until one whose time stamp reaches
 // endTime (seconds) has been handed over, or no lane has any flow left. Hands over nothing
-// when endTime <= 0 or there are no lanes. False, with *drawFailure the lane's "error: "
+// when endTime <= 0 or there are no lanes. False, with *drawFailure the lane's message
 // line, when a draw gave up: the vehicle taken when it did is not handed over.
 template <typename Consume>
 bool mergeLanes(const std::vector<LaneFlowGenerator*>& laneList, double endTime,

@@ -7,6 +7,7 @@
 
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
+#include "cli/ProgramFrame.h"
 #include "data/RunFolderFiles.h"
 #include "load/LoadOptions.h"
 #include "load/BackgroundLoadEngine.h"
@@ -26,7 +27,7 @@ bool openOutputFile(const RunConfig& config, std::ofstream& file, std::string* e
   errno = 0;
   file.open(config.outputFile, std::ios::out | std::ios::trunc);
   if (!file.is_open()) {
-    *error = "error: cannot create the output file \"" + config.outputFile +
+    *error = "cannot create the output file \"" + config.outputFile +
              "\": " + std::strerror(errno != 0 ? errno : EIO);
     return false;
   }
@@ -56,7 +57,7 @@ bool openMaximaFile(const RunOptions& options, std::ofstream& file, std::string*
   errno = 0;
   file.open(options.maximaFile, std::ios::out | std::ios::trunc);
   if (!file.is_open()) {
-    *error = "error: cannot create the maxima file \"" + options.maximaFile +
+    *error = "cannot create the maxima file \"" + options.maximaFile +
              "\": " + std::strerror(errno != 0 ? errno : EIO);
     return false;
   }
@@ -77,7 +78,7 @@ bool readRunFolder(RunConfig& config, CheckedSite* site, std::string* error) {
 
 void reportError(const std::string& error) {
   std::cout.flush();
-  std::cerr << error << std::endl;
+  std::cerr << program_frame::errorPrefix << error << std::endl;
 }
 
 // days * 86400 s (days is at most 24855, so the product fits); no time for 0 days or less.
@@ -93,14 +94,14 @@ bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options,
   if (factors == 0 || factors == static_cast<std::size_t>(config.totalLanes)) {
     return true;
   }
-  *error = "error: --lane-factors gives " + std::to_string(factors) + " factors; the road has " +
+  *error = "--lane-factors gives " + std::to_string(factors) + " factors; the road has " +
            std::to_string(config.totalLanes) + " lanes; accepted: one factor for every lane";
   return false;
 }
 
 namespace {
 
-const char* const loadRefusal = "error: the load effects cannot take ";
+const char* const loadRefusal = "the load effects cannot take ";
 
 // Hands the vehicle to the load effects when it arrives within the run's days (the merge
 // ends with one vehicle past them). False, with *error set, once they refused a vehicle.
@@ -214,7 +215,7 @@ bool runGeneration(const RunConfig& config, const RunOptions& options,
   if (writer) {
     writer->flush();
     if (!writer->finish()) {
-      *error = "error: cannot write the output file \"" + config.outputFile +
+      *error = "cannot write the output file \"" + config.outputFile +
                "\": " + writer->failureReason();
       return false;
     }
@@ -225,7 +226,7 @@ bool runGeneration(const RunConfig& config, const RunOptions& options,
     *error = loadRefusal + engine->refusal();
   }
   if (engine && !maximaFile.flush()) {
-    *error = "error: cannot write the maxima file \"" + options.maximaFile + "\"";
+    *error = "cannot write the maxima file \"" + options.maximaFile + "\"";
   }
   return error->empty();
 }

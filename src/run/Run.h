@@ -22,14 +22,14 @@ struct LaneSet {
 
   // The lanes in creation order, as the merge loop takes them.
   std::vector<LaneFlowGenerator*> laneList() const;
-  // The "error: " line of a draw that gave up while the lanes were set up, or "".
+  // The message of a draw that gave up while the lanes were set up, or "".
   const std::string& drawFailure() const;
 };
 
 // Writes the four banner lines to standard output.
 void printBanner();
 // True when the options' lane factors, if any, give one factor for every lane of config's
-// road; else false, with *error one "error: " line.
+// road; else false, with *error one line.
 bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options,
                            std::string* error);
 // Reads "VLMin.txt" into config (or keeps its defaults, saying so), loads and checks the

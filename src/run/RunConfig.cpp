@@ -25,7 +25,7 @@ std::string parameter(int valueLine) {
 
 std::string refusal(const std::string& parameter, const std::string& found,
                     const std::string& accepted) {
-  return "error: the run parameter " + parameter + " is " + found + "; accepted: " + accepted;
+  return "the run parameter " + parameter + " is " + found + "; accepted: " + accepted;
 }
 
 std::string refusal(int valueLine, const std::string& found, const std::string& accepted) {
@@ -53,14 +53,14 @@ bool RunConfig::readFile(const std::string& fileName, std::string* error) {
   error->clear();
   if (!reader.open(fileName, ",")) {
     if (!reader.notFound()) {
-      *error = "error: cannot read the parameter file \"" + fileName + "\": " + reader.problem();
+      *error = "cannot read the parameter file \"" + fileName + "\": " + reader.problem();
     }
     return false;
   }
   readError.clear();
   readParameters();
   if (!reader.problem().empty()) {
-    *error = "error: cannot read the parameter file \"" + fileName + "\": " + reader.problem();
+    *error = "cannot read the parameter file \"" + fileName + "\": " + reader.problem();
   } else {
     *error = readError;
   }

@@ -19,7 +19,7 @@ class RunConfig {
 
   // Reads the 13 value lines of fileName ("//" lines are comments). False, with nothing
   // changed and *error empty, when the file does not exist. False, with *error set to one
-  // "error: " line, when it exists but cannot be read, or a number's line holds no number
+  // line, when it exists but cannot be read, or a number's line holds no number
   // (or an integer beyond 32 bits): the parameters are then not to be used.
   bool readFile(const std::string& fileName, std::string* error);
   // Puts every parameter to its default and recomputes the derived values.
@@ -27,7 +27,7 @@ class RunConfig {
   // totalLanes and meanGapTime from the other members.
   void computeDerived();
   // True when a run can use every parameter; else false, with *error one line starting
-  // with "error: " that names the first one that it cannot, the value found and what is
+  // that names the first one that it cannot, the value found and what is
   // accepted.
   bool isUsable(std::string* error) const;
   TrafficModel model() const { return TrafficModel(trafficModel); }

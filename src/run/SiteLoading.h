@@ -20,13 +20,13 @@ struct CheckedSite {
 // exists, even unreadable), replaces
 // its days by `days` when given, checks the parameters and reads and checks the site data
 // into *site: the one way a run, velmora-stats and a campaign read a run folder. False,
-// with *error one "error: " line, when the parameter file exists but cannot be read or any
+// with *error one line, when the parameter file exists but cannot be read or any
 // of it cannot serve a run.
 bool loadRunFolder(const std::string& runFolder, std::optional<int> days, RunConfig& config,
                    CheckedSite* site, bool* parametersFound, std::string* error);
 
 // Reads the site files under runFolder ("" for the working folder) that config's site codes
 // pick, and checks them for config's road and traffic model. False, with *error one
-// "error: " line that names the file, when they cannot serve the run.
+// line that names the file, when they cannot serve the run.
 bool loadCheckedSiteData(const RunConfig& config, const std::string& runFolder, CheckedSite* site,
                          std::string* error);

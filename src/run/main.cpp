@@ -39,6 +39,6 @@ int main(int argc, char** argv) {
     int console = program_frame::finishConsole();
     return status != exit_status::success ? status : console;
   } catch (const std::bad_alloc&) {
-    return program_frame::report("error: out of memory", exit_status::failure);
+    return program_frame::report("out of memory", exit_status::failure);
   }
 }

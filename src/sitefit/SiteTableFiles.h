@@ -12,6 +12,6 @@
 // The names of the files that writeSiteTables writes, NHM.csv only with headwayTable.
 std::vector<std::string> siteTableNames(bool headwayTable);
 
-// Writes the files into folder (which must exist). False, with *error one "error: " line,
+// Writes the files into folder (which must exist). False, with *error one line,
 // when one cannot be written.
 bool writeSiteTables(const SiteTables& tables, const std::string& folder, std::string* error);

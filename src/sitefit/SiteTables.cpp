@@ -61,12 +61,12 @@ bool fitLanes(const SiteTallies& tallies, int days, SiteTables* tables,
   for (std::size_t i = 0; i < lanes.size(); ++i) {
     int direction = lanes[i].direction;
     if (direction == 0) {
-      *error = "error: lane " + std::to_string(i + 1) +
+      *error = "lane " + std::to_string(i + 1) +
                " has no records; accepted: records of every lane from 1 to the highest";
       return false;
     }
     if (direction == 1 && tables->lanesDir2 > 0) {
-      *error = "error: lane " + std::to_string(i + 1) +
+      *error = "lane " + std::to_string(i + 1) +
                " is in direction 1 after lanes of direction 2; accepted: the lanes of direction "
                "1 numbered first";
       return false;
@@ -274,7 +274,7 @@ void fitHeadwayTable(const SiteTallies& tallies, SiteTables* tables) {
 bool fitSiteTables(const SiteTallies& tallies, int days, bool headwayTable, SiteTables* tables,
                    std::vector<std::string>* warnings, std::string* error) {
   if (tallies.trucks() == 0) {
-    *error = "error: the records hold no trucks; accepted: records with trucks of 2 to 5 axles";
+    *error = "the records hold no trucks; accepted: records with trucks of 2 to 5 axles";
     return false;
   }
   tables->carFraction =

@@ -36,7 +36,7 @@ constexpr int headwayBands = 4;  // of the hours' flows, at their quartiles
 }  // namespace site_tables
 
 // Fits the tables to tallies gathered over `days` days. Adds to *warnings one line for each
-// table fitted with less than it needs (no "warning: "). False, with *error one "error: "
+// table fitted with less than it needs (no "warning: "). False, with *error one line
 // line, when the records cannot make a site: no trucks, lanes without records, or lanes
 // of direction 1 that do not come first.
 bool fitSiteTables(const SiteTallies& tallies, int days, bool headwayTable, SiteTables* tables,

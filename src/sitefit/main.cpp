@@ -76,13 +76,13 @@ bool takeOption(const GivenOption& option, Options* options, std::string* error)
   } else if (option.name == "--days") {
     long long days = 0;
     if (!readWholeText(text, 1, maxDays, &days)) {
-      return refuse("error: --days is \"" + text + "\"; accepted: a whole number from 1 to " +
+      return refuse("--days is \"" + text + "\"; accepted: a whole number from 1 to " +
                         std::to_string(maxDays),
                     error);
     }
     options->days = static_cast<int>(days);
   } else if (!readCatchUpLength(text, &options->catchUpLength)) {
-    return refuse("error: --catch-up-length is \"" + text + "\"; accepted: 0 to " +
+    return refuse("--catch-up-length is \"" + text + "\"; accepted: 0 to " +
                       std::to_string(static_cast<int>(RunConfig::maxDistance)) + " m",
                   error);
   }
@@ -96,12 +96,12 @@ bool readOptions(const CommandArguments& given, Options* options, std::string* e
     }
   }
   if (given.operands.size() > 1) {
-    return refuse("error: velmora-fit takes one records file; found \"" + given.operands[0] +
+    return refuse("velmora-fit takes one records file; found \"" + given.operands[0] +
                       "\" and \"" + given.operands[1] + "\"",
                   error);
   }
   if (given.operands.empty() || options->folder.empty()) {
-    return refuse("error: velmora-fit needs a records file and -o FOLDER", error);
+    return refuse("velmora-fit needs a records file and -o FOLDER", error);
   }
   options->records = given.operands[0];
   return true;
@@ -112,7 +112,7 @@ bool readOptions(const CommandArguments& given, Options* options, std::string* e
 bool tablesSpareTheRecords(const Options& options, std::string* error) {
   std::error_code failure;
   if (fs::exists(options.folder, failure) && !fs::is_directory(options.folder, failure)) {
-    return refuse("error: -o is \"" + options.folder + "\", which is a file; accepted: a folder",
+    return refuse("-o is \"" + options.folder + "\", which is a file; accepted: a folder",
                   error);
   }
   if (!fs::is_directory(options.folder, failure)) {
@@ -144,7 +144,7 @@ bool readEachRecord(const std::string& path, Visit visit, std::string* error) {
   }
   if (!in.is_open()) {
     int cause = errno != 0 ? errno : EISDIR;
-    *error = "error: cannot read the records file \"" + path + "\": " + std::strerror(cause);
+    *error = "cannot read the records file \"" + path + "\": " + std::strerror(cause);
     return false;
   }
   RecordStream stream(in);
@@ -153,7 +153,7 @@ bool readEachRecord(const std::string& path, Visit visit, std::string* error) {
   for (RecordStream::Outcome outcome;
        (outcome = stream.next(&record, &why)) != RecordStream::Outcome::end;) {
     if (outcome == RecordStream::Outcome::failed) {
-      *error = "error: the records file \"" + path + "\" " + why;
+      *error = "the records file \"" + path + "\" " + why;
       return false;
     }
     visit(stream, outcome == RecordStream::Outcome::record ? &record : nullptr);
@@ -172,7 +172,7 @@ bool countDays(const std::string& path, int* days, std::string* error) {
   }
   *days = last < 0 ? 0 : static_cast<int>(last / hundredthsPerDay);
   if (*days < 1) {
-    *error = "error: the records of \"" + path +
+    *error = "the records of \"" + path +
              "\" do not reach a second day, so no whole day is known; give --days N";
     return false;
   }
@@ -230,7 +230,7 @@ int fitSite(const Options& options) {
   std::error_code failure;
   fs::create_directories(options.folder, failure);
   if (failure) {
-    return program_frame::report("error: cannot make the folder \"" + options.folder +
+    return program_frame::report("cannot make the folder \"" + options.folder +
                                      "\": " + failure.message(),
                                  exit_status::failure);
   }

@@ -11,7 +11,7 @@
 bool SiteExpectation::load(const std::string& folder, std::string* error) {
   std::error_code failure;
   if (!std::filesystem::is_directory(folder, failure)) {
-    *error = "error: cannot use the run folder \"" + folder + "\": " +
+    *error = "cannot use the run folder \"" + folder + "\": " +
              (failure ? failure.message() : "not a folder");
     return false;
   }

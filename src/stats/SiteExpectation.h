@@ -13,7 +13,7 @@
 class SiteExpectation {
  public:
   // Reads folder's "VLMin.txt" (or the defaults) and its site files. False, with *error
-  // one "error: " line, when they cannot be used.
+  // one line, when they cannot be used.
   bool load(const std::string& folder, std::string* error);
 
   int lanes() const { return lanesDir1 + lanesDir2; }

@@ -74,7 +74,7 @@ bool StreamSummary::addStream(std::istream& in, const std::string& name, std::st
   for (RecordStream::Outcome outcome;
        (outcome = stream.next(&record, &why)) != RecordStream::Outcome::end;) {
     if (outcome == RecordStream::Outcome::failed) {
-      *error = "error: the stream \"" + name + "\" " + why;
+      *error = "the stream \"" + name + "\" " + why;
       return false;
     }
     csvInput = stream.isCsv();

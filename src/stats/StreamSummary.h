@@ -52,7 +52,7 @@ class StreamSummary {
   // Takes every line of in, a stream of either form (the CSV form told by its header
   // line); lines that are no records, or whose values lie outside what a summary can place
   // (a lane beyond maxLanes, a clock beyond the day), are counted. False, with *error one
-  // "error: " line, when in cannot be read to its end (a line of more than
+  // line, when in cannot be read to its end (a line of more than
   // RecordStream::maxLineLength characters, a read error, a CSV header that is not the
   // CSV form's); what was read so far stays counted.
   // `name` names the stream in messages.

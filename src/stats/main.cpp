@@ -59,11 +59,11 @@ bool readOptions(const CommandArguments& given, Options* options, std::string* e
     (option.name == "--site" ? options->site : options->svg) = option.value;
   }
   if (given.operands.size() > 1) {
-    *error = "error: more than one input given: \"" + given.operands[1] + "\"";
+    *error = "more than one input given: \"" + given.operands[1] + "\"";
     return false;
   }
   if (given.operands.empty()) {
-    *error = "error: no input given";
+    *error = "no input given";
     return false;
   }
   options->input = given.operands[0];
@@ -97,7 +97,7 @@ int summarise(const Options& options) {
     problem = in ? "" : std::strerror(errno != 0 ? errno : EIO);
   }
   if (!problem.empty()) {
-    return program_frame::report("error: cannot read the input \"" + options.input + "\": " + problem,
+    return program_frame::report("cannot read the input \"" + options.input + "\": " + problem,
                                  exit_status::refused);
   }
   SiteExpectation site;

@@ -4,7 +4,7 @@
 
 void DrawLimit::noteFailure(const UndrawableValue& value) {
   if (message.empty()) {
-    message = "error: could not draw " + value.what + " after " + std::to_string(limit) +
+    message = "could not draw " + value.what + " after " + std::to_string(limit) +
               " tries; check the table in " + value.siteFile;
   }
 }

@@ -39,7 +39,7 @@ class DrawLimit {
     return fallback;
   }
   bool failed() const { return !message.empty(); }
-  // "error: could not draw <what> after <n> tries; check the table in <siteFile>", or ""
+  // "could not draw <what> after <n> tries; check the table in <siteFile>", or ""
   // while no draw has given up.
   const std::string& failure() const { return message; }
 

@@ -37,7 +37,7 @@ class LaneFlowGenerator {
   // Hands over the pending vehicle and prepares the next one.
   // REQUIRES: nextArrivalTime() is finite.
   std::unique_ptr<Vehicle> nextVehicle();
-  // The "error: " line of the first draw of this lane's headways or of its vehicle
+  // The message of the first draw of this lane's headways or of its vehicle
   // generator that gave up, or "" when none did. Once it is set, the vehicle being
   // prepared when the draw gave up, and every later one, is not to be used.
   const std::string& drawFailure() const;

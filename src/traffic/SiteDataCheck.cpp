@@ -52,22 +52,22 @@ struct Site {
 std::string checkFiles(const Reports& reports) {
   for (const SiteFileReport& report : reports) {
     if (!report.opened) {
-      return "error: cannot open the site file " + report.path + ": " + report.openError;
+      return "cannot open the site file " + report.path + ": " + report.openError;
     }
     if (!report.readError.empty()) {
-      return "error: cannot read the site file " + report.path + ": " + report.readError;
+      return "cannot read the site file " + report.path + ": " + report.readError;
     }
     if (!report.badNumber.empty()) {
-      return "error: the site file " + report.path + " has " + report.badNumber +
+      return "the site file " + report.path + " has " + report.badNumber +
              "; accepted: a number (an empty field reads 0)";
     }
     if (report.fileName == run_folder_files::headways && report.linesExpected < 4) {
-      return "error: the site file " + report.path + " gives " +
+      return "the site file " + report.path + " gives " +
              plural(report.linesExpected - 3, "flow band") +
              " on its first line; accepted: 1 or more";
     }
     if (report.linesFound < report.linesExpected) {
-      return "error: the site file " + report.path + " has " + plural(report.linesFound, "line") +
+      return "the site file " + report.path + " has " + plural(report.linesFound, "line") +
              "; its layout needs " + std::to_string(report.linesExpected);
     }
   }
@@ -79,7 +79,7 @@ std::string checkLaneCounts(const Site& site) {
                                                 {run_folder_files::flows, site.data.getLaneFlowCount()}};
   for (auto [fileName, lanes] : tables) {
     if (lanes < site.lanes()) {
-      return "error: the site file " + site.file(fileName) + " has " + plural(lanes, "lane") +
+      return "the site file " + site.file(fileName) + " has " + plural(lanes, "lane") +
              "; the road has " + plural(site.lanes(), "lane") + " (" +
              std::to_string(site.road.lanesDir1) + " in direction 1, " +
              std::to_string(site.road.lanesDir2) + " in direction 2)";
@@ -94,13 +94,13 @@ std::string checkFlows(const Site& site) {
     for (int hour = 0; hour < hoursPerDay; ++hour) {
       double flow = flows[static_cast<std::size_t>(hour)];
       if (!std::isfinite(flow) || flow < 0) {
-        return "error: the site file " + site.file(run_folder_files::flows) + " gives lane " +
+        return "the site file " + site.file(run_folder_files::flows) + " gives lane " +
                std::to_string(lane + 1) + " a flow of " + numberText(flow) + " in hour " +
                std::to_string(hour) + "; accepted: a finite number of vehicles per hour, 0 or more";
       }
       double withCars = flow / (1 - site.data.getCarFraction());
       if (!site.road.trafficModel.isCongested() && !(withCars <= maxLaneFlow)) {
-        return "error: the site file " + site.file(run_folder_files::flows) + " gives lane " +
+        return "the site file " + site.file(run_folder_files::flows) + " gives lane " +
                std::to_string(lane + 1) + " a flow of " + numberText(flow) + " in hour " +
                std::to_string(hour) + ", " + numberText(withCars) +
                " vehicles per hour with the cars; accepted: at most " + numberText(maxLaneFlow) +
@@ -117,14 +117,14 @@ std::string checkClassShares(const Site& site) {
     double total = 0.0;
     for (std::size_t i = 0; i < shares.size(); ++i) {
       if (!std::isfinite(shares[i]) || shares[i] < 0) {
-        return "error: the site file " + site.file(run_folder_files::classShares) + " gives lane " +
+        return "the site file " + site.file(run_folder_files::classShares) + " gives lane " +
                std::to_string(lane + 1) + " a share of " + numberText(shares[i]) + " % for " +
                std::to_string(i + 2) + "-axle trucks; accepted: a finite percentage, 0 or more";
       }
       total += shares[i];
     }
     if (std::fabs(total - classShareTotal) > classShareTolerance) {
-      return "error: the site file " + site.file(run_folder_files::classShares) + " gives lane " +
+      return "the site file " + site.file(run_folder_files::classShares) + " gives lane " +
              std::to_string(lane + 1) + " class shares that add up to " + numberText(total) +
              " %; accepted: 100 within 1";
     }
@@ -141,7 +141,7 @@ std::string checkHeadwayBands(const Site& site) {
     for (int hour = 0; hour < hoursPerDay; ++hour) {
       double flow = flows[static_cast<std::size_t>(hour)];
       if (!(flow <= lastLimit)) {
-        return "error: the site file " + site.file(run_folder_files::headways) + " has no flow band for lane " +
+        return "the site file " + site.file(run_folder_files::headways) + " has no flow band for lane " +
                std::to_string(lane + 1) + " in hour " + std::to_string(hour) + ": its flow of " +
                numberText(flow) + " vehicles per hour is above the last band's limit of " +
                numberText(lastLimit);
@@ -157,7 +157,7 @@ std::string acceptance(const std::string& file, const std::string& what,
   if (probability >= minimumAcceptance) {
     return "";
   }
-  return "error: the site file " + file + ": " + what + " falls in " + rangeText(range) +
+  return "the site file " + file + ": " + what + " falls in " + rangeText(range) +
          " with probability " + numberText(probability) + "; accepted: at least " +
          numberText(minimumAcceptance);
 }
@@ -181,13 +181,13 @@ std::string checkWeights(const Site& site, const std::string& what, const Normal
   double sum = 0.0;
   for (const NormalComponent& component : mixture.components) {
     if (!(component.weight >= 0)) {
-      return "error: the site file " + site.file(where.fileName) + " gives the mixture of " +
+      return "the site file " + site.file(where.fileName) + " gives the mixture of " +
              place + " a weight of " + numberText(component.weight) + accepted;
     }
     sum += component.weight;
   }
   if (!(std::fabs(sum - 1.0) <= weightTolerance)) {
-    return "error: the site file " + site.file(where.fileName) + " gives the mixture of " +
+    return "the site file " + site.file(where.fileName) + " gives the mixture of " +
            place + " weights that add up to " + numberText(sum) + accepted;
   }
   return "";
@@ -217,7 +217,7 @@ std::string checkSpeeds(const Site& site) {
       }
       if (!(component.mean >= 0 && component.mean <= maxSpeed) ||
           !(std::fabs(component.stdDev) <= maxSpeed)) {
-        return "error: the site file " + site.file(run_folder_files::grossWeights) + " gives " + what +
+        return "the site file " + site.file(run_folder_files::grossWeights) + " gives " + what +
                " a component of mean " + numberText(component.mean) + " dm/s and deviation " +
                numberText(component.stdDev) + " dm/s; accepted: means and deviations within " +
                rangeText({0.0, maxSpeed}) + " dm/s (300 km/h)";

@@ -28,6 +28,6 @@ constexpr double minimumAcceptance = 1e-6;
 constexpr double negligibleBandShare = 1e-9;
 
 // True when data, read from the files that reports describe, can serve road; else false,
-// with *error the first reason: one line starting with "error: " that names the file.
+// with *error the first reason: one line that names the file.
 bool checkSiteData(const TrafficData& data, const std::vector<SiteFileReport>& reports,
                    const RoadLayout& road, std::string* error);

@@ -27,7 +27,7 @@ class VehicleGenerator {
   // When a table cannot give a value in its accepted range, the vehicle is still whole but
   // drawFailure() says so, and no vehicle made after it is to be used.
   std::unique_ptr<Vehicle> makeVehicle(int laneIndex, int direction);
-  // The "error: " line of the first draw that gave up, or "" when none did.
+  // The message of the first draw that gave up, or "" when none did.
   const std::string& drawFailure() const { return draws.failure(); }
   // A copy of the headway-model table. No draw.
   Table headwayModelTable() const { return trafficData.getHeadwayRows(); }

@@ -50,13 +50,13 @@ TEST(OptionParserTest, RefusesWithTheOptionAndTheNearestKnownName) {
     std::vector<std::string> arguments;
     std::string error;
   } cases[] = {
-      {{"--efect", "moment:30"}, "error: unknown option \"--efect\"; did you mean --effect?"},
-      {{"--skip-bad-line"}, "error: unknown option \"--skip-bad-line\"; did you mean --skip-bad-lines?"},
-      {{"--colour=red"}, "error: unknown option \"--colour\""},
-      {{"-x"}, "error: unknown option \"-x\""},
-      {{"--days"}, "error: --days needs a value; accepted: a whole number of days"},
-      {{"--effect"}, "error: --effect needs a value"},
-      {{"--skip-bad-lines=yes"}, "error: --skip-bad-lines takes no value; found \"--skip-bad-lines=yes\""},
+      {{"--efect", "moment:30"}, "unknown option \"--efect\"; did you mean --effect?"},
+      {{"--skip-bad-line"}, "unknown option \"--skip-bad-line\"; did you mean --skip-bad-lines?"},
+      {{"--colour=red"}, "unknown option \"--colour\""},
+      {{"-x"}, "unknown option \"-x\""},
+      {{"--days"}, "--days needs a value; accepted: a whole number of days"},
+      {{"--effect"}, "--effect needs a value"},
+      {{"--skip-bad-lines=yes"}, "--skip-bad-lines takes no value; found \"--skip-bad-lines=yes\""},
   };
   for (const auto& c : cases) {
     Parsed parsed = parse(c.arguments);

@@ -30,18 +30,18 @@ TEST_F(OutputFileTest, ChecksEveryOutputBeforeAnythingIsWritten) {
     std::string path;
     std::string error;
   } cases[] = {
-      {"", "error: -o is \"\", an empty name; accepted: a file name"},
-      {"out", "error: -o is \"out\", a folder; accepted: a file"},
+      {"", "-o is \"\", an empty name; accepted: a file name"},
+      {"out", "-o is \"out\", a folder; accepted: a file"},
       {"missing/x.csv",
-       "error: -o is \"missing/x.csv\", in the folder \"missing\", which does not exist; "
+       "-o is \"missing/x.csv\", in the folder \"missing\", which does not exist; "
        "accepted: a file in a folder that exists"},
       {"./in.txt",
-       "error: -o is \"./in.txt\", which is the run's input in.txt; accepted: a file that is not "
+       "-o is \"./in.txt\", which is the run's input in.txt; accepted: a file that is not "
        "one of the run's inputs"},
       {"link.txt",
-       "error: -o is \"link.txt\", which is the run's input in.txt; accepted: a file that is not "
+       "-o is \"link.txt\", which is the run's input in.txt; accepted: a file that is not "
        "one of the run's inputs"},
-      {"a\tb", "error: -o is \"a\tb\", a name with a control character; accepted: a file name of "
+      {"a\tb", "-o is \"a\tb\", a name with a control character; accepted: a file name of "
                "printable characters"},
   };
   for (const auto& c : cases) {
@@ -52,7 +52,7 @@ TEST_F(OutputFileTest, ChecksEveryOutputBeforeAnythingIsWritten) {
   EXPECT_TRUE(check("/dev/null")) << error;
   EXPECT_FALSE(checkOutputs({{"--csv", "t.csv"}, {"--svg", "./t.csv"}}, {}, &error));
   EXPECT_EQ(error,
-            "error: --svg is \"./t.csv\", the same file as --csv; accepted: a file of its own for "
+            "--svg is \"./t.csv\", the same file as --csv; accepted: a file of its own for "
             "each output");
   EXPECT_TRUE(checkOutputs({{"--csv", "/dev/null"}, {"--svg", "/dev/null"}}, {}, &error)) << error;
   EXPECT_EQ(folder.read("in.txt"), "input\n");
@@ -102,7 +102,7 @@ TEST_F(OutputFileTest, DevicesAreWrittenIntoAndAFullOneIsAnError) {
   ASSERT_TRUE(full.open(&error)) << error;
   full.stream() << std::string(1 << 16, 'x');
   EXPECT_FALSE(full.commit(&error));
-  EXPECT_EQ(error, "error: cannot write \"/dev/full\" (-o): No space left on device");
+  EXPECT_EQ(error, "cannot write \"/dev/full\" (-o): No space left on device");
 }
 
 }  // namespace

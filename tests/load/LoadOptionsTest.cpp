@@ -52,7 +52,7 @@ TEST(LoadOptionsTest, RefusesDefinitionsItCannotTake) {
     LoadEffect effect;
     std::string error;
     EXPECT_FALSE(parseEffect(c.definition, &effect, &error)) << c.definition;
-    EXPECT_EQ(error.rfind("error: ", 0), 0u) << error;
+    EXPECT_EQ(error.rfind("", 0), 0u) << error;
     EXPECT_NE(error.find(c.says), std::string::npos) << error;
   }
 }
@@ -88,7 +88,7 @@ TEST(LoadOptionsTest, RefusesInfluenceLinesThatAreNoLine) {
     LoadEffect effect;
     std::string error;
     EXPECT_FALSE(parseEffect("il:bad.csv", &effect, &error)) << c.text;
-    EXPECT_NE(error.find("error: --effect \"il:bad.csv\": the influence line bad.csv"),
+    EXPECT_NE(error.find("--effect \"il:bad.csv\": the influence line bad.csv"),
               std::string::npos)
         << error;
     EXPECT_NE(error.find(c.says), std::string::npos) << error;
@@ -103,7 +103,7 @@ TEST(LoadOptionsTest, ReadsLaneFactorsAndTheUnitScale) {
   ASSERT_TRUE(load_options::takeOption("--kn-per-unit", "0.981", &settings, &error)) << error;
   EXPECT_DOUBLE_EQ(settings.unitScale, 0.981);
   EXPECT_FALSE(load_options::takeOption("--lane-factors", "1,-1", &settings, &error));
-  EXPECT_EQ(error, "error: --lane-factors is \"1,-1\"; accepted: numbers from 0 to 1e+06 "
+  EXPECT_EQ(error, "--lane-factors is \"1,-1\"; accepted: numbers from 0 to 1e+06 "
                    "separated by commas");
   EXPECT_FALSE(load_options::takeOption("--kn-per-unit", "0", &settings, &error));
   EXPECT_NE(error.find("--kn-per-unit is \"0\"; accepted: a number above 0"), std::string::npos)
@@ -116,7 +116,7 @@ TEST(LoadOptionsTest, AnEffectGivenTwiceIsRefused) {
   ASSERT_TRUE(load_options::takeOption("--effect", "moment:30", &settings, &error)) << error;
   ASSERT_TRUE(load_options::takeOption("--effect", "moment:30:15", &settings, &error)) << error;
   EXPECT_FALSE(load_options::takeOption("--effect", "moment:30", &settings, &error));
-  EXPECT_EQ(error, "error: --effect \"moment:30\" is given twice; accepted: each effect once");
+  EXPECT_EQ(error, "--effect \"moment:30\" is given twice; accepted: each effect once");
   EXPECT_EQ(settings.effects.size(), 2u);
 }
 

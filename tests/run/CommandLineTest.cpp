@@ -34,18 +34,18 @@ TEST(CommandLineTest, ReadsSeedsAndRefusesTheRest) {
   EXPECT_EQ(parse({"--version"}).line.action, CommandLine::Action::version);
   const char* const accepted = "; accepted: a whole number from 0 to 4294967295";
   EXPECT_EQ(parse({"--seed", "4294967296"}).error,
-            std::string("error: --seed is \"4294967296\"") + accepted);
-  EXPECT_EQ(parse({"--seed", "-1"}).error, std::string("error: --seed is \"-1\"") + accepted);
+            std::string("--seed is \"4294967296\"") + accepted);
+  EXPECT_EQ(parse({"--seed", "-1"}).error, std::string("--seed is \"-1\"") + accepted);
   EXPECT_FALSE(parse({"--seed", "12a"}).accepted);
-  EXPECT_EQ(parse({"--seed"}).error, std::string("error: --seed needs a value") + accepted);
-  EXPECT_EQ(parse({"--fast"}).error, "error: unknown option \"--fast\"");
+  EXPECT_EQ(parse({"--seed"}).error, std::string("--seed needs a value") + accepted);
+  EXPECT_EQ(parse({"--fast"}).error, "unknown option \"--fast\"");
   EXPECT_EQ(parse({"--seed=7"}).line.seed, 7u);
   EXPECT_EQ(parse({"--efect", "moment:30"}).error,
-            "error: unknown option \"--efect\"; did you mean --effect?");
+            "unknown option \"--efect\"; did you mean --effect?");
   EXPECT_EQ(parse({"--no-records=yes"}).error,
-            "error: --no-records takes no value; found \"--no-records=yes\"");
+            "--no-records takes no value; found \"--no-records=yes\"");
   EXPECT_EQ(parse({"out.txt"}).error,
-            "error: velmora takes no file names; found \"out.txt\" (it reads VLMin.txt in the "
+            "velmora takes no file names; found \"out.txt\" (it reads VLMin.txt in the "
             "current folder)");
 }
 

@@ -112,14 +112,14 @@ TEST_F(RunConfigTest, RefusesValueLinesThatHoldNoNumber) {
   };
   const Case cases[] = {
       {3, "two // days",
-       "error: the run parameter days (value line 3) is \"two // days\"; accepted: a whole "
+       "the run parameter days (value line 3) is \"two // days\"; accepted: a whole "
        "number from -2147483648 to 2147483647"},
       {7, "4294967297",
-       "error: the run parameter lanesDir1 (value line 7) is \"4294967297\"; accepted: a whole "
+       "the run parameter lanesDir1 (value line 7) is \"4294967297\"; accepted: a whole "
        "number from -2147483648 to 2147483647"},
       {13, "nan",
-       "error: the run parameter carFraction (value line 13) is \"nan\"; accepted: a number"},
-      {2, "inf m", "error: the run parameter catchUpLength (value line 2) is \"inf m\"; accepted: a number"},
+       "the run parameter carFraction (value line 13) is \"nan\"; accepted: a number"},
+      {2, "inf m", "the run parameter catchUpLength (value line 2) is \"inf m\"; accepted: a number"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> lines = {"Out.txt", "50", "3", "1", "6", "500", "2",
@@ -142,12 +142,12 @@ TEST_F(RunConfigTest, RefusesAFileThatExistsButCannotBeRead) {
   folder.write("VLMin.txt", std::string("\xFF\xFE") + "O\0u\0t\0");
   EXPECT_FALSE(read());
   EXPECT_EQ(error,
-            "error: cannot read the parameter file \"VLMin.txt\": UTF-16 text; accepted: ASCII or "
+            "cannot read the parameter file \"VLMin.txt\": UTF-16 text; accepted: ASCII or "
             "UTF-8 text");
   std::filesystem::create_directory("VLMin.txt.d");
   EXPECT_FALSE(config.readFile("VLMin.txt.d", &error));
   EXPECT_EQ(error,
-            "error: cannot read the parameter file \"VLMin.txt.d\": not a regular file but a "
+            "cannot read the parameter file \"VLMin.txt.d\": not a regular file but a "
             "directory");
 }
 

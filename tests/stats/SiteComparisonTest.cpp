@@ -67,10 +67,10 @@ TEST_F(SiteComparisonTest, RefusesAFolderThatCannotBeUsed) {
   SiteExpectation missing;
   std::string error;
   EXPECT_FALSE(missing.load(folder.path() + "/no-such-folder", &error));
-  EXPECT_EQ(error.rfind("error: cannot use the run folder \"", 0), 0u);
+  EXPECT_EQ(error.rfind("cannot use the run folder \"", 0), 0u);
   folder.write("broken/VLMin.txt", "out.txt\n50\n1\n2\n2\n0\n1\n1\n5\n30\n0.05\n6\n0.8\n");
   EXPECT_FALSE(missing.load(folder.path() + "/broken", &error));
-  EXPECT_EQ(error, "error: the run parameter bufferSize (value line 6) is 0; accepted: 1 or more");
+  EXPECT_EQ(error, "the run parameter bufferSize (value line 6) is 0; accepted: 1 or more");
 }
 
 }  // namespace

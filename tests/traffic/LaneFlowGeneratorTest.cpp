@@ -157,7 +157,7 @@ TEST_F(LaneFlowGeneratorTest, HeadwayThatCannotBeDrawnNamesLaneHourAndTable) {
       flow.nextVehicle();
     }
     std::string error = flow.drawFailure();
-    EXPECT_TRUE(std::regex_match(error, std::regex(std::string("error: could not draw ") + message)))
+    EXPECT_TRUE(std::regex_match(error, std::regex(std::string("could not draw ") + message)))
         << error;
   }
 }

@@ -211,7 +211,7 @@ TEST_F(VehicleGeneratorTest, UndrawableGrossWeightStopsWithMessage) {
   std::string message = generator.drawFailure();
   EXPECT_GE(vehicle->getGvw(), 35.0);  // whole, with a value in range, but not to be used
   EXPECT_TRUE(std::regex_match(
-      message, std::regex("error: could not draw the gross weight of [2-5]-axle trucks in "
+      message, std::regex("could not draw the gross weight of [2-5]-axle trucks in "
                           "direction 1 within \\[35, 800\\] after 1000 tries; check the "
                           "table in Traffic/Auxerre/GVWpdf.csv")))
       << message;
