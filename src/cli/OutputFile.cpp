@@ -27,16 +27,6 @@ std::string folderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool hasControlCharacter(const std::string& text) {
-  for (char c : text) {
-    auto code = static_cast<unsigned char>(c);
-    if (code < 0x20 || code == 0x7f) {
-      return true;
-    }
-  }
-  return false;
-}
-
 // Why path cannot be written as an output, or "" when it can.
 std::string pathProblem(const std::string& path) {
   if (path.empty()) {
@@ -98,6 +88,16 @@ std::string regularTarget(const std::string& path) {
 }
 
 }  // namespace
+
+bool hasControlCharacter(const std::string& name) {
+  for (char c : name) {
+    auto code = static_cast<unsigned char>(c);
+    if (code < 0x20 || code == 0x7f) {
+      return true;
+    }
+  }
+  return false;
+}
 
 bool checkOutputs(const std::vector<OutputRequest>& outputs, const std::vector<std::string>& inputs,
                   std::string* error) {

@@ -12,6 +12,10 @@ struct OutputRequest {
   std::string path;
 };
 
+// True when name holds a control character (a NUL, a line end, a tab, ...), which no
+// output's name may hold.
+bool hasControlCharacter(const std::string& name);
+
 // True when every output can be written without harm: its path is not empty, names no
 // folder, lies in a folder that exists and can be written, is none of inputs under any
 // name or link (same device and inode), and no two outputs are one file. Else false, with

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "cli/OptionParser.h"
 
@@ -28,6 +29,29 @@ int report(const std::string& error, int status);
 // an "error: " line on standard error and exit_status::failure (a full disk, a closed
 // pipe): a result that was not delivered is no success.
 int finishConsole();
+
+// A tool's whole run: reads the arguments against specs, answers --help and --version,
+// then has read(given, &options, &error) take the options (a refusal is a command-line
+// refusal) and returns work(options), the exit status.
+template <typename Options, typename Read, typename Work>
+int runTool(const std::vector<std::string>& arguments, const std::string& program,
+            const std::string& usage, const std::vector<OptionSpec>& specs, Read read,
+            Work work) {
+  CommandArguments given;
+  std::string error;
+  if (!parseArguments(arguments, specs, &given, &error)) {
+    return refuseCommandLine(program, error);
+  }
+  int status = 0;
+  if (answersHelpOrVersion(given, program, usage, &status)) {
+    return status;
+  }
+  Options options;
+  if (!read(given, &options, &error)) {
+    return refuseCommandLine(program, error);
+  }
+  return work(options);
+}
 
 // "1 run", "2 runs", "0 runs": count with the noun in the number it takes.
 std::string countOf(long long count, const std::string& singular, const std::string& plural = "");

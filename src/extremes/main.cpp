@@ -168,18 +168,6 @@ int main(int argc, char** argv) {
                                          {"--days-per-year", true},
                                          {"--svg", true, "a file name"},
                                          {"--csv", true, "a file name"}};
-  CommandArguments given;
-  Arguments arguments;
-  std::string error;
-  if (!parseArguments(std::vector<std::string>(argv + 1, argv + argc), specs, &given, &error)) {
-    return program_frame::refuseCommandLine(program, error);
-  }
-  int status = 0;
-  if (program_frame::answersHelpOrVersion(given, program, usageText(), &status)) {
-    return status;
-  }
-  if (!readArguments(given, &arguments, &error)) {
-    return program_frame::refuseCommandLine(program, error);
-  }
-  return analyseFiles(arguments);
+  return program_frame::runTool<Arguments>(std::vector<std::string>(argv + 1, argv + argc), program,
+                                        usageText(), specs, readArguments, analyseFiles);
 }

@@ -1,14 +1,11 @@
 // velmora-load: the daily maxima of load effects from a written stream of either form.
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/ExitStatus.h"
+#include "cli/InputFile.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
 #include "data/NumberText.h"
@@ -93,15 +90,6 @@ bool readArguments(const CommandArguments& given, Arguments* parsed, std::string
   return true;
 }
 
-// Why the stream cannot be read, or "" when it can.
-std::string streamProblem(const std::string& path) {
-  struct stat info;
-  if (::stat(path.c_str(), &info) != 0) {
-    return std::strerror(errno);
-  }
-  return S_ISDIR(info.st_mode) ? "a folder; accepted: a record file" : "";
-}
-
 // The stream has as many lanes as lane factors were given.
 bool factorsFitLanes(const Arguments& arguments, const StreamReading& reading, std::string* error) {
   std::size_t factors = arguments.settings.laneFactors.size();
@@ -123,13 +111,8 @@ int computeMaxima(const Arguments& arguments) {
   if (!checkOutputs({{"-o", arguments.output}}, inputs, &error)) {
     return program_frame::report(error, exit_status::refused);
   }
-  std::string problem = streamProblem(arguments.stream);
   std::ifstream in;
-  if (problem.empty()) {
-    errno = 0;
-    in.open(arguments.stream, std::ios::binary);
-    problem = in.is_open() ? "" : std::strerror(errno != 0 ? errno : EIO);
-  }
+  std::string problem = openInput(arguments.stream, in);
   if (!problem.empty()) {
     return program_frame::report("cannot read the stream \"" + arguments.stream + "\": " + problem,
                                  exit_status::refused);
@@ -159,18 +142,6 @@ int main(int argc, char** argv) {
   specs.insert(specs.end(), {{"-o", true, "a file name"},
                              {"--days", true, "a whole number of days"},
                              {"--skip-bad-lines", false}});
-  CommandArguments given;
-  Arguments arguments;
-  std::string error;
-  if (!parseArguments(std::vector<std::string>(argv + 1, argv + argc), specs, &given, &error)) {
-    return program_frame::refuseCommandLine(program, error);
-  }
-  int status = 0;
-  if (program_frame::answersHelpOrVersion(given, program, usageText(), &status)) {
-    return status;
-  }
-  if (!readArguments(given, &arguments, &error)) {
-    return program_frame::refuseCommandLine(program, error);
-  }
-  return computeMaxima(arguments);
+  return program_frame::runTool<Arguments>(std::vector<std::string>(argv + 1, argv + argc), program,
+                                        usageText(), specs, readArguments, computeMaxima);
 }

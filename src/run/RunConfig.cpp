@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "cli/OutputFile.h"
 #include "data/NumberText.h"
 #include "data/RunFolderFiles.h"
 #include "traffic/DrawnQuantity.h"
@@ -30,17 +31,6 @@ std::string refusal(const std::string& parameter, const std::string& found,
 
 std::string refusal(int valueLine, const std::string& found, const std::string& accepted) {
   return refusal(parameter(valueLine), found, accepted);
-}
-
-// True when name holds a control character (a NUL, a line end, a tab, ...).
-bool hasControlCharacter(const std::string& name) {
-  for (char c : name) {
-    auto code = static_cast<unsigned char>(c);
-    if (code < 0x20 || code == 0x7f) {
-      return true;
-    }
-  }
-  return false;
 }
 
 }  // namespace

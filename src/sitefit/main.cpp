@@ -1,8 +1,4 @@
 // velmora-fit: a site's tables fitted from its measured vehicle records.
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +8,7 @@
 #include <vector>
 
 #include "cli/ExitStatus.h"
+#include "cli/InputFile.h"
 #include "cli/OptionParser.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
@@ -136,15 +133,10 @@ struct Reading {
 // cannot be opened or read to its end.
 template <typename Visit>
 bool readEachRecord(const std::string& path, Visit visit, std::string* error) {
-  struct stat info;
   std::ifstream in;
-  errno = 0;
-  if (::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
-    in.open(path, std::ios::binary);
-  }
-  if (!in.is_open()) {
-    int cause = errno != 0 ? errno : EISDIR;
-    *error = "cannot read the records file \"" + path + "\": " + std::strerror(cause);
+  std::string problem = openInput(path, in);
+  if (!problem.empty()) {
+    *error = "cannot read the records file \"" + path + "\": " + problem;
     return false;
   }
   RecordStream stream(in);
@@ -248,18 +240,6 @@ int main(int argc, char** argv) {
                                          {"--days", true},
                                          {"--catch-up-length", true},
                                          {"--headway-table", false}};
-  CommandArguments given;
-  Options options;
-  std::string error;
-  if (!parseArguments(std::vector<std::string>(argv + 1, argv + argc), specs, &given, &error)) {
-    return program_frame::refuseCommandLine(program, error);
-  }
-  int status = 0;
-  if (program_frame::answersHelpOrVersion(given, program, usage, &status)) {
-    return status;
-  }
-  if (!readOptions(given, &options, &error)) {
-    return program_frame::refuseCommandLine(program, error);
-  }
-  return fitSite(options);
+  return program_frame::runTool<Options>(std::vector<std::string>(argv + 1, argv + argc), program,
+                                        usage, specs, readOptions, fitSite);
 }

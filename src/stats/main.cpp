@@ -1,15 +1,12 @@
 // velmora-stats: reads an output file of velmora as a stream and prints what it holds;
 // optionally sets it beside a run folder's site tables and draws a chart.
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/ExitStatus.h"
+#include "cli/InputFile.h"
 #include "cli/OptionParser.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
@@ -41,18 +38,6 @@ struct Options {
   std::string site;
   std::string svg;
 };
-
-// Why path cannot be read as a stream, or "" when it can.
-std::string inputProblem(const std::string& path) {
-  struct stat info;
-  if (::stat(path.c_str(), &info) != 0) {
-    return std::strerror(errno);
-  }
-  if (S_ISDIR(info.st_mode)) {
-    return "a directory; accepted: a file of records";
-  }
-  return "";
-}
 
 bool readOptions(const CommandArguments& given, Options* options, std::string* error) {
   for (const GivenOption& option : given.options) {
@@ -89,13 +74,8 @@ int summarise(const Options& options) {
   if (!checkOutputs(outputs, {options.input}, &error)) {
     return program_frame::report(error, exit_status::refused);
   }
-  std::string problem = inputProblem(options.input);
   std::ifstream in;
-  if (problem.empty()) {
-    errno = 0;
-    in.open(options.input, std::ios::binary);
-    problem = in ? "" : std::strerror(errno != 0 ? errno : EIO);
-  }
+  std::string problem = openInput(options.input, in);
   if (!problem.empty()) {
     return program_frame::report("cannot read the input \"" + options.input + "\": " + problem,
                                  exit_status::refused);
@@ -123,18 +103,6 @@ int summarise(const Options& options) {
 int main(int argc, char** argv) {
   const std::vector<OptionSpec> specs = {{"--site", true, "a run folder"},
                                          {"--svg", true, "a file name"}};
-  CommandArguments given;
-  Options options;
-  std::string error;
-  if (!parseArguments(std::vector<std::string>(argv + 1, argv + argc), specs, &given, &error)) {
-    return program_frame::refuseCommandLine(program, error);
-  }
-  int status = 0;
-  if (program_frame::answersHelpOrVersion(given, program, usage, &status)) {
-    return status;
-  }
-  if (!readOptions(given, &options, &error)) {
-    return program_frame::refuseCommandLine(program, error);
-  }
-  return summarise(options);
+  return program_frame::runTool<Options>(std::vector<std::string>(argv + 1, argv + argc), program,
+                                        usage, specs, readOptions, summarise);
 }

@@ -303,7 +303,7 @@ TEST_F(StatsInputTest, RefusesWhatIsNotAStreamAndNeverOverwritesIt) {
   ProgramRun run = stats("records");
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.errors,
-            "error: cannot read the input \"records\": a directory; accepted: a file of records\n");
+            "error: cannot read the input \"records\": a folder; accepted: a file\n");
   folder.write("TrafOut.txt", std::string(carRecord) + "\n");
   run = stats("--svg TrafOut.txt TrafOut.txt");
   EXPECT_EQ(run.status, 2);
