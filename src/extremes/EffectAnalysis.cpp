@@ -35,6 +35,11 @@ const struct {
     {ExtremeModel::gumbel, {"gumbel", "Gumbel", "Gumbel:", "Gumbel fit", "#d9822b", "6,4", false}},
 };
 
+// The unit as the report and the chart name it.
+std::string unitText(const EffectAnalysis& analysis) {
+  return analysis.unit.empty() ? "the maxima files' unit" : analysis.unit;
+}
+
 void writeFit(std::ostream& out, const char* title, const ExtremeValueFit& fit) {
   out << "  " << title << "\n"
       << "    location mu    " << number(fit.location) << " +/- " << number(fit.locationError)
@@ -50,9 +55,10 @@ void writeFit(std::ostream& out, const char* title, const ExtremeValueFit& fit) 
 
 }  // namespace
 
-bool analyse(const std::string& effect, const std::vector<double>& maxima,
+bool analyse(const std::string& effect, const std::string& unit, const std::vector<double>& maxima,
              const AnalysisSettings& settings, EffectAnalysis* analysis, std::string* error) {
   analysis->effect = effect;
+  analysis->unit = unit;
   analysis->maxima = maxima;
   double blocks = analysis->blocksPerYear(settings);
   for (const auto& entry : catalogue) {
@@ -71,7 +77,7 @@ bool analyse(const std::string& effect, const std::vector<double>& maxima,
 void writeReport(std::ostream& out, const EffectAnalysis& analysis,
                  const AnalysisSettings& settings) {
   out << analysis.effect << ": " << analysis.maxima.size() << " maxima of " << settings.blockDays
-      << "-day blocks (values in the maxima files' unit)\n";
+      << "-day blocks (values in " << unitText(analysis) << ")\n";
   for (const FittedModel& model : analysis.models) {
     writeFit(out, model.look.title, model.fit);
   }
@@ -90,7 +96,7 @@ void writeReport(std::ostream& out, const EffectAnalysis& analysis,
 
 const char* csvHeader() {
   return "effect,model,blocks,location,location_se,scale,scale_se,shape,shape_se,"
-         "log_likelihood,ks_d,ad_a2,return_years,return_level,lower_95,upper_95";
+         "log_likelihood,ks_d,ad_a2,return_years,return_level,lower_95,upper_95,unit";
 }
 
 void writeCsvRows(std::ostream& out, const EffectAnalysis& analysis) {
@@ -105,7 +111,8 @@ void writeCsvRows(std::ostream& out, const EffectAnalysis& analysis) {
           << ',' << number(fit.andersonDarling, "%.6g") << ',' << number(level.years) << ','
           << number(level.level, "%.10g") << ','
           << (level.intervalFound ? number(level.lower, "%.10g") : "") << ','
-          << (level.intervalFound ? number(level.upper, "%.10g") : "") << '\n';
+          << (level.intervalFound ? number(level.upper, "%.10g") : "") << ','
+          << csvField(analysis.unit) << '\n';
     }
   };
   for (const FittedModel& model : analysis.models) {
@@ -263,8 +270,8 @@ void writePanel(std::ostream& out, const EffectAnalysis& analysis,
       << "Gumbel reduced variate of the annual maximum, -ln(-ln F) (" << number(settings.daysPerYear)
       << "-day years)</text>\n";
   out << "<text transform=\"translate(22," << originY + top + (panelHeight - top - bottom) / 2
-      << ") rotate(-90)\" font-size=\"12\" text-anchor=\"middle\">level, in the maxima's unit"
-      << "</text>\n";
+      << ") rotate(-90)\" font-size=\"12\" text-anchor=\"middle\">level, in "
+      << xmlText(unitText(analysis)) << "</text>\n";
   for (const auto& outline : bands) {
     if (!outline.empty()) {
       out << "<polygon points=\"" << polyline(outline, axes)

@@ -39,6 +39,7 @@ struct FittedModel {
 
 struct EffectAnalysis {
   std::string effect;
+  std::string unit;                 // of the maxima and levels; "" when unknown
   std::vector<double> maxima;       // of the blocks
   std::vector<FittedModel> models;  // in the catalogue's order
 
@@ -49,7 +50,7 @@ struct EffectAnalysis {
 
 // Fits every model of the catalogue to the maxima. False, with *error saying why, when one
 // cannot be fitted.
-bool analyse(const std::string& effect, const std::vector<double>& maxima,
+bool analyse(const std::string& effect, const std::string& unit, const std::vector<double>& maxima,
              const AnalysisSettings& settings, EffectAnalysis* analysis, std::string* error);
 
 // The report of one effect, for the console.

@@ -11,6 +11,8 @@
 namespace {
 
 const std::string header = LoadEffectEngine::header();
+// The header of files written before the unit column: the header without its last column.
+const std::string headerWithoutUnit = header.substr(0, header.rfind(','));
 
 EffectMaxima& effectNamed(std::vector<EffectMaxima>& effects, const std::string& name) {
   auto found = std::find_if(effects.begin(), effects.end(),
@@ -18,7 +20,7 @@ EffectMaxima& effectNamed(std::vector<EffectMaxima>& effects, const std::string&
   if (found != effects.end()) {
     return *found;
   }
-  effects.push_back({name, {}});
+  effects.push_back({name, "", {}});
   return effects.back();
 }
 
@@ -68,17 +70,40 @@ bool checkRunShape(const std::string& path, std::size_t run, std::vector<EffectM
   return true;
 }
 
+// The unit a row gives its effect must be the one the effect has had so far: files made
+// with other settings are not joined.
+bool unitAgrees(EffectMaxima& effect, const std::string& unit, const std::string& where,
+                std::string* error) {
+  bool first = effect.runs.empty() || (effect.runs.size() == 1 && effect.runs[0].empty());
+  if (first) {
+    effect.unit = unit;
+    return true;
+  }
+  if (unit == effect.unit) {
+    return true;
+  }
+  auto named = [](const std::string& text) { return text.empty() ? std::string("no unit") : text; };
+  *error = where + " gives " + effect.effect + " in " + named(unit) + " and the rows before in " +
+           named(effect.unit) + "; accepted: maxima of one unit, made with the same settings";
+  return false;
+}
+
 bool readRow(const CsvReader& reader, const std::string& path, const std::string& line,
-             std::size_t run, std::vector<EffectMaxima>& effects, std::string* error) {
+             std::size_t run, int columns, std::vector<EffectMaxima>& effects,
+             std::string* error) {
   std::string where = path + " line " + std::to_string(reader.lineNumber());
   double day = 0.0;
   double value = 0.0;
-  if (reader.fieldCount != 6 || !readNumberText(reader.field(1), &day) ||
+  if (reader.fieldCount != columns || !readNumberText(reader.field(1), &day) ||
       !readNumberText(reader.field(2), &value)) {
     *error = where + " is \"" + line + "\"; accepted: effect,day,max,... with numbers";
     return false;
   }
+  std::string unit = columns > 6 ? reader.field(6) : "";
   EffectMaxima& effect = effectNamed(effects, reader.field(0));
+  if (!unitAgrees(effect, unit, where, error)) {
+    return false;
+  }
   effect.runs.resize(run + 1);
   std::vector<double>& days = effect.runs[run];
   if (day != static_cast<double>(days.size() + 1)) {
@@ -98,13 +123,14 @@ bool readFile(const std::string& path, std::size_t run, std::vector<EffectMaxima
     return false;
   }
   std::string line;
-  if (!reader.readLine(line) || line != header) {
+  if (!reader.readLine(line) || (line != header && line != headerWithoutUnit)) {
     *error = path + " is not a maxima file: its first line is \"" + line +
              "\"; accepted: the header " + header;
     return false;
   }
+  int columns = line == header ? 7 : 6;
   while (reader.readLine(line)) {
-    if (!readRow(reader, path, line, run, effects, error)) {
+    if (!readRow(reader, path, line, run, columns, effects, error)) {
       return false;
     }
   }

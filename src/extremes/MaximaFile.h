@@ -7,6 +7,7 @@
 
 struct EffectMaxima {
   std::string effect;
+  std::string unit;                       // "kN·m", ...; "" when the files do not say
   std::vector<std::vector<double>> runs;  // each file's daily maxima, day 1 first
 };
 
@@ -14,7 +15,8 @@ struct EffectMaxima {
 // *error one line naming the file (and line), for a file that is not a maxima
 // file, a row that is not one (a last row cut short without its line end included), a row
 // whose day does not follow the effect's day before, a file without rows, or a file whose
-// effects or days differ from the first file's.
+// effects, days or units differ from the first file's. Files written before the unit
+// column (the header without its last column) read with their unit unknown.
 bool readMaximaFiles(const std::vector<std::string>& paths, std::vector<EffectMaxima>* effects,
                      std::string* error);
 

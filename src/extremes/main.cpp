@@ -136,7 +136,8 @@ int analyseFiles(const Arguments& arguments) {
   for (const EffectMaxima& effect : effects) {
     analyses.emplace_back();
     std::vector<double> maxima = blockMaxima(effect, arguments.settings.blockDays);
-    if (!analyse(effect.effect, maxima, arguments.settings, &analyses.back(), &error)) {
+    if (!analyse(effect.effect, effect.unit, maxima, arguments.settings, &analyses.back(),
+                 &error)) {
       return program_frame::report(effect.effect + " cannot be fitted: " + error,
                                    exit_status::refused);
     }

@@ -36,6 +36,7 @@ LoadEffectEngine::LoadEffectEngine(const LoadSettings& loadSettings, std::ostrea
     places.push_back({tracker, linesOfLength[tracker].size()});
     linesOfLength[tracker].push_back(effect.line);
     quotedNames.push_back(csvField(effect.name));
+    quotedUnits.push_back(csvField(effectUnit(effect, settings)));
   }
   for (const std::vector<InfluenceLine>& lines : linesOfLength) {
     trackers.emplace_back(lines);
@@ -44,7 +45,15 @@ LoadEffectEngine::LoadEffectEngine(const LoadSettings& loadSettings, std::ostrea
 }
 
 const char* LoadEffectEngine::header() {
-  return "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge";
+  return "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit";
+}
+
+std::string effectUnit(const LoadEffect& effect, const LoadSettings& settings) {
+  std::string load = settings.inKilonewtons ? "kN" : "site weight unit";
+  if (effect.name.compare(0, 3, "il:") == 0) {
+    return "ordinate·" + load;
+  }
+  return effect.name.compare(0, 6, "shear:") == 0 ? load : load + "·m";
 }
 
 bool LoadEffectEngine::loadVehicle(const RecordValues& record, LoadedVehicle* vehicle,
@@ -132,6 +141,6 @@ void LoadEffectEngine::closeDay() {
     const DailyMaximum& day = trackers[places[i].tracker].lastClosedDay()[places[i].line];
     out << quotedNames[i] << ',' << closedDays << ',' << threeDecimals(day.value) << ','
         << threeDecimals(dayStart + day.timeOfDay) << ',' << day.vehicles << ',' << day.trucks
-        << '\n';
+        << ',' << quotedUnits[i] << '\n';
   }
 }

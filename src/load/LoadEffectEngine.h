@@ -1,7 +1,7 @@
 // The greatest value of every load effect in each simulated day, from vehicles taken in
 // time order, written as CSV rows under the header
-// "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge": one row per effect and day,
-// the days in order and the effects in the order given. A vehicle's numbers are those its
+// "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit": one row per effect and
+// day, the days in order and the effects in the order given. A vehicle's numbers are those its
 // record shows; a direction-1 vehicle enters at x = 0, a direction-2 one at the bridge's
 // length, and each axle follows the first at the sum of the spacings before it.
 #pragma once
@@ -24,7 +24,14 @@ struct LoadSettings {
   std::vector<LoadEffect> effects;
   std::vector<double> laneFactors;  // by lane from 1; empty: 1 for every lane
   double unitScale = 1.0;           // effect units per site weight unit (kN per unit)
+  bool inKilonewtons = false;       // unitScale converts the site weight unit to kN
 };
+
+// The unit of an effect's values, as the maxima files name it: "kN·m" for a moment and
+// "kN" for a shear when the loads are in kN, else "site weight unit·m" and "site weight
+// unit"; for an influence line of one's own, its ordinate's unit times the load
+// ("ordinate·kN").
+std::string effectUnit(const LoadEffect& effect, const LoadSettings& settings);
 
 class LoadEffectEngine {
  public:
@@ -57,6 +64,7 @@ class LoadEffectEngine {
   std::vector<Place> places;            // by effect
   std::ostream& out;
   std::vector<std::string> quotedNames;
+  std::vector<std::string> quotedUnits;  // by effect
   int closedDays = 0;
   std::int64_t lastStamp = 0;
 };

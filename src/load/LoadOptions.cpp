@@ -165,6 +165,7 @@ bool takeOption(const std::string& name, const std::string& value, LoadSettings*
   if (name == "--lane-factors") {
     return readFactors(name, value, &settings->laneFactors, error);
   }
+  settings->inKilonewtons = true;
   if (!readNumber(value, &settings->unitScale) || !(settings->unitScale > 0.0) ||
       settings->unitScale > maxFactor) {
     return refuse("--kn-per-unit is \"" + value + "\"; accepted: a number above 0 and up to " +

@@ -36,7 +36,7 @@ bool loadOptionsAgree(const RunOptions& options, std::string* error) {
     return refuse("--no-records needs --effect and --maxima: the run would write nothing",
                   error);
   }
-  bool loadOptions = !options.load.laneFactors.empty() || options.load.unitScale != 1.0;
+  bool loadOptions = !options.load.laneFactors.empty() || options.load.inKilonewtons;
   if (loadOptions && !effects) {
     return refuse("--lane-factors and --kn-per-unit need --effect", error);
   }

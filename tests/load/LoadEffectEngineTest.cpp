@@ -62,20 +62,22 @@ TEST(LoadEffectEngineTest, WritesARowPerEffectAndDayWithEmptyDaysAtZero) {
   engine.finish(3);
   EXPECT_EQ(linesOf(out.str()),
             (std::vector<std::string>{
-                "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge",
-                "moment:30,1,0.000,0.000,0,0", "shear:30,1,0.000,0.000,0,0",
+                "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit",
+                "moment:30,1,0.000,0.000,0,0,site weight unit·m", "shear:30,1,0.000,0.000,0,0,site weight unit",
                 // the heavier rear axle at mid-span, 20 m / 30 m/s after the stamp:
                 // 90 * 7.5 + 60 * (15 - 5) / 2
-                "moment:30,2,975.000,122401.167,1,1",
+                "moment:30,2,975.000,122401.167,1,1,site weight unit·m",
                 // both axles on, the rear one just entered (5 m / 30 m/s): 150 - 60 * 5 / 30
-                "shear:30,2,140.000,122400.667,1,1", "moment:30,3,0.000,172800.000,0,0",
-                "shear:30,3,0.000,172800.000,0,0"}));
+                "shear:30,2,140.000,122400.667,1,1,site weight unit",
+                "moment:30,3,0.000,172800.000,0,0,site weight unit·m",
+                "shear:30,3,0.000,172800.000,0,0,site weight unit"}));
 }
 
 TEST(LoadEffectEngineTest, AppliesLaneFactorsAndTheUnitScale) {
   LoadSettings settings = midSpanAndShear();
   settings.laneFactors = {1.0, 0.5};
   settings.unitScale = 0.981;
+  settings.inKilonewtons = true;
   std::ostringstream out;
   LoadEffectEngine engine(settings, out);
   std::string error;
@@ -84,8 +86,8 @@ TEST(LoadEffectEngineTest, AppliesLaneFactorsAndTheUnitScale) {
   std::vector<std::string> rows = linesOf(out.str());
   ASSERT_EQ(rows.size(), 3u);
   // Direction 2 at 20 m/s: mid-span after 15 m, the left support after 30 m.
-  EXPECT_EQ(rows[1], "moment:30,1,367.875,10.750,1,1");  // 0.5 * 100 * 0.981 * 7.5
-  EXPECT_EQ(rows[2], "shear:30,1,49.050,11.500,1,1");
+  EXPECT_EQ(rows[1], "moment:30,1,367.875,10.750,1,1,kN·m");  // 0.5 * 100 * 0.981 * 7.5
+  EXPECT_EQ(rows[2], "shear:30,1,49.050,11.500,1,1,kN");
 }
 
 TEST(LoadEffectEngineTest, CountsCarsAsLoadsButNotAsTrucks) {
@@ -96,7 +98,7 @@ TEST(LoadEffectEngineTest, CountsCarsAsLoadsButNotAsTrucks) {
   ASSERT_TRUE(car.isCar());
   ASSERT_TRUE(engine.add(car, &error)) << error;
   engine.finish(1);
-  EXPECT_EQ(linesOf(out.str())[1], "moment:30,1,130.000,5.600,1,0");
+  EXPECT_EQ(linesOf(out.str())[1], "moment:30,1,130.000,5.600,1,0,site weight unit·m");
 }
 
 TEST(LoadEffectEngineTest, RefusesVehiclesItCannotPlaceAndStaysUnchanged) {
@@ -122,7 +124,7 @@ TEST(LoadEffectEngineTest, RefusesVehiclesItCannotPlaceAndStaysUnchanged) {
   }
   EXPECT_EQ(engine.daysWritten(), 1);  // the first vehicle closed day 1, nothing more
   engine.finish(2);
-  EXPECT_EQ(linesOf(out.str())[3], "moment:30,2,675.000,90000.600,1,1");  // 375 + 50 * 6
+  EXPECT_EQ(linesOf(out.str())[3], "moment:30,2,675.000,90000.600,1,1,site weight unit·m");  // 375 + 50 * 6
 }
 
 TEST(LoadEffectEngineTest, QuotesEffectNamesThatHoldCommas) {
@@ -131,7 +133,7 @@ TEST(LoadEffectEngineTest, QuotesEffectNamesThatHoldCommas) {
   std::ostringstream out;
   LoadEffectEngine engine(settings, out);
   engine.finish(1);
-  EXPECT_EQ(linesOf(out.str())[1], "\"il:a,b.csv\",1,0.000,0.000,0,0");
+  EXPECT_EQ(linesOf(out.str())[1], "\"il:a,b.csv\",1,0.000,0.000,0,0,ordinate·site weight unit");
 }
 
 }  // namespace

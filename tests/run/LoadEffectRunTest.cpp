@@ -43,7 +43,7 @@ TEST_F(LoadEffectRunTest, InProcessAndFromEitherFormTheMaximaAreTheSameBytes) {
   std::string generated = folder.read("generated.csv");
   std::vector<std::string> rows = linesOf(generated);
   ASSERT_EQ(rows.size(), 1u + 5 * 3);
-  EXPECT_EQ(rows[0], "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge");
+  EXPECT_EQ(rows[0], "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit");
   EXPECT_EQ(rows[1].rfind("moment:30,1,", 0), 0u) << rows[1];
   EXPECT_EQ(rows[15].rfind("il:line.csv,3,", 0), 0u) << rows[15];
 

@@ -147,6 +147,50 @@ TEST_F(ToolHardeningTest, ARefusedRunLeavesEveryEarlierOutputAsItWas) {
   EXPECT_FALSE(fs::exists("chart.svg.partial"));
 }
 
+// A maxima file of the unit column's form: `days` days of one effect in unit.
+std::string maximaIn(const std::string& effect, const std::string& unit, int days) {
+  std::string text = "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit\n";
+  for (int day = 1; day <= days; ++day) {
+    text += effect + "," + std::to_string(day) + "," + std::to_string(1000 + (day * 37) % 101) +
+            ",10.000,2,1," + unit + "\n";
+  }
+  return text;
+}
+
+TEST_F(ToolHardeningTest, UnitsTravelFromTheEffectsToTheReportAndKeepFilesApart) {
+  writeStream();
+  ProgramRun load = run(VELMORA_LOAD_PROGRAM,
+                        "--effect moment:30 --effect shear:30 --effect il:line.csv "
+                        "--kn-per-unit 0.981 -o kn.csv TrafOut.txt");
+  ASSERT_EQ(load.status, 0) << load.errors;
+  std::vector<std::string> rows = linesOf(folder.read("kn.csv"));
+  ASSERT_EQ(rows.size(), 1u + 3 * 2);  // the sample's two days
+  EXPECT_EQ(rows[0], "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit");
+  EXPECT_EQ(rows[1].substr(rows[1].size() - 6), ",kN·m");
+  EXPECT_EQ(rows[2].substr(rows[2].size() - 3), ",kN");
+  EXPECT_EQ(rows[3].substr(rows[3].size() - 13), ",ordinate·kN");
+  ProgramRun plain = run(VELMORA_LOAD_PROGRAM, "--effect moment:30 -o plain.csv TrafOut.txt");
+  ASSERT_EQ(plain.status, 0) << plain.errors;
+  EXPECT_NE(folder.read("plain.csv").find(",site weight unit·m\n"), std::string::npos);
+
+  folder.write("a.csv", maximaIn("moment:30", "kN·m", 12));
+  ProgramRun fitted = run(VELMORA_EXTREMES_PROGRAM, "--csv t.csv --svg c.svg a.csv");
+  ASSERT_EQ(fitted.status, 0) << fitted.errors;
+  EXPECT_EQ(fitted.console.rfind("moment:30: 12 maxima of 1-day blocks (values in kN·m)\n", 0), 0u);
+  EXPECT_EQ(linesOf(folder.read("t.csv"))[1].substr(linesOf(folder.read("t.csv"))[1].size() - 6),
+            ",kN·m");
+  EXPECT_NE(folder.read("c.svg").find(">level, in kN·m</text>"), std::string::npos);
+  folder.write("b.csv", maximaIn("moment:30", "site weight unit·m", 12));
+  for (const char* second : {"b.csv", "m.csv"}) {
+    ProgramRun mixed = run(VELMORA_EXTREMES_PROGRAM, std::string("a.csv ") + second);
+    EXPECT_EQ(mixed.status, 2);
+    EXPECT_EQ(mixed.errors, "error: " + std::string(second) + " line 2 gives moment:30 in " +
+                                (std::string(second) == "b.csv" ? "site weight unit·m" : "no unit") +
+                                " and the rows before in kN·m; accepted: maxima of one unit, "
+                                "made with the same settings\n");
+  }
+}
+
 TEST_F(ToolHardeningTest, DirtyStreamsFollowOnePolicy) {
   writeStream();
   std::vector<std::string> records = linesOf(folder.read("TrafOut.txt"));
