@@ -55,6 +55,58 @@ void writeFit(std::ostream& out, const char* title, const ExtremeValueFit& fit) 
 
 }  // namespace
 
+namespace {
+
+// The warnings of a model fitted to maxima, for the whole fit and by return period.
+void diagnose(const std::vector<double>& maxima, FittedModel* model) {
+  std::string fit = std::string("the ") + model->look.label + " fit";
+  if (maxima.size() < static_cast<std::size_t>(analysis_limits::wellFittedMaxima)) {
+    model->warnings.push_back(fit + " rests on " + std::to_string(maxima.size()) +
+                              " block maxima; " + std::to_string(analysis_limits::wellFittedMaxima) +
+                              " or more make a fit to rely on");
+  }
+  const ExtremeValueFit& parameters = model->fit;
+  if (parameters.model != ExtremeModel::gumbel &&
+      !(parameters.shapeError <= std::fabs(parameters.shape))) {
+    model->warnings.push_back(fit + ": the shape " + number(parameters.shape) +
+                              " has a standard error of " + number(parameters.shapeError) +
+                              ", more than its size: the kind of upper tail is not known");
+  }
+  double largest = *std::max_element(maxima.begin(), maxima.end());
+  for (const ReturnLevel& level : model->levels) {
+    std::vector<std::string> warnings;
+    std::string period = fit + ": the " + number(level.years) + "-year level";
+    if (largest > 0 && level.level > analysis_limits::farBeyondData * largest) {
+      warnings.push_back(period + " " + number(level.level) + " is " +
+                         number(level.level / largest, "%.2g") +
+                         " times the largest block maximum, " + number(largest));
+    }
+    if (!level.intervalFound) {
+      warnings.push_back(period + " has no 95 % interval: the profile likelihood does not fall "
+                         "to its limit on one side, as when the maxima are too few for so long "
+                         "a period");
+    }
+    model->levelWarnings.push_back(warnings);
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> warningsOf(const EffectAnalysis& analysis) {
+  std::vector<std::string> all;
+  for (const FittedModel& model : analysis.models) {
+    for (const std::string& warning : model.warnings) {
+      all.push_back(analysis.effect + ": " + warning);
+    }
+    for (const std::vector<std::string>& warnings : model.levelWarnings) {
+      for (const std::string& warning : warnings) {
+        all.push_back(analysis.effect + ": " + warning);
+      }
+    }
+  }
+  return all;
+}
+
 bool analyse(const std::string& effect, const std::string& unit, const std::vector<double>& maxima,
              const AnalysisSettings& settings, EffectAnalysis* analysis, std::string* error) {
   analysis->effect = effect;
@@ -69,6 +121,7 @@ bool analyse(const std::string& effect, const std::string& unit, const std::vect
     for (double years : settings.returnYears) {
       fitted.levels.push_back(returnLevel(maxima, fitted.fit, years, blocks));
     }
+    diagnose(maxima, &fitted);
     analysis->models.push_back(fitted);
   }
   return true;
@@ -92,17 +145,28 @@ void writeReport(std::ostream& out, const EffectAnalysis& analysis,
     }
     out << "\n";
   }
+  for (const std::string& warning : warningsOf(analysis)) {
+    out << "  warning: " << warning.substr(analysis.effect.size() + 2) << "\n";
+  }
 }
 
 const char* csvHeader() {
   return "effect,model,blocks,location,location_se,scale,scale_se,shape,shape_se,"
-         "log_likelihood,ks_d,ad_a2,return_years,return_level,lower_95,upper_95,unit";
+         "log_likelihood,ks_d,ad_a2,return_years,return_level,lower_95,upper_95,unit,warnings";
 }
 
 void writeCsvRows(std::ostream& out, const EffectAnalysis& analysis) {
-  auto rows = [&](const char* model, const ExtremeValueFit& fit,
-                  const std::vector<ReturnLevel>& levels) {
-    for (const ReturnLevel& level : levels) {
+  auto rows = [&](const FittedModel& fitted) {
+    const char* model = fitted.look.name;
+    const ExtremeValueFit& fit = fitted.fit;
+    for (std::size_t i = 0; i < fitted.levels.size(); ++i) {
+      const ReturnLevel& level = fitted.levels[i];
+      std::string warnings;
+      for (const auto* list : {&fitted.warnings, &fitted.levelWarnings[i]}) {
+        for (const std::string& warning : *list) {
+          warnings += (warnings.empty() ? "" : "; ") + warning;
+        }
+      }
       out << csvField(analysis.effect) << ',' << model << ',' << analysis.maxima.size() << ','
           << number(fit.location, "%.10g") << ',' << number(fit.locationError, "%.10g") << ','
           << number(fit.scale, "%.10g") << ',' << number(fit.scaleError, "%.10g") << ','
@@ -112,11 +176,11 @@ void writeCsvRows(std::ostream& out, const EffectAnalysis& analysis) {
           << number(level.level, "%.10g") << ','
           << (level.intervalFound ? number(level.lower, "%.10g") : "") << ','
           << (level.intervalFound ? number(level.upper, "%.10g") : "") << ','
-          << csvField(analysis.unit) << '\n';
+          << csvField(analysis.unit) << ',' << csvField(warnings) << '\n';
     }
   };
   for (const FittedModel& model : analysis.models) {
-    rows(model.look.name, model.fit, model.levels);
+    rows(model);
   }
 }
 

@@ -35,6 +35,11 @@ struct FittedModel {
   ModelLook look;
   ExtremeValueFit fit;               // parameters, standard errors, likelihood, diagnostics
   std::vector<ReturnLevel> levels;  // by return period
+  // What makes the fit or a level doubtful, one line each: for the whole fit (too few
+  // maxima, a shape whose standard error exceeds it), and by return period (a level far
+  // beyond the data, an interval bound not found).
+  std::vector<std::string> warnings;
+  std::vector<std::vector<std::string>> levelWarnings;  // by return period
 };
 
 struct EffectAnalysis {
@@ -52,6 +57,9 @@ struct EffectAnalysis {
 // cannot be fitted.
 bool analyse(const std::string& effect, const std::string& unit, const std::vector<double>& maxima,
              const AnalysisSettings& settings, EffectAnalysis* analysis, std::string* error);
+
+// Every warning of the analysis, each starting with the effect and the model.
+std::vector<std::string> warningsOf(const EffectAnalysis& analysis);
 
 // The report of one effect, for the console.
 void writeReport(std::ostream& out, const EffectAnalysis& analysis,

@@ -158,7 +158,14 @@ int analyseFiles(const Arguments& arguments) {
       }, &error)) {
     return program_frame::report(error, exit_status::failure);
   }
-  return program_frame::finishConsole();
+  int status = program_frame::finishConsole();
+  // After the report has reached standard output, so that the two streams keep apart.
+  for (const EffectAnalysis& analysis : analyses) {
+    for (const std::string& warning : warningsOf(analysis)) {
+      std::cerr << "warning: " << warning << "\n";
+    }
+  }
+  return status;
 }
 
 }  // namespace

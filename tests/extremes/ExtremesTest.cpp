@@ -2,12 +2,14 @@
 // GEV, profile-likelihood intervals, and refused input, through velmora-extremes itself.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "extremes/EffectAnalysis.h"
 #include "extremes/ExtremeValueFit.h"
 #include "support/ProgramRun.h"
 #include "support/TestFolder.h"
@@ -61,7 +63,8 @@ std::vector<std::string> fieldsOf(const std::vector<std::string>& rows, const st
     for (std::string field; std::getline(in, field, ',');) {
       fields.push_back(field);
     }
-    if (row.rfind(prefix, 0) == 0 && fields.size() == 16 && fields[12] == years) {
+    // The first 16 columns are numbers; the unit and the warnings follow them.
+    if (row.rfind(prefix, 0) == 0 && fields.size() >= 16 && fields[12] == years) {
       return fields;
     }
   }
@@ -176,6 +179,51 @@ TEST(ExtremesTest, DrawsAReturnLevelChartThatIsValidSvg) {
   EXPECT_NE(chart.find("shear:30: return levels of 5-day maxima"), std::string::npos);
   EXPECT_NE(chart.find("<polygon"), std::string::npos);  // the confidence band
   EXPECT_NE(chart.find("1000 years"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The warnings an engineer must see: too few maxima, a level far beyond the data, an
+// interval without a bound, a shape that its standard error swamps.
+TEST(ExtremesWarningTest, SaysWhatMakesAFitOrALevelDoubtful) {
+  AnalysisSettings settings;
+  settings.daysPerYear = 1.0;  // a block a year
+  settings.returnYears = {1000.0};
+  EffectAnalysis analysis;
+  std::string error;
+  ASSERT_TRUE(analyse("shear:40", "kN", gevSample(500.0, 100.0, 0.6, 20, 3), settings, &analysis,
+                      &error))
+      << error;
+  std::vector<std::string> warnings = warningsOf(analysis);
+  auto has = [&warnings](const std::string& start) {
+    for (const std::string& warning : warnings) {
+      if (warning.rfind(start, 0) == 0) {
+        return true;
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(has("shear:40: the GEV fit rests on 20 block maxima; 50 or more make a fit to rely on"));
+  EXPECT_TRUE(has("shear:40: the GEV fit: the 1000-year level ")) << warnings.size();
+  const FittedModel& gev = analysis.models.front();
+  double largest = *std::max_element(analysis.maxima.begin(), analysis.maxima.end());
+  EXPECT_EQ(gev.levelWarnings[0].empty(), !(gev.levels[0].level > 1.5 * largest) &&
+                                              gev.levels[0].intervalFound);
+  EXPECT_EQ(has("shear:40: the GEV fit: the shape "),
+            !(gev.fit.shapeError <= std::fabs(gev.fit.shape)));
+  std::ostringstream report;
+  writeReport(report, analysis, settings);
+  EXPECT_NE(report.str().find("\n  warning: the GEV fit rests on 20 block maxima"),
+            std::string::npos);
+
+  EffectAnalysis plenty;
+  ASSERT_TRUE(analyse("moment:30", "kN·m", gevSample(5000.0, 400.0, 0.0, 200, 4), settings,
+                      &plenty, &error));
+  for (const std::string& warning : warningsOf(plenty)) {
+    EXPECT_EQ(warning.find("rests on"), std::string::npos) << warning;
+  }
 }
 
 }  // namespace
