@@ -86,6 +86,20 @@ void CampaignPlan::splitForCores(int cores) {
 
 namespace {
 
+long long blocksOf(const CampaignPlan& plan);
+
+}  // namespace
+
+void CampaignPlan::chooseBlockDays() {
+  for (blockDays = daysPerYear; blockDays > 1; --blockDays) {
+    if (blocksOf(*this) >= analysis_limits::plannedBlocks) {
+      return;
+    }
+  }
+}
+
+namespace {
+
 // Block maxima that the fits of the plan's runs get.
 long long blocksOf(const CampaignPlan& plan) {
   long long blocks = 0;

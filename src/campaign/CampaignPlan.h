@@ -43,6 +43,9 @@ struct CampaignPlan {
   // Sets yearsPerRun to the default, or, when the years do not give every one of `cores`
   // cores a run of the default length, to the length that does (noted in coresSplitFor).
   void splitForCores(int cores);
+  // Sets blockDays to the longest block, at most a year, that leaves the fits
+  // analysis_limits::plannedBlocks block maxima over the runs; a day when none does.
+  void chooseBlockDays();
   // What makes the plan unusable, naming velmora-campaign's option, the value and what is
   // accepted; empty when it can be made.
   std::string problem() const;

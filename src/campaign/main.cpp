@@ -48,7 +48,8 @@ std::string usageText() {
          "\n"
          "plan's options:\n"
          "  --days-per-year D      days in a year (default 250, the simulated calendar's)\n"
-         "  --block-days N         days in a block of the fits (default: a year's)\n"
+         "  --block-days N         days in a block of the fits (default: the longest, at most\n"
+         "                         a year, that leaves at least 100 blocks)\n"
          "  --return-period YEARS  a return period (repeatable; default 75, 100 and 1000)\n" +
          load_options::usageLines();
 }
@@ -164,11 +165,11 @@ bool parsePlan(const CommandArguments& given, CampaignPlan* plan,
              program_frame::countOf(static_cast<long long>(folders->size()), "folder name");
     return false;
   }
-  if (!reading.blockDaysGiven) {
-    plan->blockDays = plan->daysPerYear;
-  }
   if (!reading.yearsPerRunGiven) {
     plan->splitForCores(coreCount());
+  }
+  if (!reading.blockDaysGiven) {
+    plan->chooseBlockDays();
   }
   if (!reading.seeded) {
     plan->firstSeed = std::random_device()();

@@ -110,6 +110,21 @@ TEST(CampaignPlanTest, ShortCampaignsAreSplitSoThatEveryCoreHasARun) {
   EXPECT_EQ(plan.yearsPerRun, 20);
 }
 
+TEST(CampaignPlanTest, DefaultBlocksAreTheLongestThatLeaveAHundredUpToAYear) {
+  CampaignPlan plan = planOf(100, 20, 250, 1);
+  plan.chooseBlockDays();
+  EXPECT_EQ(plan.blockDays, 250);  // a hundred years: annual maxima
+  plan.years = 20;
+  plan.chooseBlockDays();
+  EXPECT_EQ(plan.blockDays, 50);  // 5000 days in 100 blocks
+  plan = planOf(3, 1, 250, 1);    // runs of a year: blocks must fit in each
+  plan.chooseBlockDays();
+  EXPECT_EQ(plan.blockDays, 7);  // 3 runs of 35 blocks; 8 days would leave 31 each
+  plan = planOf(6, 2, 2, 1);     // 12 days in all: no block length leaves 100
+  plan.chooseBlockDays();
+  EXPECT_EQ(plan.blockDays, 1);
+}
+
 TEST(CampaignPlanTest, RefusesTextThatIsNoPlan) {
   std::stringstream written;
   writePlan(written, planOf(10, 5, 250, 1));
