@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <gsl/gsl_cdf.h>
+
 #include "output/CsvField.h"
 
 namespace {
@@ -92,6 +94,33 @@ void diagnose(const std::vector<double>& maxima, FittedModel* model) {
 
 }  // namespace
 
+namespace {
+
+const FittedModel* modelOf(const EffectAnalysis& analysis, ExtremeModel model) {
+  for (const FittedModel& fitted : analysis.models) {
+    if (fitted.fit.model == model) {
+      return &fitted;
+    }
+  }
+  return nullptr;
+}
+
+LikelihoodRatio testGumbelAgainstGev(const EffectAnalysis& analysis) {
+  const FittedModel* gev = modelOf(analysis, ExtremeModel::gev);
+  const FittedModel* gumbel = modelOf(analysis, ExtremeModel::gumbel);
+  LikelihoodRatio test;
+  if (gev == nullptr || gumbel == nullptr) {
+    return test;
+  }
+  test.tested = true;
+  // The GEV's maximum is at least the Gumbel's; a hair below it is the optimiser's rounding.
+  test.statistic = std::max(0.0, 2.0 * (gev->fit.logLikelihood - gumbel->fit.logLikelihood));
+  test.pValue = gsl_cdf_chisq_Q(test.statistic, 1.0);
+  return test;
+}
+
+}  // namespace
+
 std::vector<std::string> warningsOf(const EffectAnalysis& analysis) {
   std::vector<std::string> all;
   for (const FittedModel& model : analysis.models) {
@@ -124,6 +153,7 @@ bool analyse(const std::string& effect, const std::string& unit, const std::vect
     diagnose(maxima, &fitted);
     analysis->models.push_back(fitted);
   }
+  analysis->gumbelAgainstGev = testGumbelAgainstGev(*analysis);
   return true;
 }
 
@@ -133,6 +163,13 @@ void writeReport(std::ostream& out, const EffectAnalysis& analysis,
       << "-day blocks (values in " << unitText(analysis) << ")\n";
   for (const FittedModel& model : analysis.models) {
     writeFit(out, model.look.title, model.fit);
+  }
+  const LikelihoodRatio& test = analysis.gumbelAgainstGev;
+  if (test.tested) {
+    out << "  Gumbel against GEV: likelihood-ratio statistic " << number(test.statistic, "%.4f")
+        << ", p " << number(test.pValue, "%.6g")
+        << " (chi-squared, 1 degree of freedom): the Gumbel fit is "
+        << (test.pValue < 0.05 ? "rejected" : "not rejected") << " at 5 %\n";
   }
   out << "  return levels, " << number(settings.daysPerYear) << " days a year, with 95 % "
       << "profile-likelihood intervals:\n";

@@ -42,11 +42,21 @@ struct FittedModel {
   std::vector<std::vector<std::string>> levelWarnings;  // by return period
 };
 
+// The likelihood-ratio test of the Gumbel fit against the GEV fit, which nests it (the GEV
+// with its shape held at 0): statistic 2 (log-likelihood of the GEV - of the Gumbel),
+// chi-squared with 1 degree of freedom under the Gumbel model.
+struct LikelihoodRatio {
+  bool tested = false;  // both models were fitted
+  double statistic = 0.0;
+  double pValue = 1.0;
+};
+
 struct EffectAnalysis {
   std::string effect;
   std::string unit;                 // of the maxima and levels; "" when unknown
   std::vector<double> maxima;       // of the blocks
   std::vector<FittedModel> models;  // in the catalogue's order
+  LikelihoodRatio gumbelAgainstGev;
 
   double blocksPerYear(const AnalysisSettings& settings) const {
     return settings.daysPerYear / settings.blockDays;

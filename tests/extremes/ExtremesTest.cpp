@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <random>
 #include <sstream>
 #include <string>
@@ -224,6 +225,46 @@ TEST(ExtremesWarningTest, SaysWhatMakesAFitOrALevelDoubtful) {
   for (const std::string& warning : warningsOf(plenty)) {
     EXPECT_EQ(warning.find("rests on"), std::string::npos) << warning;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The likelihood-ratio test of the Gumbel fit against the GEV: its statistic from the two
+// log-likelihoods of the table, its p-value held to scipy's chi-squared distribution.
+TEST(ExtremesLikelihoodRatioTest, AgreesWithTheLogLikelihoodsAndScipy) {
+  TestFolder folder;
+  folder.write("maxima.csv", maximaFile({{"heavy", gevSample(5000.0, 400.0, 0.25, 300, 7)},
+                                         {"light", gevSample(700.0, 50.0, 0.0, 300, 8)}}));
+  ProgramRun run = runCommand(std::string(VELMORA_EXTREMES_PROGRAM) + " --csv t.csv maxima.csv");
+  ASSERT_EQ(run.status, 0) << run.errors;
+  std::vector<std::string> rows = linesOf(folder.read("t.csv"));
+  for (const std::string effect : {"heavy", "light"}) {
+    double gevLikelihood = std::stod(fieldsOf(rows, effect + ",gev,", "75")[9]);
+    double gumbelLikelihood = std::stod(fieldsOf(rows, effect + ",gumbel,", "75")[9]);
+    std::size_t at = run.console.rfind(effect + ": ", 0) == 0 ? 0 : run.console.find("\n" + effect + ": ");
+    ASSERT_NE(at, std::string::npos) << effect;
+    const std::string label = "Gumbel against GEV: likelihood-ratio statistic ";
+    std::size_t line = run.console.find(label, at);
+    ASSERT_NE(line, std::string::npos) << run.console;
+    double statistic = 0.0;
+    double pValue = 0.0;
+    ASSERT_EQ(std::sscanf(run.console.c_str() + line + label.size(), "%lf, p %lf", &statistic,
+                          &pValue),
+              2);
+    double fromTable = 2.0 * (gevLikelihood - gumbelLikelihood);
+    EXPECT_NEAR(statistic, fromTable, 1e-3) << effect;
+    char argument[64];
+    std::snprintf(argument, sizeof argument, "%.17g", fromTable);
+    ProgramRun scipy = runCommand(
+        std::string("/usr/bin/python3 -c \"from scipy.stats import chi2; print(chi2.sf(") +
+        argument + ", 1))\"");
+    ASSERT_EQ(scipy.status, 0) << scipy.errors;
+    expectClose(pValue, std::stod(scipy.console), "p-value");
+  }
+  EXPECT_NE(run.console.find("the Gumbel fit is rejected at 5 %"), std::string::npos);
+  EXPECT_NE(run.console.find("the Gumbel fit is not rejected at 5 %"), std::string::npos);
 }
 
 }  // namespace
