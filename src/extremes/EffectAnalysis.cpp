@@ -42,6 +42,28 @@ std::string unitText(const EffectAnalysis& analysis) {
   return analysis.unit.empty() ? "the maxima files' unit" : analysis.unit;
 }
 
+// The long-run levels of the report: those the annual maxima hold enough years for.
+void writeLongRun(std::ostream& out, const EffectAnalysis& analysis) {
+  if (analysis.annualMaxima.empty()) {
+    return;
+  }
+  out << "  long-run levels, read from the " << analysis.annualMaxima.size()
+      << " annual maxima without a model (Weibull plotting positions i/(n+1); 95 % interval "
+         "from the order statistics):\n";
+  for (const LongRunLevel& level : analysis.longRun) {
+    out << "    " << number(level.years) << " years: ";
+    if (!level.read) {
+      out << "not read: the maxima hold " << analysis.annualMaxima.size() << " years\n";
+      continue;
+    }
+    out << number(level.level) << " "
+        << (level.intervalFound
+                ? "[" + number(level.lower) + ", " + number(level.upper) + "]"
+                : std::string("[not found: too few years for a distribution-free interval]"))
+        << "\n";
+  }
+}
+
 void writeFit(std::ostream& out, const char* title, const ExtremeValueFit& fit) {
   out << "  " << title << "\n"
       << "    location mu    " << number(fit.location) << " +/- " << number(fit.locationError)
@@ -121,6 +143,12 @@ LikelihoodRatio testGumbelAgainstGev(const EffectAnalysis& analysis) {
 
 }  // namespace
 
+void readLongRun(const std::vector<double>& annualMaxima, const AnalysisSettings& settings,
+                 EffectAnalysis* analysis) {
+  analysis->annualMaxima = annualMaxima;
+  analysis->longRun = longRunLevels(annualMaxima, settings.returnYears);
+}
+
 std::vector<std::string> warningsOf(const EffectAnalysis& analysis) {
   std::vector<std::string> all;
   for (const FittedModel& model : analysis.models) {
@@ -182,6 +210,7 @@ void writeReport(std::ostream& out, const EffectAnalysis& analysis,
     }
     out << "\n";
   }
+  writeLongRun(out, analysis);
   for (const std::string& warning : warningsOf(analysis)) {
     out << "  warning: " << warning.substr(analysis.effect.size() + 2) << "\n";
   }
@@ -218,6 +247,15 @@ void writeCsvRows(std::ostream& out, const EffectAnalysis& analysis) {
   };
   for (const FittedModel& model : analysis.models) {
     rows(model);
+  }
+  for (const LongRunLevel& level : analysis.longRun) {
+    if (level.read) {
+      out << csvField(analysis.effect) << ",long-run," << analysis.annualMaxima.size()
+          << ",,,,,,,,,," << number(level.years) << ',' << number(level.level, "%.10g") << ','
+          << (level.intervalFound ? number(level.lower, "%.10g") : "") << ','
+          << (level.intervalFound ? number(level.upper, "%.10g") : "") << ','
+          << csvField(analysis.unit) << ",\n";
+    }
   }
 }
 

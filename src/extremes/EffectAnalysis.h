@@ -10,6 +10,7 @@
 
 #include "extremes/AnalysisLimits.h"
 #include "extremes/ExtremeValueFit.h"
+#include "extremes/LongRunLevels.h"
 #include "output/Calendar.h"
 
 struct AnalysisSettings {
@@ -57,11 +58,18 @@ struct EffectAnalysis {
   std::vector<double> maxima;       // of the blocks
   std::vector<FittedModel> models;  // in the catalogue's order
   LikelihoodRatio gumbelAgainstGev;
+  std::vector<double> annualMaxima;  // for the long-run levels; empty when years are no
+                                     // whole number of days
+  std::vector<LongRunLevel> longRun;  // by return period
 
   double blocksPerYear(const AnalysisSettings& settings) const {
     return settings.daysPerYear / settings.blockDays;
   }
 };
+
+// Reads the long-run levels of the return periods from the annual maxima, without a model.
+void readLongRun(const std::vector<double>& annualMaxima, const AnalysisSettings& settings,
+                 EffectAnalysis* analysis);
 
 // Fits every model of the catalogue to the maxima. False, with *error saying why, when one
 // cannot be fitted.

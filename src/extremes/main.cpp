@@ -1,4 +1,5 @@
 // velmora-extremes: extreme-value fits and return levels of the daily maxima of load effects.
+#include <cmath>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -140,6 +141,11 @@ int analyseFiles(const Arguments& arguments) {
                  &error)) {
       return program_frame::report(effect.effect + " cannot be fitted: " + error,
                                    exit_status::refused);
+    }
+    double daysPerYear = arguments.settings.daysPerYear;
+    if (daysPerYear == std::floor(daysPerYear)) {
+      readLongRun(blockMaxima(effect, static_cast<int>(daysPerYear)), arguments.settings,
+                  &analyses.back());
     }
     writeReport(std::cout, analyses.back(), arguments.settings);
   }

@@ -268,3 +268,43 @@ TEST(ExtremesLikelihoodRatioTest, AgreesWithTheLogLikelihoodsAndScipy) {
 }
 
 }  // namespace
+
+namespace {
+
+// Long-run levels, read without a model, held to numpy's Weibull quantile and scipy's
+// binomial order-statistic interval on the same maxima.
+TEST(ExtremesLongRunTest, AgreesWithNumpyAndScipy) {
+  TestFolder folder;
+  folder.write("maxima.csv", maximaFile({{"moment:30", gevSample(5000.0, 400.0, 0.1, 400, 9)}}));
+  ProgramRun run = runCommand(std::string(VELMORA_EXTREMES_PROGRAM) +
+                              " --days-per-year 1 --return-period 10 --return-period 100"
+                              " --return-period 250 --return-period 1000 --csv t.csv maxima.csv");
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_NE(run.console.find("    1000 years: not read: the maxima hold 400 years\n"),
+            std::string::npos);
+  ProgramRun reference = runCommand("/usr/bin/python3 " VELMORA_SOURCE_DIR
+                                    "/tests/extremes/long_run_levels.py maxima.csv 10 100 250 1000");
+  ASSERT_EQ(reference.status, 0) << reference.errors;
+  std::vector<std::string> rows = linesOf(folder.read("t.csv"));
+  std::vector<std::string> expected = linesOf(reference.console);
+  ASSERT_EQ(expected.size(), 3u);  // 1000 years is more than the maxima hold
+  for (const std::string& line : expected) {
+    std::istringstream in(line);
+    std::string years;
+    std::string level;
+    std::string lower;
+    std::string upper;
+    in >> years >> level >> lower >> upper;
+    std::string period = years.substr(0, years.find('.'));
+    std::vector<std::string> ours = fieldsOf(rows, "moment:30,long-run,400,", period);
+    expectClose(std::stod(ours[13]), std::stod(level), "long-run level");
+    if (lower == "nan") {
+      EXPECT_EQ(ours[14], "") << period;
+    } else {
+      expectClose(std::stod(ours[14]), std::stod(lower), "lower bound");
+      expectClose(std::stod(ours[15]), std::stod(upper), "upper bound");
+    }
+  }
+}
+
+}  // namespace
