@@ -6,6 +6,7 @@
 
 #include <gsl/gsl_cdf.h>
 
+#include "load/LoadOptions.h"
 #include "output/CsvField.h"
 
 namespace {
@@ -376,7 +377,9 @@ void writePanel(std::ostream& out, const EffectAnalysis& analysis,
   axes.y1 += 0.05 * (axes.y1 - axes.y0);
   axes.y0 -= 0.05 * (axes.y1 - axes.y0);
   out << "<text x=\"" << left << "\" y=\"" << originY + 30 << "\" font-size=\"16\">"
-      << xmlText(analysis.effect) << ": return levels of " << settings.blockDays << "-day maxima</text>\n";
+      << xmlText(load_options::describeEffect(analysis.effect)) << " (" << xmlText(analysis.effect)
+      << "): return levels of " << settings.blockDays << "-day maxima, in "
+      << xmlText(unitText(analysis)) << "</text>\n";
   out << "<rect x=\"" << left << "\" y=\"" << originY + top << "\" width=\""
       << panelWidth - left - right << "\" height=\"" << panelHeight - top - bottom
       << "\" fill=\"none\" stroke=\"#444\"/>\n";

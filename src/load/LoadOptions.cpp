@@ -109,6 +109,31 @@ bool readFactors(const std::string& option, const std::string& text, std::vector
 
 }  // namespace
 
+std::string describeEffect(const std::string& definition) {
+  std::vector<std::string> parts = splitAt(definition, ':');
+  const std::string& kind = parts[0];
+  if (kind == "il" && parts.size() >= 2) {
+    return "the influence line of " + definition.substr(3);
+  }
+  if (parts.size() < 2) {
+    return definition;
+  }
+  std::string span = parts[1] + " m";
+  if (kind == "moment" && parts.size() == 2) {
+    return "bending moment at mid-span, simple span of " + span;
+  }
+  if (kind == "moment" && parts.size() == 3) {
+    return "bending moment " + parts[2] + " m from the left support, simple span of " + span;
+  }
+  if (kind == "shear" && parts.size() == 2) {
+    return "shear at the left support, simple span of " + span;
+  }
+  if (kind == "hogging" && parts.size() == 2) {
+    return "hogging moment over the central support, two spans of " + span;
+  }
+  return definition;
+}
+
 bool parseEffect(const std::string& definition, LoadEffect* effect, std::string* error) {
   effect->name = definition;
   std::size_t colon = definition.find(':');

@@ -177,7 +177,9 @@ TEST(ExtremesTest, DrawsAReturnLevelChartThatIsValidSvg) {
   EXPECT_EQ(runCommand("xmllint --noout chart.svg").status, 0);
   EXPECT_EQ(chart.find("nan"), std::string::npos);
   EXPECT_EQ(chart.find("inf"), std::string::npos);
-  EXPECT_NE(chart.find("shear:30: return levels of 5-day maxima"), std::string::npos);
+  EXPECT_NE(chart.find("shear at the left support, simple span of 30 m (shear:30): return levels "
+                       "of 5-day maxima, in the maxima files' unit"),
+            std::string::npos);
   EXPECT_NE(chart.find("<polygon"), std::string::npos);  // the confidence band
   EXPECT_NE(chart.find("1000 years"), std::string::npos);
 }

@@ -110,6 +110,18 @@ TEST(LoadOptionsTest, ReadsLaneFactorsAndTheUnitScale) {
       << error;
 }
 
+TEST(LoadOptionsTest, DescribesEffectsInWords) {
+  EXPECT_EQ(load_options::describeEffect("moment:30"),
+            "bending moment at mid-span, simple span of 30 m");
+  EXPECT_EQ(load_options::describeEffect("moment:40:12"),
+            "bending moment 12 m from the left support, simple span of 40 m");
+  EXPECT_EQ(load_options::describeEffect("shear:20"), "shear at the left support, simple span of 20 m");
+  EXPECT_EQ(load_options::describeEffect("hogging:15"),
+            "hogging moment over the central support, two spans of 15 m");
+  EXPECT_EQ(load_options::describeEffect("il:lines/deck.csv"), "the influence line of lines/deck.csv");
+  EXPECT_EQ(load_options::describeEffect("heavy"), "heavy");
+}
+
 TEST(LoadOptionsTest, AnEffectGivenTwiceIsRefused) {
   LoadSettings settings;
   std::string error;

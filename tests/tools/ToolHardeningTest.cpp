@@ -181,6 +181,9 @@ TEST_F(ToolHardeningTest, UnitsTravelFromTheEffectsToTheReportAndKeepFilesApart)
   EXPECT_NE(linesOf(folder.read("t.csv"))[1].find(",kN·m,the GEV fit rests on 12 block maxima; 50 or more"),
             std::string::npos);
   EXPECT_NE(folder.read("c.svg").find(">level, in kN·m</text>"), std::string::npos);
+  EXPECT_NE(folder.read("c.svg").find(">bending moment at mid-span, simple span of 30 m "
+                                      "(moment:30): return levels of 1-day maxima, in kN·m<"),
+            std::string::npos);
   folder.write("b.csv", maximaIn("moment:30", "site weight unit·m", 12));
   for (const char* second : {"b.csv", "m.csv"}) {
     ProgramRun mixed = run(VELMORA_EXTREMES_PROGRAM, std::string("a.csv ") + second);
