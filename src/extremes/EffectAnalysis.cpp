@@ -172,7 +172,7 @@ bool analyse(const std::string& effect, const std::string& unit, const std::vect
   analysis->maxima = maxima;
   double blocks = analysis->blocksPerYear(settings);
   for (const auto& entry : catalogue) {
-    FittedModel fitted{entry.look, {}, {}};
+    FittedModel fitted{entry.look, {}, {}, {}, {}};
     if (!fitExtremes(maxima, entry.model, &fitted.fit, error)) {
       return false;
     }
