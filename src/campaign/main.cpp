@@ -86,13 +86,13 @@ std::string anchoredEffect(const std::string& definition) {
   return "il:" + std::filesystem::absolute(definition.substr(3)).string();
 }
 
-std::vector<OptionSpec> planSpecs() {
-  std::vector<OptionSpec> specs = {{"--years", true},         {"--years-per-run", true},
+std::vector<KnownOption> planOptions() {
+  std::vector<KnownOption> known = {{"--years", true},         {"--years-per-run", true},
                                    {"--days-per-year", true}, {"--block-days", true},
                                    {"--seed", true},          {"--return-period", true}};
-  std::vector<OptionSpec> load = load_options::optionSpecs();
-  specs.insert(specs.end(), load.begin(), load.end());
-  return specs;
+  std::vector<KnownOption> load = load_options::knownOptions();
+  known.insert(known.end(), load.begin(), load.end());
+  return known;
 }
 
 struct PlanReading {
@@ -183,7 +183,7 @@ int planCampaign(const std::vector<std::string>& arguments) {
   std::vector<std::string> folders;
   CommandArguments given;
   std::string error;
-  if (!parseArguments(arguments, planSpecs(), &given, &error) ||
+  if (!parseArguments(arguments, planOptions(), &given, &error) ||
       !parsePlan(given, &plan, &folders, &error)) {
     return program_frame::refuseCommandLine(program, error);
   }

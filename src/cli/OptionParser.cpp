@@ -21,10 +21,10 @@ std::size_t editDistance(const std::string& a, const std::string& b) {
   return previous[b.size()];
 }
 
-const OptionSpec* findSpec(const std::string& name, const std::vector<OptionSpec>& specs) {
-  for (const OptionSpec& spec : specs) {
-    if (spec.name == name) {
-      return &spec;
+const KnownOption* findKnown(const std::string& name, const std::vector<KnownOption>& known) {
+  for (const KnownOption& option : known) {
+    if (option.name == name) {
+      return &option;
     }
   }
   return nullptr;
@@ -39,31 +39,31 @@ bool refuse(const std::string& message, std::string* error) {
   return false;
 }
 
-std::string unknownOption(const std::string& name, const std::vector<OptionSpec>& specs) {
+std::string unknownOption(const std::string& name, const std::vector<KnownOption>& known) {
   std::string message = "unknown option \"" + name + "\"";
-  std::string nearest = nearestName(name, specs);
+  std::string nearest = nearestName(name, known);
   return nearest.empty() ? message : message + "; did you mean " + nearest + "?";
 }
 
 }  // namespace
 
-std::string nearestName(const std::string& name, const std::vector<OptionSpec>& specs) {
+std::string nearestName(const std::string& name, const std::vector<KnownOption>& known) {
   std::string best;
   if (name.size() <= 2) {
     return best;  // a one-letter option is no word that a slip can be told from
   }
   std::size_t bestDistance = std::max<std::size_t>(2, name.size() / 4) + 1;
-  for (const OptionSpec& spec : specs) {
-    std::size_t distance = editDistance(name, spec.name);
+  for (const KnownOption& option : known) {
+    std::size_t distance = editDistance(name, option.name);
     if (distance < bestDistance) {
-      best = spec.name;
+      best = option.name;
       bestDistance = distance;
     }
   }
   return best;
 }
 
-bool parseArguments(const std::vector<std::string>& arguments, const std::vector<OptionSpec>& specs,
+bool parseArguments(const std::vector<std::string>& arguments, const std::vector<KnownOption>& known,
                     CommandArguments* parsed, std::string* error) {
   *parsed = CommandArguments();
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -79,19 +79,19 @@ bool parseArguments(const std::vector<std::string>& arguments, const std::vector
       (name == "--version" ? parsed->version : parsed->help) = true;
       continue;
     }
-    const OptionSpec* spec = findSpec(name, specs);
-    if (spec == nullptr) {
-      return refuse(unknownOption(name, specs), error);
+    const KnownOption* option = findKnown(name, known);
+    if (option == nullptr) {
+      return refuse(unknownOption(name, known), error);
     }
-    if (!spec->takesValue && inlineValue) {
+    if (!option->takesValue && inlineValue) {
       return refuse(name + " takes no value; found \"" + argument + "\"", error);
     }
-    if (spec->takesValue && !inlineValue && i + 1 >= arguments.size()) {
-      std::string accepted = spec->accepted.empty() ? "" : "; accepted: " + spec->accepted;
+    if (option->takesValue && !inlineValue && i + 1 >= arguments.size()) {
+      std::string accepted = option->accepted.empty() ? "" : "; accepted: " + option->accepted;
       return refuse(name + " needs a value" + accepted, error);
     }
     std::string value;
-    if (spec->takesValue) {
+    if (option->takesValue) {
       value = inlineValue ? argument.substr(equals + 1) : arguments[++i];
     }
     parsed->options.push_back({name, value});

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-struct OptionSpec {
+struct KnownOption {
   std::string name;  // as typed: "--effect", "-o"
   bool takesValue;
   std::string accepted = "";  // what a value may be, for "needs a value"; may be empty
 };
 
 struct GivenOption {
-  std::string name;   // the spec's name
+  std::string name;   // the option's name
   std::string value;  // empty for a flag
 };
 
@@ -25,13 +25,13 @@ struct CommandArguments {
   std::vector<std::string> operands;
 };
 
-// Reads arguments against specs into *parsed. False, with *error one line naming
+// Reads arguments against the known options into *parsed. False, with *error one line naming
 // the option and what it needs, for a missing value, a value given to a flag or an unknown
 // option (with the nearest known name when there is one).
-bool parseArguments(const std::vector<std::string>& arguments, const std::vector<OptionSpec>& specs,
+bool parseArguments(const std::vector<std::string>& arguments, const std::vector<KnownOption>& known,
                     CommandArguments* parsed, std::string* error);
 
 // The known name nearest to name by edit distance, when it is near enough to be a likely
 // typing slip (at most two edits, or a quarter of its characters); else "". One-letter options get
 // no hint.
-std::string nearestName(const std::string& name, const std::vector<OptionSpec>& specs);
+std::string nearestName(const std::string& name, const std::vector<KnownOption>& known);

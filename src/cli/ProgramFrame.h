@@ -30,16 +30,16 @@ int report(const std::string& error, int status);
 // pipe): a result that was not delivered is no success.
 int finishConsole();
 
-// A tool's whole run: reads the arguments against specs, answers --help and --version,
+// A tool's whole run: reads the arguments against the known options, answers --help and --version,
 // then has read(given, &options, &error) take the options (a refusal is a command-line
 // refusal) and returns work(options), the exit status.
 template <typename Options, typename Read, typename Work>
 int runTool(const std::vector<std::string>& arguments, const std::string& program,
-            const std::string& usage, const std::vector<OptionSpec>& specs, Read read,
+            const std::string& usage, const std::vector<KnownOption>& known, Read read,
             Work work) {
   CommandArguments given;
   std::string error;
-  if (!parseArguments(arguments, specs, &given, &error)) {
+  if (!parseArguments(arguments, known, &given, &error)) {
     return refuseCommandLine(program, error);
   }
   int status = 0;

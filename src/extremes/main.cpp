@@ -177,11 +177,11 @@ int analyseFiles(const Arguments& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<OptionSpec> specs = {{"--block-days", true},
+  const std::vector<KnownOption> known = {{"--block-days", true},
                                          {"--return-period", true},
                                          {"--days-per-year", true},
                                          {"--svg", true, "a file name"},
                                          {"--csv", true, "a file name"}};
   return program_frame::runTool<Arguments>(std::vector<std::string>(argv + 1, argv + argc), program,
-                                        usageText(), specs, readArguments, analyseFiles);
+                                        usageText(), known, readArguments, analyseFiles);
 }

@@ -167,7 +167,7 @@ bool parseEffect(const std::string& definition, LoadEffect* effect, std::string*
   return true;
 }
 
-std::vector<OptionSpec> optionSpecs() {
+std::vector<KnownOption> knownOptions() {
   return {{"--effect", true}, {"--lane-factors", true}, {"--kn-per-unit", true}};
 }
 

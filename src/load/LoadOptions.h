@@ -29,7 +29,7 @@ std::string describeEffect(const std::string& definition);
 bool parseEffect(const std::string& definition, LoadEffect* effect, std::string* error);
 
 // The load options, for a program's option parser.
-std::vector<OptionSpec> optionSpecs();
+std::vector<KnownOption> knownOptions();
 // True when name is one of the load options.
 bool isLoadOption(const std::string& name);
 // Reads the value of the load option `name` into *settings. False, with *error one

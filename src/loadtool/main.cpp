@@ -138,10 +138,10 @@ int computeMaxima(const Arguments& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<OptionSpec> specs = load_options::optionSpecs();
-  specs.insert(specs.end(), {{"-o", true, "a file name"},
+  std::vector<KnownOption> known = load_options::knownOptions();
+  known.insert(known.end(), {{"-o", true, "a file name"},
                              {"--days", true, "a whole number of days"},
                              {"--skip-bad-lines", false}});
   return program_frame::runTool<Arguments>(std::vector<std::string>(argv + 1, argv + argc), program,
-                                        usageText(), specs, readArguments, computeMaxima);
+                                        usageText(), known, readArguments, computeMaxima);
 }

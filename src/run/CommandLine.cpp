@@ -73,14 +73,14 @@ bool takeOption(const GivenOption& option, CommandLine* line, std::string* error
 bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* line,
                       std::string* error) {
   *line = CommandLine();
-  std::vector<OptionSpec> specs = {{"--seed", true, "a whole number from 0 to 4294967295"},
+  std::vector<KnownOption> known = {{"--seed", true, "a whole number from 0 to 4294967295"},
                                    {"--format", true, "fixed or csv"},
                                    {"--maxima", true},
                                    {"--no-records", false}};
-  std::vector<OptionSpec> loadSpecs = load_options::optionSpecs();
-  specs.insert(specs.end(), loadSpecs.begin(), loadSpecs.end());
+  std::vector<KnownOption> loadOptions = load_options::knownOptions();
+  known.insert(known.end(), loadOptions.begin(), loadOptions.end());
   CommandArguments parsed;
-  if (!parseArguments(arguments, specs, &parsed, error)) {
+  if (!parseArguments(arguments, known, &parsed, error)) {
     return false;
   }
   if (parsed.help || parsed.version) {

@@ -236,10 +236,10 @@ int fitSite(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<OptionSpec> specs = {{"-o", true, "a folder"},
+  const std::vector<KnownOption> known = {{"-o", true, "a folder"},
                                          {"--days", true},
                                          {"--catch-up-length", true},
                                          {"--headway-table", false}};
   return program_frame::runTool<Options>(std::vector<std::string>(argv + 1, argv + argc), program,
-                                        usage, specs, readOptions, fitSite);
+                                        usage, known, readOptions, fitSite);
 }

@@ -101,8 +101,8 @@ int summarise(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<OptionSpec> specs = {{"--site", true, "a run folder"},
+  const std::vector<KnownOption> known = {{"--site", true, "a run folder"},
                                          {"--svg", true, "a file name"}};
   return program_frame::runTool<Options>(std::vector<std::string>(argv + 1, argv + argc), program,
-                                        usage, specs, readOptions, summarise);
+                                        usage, known, readOptions, summarise);
 }

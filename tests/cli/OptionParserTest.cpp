@@ -11,7 +11,7 @@
 
 namespace {
 
-const std::vector<OptionSpec> specs = {{"--effect", true},
+const std::vector<KnownOption> known = {{"--effect", true},
                                        {"--days", true, "a whole number of days"},
                                        {"--skip-bad-lines", false},
                                        {"-o", true}};
@@ -24,7 +24,7 @@ struct Parsed {
 
 Parsed parse(const std::vector<std::string>& arguments) {
   Parsed parsed;
-  parsed.accepted = parseArguments(arguments, specs, &parsed.arguments, &parsed.error);
+  parsed.accepted = parseArguments(arguments, known, &parsed.arguments, &parsed.error);
   return parsed;
 }
 
