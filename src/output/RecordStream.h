@@ -25,6 +25,20 @@ class RecordStream {
 
   // Reads the next line that is not the CSV header.
   Outcome next(RecordValues* record, std::string* why);
+  // Reads every line to the end: visit(&record) for each record, visit(nullptr) for each
+  // line that is no record (lineNumber() and the form are the line's while visit runs).
+  // False, with *why, when the stream fails before its end.
+  template <typename Visit>
+  bool visitLines(Visit visit, std::string* why) {
+    RecordValues record;
+    for (Outcome outcome; (outcome = next(&record, why)) != Outcome::end;) {
+      if (outcome == Outcome::failed) {
+        return false;
+      }
+      visit(outcome == Outcome::record ? &record : nullptr);
+    }
+    return true;
+  }
   // The number of the line read last, from 1.
   long long lineNumber() const { return lines; }
   // Characters of the line read last, without its line end.

@@ -140,15 +140,10 @@ bool readEachRecord(const std::string& path, Visit visit, std::string* error) {
     return false;
   }
   RecordStream stream(in);
-  RecordValues record;
   std::string why;
-  for (RecordStream::Outcome outcome;
-       (outcome = stream.next(&record, &why)) != RecordStream::Outcome::end;) {
-    if (outcome == RecordStream::Outcome::failed) {
-      *error = "the records file \"" + path + "\" " + why;
-      return false;
-    }
-    visit(stream, outcome == RecordStream::Outcome::record ? &record : nullptr);
+  if (!stream.visitLines([&](const RecordValues* record) { visit(stream, record); }, &why)) {
+    *error = "the records file \"" + path + "\" " + why;
+    return false;
   }
   return true;
 }

@@ -69,24 +69,24 @@ StreamSummary::StreamSummary(double catchUpLength)
 
 bool StreamSummary::addStream(std::istream& in, const std::string& name, std::string* error) {
   RecordStream stream(in);
-  RecordValues record;
   std::string why;
-  for (RecordStream::Outcome outcome;
-       (outcome = stream.next(&record, &why)) != RecordStream::Outcome::end;) {
-    if (outcome == RecordStream::Outcome::failed) {
-      *error = "the stream \"" + name + "\" " + why;
-      return false;
-    }
-    csvInput = stream.isCsv();
-    if (outcome == RecordStream::Outcome::notRecord || !canPlace(record)) {
-      addNotRecord(stream.lineNumber());
-      continue;
-    }
-    widenedCount += !csvInput && stream.lineLength() > static_cast<std::size_t>(record_layout::recordLength);
-    addRecord(record);
-  }
+  bool read = stream.visitLines(
+      [&](const RecordValues* record) {
+        csvInput = stream.isCsv();
+        if (record == nullptr || !canPlace(*record)) {
+          addNotRecord(stream.lineNumber());
+          return;
+        }
+        auto recordLength = static_cast<std::size_t>(record_layout::recordLength);
+        widenedCount += !csvInput && stream.lineLength() > recordLength;
+        addRecord(*record);
+      },
+      &why);
   csvInput = stream.isCsv();
-  return true;
+  if (!read) {
+    *error = "the stream \"" + name + "\" " + why;
+  }
+  return read;
 }
 
 void StreamSummary::addNotRecord(long long lineNumber) {
