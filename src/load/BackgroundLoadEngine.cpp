@@ -12,8 +12,9 @@ std::vector<RecordValues> emptyBlock() {
 
 }  // namespace
 
-BackgroundLoadEngine::BackgroundLoadEngine(const LoadSettings& settings, std::ostream& out)
-    : engine(settings, out),
+BackgroundLoadEngine::BackgroundLoadEngine(const LoadSettings& settings, std::ostream& out,
+                                           std::ostream* events)
+    : engine(settings, out, events),
       filling(emptyBlock()),
       handover([this](std::vector<RecordValues>& block) { takeBlock(block); }, emptyBlock()) {}
 

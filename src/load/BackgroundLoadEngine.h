@@ -16,8 +16,10 @@ class BackgroundLoadEngine {
  public:
   static constexpr std::size_t blockSize = 2048;  // vehicles handed over at a time
 
-  // Writes the header to out, which must outlive this. REQUIRES: at least one effect.
-  BackgroundLoadEngine(const LoadSettings& settings, std::ostream& out);
+  // As LoadEffectEngine's: writes the headers to out and events (when given), which must
+  // outlive this. REQUIRES: at least one effect.
+  BackgroundLoadEngine(const LoadSettings& settings, std::ostream& out,
+                       std::ostream* events = nullptr);
   BackgroundLoadEngine(const BackgroundLoadEngine&) = delete;
   BackgroundLoadEngine& operator=(const BackgroundLoadEngine&) = delete;
   // Stops the thread; the rows of days finish() did not reach are not written.

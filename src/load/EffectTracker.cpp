@@ -47,12 +47,15 @@ int turningPoints(const std::array<double, 4>& p, double span, double* points) {
 
 }  // namespace
 
-EffectTracker::EffectTracker(const std::vector<InfluenceLine>& lines)
+EffectTracker::EffectTracker(const std::vector<InfluenceLine>& lines, int eventClasses)
     : lineCount(lines.size()),
       profiles{TravelProfile(lines, 1), TravelProfile(lines, 2)},
       degree(std::max(profiles[0].degree(), profiles[1].degree())),
       effects(lines.size(), Polynomial{}),
-      best(lines.size()) {
+      best(lines.size()),
+      topClass(eventClasses > 0 ? eventClasses : -1),
+      classesPerLine(eventClasses > 0 ? static_cast<std::size_t>(eventClasses) + 1 : 0),
+      events(lines.size() * classesPerLine) {
   startDay();
 }
 
@@ -111,6 +114,13 @@ inline void EffectTracker::note(std::size_t line, double value, double time, int
                                 int trucks) {
   if (value > best[line].value) {
     best[line] = {value, time, vehicles, trucks};
+  }
+  if (topClass >= 0) {
+    EventMaximum& event =
+        events[line * classesPerLine + static_cast<std::size_t>(std::min(trucks, topClass))];
+    if (value > event.value) {
+      event = {value, time};
+    }
   }
 }
 
@@ -197,6 +207,7 @@ const std::vector<DailyMaximum>& EffectTracker::closeDay() {
   moveTo(secondsPerDay);
   noteAll(secondsPerDay);
   closed = best;
+  closedEvents = events;
   dayStart += hundredthsPerDay;
   clock = 0.0;
   for (OnBridge& on : vehicles) {
@@ -215,5 +226,7 @@ void EffectTracker::startDay() {
   for (std::size_t line = 0; line < lineCount; ++line) {
     best[line] = {-std::numeric_limits<double>::infinity(), 0.0, 0, 0};
   }
+  std::fill(events.begin(), events.end(),
+            EventMaximum{-std::numeric_limits<double>::infinity(), 0.0});
   noteAll(0.0);
 }

@@ -23,10 +23,19 @@ struct DailyMaximum {
   int trucks = 0;
 };
 
+// The greatest value of an effect in a day among the moments when a given number of trucks
+// is on the bridge; -infinity when there was no such moment.
+struct EventMaximum {
+  double value = 0.0;      // the effect's unit
+  double timeOfDay = 0.0;  // s from the day's start
+};
+
 class EffectTracker {
  public:
-  // REQUIRES: at least one line, all of one length.
-  explicit EffectTracker(const std::vector<InfluenceLine>& lines);
+  // REQUIRES: at least one line, all of one length. With eventClasses K >= 1, each day's
+  // greatest values are also kept by the trucks on the bridge: 0, 1, ..., K - 1, and K or
+  // more; with 0 they are not.
+  explicit EffectTracker(const std::vector<InfluenceLine>& lines, int eventClasses = 0);
 
   // Takes the next vehicle, stamped no earlier than the last one and within the current
   // day (the first day starts at stamp 0).
@@ -37,6 +46,11 @@ class EffectTracker {
   const std::vector<DailyMaximum>& closeDay();
   // What the last closeDay() gave.
   const std::vector<DailyMaximum>& lastClosedDay() const { return closed; }
+  // The closed day's greatest value of `line` while `trucks` trucks (K: K or more) were on
+  // the bridge. REQUIRES: eventClasses >= 1 and 0 <= trucks <= eventClasses.
+  const EventMaximum& lastClosedEvent(std::size_t line, int trucks) const {
+    return closedEvents[line * classesPerLine + static_cast<std::size_t>(trucks)];
+  }
 
  private:
   using Polynomial = std::array<double, 4>;  // sum of p[j] s^j, s in seconds from the clock
@@ -88,4 +102,8 @@ class EffectTracker {
   int trucksOn = 0;
   std::vector<DailyMaximum> best;  // by line, this day's so far
   std::vector<DailyMaximum> closed;  // by line, the day closed last
+  int topClass;                     // K: the class of K or more trucks; -1 without classes
+  std::size_t classesPerLine;       // K + 1, or 0
+  std::vector<EventMaximum> events;        // by line and class, this day's so far
+  std::vector<EventMaximum> closedEvents;  // by line and class, the day closed last
 };

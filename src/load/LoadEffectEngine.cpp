@@ -1,6 +1,7 @@
 #include "load/LoadEffectEngine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "output/Calendar.h"
@@ -21,8 +22,9 @@ std::string threeDecimals(double value) {
 
 }  // namespace
 
-LoadEffectEngine::LoadEffectEngine(const LoadSettings& loadSettings, std::ostream& sink)
-    : settings(loadSettings), out(sink) {
+LoadEffectEngine::LoadEffectEngine(const LoadSettings& loadSettings, std::ostream& sink,
+                                   std::ostream* eventSink)
+    : settings(loadSettings), out(sink), events(eventSink) {
   std::vector<double> lengths;
   std::vector<std::vector<InfluenceLine>> linesOfLength;
   for (const LoadEffect& effect : settings.effects) {
@@ -39,13 +41,20 @@ LoadEffectEngine::LoadEffectEngine(const LoadSettings& loadSettings, std::ostrea
     quotedUnits.push_back(csvField(effectUnit(effect, settings)));
   }
   for (const std::vector<InfluenceLine>& lines : linesOfLength) {
-    trackers.emplace_back(lines);
+    trackers.emplace_back(lines, events ? settings.eventClasses : 0);
   }
   out << header() << '\n';
+  if (events) {
+    *events << eventHeader() << '\n';
+  }
 }
 
 const char* LoadEffectEngine::header() {
   return "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit";
+}
+
+const char* LoadEffectEngine::eventHeader() {
+  return "effect,day,trucks,max,time_s,unit";
 }
 
 std::string effectUnit(const LoadEffect& effect, const LoadSettings& settings) {
@@ -129,6 +138,9 @@ void LoadEffectEngine::finish(int days) {
     closeDay();
   }
   out.flush();
+  if (events) {
+    events->flush();
+  }
 }
 
 void LoadEffectEngine::closeDay() {
@@ -142,5 +154,24 @@ void LoadEffectEngine::closeDay() {
     out << quotedNames[i] << ',' << closedDays << ',' << threeDecimals(day.value) << ','
         << threeDecimals(dayStart + day.timeOfDay) << ',' << day.vehicles << ',' << day.trucks
         << ',' << quotedUnits[i] << '\n';
+  }
+  for (std::size_t i = 0; events && i < places.size(); ++i) {
+    writeEvents(i, trackers[places[i].tracker], places[i].line);
+  }
+}
+
+void LoadEffectEngine::writeEvents(std::size_t effect, const EffectTracker& tracker,
+                                   std::size_t line) {
+  double dayStart =
+      static_cast<double>(closedDays - 1) * static_cast<double>(calendar::secondsPerDay);
+  for (int trucks = 0; trucks <= settings.eventClasses; ++trucks) {
+    const EventMaximum& event = tracker.lastClosedEvent(line, trucks);
+    *events << quotedNames[effect] << ',' << closedDays << ',' << trucks << ',';
+    if (std::isfinite(event.value)) {
+      *events << threeDecimals(event.value) << ',' << threeDecimals(dayStart + event.timeOfDay);
+    } else {
+      *events << ',';
+    }
+    *events << ',' << quotedUnits[effect] << '\n';
   }
 }

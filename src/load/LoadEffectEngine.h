@@ -1,7 +1,12 @@
 // The greatest value of every load effect in each simulated day, from vehicles taken in
 // time order, written as CSV rows under the header
 // "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit": one row per effect and
-// day, the days in order and the effects in the order given. A vehicle's numbers are those its
+// day, the days in order and the effects in the order given. On request, the event maxima
+// too, under the header "effect,day,trucks,max,time_s,unit": for each effect, day and
+// number of trucks on the bridge (vehicles that are not cars, any axle on it) from 0 to K,
+// K meaning K or more, the greatest value among the moments with that many trucks on the
+// bridge; empty max and time_s when the day had no such moment. The greatest of a day's
+// event rows is that day's maximum. A vehicle's numbers are those its
 // record shows; a direction-1 vehicle enters at x = 0, a direction-2 one at the bridge's
 // length, and each axle follows the first at the sum of the spacings before it.
 #pragma once
@@ -25,6 +30,8 @@ struct LoadSettings {
   std::vector<double> laneFactors;  // by lane from 1; empty: 1 for every lane
   double unitScale = 1.0;           // effect units per site weight unit (kN per unit)
   bool inKilonewtons = false;       // unitScale converts the site weight unit to kN
+  int eventClasses = 4;  // K of the event maxima: 0, 1, ..., K - 1 and K or more trucks
+  bool eventClassesGiven = false;  // K was asked for, not left at its default
 };
 
 // The unit of an effect's values, as the maxima files name it: "kN·m" for a moment and
@@ -35,10 +42,13 @@ std::string effectUnit(const LoadEffect& effect, const LoadSettings& settings);
 
 class LoadEffectEngine {
  public:
-  // Writes the header to out, which must outlive the engine. REQUIRES: at least one effect.
-  LoadEffectEngine(const LoadSettings& settings, std::ostream& out);
+  // Writes the header to out, and the event header to events when given; both must outlive
+  // the engine. REQUIRES: at least one effect; with events, settings.eventClasses >= 1.
+  LoadEffectEngine(const LoadSettings& settings, std::ostream& out,
+                   std::ostream* events = nullptr);
 
   static const char* header();
+  static const char* eventHeader();
   // Takes the next vehicle; first writes the rows of every day that ends before its stamp.
   // False, with *error saying why, for a vehicle stamped before the
   // last one, slower than 1 dm/s, without axles, with a negative weight or spacing, or in a
@@ -53,6 +63,7 @@ class LoadEffectEngine {
  private:
   bool loadVehicle(const RecordValues& record, LoadedVehicle* vehicle, std::string* error) const;
   void closeDay();
+  void writeEvents(std::size_t effect, const EffectTracker& tracker, std::size_t line);
 
   struct Place {  // where an effect is followed: its tracker and its line there
     std::size_t tracker;
@@ -63,6 +74,7 @@ class LoadEffectEngine {
   std::vector<EffectTracker> trackers;  // one for the effects of each bridge length
   std::vector<Place> places;            // by effect
   std::ostream& out;
+  std::ostream* events;
   std::vector<std::string> quotedNames;
   std::vector<std::string> quotedUnits;  // by effect
   int closedDays = 0;

@@ -168,11 +168,30 @@ bool parseEffect(const std::string& definition, LoadEffect* effect, std::string*
 }
 
 std::vector<KnownOption> knownOptions() {
-  return {{"--effect", true}, {"--lane-factors", true}, {"--kn-per-unit", true}};
+  return {{"--effect", true},
+          {"--lane-factors", true},
+          {"--kn-per-unit", true},
+          {"--event-classes", true, "a whole number from 1 to " + std::to_string(maxEventClasses)}};
 }
 
 bool isLoadOption(const std::string& name) {
-  return name == "--effect" || name == "--lane-factors" || name == "--kn-per-unit";
+  for (const KnownOption& option : knownOptions()) {
+    if (option.name == name) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool eventOptionsAgree(const LoadSettings& settings, bool eventFile, const std::string& fileOption,
+                       std::string* error) {
+  if (eventFile && settings.effects.empty()) {
+    return refuse(fileOption + " needs at least one --effect", error);
+  }
+  if (settings.eventClassesGiven && !eventFile) {
+    return refuse("--event-classes needs " + fileOption + ", where the event maxima go", error);
+  }
+  return true;
 }
 
 bool takeOption(const std::string& name, const std::string& value, LoadSettings* settings,
@@ -189,6 +208,17 @@ bool takeOption(const std::string& name, const std::string& value, LoadSettings*
   }
   if (name == "--lane-factors") {
     return readFactors(name, value, &settings->laneFactors, error);
+  }
+  if (name == "--event-classes") {
+    long long classes = 0;
+    if (!readWholeText(value, 1, maxEventClasses, &classes)) {
+      return refuse("--event-classes is \"" + value + "\"; accepted: a whole number from 1 to " +
+                        std::to_string(maxEventClasses),
+                    error);
+    }
+    settings->eventClasses = static_cast<int>(classes);
+    settings->eventClassesGiven = true;
+    return true;
   }
   settings->inKilonewtons = true;
   if (!readNumber(value, &settings->unitScale) || !(settings->unitScale > 0.0) ||
@@ -217,7 +247,9 @@ std::string usageLines() {
          "                       hogging:L (over the central support of two spans of L m),\n"
          "                       il:FILE (an influence line: lines x_m,ordinate)\n"
          "  --lane-factors F,... a factor for each lane's loads, lane 1 first (default 1)\n"
-         "  --kn-per-unit F      effect units per site weight unit (default 1)\n";
+         "  --kn-per-unit F      effect units per site weight unit (default 1)\n"
+         "  --event-classes K    with event maxima: the classes 0, 1, ..., K trucks on the\n"
+         "                       bridge, the last meaning K or more (default 4)\n";
 }
 
 }  // namespace load_options

@@ -1,5 +1,7 @@
 // The command-line options that ask for load effects, shared by velmora and velmora-load:
-// "--effect EFFECT" (repeatable), "--lane-factors f1,f2,..." and "--kn-per-unit F".
+// "--effect EFFECT" (repeatable), "--lane-factors f1,f2,...", "--kn-per-unit F" and
+// "--event-classes K" (the classes of the event maxima, which the program's own option asks
+// for).
 //   moment:L     bending moment at mid-span of a simple span of L m
 //   moment:L:a   bending moment at a m from the left support of a simple span of L m
 //   shear:L      shear at the left support (the left reaction) of a simple span of L m
@@ -19,6 +21,7 @@ namespace load_options {
 constexpr double maxSpan = 10000.0;  // m
 constexpr double maxFactor = 1e6;    // for lane factors and --kn-per-unit
 constexpr std::size_t maxInfluencePoints = 100000;
+constexpr int maxEventClasses = 20;  // --event-classes
 
 // An effect's definition in words, for titles: "bending moment at mid-span, simple span of
 // 30 m". A definition that is none of the known forms is returned as it is.
@@ -37,6 +40,10 @@ bool isLoadOption(const std::string& name);
 // one file).
 bool takeOption(const std::string& name, const std::string& value, LoadSettings* settings,
                 std::string* error);
+// Event maxima need an effect, and --event-classes needs the event-maxima file, given by
+// fileOption. False, with *error one line, when they do not.
+bool eventOptionsAgree(const LoadSettings& settings, bool eventFile, const std::string& fileOption,
+                       std::string* error);
 // The influence-line files that the effects read: inputs that no output may replace.
 std::vector<std::string> influenceFiles(const LoadSettings& settings);
 

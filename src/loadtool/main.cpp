@@ -21,6 +21,7 @@ constexpr int maxDays = calendar::maxStampDays;
 struct Arguments {
   LoadSettings settings;
   std::string output;
+  std::string eventOutput;  // empty: no event maxima
   std::string stream;
   int days = 0;  // 0: every day before the last record's
   bool skipBadLines = false;
@@ -28,11 +29,12 @@ struct Arguments {
 
 std::string usageText() {
   return "usage: velmora-load --effect EFFECT... [--lane-factors F,...] [--kn-per-unit F]\n"
-         "                    [--days N] [--skip-bad-lines] -o FILE STREAM\n"
+         "                    [--days N] [--skip-bad-lines] [--event-maxima FILE\n"
+         "                    [--event-classes K]] -o FILE STREAM\n"
          "\n"
          "Computes the greatest value of each load effect in every simulated day of STREAM, a\n"
          "record file written by velmora in either form, and writes them to FILE as CSV rows\n"
-         "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge.\n"
+         "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit.\n"
          "\n"
          "options:\n" +
          load_options::usageLines() +
@@ -41,6 +43,8 @@ std::string usageText() {
          "  --skip-bad-lines     skip lines that are no records and records the effects\n"
          "                       cannot take, counting them (default: the first one stops)\n"
          "  -o FILE              where to write the maxima\n"
+         "  --event-maxima FILE  where to write each day's maxima by the trucks on the\n"
+         "                       bridge, as CSV rows effect,day,trucks,max,time_s,unit\n"
          "  --help               show this text\n"
          "  --version            show the version\n";
 }
@@ -57,6 +61,8 @@ bool readDays(const std::string& text, int* days) {
 bool takeOption(const GivenOption& option, Arguments* parsed, std::string* error) {
   if (option.name == "-o") {
     parsed->output = option.value;
+  } else if (option.name == "--event-maxima") {
+    parsed->eventOutput = option.value;
   } else if (option.name == "--skip-bad-lines") {
     parsed->skipBadLines = true;
   } else if (option.name == "--days") {
@@ -87,7 +93,8 @@ bool readArguments(const CommandArguments& given, Arguments* parsed, std::string
     return false;
   }
   parsed->stream = given.operands[0];
-  return true;
+  return load_options::eventOptionsAgree(parsed->settings, !parsed->eventOutput.empty(),
+                                         "--event-maxima", error);
 }
 
 // The stream has as many lanes as lane factors were given.
@@ -108,7 +115,12 @@ int computeMaxima(const Arguments& arguments) {
   std::string error;
   std::vector<std::string> inputs = load_options::influenceFiles(arguments.settings);
   inputs.push_back(arguments.stream);
-  if (!checkOutputs({{"-o", arguments.output}}, inputs, &error)) {
+  std::vector<OutputRequest> outputs = {{"-o", arguments.output}};
+  bool events = !arguments.eventOutput.empty();
+  if (events) {
+    outputs.push_back({"--event-maxima", arguments.eventOutput});
+  }
+  if (!checkOutputs(outputs, inputs, &error)) {
     return program_frame::report(error, exit_status::refused);
   }
   std::ifstream in;
@@ -118,17 +130,19 @@ int computeMaxima(const Arguments& arguments) {
                                  exit_status::refused);
   }
   OutputFile output("-o", arguments.output);
-  if (!output.open(&error)) {
+  OutputFile eventOutput("--event-maxima", arguments.eventOutput);
+  if (!output.open(&error) || (events && !eventOutput.open(&error))) {
     return program_frame::report(error, exit_status::failure);
   }
-  LoadEffectEngine engine(arguments.settings, output.stream());
+  LoadEffectEngine engine(arguments.settings, output.stream(),
+                          events ? &eventOutput.stream() : nullptr);
   StreamReading reading;
   reading.skipBadLines = arguments.skipBadLines;
   if (!loadStream(in, arguments.stream, arguments.days, engine, &reading, &error) ||
       !factorsFitLanes(arguments, reading, &error)) {
     return program_frame::report(error, exit_status::refused);
   }
-  if (!output.commit(&error)) {
+  if (!output.commit(&error) || (events && !eventOutput.commit(&error))) {
     return program_frame::report(error, exit_status::failure);
   }
   std::cout << reading.skipped.report("Skipped");
@@ -140,6 +154,7 @@ int computeMaxima(const Arguments& arguments) {
 int main(int argc, char** argv) {
   std::vector<KnownOption> known = load_options::knownOptions();
   known.insert(known.end(), {{"-o", true, "a file name"},
+                             {"--event-maxima", true, "a file name"},
                              {"--days", true, "a whole number of days"},
                              {"--skip-bad-lines", false}});
   return program_frame::runTool<Arguments>(std::vector<std::string>(argv + 1, argv + argc), program,

@@ -40,7 +40,8 @@ bool loadOptionsAgree(const RunOptions& options, std::string* error) {
   if (loadOptions && !effects) {
     return refuse("--lane-factors and --kn-per-unit need --effect", error);
   }
-  return true;
+  return load_options::eventOptionsAgree(options.load, !options.eventMaximaFile.empty(),
+                                         "--event-maxima", error);
 }
 
 // Takes one option of the command line into *line. False, with *error, for a bad value.
@@ -60,6 +61,8 @@ bool takeOption(const GivenOption& option, CommandLine* line, std::string* error
     line->options.format = value == "csv" ? RecordFormat::csv : RecordFormat::fixedColumns;
   } else if (option.name == "--maxima") {
     line->options.maximaFile = value;
+  } else if (option.name == "--event-maxima") {
+    line->options.eventMaximaFile = value;
   } else if (option.name == "--no-records") {
     line->options.writeRecords = false;
   } else {
@@ -76,6 +79,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* li
   std::vector<KnownOption> known = {{"--seed", true, "a whole number from 0 to 4294967295"},
                                    {"--format", true, "fixed or csv"},
                                    {"--maxima", true},
+                                   {"--event-maxima", true},
                                    {"--no-records", false}};
   std::vector<KnownOption> loadOptions = load_options::knownOptions();
   known.insert(known.end(), loadOptions.begin(), loadOptions.end());
@@ -103,7 +107,8 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* li
 std::string usageText() {
   return std::string(
       "usage: velmora [--seed N] [--format fixed|csv]\n"
-      "               [--effect EFFECT... --maxima FILE [--no-records]]\n"
+      "               [--effect EFFECT... --maxima FILE [--event-maxima FILE]\n"
+      "               [--no-records]]\n"
       "\n"
       "Generates a synthetic road-traffic stream, vehicle by vehicle, in the current folder.\n"
       "Reads the run parameters from VLMin.txt (the built-in defaults when it is missing) and\n"
@@ -123,6 +128,7 @@ std::string usageText() {
       "load effects on a bridge carrying every lane (README: \"Load effects on a bridge\"):\n" +
       load_options::usageLines() +
       "  --maxima FILE        where the daily maxima go, as CSV\n"
+      "  --event-maxima FILE  where each day's maxima by trucks on the bridge go, as CSV\n"
       "  --no-records         write no record file, only the maxima\n"
       "\n" +
       std::string(

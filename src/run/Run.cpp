@@ -49,15 +49,20 @@ bool outputsCanBeWritten(const RunConfig& config, const RunOptions& options,
   if (!options.maximaFile.empty()) {
     outputs.push_back({"--maxima", options.maximaFile});
   }
+  if (!options.eventMaximaFile.empty()) {
+    outputs.push_back({"--event-maxima", options.eventMaximaFile});
+  }
   return checkOutputs(outputs, inputs, error);
 }
 
-// Creates or truncates the maxima file. False, with *error set, when it cannot be.
-bool openMaximaFile(const RunOptions& options, std::ofstream& file, std::string* error) {
+// Creates or truncates a maxima file (`what`: "maxima", "event maxima"). False, with *error
+// set, when it cannot be.
+bool openMaximaFile(const std::string& path, const char* what, std::ofstream& file,
+                    std::string* error) {
   errno = 0;
-  file.open(options.maximaFile, std::ios::out | std::ios::trunc);
+  file.open(path, std::ios::out | std::ios::trunc);
   if (!file.is_open()) {
-    *error = "cannot create the maxima file \"" + options.maximaFile +
+    *error = std::string("cannot create the ") + what + " file \"" + path +
              "\": " + std::strerror(errno != 0 ? errno : EIO);
     return false;
   }
@@ -179,8 +184,12 @@ bool runGeneration(const RunConfig& config, const RunOptions& options,
                    std::vector<LaneFlowGenerator*> laneList, std::string* error) {
   std::ofstream file;
   std::ofstream maximaFile;
+  std::ofstream eventFile;
+  bool events = !options.eventMaximaFile.empty();
   if ((options.writeRecords && !openOutputFile(config, file, error)) ||
-      (!options.maximaFile.empty() && !openMaximaFile(options, maximaFile, error))) {
+      (!options.maximaFile.empty() &&
+       !openMaximaFile(options.maximaFile, "maxima", maximaFile, error)) ||
+      (events && !openMaximaFile(options.eventMaximaFile, "event maxima", eventFile, error))) {
     return false;
   }
   std::unique_ptr<VehicleWriter> writer;
@@ -189,7 +198,8 @@ bool runGeneration(const RunConfig& config, const RunOptions& options,
   }
   std::unique_ptr<BackgroundLoadEngine> engine;
   if (!options.load.effects.empty()) {
-    engine = std::make_unique<BackgroundLoadEngine>(options.load, maximaFile);
+    engine = std::make_unique<BackgroundLoadEngine>(options.load, maximaFile,
+                                                    events ? &eventFile : nullptr);
   }
   ProgressReport progress(config.bufferSize);
   error->clear();
@@ -227,6 +237,9 @@ bool runGeneration(const RunConfig& config, const RunOptions& options,
   }
   if (engine && !maximaFile.flush()) {
     *error = "cannot write the maxima file \"" + options.maximaFile + "\"";
+  }
+  if (events && !eventFile.flush()) {
+    *error = "cannot write the event maxima file \"" + options.eventMaximaFile + "\"";
   }
   return error->empty();
 }

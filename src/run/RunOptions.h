@@ -10,9 +10,10 @@
 struct RunOptions {
   RecordFormat format = RecordFormat::fixedColumns;  // of the output file
   // With effects, their daily maxima are computed from the vehicles as they are made and
-  // written to maximaFile.
+  // written to maximaFile, and their event maxima to eventMaximaFile when it is named.
   LoadSettings load;
   std::string maximaFile;
+  std::string eventMaximaFile;  // empty: no event maxima
   bool writeRecords = true;  // false: no output file is written or touched
   // Rejections in a row after which a draw gives up and the run fails (tests and the
   // fuzzing harness take small ones).

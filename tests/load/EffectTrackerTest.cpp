@@ -173,6 +173,58 @@ TEST(EffectTrackerTest, BoundsAndApproachesABruteForceOnAFineGrid) {
   }
 }
 
+// Trucks with an axle on the bridge at time t.
+int trucksAt(const InfluenceLine& line, const std::vector<LoadedVehicle>& vehicles, double t) {
+  int trucks = 0;
+  for (const LoadedVehicle& vehicle : vehicles) {
+    double travelled = (t - static_cast<double>(vehicle.stampHundredths) / 100.0) * vehicle.speed;
+    double last = vehicle.axleOffsetsDm[static_cast<std::size_t>(vehicle.axleCount - 1)];
+    if (vehicle.isTruck && travelled > 0.0 && travelled - last < line.length() * 10.0) {
+      ++trucks;
+    }
+  }
+  return trucks;
+}
+
+// Each line's event maxima for the traffic against the grid, and their greatest against the
+// day's maximum.
+void expectEventMaxima(const std::vector<InfluenceLine>& lines,
+                       const std::vector<LoadedVehicle>& vehicles, int topClass) {
+  EffectTracker tracker(lines, topClass);
+  for (const LoadedVehicle& vehicle : vehicles) {
+    tracker.add(vehicle);
+  }
+  std::vector<DailyMaximum> day = tracker.closeDay();
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::vector<double> grid(static_cast<std::size_t>(topClass) + 1, -1.0);
+    for (double t = 0.0; t < 200.0; t += 0.001) {
+      auto k = static_cast<std::size_t>(std::min(trucksAt(lines[i], vehicles, t), topClass));
+      grid[k] = std::max(grid[k], effectAt(lines[i], vehicles, t));
+    }
+    double greatest = -1.0;
+    for (int k = 0; k <= topClass; ++k) {
+      double event = tracker.lastClosedEvent(i, k).value;
+      double expected = grid[static_cast<std::size_t>(k)];
+      ASSERT_GE(expected, 0.0) << "line " << i << " class " << k;
+      EXPECT_GE(event, expected - 1e-9) << "line " << i << " class " << k;
+      EXPECT_LE(event, expected * 1.005 + 1e-9) << "line " << i << " class " << k;
+      greatest = std::max(greatest, event);
+    }
+    EXPECT_EQ(greatest, day[i].value) << "line " << i;
+  }
+  // A day with no truck at all: only the class of none has a value.
+  EXPECT_EQ(tracker.closeDay()[0].value, 0.0);
+  EXPECT_EQ(tracker.lastClosedEvent(0, 0).value, 0.0);
+  EXPECT_TRUE(std::isinf(tracker.lastClosedEvent(0, 1).value));
+}
+
+TEST(EffectTrackerTest, EventMaximaByTrucksOnTheBridgeMatchABruteForceAndMakeTheDaysMaximum) {
+  std::vector<LoadedVehicle> vehicles = randomTraffic(3);
+  expectEventMaxima({InfluenceLine::simpleSpanMoment(30.0, 15.0), InfluenceLine::simpleSpanShear(30.0)},
+                    vehicles, 2);
+  expectEventMaxima({InfluenceLine::twoSpanHogging(15.0)}, vehicles, 2);  // curved
+}
+
 TEST(EffectTrackerTest, ALineOfManyVerticesGivesWhatItsFewVerticesGive) {
   // The reaction line of a 200 m span drawn with 2000 points on it, against the line itself.
   std::vector<InfluencePoint> points;

@@ -61,6 +61,58 @@ TEST_F(LoadEffectRunTest, InProcessAndFromEitherFormTheMaximaAreTheSameBytes) {
   EXPECT_EQ(folder.read("fromCsv.csv"), generated);
 }
 
+// The greatest of each day's event rows, by effect and day, as the maxima file writes it.
+std::vector<std::string> greatestEvents(const std::string& events) {
+  std::vector<std::string> rows = linesOf(events);
+  std::vector<std::string> greatest;
+  std::string key;
+  double best = 0.0;
+  std::string bestText;
+  for (std::size_t i = 1; i <= rows.size(); ++i) {
+    std::vector<std::string> fields =
+        i < rows.size() ? fieldsOf(rows[i]) : std::vector<std::string>{"", "", "", ""};
+    std::string rowKey = fields[0] + "," + fields[1];
+    if (rowKey != key && !key.empty()) {
+      greatest.push_back(key + "," + bestText);
+      bestText.clear();
+    }
+    key = rowKey;
+    if (!fields[3].empty() && (bestText.empty() || std::stod(fields[3]) > best)) {
+      best = std::stod(fields[3]);
+      bestText = fields[3];
+    }
+  }
+  return greatest;
+}
+
+TEST_F(LoadEffectRunTest, EventMaximaAreTheSameBytesEitherWayAndTheirGreatestIsTheDaysMaximum) {
+  ProgramRun run = velmora(effects + " --kn-per-unit 9.81 --event-classes 3 --maxima maxima.csv"
+                                     " --event-maxima events.csv");
+  ASSERT_EQ(run.status, 0) << run.errors;
+  std::string events = folder.read("events.csv");
+  std::vector<std::string> rows = linesOf(events);
+  ASSERT_EQ(rows.size(), 1u + 5 * 3 * 4);
+  EXPECT_EQ(rows[0], "effect,day,trucks,max,time_s,unit");
+  EXPECT_EQ(rows[1].rfind("moment:30,1,0,", 0), 0u) << rows[1];
+  EXPECT_EQ(rows[4].rfind("moment:30,1,3,", 0), 0u) << rows[4];
+  EXPECT_EQ(rows[5].rfind("shear:30,1,0,", 0), 0u) << rows[5];
+  EXPECT_NE(rows[1].find(",kN·m"), std::string::npos) << rows[1];
+
+  std::vector<std::string> maxima;
+  for (const std::string& row : linesOf(folder.read("maxima.csv"))) {
+    std::vector<std::string> fields = fieldsOf(row);
+    maxima.push_back(fields[0] + "," + fields[1] + "," + fields[2]);
+  }
+  maxima.erase(maxima.begin());
+  EXPECT_EQ(greatestEvents(events), maxima);
+
+  ProgramRun load = velmoraLoad(effects + " --kn-per-unit 9.81 --event-classes 3 -o m.csv"
+                                          " --event-maxima fromStream.csv TrafOut.txt");
+  ASSERT_EQ(load.status, 0) << load.errors;
+  EXPECT_EQ(folder.read("fromStream.csv"), events);
+  EXPECT_EQ(folder.read("m.csv"), folder.read("maxima.csv"));
+}
+
 TEST_F(LoadEffectRunTest, WithoutRecordsTheMaximaAreTheSameAndNoRecordFileIsTouched) {
   ASSERT_EQ(velmora(effects + " --maxima with.csv").status, 0);
   folder.write("TrafOut.txt", earlierOutput);
@@ -92,6 +144,12 @@ TEST_F(LoadEffectRunTest, RefusesLoadOptionsThatDoNotFitTheRun) {
        "error: --maxima is \"missing/maxima.csv\", in the folder \"missing\", which does not exist"},
       {" --effect moment:30 --effect moment:30 --maxima maxima.csv",
        "error: --effect \"moment:30\" is given twice; accepted: each effect once"},
+      {" --effect moment:30 --maxima maxima.csv --event-classes 3",
+       "error: --event-classes needs --event-maxima, where the event maxima go"},
+      {" --effect moment:30 --maxima maxima.csv --event-maxima e.csv --event-classes 0",
+       "error: --event-classes is \"0\"; accepted: a whole number from 1 to 20"},
+      {" --effect moment:30 --maxima maxima.csv --event-maxima maxima.csv",
+       "error: --event-maxima is \"maxima.csv\""},
   };
   std::string parameters = folder.read("VLMin.txt");
   for (const Case& c : cases) {

@@ -13,3 +13,14 @@ inline std::vector<std::string> linesOf(const std::string& text) {
   }
   return lines;
 }
+
+// The comma-separated fields of a line that quotes none.
+inline std::vector<std::string> fieldsOf(const std::string& line) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1) {
+    fields.push_back(line.substr(start, comma - start));
+  }
+  fields.push_back(line.substr(start));
+  return fields;
+}
