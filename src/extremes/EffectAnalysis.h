@@ -1,41 +1,86 @@
-// One effect's extreme-value analysis: its block maxima, the models fitted to them with
-// their return levels, and how they are written: as a text report, as CSV rows and as a
-// return-level chart. The writers go through the list of models, so a new model is a new
-// fitting unit and one entry of the catalogue in EffectAnalysis.cpp.
+// One effect's extreme-value analysis: the models fitted to its maxima with their return
+// levels and diagnostics, side by side, and how they are written: as a text report, as CSV
+// rows and as a return-level chart. The models are the GEV and the Gumbel distribution of
+// the block maxima, the generalized Pareto distribution of the daily maxima over a
+// threshold and, from event maxima, the composite of a GEV per loading event; beside them
+// the long-run levels read from the annual maxima without a model. The writers go through
+// the list of models, so a new model is a new fitting unit and one entry of the catalogue
+// in EffectAnalysis.cpp.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "extremes/AnalysisLimits.h"
+#include "extremes/CompositeFit.h"
 #include "extremes/ExtremeValueFit.h"
 #include "extremes/LongRunLevels.h"
+#include "extremes/ThresholdChoice.h"
 #include "output/Calendar.h"
+
+// How the peaks-over-threshold fit's threshold is chosen, in this order: the effect's own,
+// the one for every effect, a quantile of the daily maxima, else the default rule.
+struct ThresholdSettings {
+  std::map<std::string, double> byEffect;
+  bool forAll = false;
+  double value = 0.0;
+  bool byQuantile = false;
+  double quantile = 0.0;
+};
 
 struct AnalysisSettings {
   int blockDays = 1;
   double daysPerYear = calendar::daysPerYear;
   std::vector<double> returnYears{analysis_limits::defaultReturnYears.begin(),
                                   analysis_limits::defaultReturnYears.end()};
+  ThresholdSettings threshold;
+  int resamples = analysis_limits::defaultResamples;  // of each bootstrap; 0: none
+  std::uint64_t seed = analysis_limits::defaultSeed;  // of the bootstraps
 };
+
+// What one effect's analysis starts from.
+struct EffectData {
+  std::string effect;
+  std::string unit;                 // "" when unknown
+  std::vector<double> dailyMaxima;  // every day of every run, run after run
+  std::vector<double> blockMaxima;
+  std::vector<double> annualMaxima;  // empty when years are no whole number of days
+  const EffectEvents* events = nullptr;  // for the composite model; none without
+};
+
+enum class ModelKind { gev, gumbel, peaksOverThreshold, composite };
 
 // How a model is named and drawn.
 struct ModelLook {
+  ModelKind kind;
   const char* name;        // as the table names it: "gev"
   const char* label;       // as the report's return levels name it: "GEV"
   const char* title;       // the report's heading of its parameters
   const char* legend;      // the chart's legend
   const char* colour;      // of its curve and legend on the chart
   const char* dashes;      // the curve's SVG dash pattern; "" for a solid line
-  bool band;               // the chart draws its 95 % band
+  const char* fill;         // of its 95 % band
 };
 
-// One model fitted to an effect's block maxima.
+// One model fitted to an effect's maxima.
 struct FittedModel {
   ModelLook look;
-  ExtremeValueFit fit;               // parameters, standard errors, likelihood, diagnostics
-  std::vector<ReturnLevel> levels;  // by return period
+  ExtremeValueFit fit;  // parameters, standard errors, likelihood, diagnostics; for the
+                        // composite its parameters are its classes'
+  std::vector<double> fitted;   // the values fitted: block maxima, or daily maxima above the
+                                // threshold; for the composite the daily maxima
+  double perYear = 0.0;         // the fitted values' blocks (or days) in a year
+  CompositeModel composite;     // the composite's classes
+  std::string thresholdRule;    // how the gpd's threshold was chosen
+  double pValue = 0.0;          // of the Anderson-Darling A^2, by bootstrap; NaN: not found
+  bool tested = false;          // the p-value was sought (the bootstrap had resamples)
+  std::vector<ReturnLevel> levels;      // by return period
+  std::vector<ReturnLevel> bandLevels;  // at the chart's band periods
+  std::string intervalMethod;  // "profile likelihood", "bootstrap of 200 resamples"
+  bool passes() const { return !tested || !(pValue < analysis_limits::passingPValue); }
   // What makes the fit or a level doubtful, one line each: for the whole fit (too few
   // maxima, a shape whose standard error exceeds it), and by return period (a level far
   // beyond the data, an interval bound not found).
@@ -56,27 +101,31 @@ struct EffectAnalysis {
   std::string effect;
   std::string unit;                 // of the maxima and levels; "" when unknown
   std::vector<double> maxima;       // of the blocks
-  std::vector<FittedModel> models;  // in the catalogue's order
+  std::size_t days = 0;             // daily maxima
+  std::vector<FittedModel> models;  // in the catalogue's order; those that could be fitted
+  std::vector<std::string> notFitted;  // a line for each model that could not be
+  std::vector<ThresholdPoint> thresholds;  // the threshold diagnostics
   LikelihoodRatio gumbelAgainstGev;
   std::vector<double> annualMaxima;  // for the long-run levels; empty when years are no
                                      // whole number of days
   std::vector<LongRunLevel> longRun;  // by return period
 
-  double blocksPerYear(const AnalysisSettings& settings) const {
-    return settings.daysPerYear / settings.blockDays;
-  }
 };
 
-// Reads the long-run levels of the return periods from the annual maxima, without a model.
-void readLongRun(const std::vector<double>& annualMaxima, const AnalysisSettings& settings,
-                 EffectAnalysis* analysis);
+// The return periods at which the chart draws bands: 2, 5, 10, 20, 50, ... years below the
+// longest asked for, and the longest.
+std::vector<double> bandYears(const AnalysisSettings& settings);
 
-// Fits every model of the catalogue to the maxima. False, with *error saying why, when one
-// cannot be fitted.
-bool analyse(const std::string& effect, const std::string& unit, const std::vector<double>& maxima,
-             const AnalysisSettings& settings, EffectAnalysis* analysis, std::string* error);
+// The level of `years` of a fitted model.
+double levelOfModel(const FittedModel& model, double years);
 
-// Every warning of the analysis, each starting with the effect and the model.
+// Fits every model of the catalogue to the data and reads the long-run levels. False, with
+// *error saying why, when the GEV or the Gumbel distribution cannot be fitted; a
+// peaks-over-threshold or composite fit that cannot be made is named in notFitted.
+bool analyse(const EffectData& data, const AnalysisSettings& settings, EffectAnalysis* analysis,
+             std::string* error);
+
+// Every warning of the analysis, each starting with the effect.
 std::vector<std::string> warningsOf(const EffectAnalysis& analysis);
 
 // The report of one effect, for the console.
@@ -86,7 +135,3 @@ void writeReport(std::ostream& out, const EffectAnalysis& analysis,
 // The CSV table's header, and one effect's rows: one per model and return period.
 const char* csvHeader();
 void writeCsvRows(std::ostream& out, const EffectAnalysis& analysis);
-
-// A return-level chart on Gumbel axes for each effect, one below the other, as SVG.
-void writeChart(std::ostream& out, const std::vector<EffectAnalysis>& analyses,
-                const AnalysisSettings& settings);

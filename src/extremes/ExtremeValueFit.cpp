@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <numeric>
 
@@ -42,6 +43,30 @@ double negativeLogLikelihood(const std::vector<double>& maxima, double location,
     }
     double logT = std::log(t);
     sum += (1.0 + 1.0 / shape) * logT + std::exp(-logT / shape);
+  }
+  return std::isfinite(sum) ? sum : outside;
+}
+
+// -log L of the generalized Pareto distribution over `threshold` (its exponential limit at
+// shape 0) of the values above it.
+double paretoNegativeLogLikelihood(const std::vector<double>& values, double threshold,
+                                   double scale, double shape) {
+  if (!(scale > 0.0) || !(shape > lowestShape)) {
+    return outside;
+  }
+  double sum = static_cast<double>(values.size()) * std::log(scale);
+  bool exponential = std::fabs(shape) < gumbelShape;
+  for (double x : values) {
+    double y = (x - threshold) / scale;
+    if (exponential) {
+      sum += y;
+      continue;
+    }
+    double t = 1.0 + shape * y;
+    if (!(t > 0.0)) {
+      return outside;
+    }
+    sum += (1.0 + 1.0 / shape) * std::log(t);
   }
   return std::isfinite(sum) ? sum : outside;
 }
@@ -160,17 +185,13 @@ void goodnessOfFit(const std::vector<double>& maxima, ExtremeValueFit& fit) {
   std::sort(sorted.begin(), sorted.end());
   auto n = static_cast<double>(sorted.size());
   double ks = 0.0;
-  double ad = 0.0;
   for (std::size_t i = 0; i < sorted.size(); ++i) {
     double f = cumulative(fit, sorted[i]);
     auto rank = static_cast<double>(i);
     ks = std::max({ks, (rank + 1.0) / n - f, f - rank / n});
-    double lower = std::max(f, 1e-300);
-    double upper = std::max(1.0 - cumulative(fit, sorted[sorted.size() - 1 - i]), 1e-300);
-    ad += (2.0 * rank + 1.0) * (std::log(lower) + std::log(upper));
   }
   fit.kolmogorovSmirnov = ks;
-  fit.andersonDarling = -n - ad / n;
+  fit.andersonDarling = andersonDarling(sorted, [&fit](double x) { return cumulative(fit, x); });
 }
 
 // (y^-xi - 1) / xi, its limit -log y at xi = 0: how far the level lies above mu in units of
@@ -184,16 +205,25 @@ double reducedLevel(double y, double shape) {
 
 // The maxima less their mean, over their standard deviation: the searches work on numbers of
 // order 1 whatever the unit.
+// For the gpd the threshold is the center and the mean excess the spread.
 struct Standardized {
   double center;
   double spread;
   std::vector<double> values;
 
   explicit Standardized(const std::vector<double>& maxima)
-      : center(mean(maxima)), spread(standardDeviation(maxima)) {
+      : Standardized(maxima, mean(maxima), standardDeviation(maxima)) {}
+  Standardized(const std::vector<double>& maxima, double middle, double width)
+      : center(middle), spread(width) {
     for (double x : maxima) {
       values.push_back((x - center) / spread);
     }
+  }
+  static Standardized of(const std::vector<double>& fitted, const ExtremeValueFit& fit) {
+    if (fit.model == ExtremeModel::gpd) {
+      return Standardized(fitted, fit.location, mean(fitted) - fit.location);
+    }
+    return Standardized(fitted);
   }
   // The fit of the standardized values that corresponds to fit.
   ExtremeValueFit of(const ExtremeValueFit& fit) const {
@@ -207,8 +237,31 @@ struct Standardized {
 
 }  // namespace
 
+double andersonDarling(const std::vector<double>& values, const std::function<double(double)>& cdf) {
+  std::vector<double> sorted = values;
+  std::sort(sorted.begin(), sorted.end());
+  auto n = static_cast<double>(sorted.size());
+  double sum = 0.0;
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
+    double lower = std::max(cdf(sorted[i]), 1e-300);
+    double upper = std::max(1.0 - cdf(sorted[sorted.size() - 1 - i]), 1e-300);
+    sum += (2.0 * static_cast<double>(i) + 1.0) * (std::log(lower) + std::log(upper));
+  }
+  return -n - sum / n;
+}
+
 double cumulative(const ExtremeValueFit& fit, double x) {
   double z = (x - fit.location) / fit.scale;
+  if (fit.model == ExtremeModel::gpd) {
+    if (!(z > 0.0)) {
+      return 0.0;
+    }
+    if (std::fabs(fit.shape) < gumbelShape) {
+      return -std::expm1(-z);
+    }
+    double t = 1.0 + fit.shape * z;
+    return t > 0.0 ? -std::expm1(-std::log(t) / fit.shape) : 1.0;
+  }
   if (fit.model == ExtremeModel::gumbel || std::fabs(fit.shape) < gumbelShape) {
     return std::exp(-std::exp(-z));
   }
@@ -220,7 +273,79 @@ double cumulative(const ExtremeValueFit& fit, double x) {
 }
 
 double quantile(const ExtremeValueFit& fit, double p) {
+  if (fit.model == ExtremeModel::gpd) {
+    return fit.location + fit.scale * reducedLevel(1.0 - p, fit.shape);
+  }
   return fit.location + fit.scale * reducedLevel(-std::log(p), fit.shape);
+}
+
+namespace {
+
+// The y of reducedLevel that gives the level of `years`.
+double yearsVariate(const ExtremeValueFit& fit, double years, double perYear) {
+  if (fit.model == ExtremeModel::gpd) {
+    return 1.0 / (years * perYear * fit.exceedanceRate);
+  }
+  // The block non-exceedance probability p with p^perYear = 1 - 1/years; y = -log p.
+  return -std::log1p(-1.0 / years) / perYear;
+}
+
+}  // namespace
+
+double levelOfYears(const ExtremeValueFit& fit, double years, double perYear) {
+  return fit.location + fit.scale * reducedLevel(yearsVariate(fit, years, perYear), fit.shape);
+}
+
+std::vector<double> fittedValues(const std::vector<double>& values, const ExtremeValueFit& fit) {
+  if (fit.model != ExtremeModel::gpd) {
+    return values;
+  }
+  std::vector<double> above;
+  std::copy_if(values.begin(), values.end(), std::back_inserter(above),
+               [&fit](double x) { return x > fit.location; });
+  return above;
+}
+
+bool fitExcesses(const std::vector<double>& dailyMaxima, double threshold, ExtremeValueFit* fit,
+                 std::string* error) {
+  gsl_set_error_handler_off();
+  ExtremeValueFit result;
+  result.model = ExtremeModel::gpd;
+  result.location = threshold;
+  std::vector<double> above = fittedValues(dailyMaxima, result);
+  if (above.size() < static_cast<std::size_t>(analysis_limits::minMaxima)) {
+    *error = std::to_string(above.size()) + " daily maxima lie above the threshold " +
+             std::to_string(threshold) + "; a fit needs at least " +
+             std::to_string(analysis_limits::minMaxima);
+    return false;
+  }
+  Standardized standard = Standardized::of(above, result);
+  std::vector<double> point = {0.0, 0.05};  // log sigma and xi, in units of the mean excess
+  double minimum = 0.0;
+  auto objective = [&](const gsl_vector* v) {
+    return paretoNegativeLogLikelihood(standard.values, 0.0, std::exp(gsl_vector_get(v, 0)),
+                                       gsl_vector_get(v, 1));
+  };
+  if (!minimise(objective, point, {0.2, 0.1}, &minimum)) {
+    *error = "the likelihood of the excesses has no maximum the search could settle on";
+    return false;
+  }
+  auto count = static_cast<double>(above.size());
+  result.scale = standard.spread * std::exp(point[0]);
+  result.shape = point[1];
+  result.logLikelihood = -minimum - count * std::log(standard.spread);
+  result.exceedanceRate = count / static_cast<double>(dailyMaxima.size());
+  std::vector<double> errors = standardErrors(
+      [&](const std::vector<double>& p) {
+        return paretoNegativeLogLikelihood(above, threshold, p[0], p[1]);
+      },
+      {result.scale, result.shape}, {1e-3 * result.scale, 1e-3});
+  result.locationError = 0.0;
+  result.scaleError = errors[0];
+  result.shapeError = errors[1];
+  goodnessOfFit(above, result);
+  *fit = result;
+  return true;
 }
 
 bool fitExtremes(const std::vector<double>& maxima, ExtremeModel model, ExtremeValueFit* fit,
@@ -280,14 +405,60 @@ bool fitExtremes(const std::vector<double>& maxima, ExtremeModel model, ExtremeV
   return true;
 }
 
+bool refit(const std::vector<double>& values, const ExtremeValueFit& start, ExtremeValueFit* fit) {
+  ExtremeValueFit result = start;
+  bool pareto = start.model == ExtremeModel::gpd;
+  bool gev = start.model == ExtremeModel::gev;
+  Standardized standard = Standardized::of(values, start);
+  if (!(standard.spread > 0.0)) {
+    return false;
+  }
+  ExtremeValueFit from = standard.of(start);
+  std::vector<double> point = {std::log(from.scale)};
+  if (!pareto) {
+    point.insert(point.begin(), from.location);
+  }
+  if (gev || pareto) {
+    point.push_back(from.shape);
+  }
+  auto objective = [&](const gsl_vector* v) {
+    if (pareto) {
+      return paretoNegativeLogLikelihood(standard.values, 0.0, std::exp(gsl_vector_get(v, 0)),
+                                         gsl_vector_get(v, 1));
+    }
+    return negativeLogLikelihood(standard.values, gsl_vector_get(v, 0),
+                                 std::exp(gsl_vector_get(v, 1)), gev ? gsl_vector_get(v, 2) : 0.0);
+  };
+  double minimum = 0.0;
+  if (!minimise(objective, point, std::vector<double>(point.size(), 0.02), &minimum, 1, 1e-7)) {
+    return false;
+  }
+  std::size_t scaleAt = pareto ? 0 : 1;
+  result.location = pareto ? start.location : standard.center + standard.spread * point[0];
+  result.scale = standard.spread * std::exp(point[scaleAt]);
+  result.shape = gev || pareto ? point[scaleAt + 1] : 0.0;
+  result.logLikelihood =
+      -minimum - static_cast<double>(values.size()) * std::log(standard.spread);
+  result.andersonDarling =
+      andersonDarling(values, [&result](double x) { return cumulative(result, x); });
+  *fit = result;
+  return true;
+}
+
 namespace {
 
 // The profile negative log-likelihood of the return level `level`: mu follows from the
 // level, sigma and xi, which are chosen to fit best. Starts, and leaves, its search at start.
+// For the gpd, whose threshold (here 0) is fixed, sigma follows from the level and xi, which
+// is chosen to fit best.
 double profileAt(const std::vector<double>& maxima, ExtremeModel model, double y, double level,
                  std::vector<double>& start) {
   bool gev = model == ExtremeModel::gev;
   auto objective = [&](const gsl_vector* v) {
+    if (model == ExtremeModel::gpd) {
+      double shape = gsl_vector_get(v, 0);
+      return paretoNegativeLogLikelihood(maxima, 0.0, level / reducedLevel(y, shape), shape);
+    }
     double scale = std::exp(gsl_vector_get(v, 0));
     double shape = gev ? gsl_vector_get(v, 1) : 0.0;
     return negativeLogLikelihood(maxima, level - scale * reducedLevel(y, shape), scale, shape);
@@ -312,6 +483,9 @@ bool intervalBound(const std::vector<double>& maxima, const ExtremeValueFit& fit
   std::vector<double> start = {std::log(fit.scale)};
   if (fit.model == ExtremeModel::gev) {
     start.push_back(fit.shape);
+  }
+  if (fit.model == ExtremeModel::gpd) {
+    start = {fit.shape};
   }
   double best = -fit.logLikelihood;
   auto deviance = [&](double z) { return 2.0 * (profileAt(maxima, fit.model, y, z, start) - best); };
@@ -353,16 +527,15 @@ bool intervalBound(const std::vector<double>& maxima, const ExtremeValueFit& fit
 
 }  // namespace
 
-ReturnLevel returnLevel(const std::vector<double>& maxima, const ExtremeValueFit& fit,
-                        double years, double blocksPerYear) {
+ReturnLevel returnLevel(const std::vector<double>& fitted, const ExtremeValueFit& fit,
+                        double years, double perYear) {
   gsl_set_error_handler_off();
   ReturnLevel result;
   result.years = years;
-  // The block non-exceedance probability p with p^blocksPerYear = 1 - 1/years; y = -log p.
-  double y = -std::log1p(-1.0 / years) / blocksPerYear;
-  result.level = fit.location + fit.scale * reducedLevel(y, fit.shape);
+  double y = yearsVariate(fit, years, perYear);
+  result.level = levelOfYears(fit, years, perYear);
   double critical = gsl_cdf_chisq_Pinv(0.95, 1.0);
-  Standardized standard(maxima);
+  Standardized standard = Standardized::of(fitted, fit);
   ExtremeValueFit standardFit = standard.of(fit);
   double level = (result.level - standard.center) / standard.spread;
   double lower = 0.0;

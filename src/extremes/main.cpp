@@ -1,4 +1,5 @@
 // velmora-extremes: extreme-value fits and return levels of the daily maxima of load effects.
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iostream>
@@ -11,7 +12,9 @@
 #include "data/NumberText.h"
 #include "extremes/AnalysisLimits.h"
 #include "extremes/EffectAnalysis.h"
+#include "extremes/EventMaximaFile.h"
 #include "extremes/MaximaFile.h"
+#include "extremes/ReturnLevelChart.h"
 #include "output/Calendar.h"
 
 namespace {
@@ -20,7 +23,8 @@ const char* const program = "velmora-extremes";
 constexpr double maxDaysPerYear = calendar::maxRunDays;  // the longest year a run can hold
 
 struct Arguments {
-  std::vector<std::string> files;
+  std::vector<std::string> files;        // maxima or event maxima files, told by their header
+  std::vector<std::string> eventFiles;   // --composite
   AnalysisSettings settings;
   std::string svgFile;
   std::string csvFile;
@@ -28,16 +32,34 @@ struct Arguments {
 
 std::string usageText() {
   return "usage: velmora-extremes [--block-days N] [--return-period YEARS]... [--days-per-year D]\n"
+         "                        [--threshold [EFFECT=]U]... [--threshold-quantile Q]\n"
+         "                        [--composite EVENTS.csv]... [--resamples N] [--seed S]\n"
          "                        [--svg FILE] [--csv FILE] MAXIMA.csv...\n"
          "\n"
          "Fits, for every effect of the maxima files (written by velmora --maxima or\n"
-         "velmora-load; several files are several runs, taken one after the other), a\n"
-         "generalized extreme value and a Gumbel distribution to its block maxima by maximum\n"
-         "likelihood, and gives the return levels with 95 % profile-likelihood intervals.\n"
-         "The GEV shape xi is positive for a heavy upper tail (scipy's genextreme c is -xi).\n"
+         "velmora-load; several files are several runs, taken one after the other), side by\n"
+         "side and by maximum likelihood: a generalized extreme value and a Gumbel distribution\n"
+         "of the block maxima, a generalized Pareto distribution of the daily maxima over a\n"
+         "threshold and, given event maxima files (--event-maxima; as operands they are told\n"
+         "by their header, and alone they also give the daily maxima), the composite of a GEV\n"
+         "for each number of trucks on the bridge. Gives the return levels with 95 % intervals\n"
+         "(profile likelihood; the composite's by bootstrap), goodness-of-fit p-values, the\n"
+         "long-run levels read from the annual maxima, and a warning for every doubtful fit.\n"
+         "The shapes xi are positive for a heavy upper tail (scipy's genextreme c is -xi).\n"
          "\n"
          "options:\n"
          "  --block-days N         days in a block (default 1)\n"
+         "  --threshold [EFFECT=]U the threshold of the generalized Pareto fit, for one effect\n"
+         "                         (moment:30=5200) or every effect (default: the value that\n"
+         "                         leaves the greater of 5 % of the days and 50 days above it)\n"
+         "  --threshold-quantile Q the threshold at the quantile Q of the daily maxima, 0 < Q < 1\n"
+         "  --composite FILE       an event maxima file for the composite model (repeatable:\n"
+         "                         one for each run)\n"
+         "  --resamples N          resamples of each parametric bootstrap, 0 to " +
+         std::to_string(analysis_limits::maxResamples) + " (default " +
+         std::to_string(analysis_limits::defaultResamples) + "; 0: no\n"
+         "                         goodness-of-fit p-values nor composite intervals)\n"
+         "  --seed S               the bootstraps' seed (default 1)\n"
          "  --return-period YEARS  a return period above 1 year and up to " +
          std::to_string(static_cast<long>(analysis_limits::maxReturnYears)) +
          " (repeatable;\n"
@@ -58,10 +80,66 @@ bool refuse(const std::string& message, std::string* error) {
   return false;
 }
 
+// "--threshold [EFFECT=]U": U a number.
+bool takeThreshold(const std::string& text, ThresholdSettings* threshold, std::string* error) {
+  std::size_t equals = text.rfind('=');
+  std::string effect = equals == std::string::npos ? "" : text.substr(0, equals);
+  std::string number = equals == std::string::npos ? text : text.substr(equals + 1);
+  double value = 0.0;
+  if (!readNumberText(number, &value) || (equals != std::string::npos && effect.empty())) {
+    return refuse("--threshold is \"" + text + "\"; accepted: a number, or EFFECT=number "
+                  "(moment:30=5200)", error);
+  }
+  if (effect.empty()) {
+    threshold->forAll = true;
+    threshold->value = value;
+  } else {
+    threshold->byEffect[effect] = value;
+  }
+  return true;
+}
+
+bool takeBootstrapOption(const GivenOption& option, AnalysisSettings* settings, std::string* error) {
+  long long value = 0;
+  if (option.name == "--resamples") {
+    if (!readWholeText(option.value, 0, analysis_limits::maxResamples, &value)) {
+      return refuse("--resamples is \"" + option.value + "\"; accepted: a whole number from 0 to " +
+                        std::to_string(analysis_limits::maxResamples), error);
+    }
+    settings->resamples = static_cast<int>(value);
+    return true;
+  }
+  if (!readWholeText(option.value, 0, 4294967295LL, &value)) {
+    return refuse("--seed is \"" + option.value + "\"; accepted: a whole number from 0 to 4294967295",
+                  error);
+  }
+  settings->seed = static_cast<std::uint64_t>(value);
+  return true;
+}
+
 bool takeOption(const GivenOption& option, Arguments* parsed, bool* defaultPeriods,
                 std::string* error) {
   const std::string& text = option.value;
   double value = 0.0;
+  if (option.name == "--threshold") {
+    return takeThreshold(text, &parsed->settings.threshold, error);
+  }
+  if (option.name == "--threshold-quantile") {
+    if (!readNumberText(text, &value) || !(value > 0.0 && value < 1.0)) {
+      return refuse("--threshold-quantile is \"" + text + "\"; accepted: a number above 0 and "
+                    "below 1", error);
+    }
+    parsed->settings.threshold.byQuantile = true;
+    parsed->settings.threshold.quantile = value;
+    return true;
+  }
+  if (option.name == "--composite") {
+    parsed->eventFiles.push_back(text);
+    return true;
+  }
+  if (option.name == "--resamples" || option.name == "--seed") {
+    return takeBootstrapOption(option, &parsed->settings, error);
+  }
   if (option.name == "--svg" || option.name == "--csv") {
     (option.name == "--svg" ? parsed->svgFile : parsed->csvFile) = text;
   } else if (option.name == "--block-days") {
@@ -101,8 +179,10 @@ bool readArguments(const CommandArguments& given, Arguments* parsed, std::string
       return false;
     }
   }
-  parsed->files = given.operands;
-  if (parsed->files.empty()) {
+  for (const std::string& file : given.operands) {
+    (isEventMaximaFile(file) ? parsed->eventFiles : parsed->files).push_back(file);
+  }
+  if (parsed->files.empty() && parsed->eventFiles.empty()) {
     return refuse("velmora-extremes needs at least one maxima file", error);
   }
   return true;
@@ -119,8 +199,72 @@ bool writeOutput(const std::string& what, const std::string& path, Write write, 
   return output.commit(error);
 }
 
+// The event maxima must be of the maxima's days: each day's greatest event row its maximum.
+bool eventsMatchMaxima(const EffectEvents& events, const EffectMaxima& maxima, std::string* error) {
+  if (dailyMaximaOf(events).runs != maxima.runs) {
+    *error = "the event maxima of " + events.effect + " are not of the maxima files' days: each "
+             "day's greatest event value must be its maximum; accepted: both files of the same runs";
+    return false;
+  }
+  if (events.unit != maxima.unit && !maxima.unit.empty()) {
+    *error = "the event maxima give " + events.effect + " in " + events.unit +
+             " and the maxima files in " + maxima.unit + "; accepted: files of one unit";
+    return false;
+  }
+  return true;
+}
+
+// Reads the maxima, and the event maxima, which alone also give the daily maxima.
+bool readInputs(const Arguments& arguments, std::vector<EffectMaxima>* effects,
+                std::vector<EffectEvents>* events, std::string* error) {
+  if (!readEventMaximaFiles(arguments.eventFiles, events, error)) {
+    return false;
+  }
+  if (arguments.files.empty()) {
+    for (const EffectEvents& effect : *events) {
+      effects->push_back(dailyMaximaOf(effect));
+    }
+    return true;
+  }
+  if (!readMaximaFiles(arguments.files, effects, error)) {
+    return false;
+  }
+  for (const EffectEvents& effect : *events) {
+    auto maxima = std::find_if(effects->begin(), effects->end(),
+                               [&effect](const EffectMaxima& m) { return m.effect == effect.effect; });
+    if (maxima == effects->end()) {
+      *error = "the event maxima hold " + effect.effect + ", which the maxima files do not; "
+               "accepted: event maxima of the maxima files' effects";
+      return false;
+    }
+    if (!eventsMatchMaxima(effect, *maxima, error)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+EffectData dataOf(const EffectMaxima& effect, const std::vector<EffectEvents>& events,
+                  const AnalysisSettings& settings) {
+  EffectData data{effect.effect, effect.unit, {}, blockMaxima(effect, settings.blockDays), {},
+                  nullptr};
+  for (const std::vector<double>& run : effect.runs) {
+    data.dailyMaxima.insert(data.dailyMaxima.end(), run.begin(), run.end());
+  }
+  if (settings.daysPerYear == std::floor(settings.daysPerYear)) {
+    data.annualMaxima = blockMaxima(effect, static_cast<int>(settings.daysPerYear));
+  }
+  for (const EffectEvents& each : events) {
+    if (each.effect == effect.effect) {
+      data.events = &each;
+    }
+  }
+  return data;
+}
+
 int analyseFiles(const Arguments& arguments) {
   std::vector<EffectMaxima> effects;
+  std::vector<EffectEvents> events;
   std::vector<OutputRequest> outputs;
   std::string error;
   if (!arguments.csvFile.empty()) {
@@ -129,23 +273,26 @@ int analyseFiles(const Arguments& arguments) {
   if (!arguments.svgFile.empty()) {
     outputs.push_back({"--svg", arguments.svgFile});
   }
-  if (!checkOutputs(outputs, arguments.files, &error) ||
-      !readMaximaFiles(arguments.files, &effects, &error)) {
+  std::vector<std::string> inputs = arguments.files;
+  inputs.insert(inputs.end(), arguments.eventFiles.begin(), arguments.eventFiles.end());
+  if (!checkOutputs(outputs, inputs, &error) || !readInputs(arguments, &effects, &events, &error)) {
     return program_frame::report(error, exit_status::refused);
+  }
+  for (const auto& given : arguments.settings.threshold.byEffect) {
+    if (std::none_of(effects.begin(), effects.end(),
+                     [&given](const EffectMaxima& e) { return e.effect == given.first; })) {
+      return program_frame::report("--threshold names " + given.first + ", which the files do "
+                                   "not hold; accepted: one of their effects",
+                                   exit_status::refused);
+    }
   }
   std::vector<EffectAnalysis> analyses;
   for (const EffectMaxima& effect : effects) {
     analyses.emplace_back();
-    std::vector<double> maxima = blockMaxima(effect, arguments.settings.blockDays);
-    if (!analyse(effect.effect, effect.unit, maxima, arguments.settings, &analyses.back(),
+    if (!analyse(dataOf(effect, events, arguments.settings), arguments.settings, &analyses.back(),
                  &error)) {
       return program_frame::report(effect.effect + " cannot be fitted: " + error,
                                    exit_status::refused);
-    }
-    double daysPerYear = arguments.settings.daysPerYear;
-    if (daysPerYear == std::floor(daysPerYear)) {
-      readLongRun(blockMaxima(effect, static_cast<int>(daysPerYear)), arguments.settings,
-                  &analyses.back());
     }
     writeReport(std::cout, analyses.back(), arguments.settings);
   }
@@ -180,6 +327,11 @@ int main(int argc, char** argv) {
   const std::vector<KnownOption> known = {{"--block-days", true},
                                          {"--return-period", true},
                                          {"--days-per-year", true},
+                                         {"--threshold", true, "a number, or EFFECT=number"},
+                                         {"--threshold-quantile", true, "a number between 0 and 1"},
+                                         {"--composite", true, "an event maxima file"},
+                                         {"--resamples", true, "a whole number"},
+                                         {"--seed", true, "a whole number"},
                                          {"--svg", true, "a file name"},
                                          {"--csv", true, "a file name"}};
   return program_frame::runTool<Arguments>(std::vector<std::string>(argv + 1, argv + argc), program,

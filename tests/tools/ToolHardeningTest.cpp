@@ -177,12 +177,12 @@ TEST_F(ToolHardeningTest, UnitsTravelFromTheEffectsToTheReportAndKeepFilesApart)
   folder.write("a.csv", maximaIn("moment:30", "kN·m", 12));
   ProgramRun fitted = run(VELMORA_EXTREMES_PROGRAM, "--csv t.csv --svg c.svg a.csv");
   ASSERT_EQ(fitted.status, 0) << fitted.errors;
-  EXPECT_EQ(fitted.console.rfind("moment:30: 12 maxima of 1-day blocks (values in kN·m)\n", 0), 0u);
+  EXPECT_EQ(fitted.console.rfind("moment:30: 12 maxima of 1-day blocks from 12 days (values in kN·m)\n", 0), 0u);
   EXPECT_NE(linesOf(folder.read("t.csv"))[1].find(",kN·m,the GEV fit rests on 12 block maxima; 50 or more"),
             std::string::npos);
   EXPECT_NE(folder.read("c.svg").find(">level, in kN·m</text>"), std::string::npos);
   EXPECT_NE(folder.read("c.svg").find(">bending moment at mid-span, simple span of 30 m "
-                                      "(moment:30): return levels of 1-day maxima, in kN·m<"),
+                                      "(moment:30): return levels, in kN·m<"),
             std::string::npos);
   folder.write("b.csv", maximaIn("moment:30", "site weight unit·m", 12));
   for (const char* second : {"b.csv", "m.csv"}) {
