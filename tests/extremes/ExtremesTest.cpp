@@ -84,7 +84,7 @@ TEST(ExtremesTest, FitsAndReturnLevelsAgreeWithScipy) {
                                          {"bounded", gevSample(700.0, 50.0, -0.15, 1500, 2)},
                                          {"gumbel", gevSample(300.0, 20.0, 0.0, 1500, 3)}}));
   ProgramRun ours = runCommand(std::string(VELMORA_EXTREMES_PROGRAM) +
-                               " --return-period 75 --return-period 1000 --csv fit.csv maxima.csv");
+                               " --resamples 0 --return-period 75 --return-period 1000 --csv fit.csv maxima.csv");
   ASSERT_EQ(ours.status, 0) << ours.errors;
   ProgramRun scipy = runCommand("/usr/bin/python3 " VELMORA_SOURCE_DIR
                                 "/tests/extremes/scipy_fit.py maxima.csv 75 1000");
@@ -239,7 +239,7 @@ TEST(ExtremesLikelihoodRatioTest, AgreesWithTheLogLikelihoodsAndScipy) {
   TestFolder folder;
   folder.write("maxima.csv", maximaFile({{"heavy", gevSample(5000.0, 400.0, 0.25, 300, 7)},
                                          {"light", gevSample(700.0, 50.0, 0.0, 300, 8)}}));
-  ProgramRun run = runCommand(std::string(VELMORA_EXTREMES_PROGRAM) + " --csv t.csv maxima.csv");
+  ProgramRun run = runCommand(std::string(VELMORA_EXTREMES_PROGRAM) + " --resamples 0 --csv t.csv maxima.csv");
   ASSERT_EQ(run.status, 0) << run.errors;
   std::vector<std::string> rows = linesOf(folder.read("t.csv"));
   for (const std::string effect : {"heavy", "light"}) {
