@@ -1,7 +1,7 @@
 // A campaign's folder: its plan ("campaign.txt"), one copy of the site data ("Traffic/"),
 // and for every run a folder of its own ("run-0000", ...) holding the run folder's
 // "VLMin.txt" with the run's days, a link to the site data, and, once the run has succeeded,
-// its daily maxima ("maxima.csv").
+// its daily maxima ("maxima.csv") and, when planned, its event maxima ("events.csv").
 #pragma once
 
 #include <string>
@@ -14,6 +14,8 @@ constexpr const char* planFile = "campaign.txt";
 constexpr const char* maximaFile = "maxima.csv";  // in a run's folder, once it has succeeded
 constexpr const char* partialMaximaFile = "maxima.csv.partial";  // while it runs
 constexpr const char* logFile = "log.txt";                       // a run's console output
+constexpr const char* eventsFile = "events.csv";  // a run's event maxima, when planned
+constexpr const char* partialEventsFile = "events.csv.partial";
 
 // Creates campaignFolder (which must not exist, or be empty) from runFolder's "VLMin.txt"
 // and "Traffic/" for plan. The parameters and the site data are checked first, for a run of

@@ -46,6 +46,11 @@ bool takeLine(const std::string& key, const std::string& value, CampaignPlan* pl
     read = readNumber(value, &plan->firstSeed);
   } else if (key == "argument") {
     plan->loadArguments.push_back(value);
+  } else if (key == "event-maxima") {
+    plan->eventMaxima = value == "yes";
+    read = value == "yes" || value == "no";
+  } else if (key == "extremes-argument") {
+    plan->extremesArguments.push_back(value);
   } else if (key == "block-days") {
     read = readNumber(value, &plan->blockDays);
   } else if (key == "return-period") {
@@ -153,6 +158,11 @@ std::string CampaignPlan::problem() const {
   if (std::find(loadArguments.begin(), loadArguments.end(), "--effect") == loadArguments.end()) {
     return "no --effect given; accepted: one or more, as velmora takes them";
   }
+  bool classesGiven = std::find(loadArguments.begin(), loadArguments.end(), "--event-classes") !=
+                      loadArguments.end();
+  if (classesGiven && !eventMaxima) {
+    return "--event-classes needs --event-maxima, which has the runs write event maxima";
+  }
   std::string repeated = repeatedEffect(loadArguments);
   if (!repeated.empty()) {
     return "--effect \"" + repeated + "\" is given twice; accepted: each effect once";
@@ -198,6 +208,10 @@ void writePlan(std::ostream& out, const CampaignPlan& plan) {
       << "first-seed=" << plan.firstSeed << '\n';
   for (const std::string& argument : plan.loadArguments) {
     out << "argument=" << argument << '\n';
+  }
+  out << "event-maxima=" << (plan.eventMaxima ? "yes" : "no") << '\n';
+  for (const std::string& argument : plan.extremesArguments) {
+    out << "extremes-argument=" << argument << '\n';
   }
   out << "block-days=" << plan.blockDays << '\n';
   for (double period : plan.returnYears) {

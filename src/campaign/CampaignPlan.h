@@ -34,6 +34,9 @@ struct CampaignPlan {
   std::uint32_t firstSeed = 0;
   // velmora's load options, one argument each ("--effect", "moment:30", ...).
   std::vector<std::string> loadArguments;
+  bool eventMaxima = false;  // the runs also write event maxima, for the composite model
+  // velmora-extremes' options for the tails, one argument each ("--threshold", "5200", ...).
+  std::vector<std::string> extremesArguments;
   int blockDays = calendar::daysPerYear;  // of the fits: a year's maxima by default
   std::vector<double> returnYears{analysis_limits::defaultReturnYears.begin(),
                                   analysis_limits::defaultReturnYears.end()};

@@ -1,10 +1,12 @@
 #include "campaign/CampaignRunner.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "campaign/CampaignFolder.h"
@@ -36,6 +38,36 @@ std::vector<std::string> effectNames(const CampaignPlan& plan) {
   return names;
 }
 
+// The classes of the event maxima: --event-classes's, or velmora's default.
+int eventClasses(const CampaignPlan& plan) {
+  auto given = std::find(plan.loadArguments.begin(), plan.loadArguments.end(), "--event-classes");
+  if (given == plan.loadArguments.end() || given + 1 == plan.loadArguments.end()) {
+    return LoadSettings().eventClasses;
+  }
+  return std::stoi(*(given + 1));
+}
+
+// Why the event maxima file of run is not whole (its header and a row for every effect, day
+// and class, each line ended), or "" when it is.
+std::string eventsIncompleteness(const std::string& campaignFolder, const CampaignPlan& plan,
+                                 const PlannedRun& run) {
+  std::ifstream in(runPath(campaignFolder, run.index, campaign_folder::eventsFile), std::ios::binary);
+  std::string line;
+  if (!std::getline(in, line) || line != LoadEffectEngine::eventHeader()) {
+    return "it does not start with the event maxima header";
+  }
+  long long expected = static_cast<long long>(effectNames(plan).size()) * run.days *
+                       (eventClasses(plan) + 1);
+  long long rows = 0;
+  while (std::getline(in, line) && !in.eof()) {
+    ++rows;
+  }
+  if (rows != expected || !line.empty()) {
+    return "it holds " + std::to_string(rows) + " whole rows of its " + std::to_string(expected);
+  }
+  return "";
+}
+
 // Why the maxima file of run is not whole (every effect of the plan for every day of the
 // run, in the order velmora writes them, each line ended), or "" when it is.
 std::string incompleteness(const std::string& campaignFolder, const CampaignPlan& plan,
@@ -62,6 +94,18 @@ std::string incompleteness(const std::string& campaignFolder, const CampaignPlan
   return "";
 }
 
+// What of the run's files is not whole: the file's name and why, or empty names when all
+// are whole.
+std::pair<std::string, std::string> incompleteFile(const std::string& campaignFolder,
+                                                   const CampaignPlan& plan, const PlannedRun& run) {
+  std::string why = incompleteness(campaignFolder, plan, run);
+  if (!why.empty()) {
+    return {campaign_folder::maximaFile, why};
+  }
+  why = plan.eventMaxima ? eventsIncompleteness(campaignFolder, plan, run) : "";
+  return {why.empty() ? "" : campaign_folder::eventsFile, why};
+}
+
 bool fileExists(const std::string& path) {
   std::error_code failure;
   return fs::exists(path, failure);
@@ -69,20 +113,21 @@ bool fileExists(const std::string& path) {
 
 bool isMade(const std::string& campaignFolder, const CampaignPlan& plan, const PlannedRun& run) {
   return fileExists(runPath(campaignFolder, run.index, campaign_folder::maximaFile)) &&
-         incompleteness(campaignFolder, plan, run).empty();
+         incompleteFile(campaignFolder, plan, run).first.empty();
 }
 
-// A run whose maxima file is there but not whole is made again: its file is removed.
+// A run whose maxima file is there but whose files are not whole is made again: its maxima
+// file, which marks it as made, is removed.
 void dropIncompleteMaxima(const std::string& campaignFolder, const CampaignPlan& plan,
                           const PlannedRun& run) {
   std::string maxima = runPath(campaignFolder, run.index, campaign_folder::maximaFile);
   if (!fileExists(maxima)) {
     return;
   }
-  std::string why = incompleteness(campaignFolder, plan, run);
-  if (!why.empty()) {
-    std::cout << describe(run) << ": its " << campaign_folder::maximaFile << " is not whole ("
-              << why << "); making it again" << std::endl;
+  auto [file, why] = incompleteFile(campaignFolder, plan, run);
+  if (!file.empty()) {
+    std::cout << describe(run) << ": its " << file << " is not whole (" << why
+              << "); making it again" << std::endl;
     std::error_code failure;
     fs::remove(maxima, failure);
   }
@@ -94,6 +139,10 @@ std::vector<std::string> velmoraCommand(const CampaignPlan& plan, const PlannedR
   command.insert(command.end(), plan.loadArguments.begin(), plan.loadArguments.end());
   command.push_back("--maxima");
   command.push_back(campaign_folder::partialMaximaFile);
+  if (plan.eventMaxima) {
+    command.push_back("--event-maxima");
+    command.push_back(campaign_folder::partialEventsFile);
+  }
   return command;
 }
 
@@ -101,14 +150,21 @@ std::vector<std::string> velmoraCommand(const CampaignPlan& plan, const PlannedR
 
 namespace {
 
-// After the run's velmora ended with status: its maxima file in place, or *error.
-bool finishRun(const std::string& campaignFolder, const PlannedRun& run, int status,
-               std::string* error) {
+// After the run's velmora ended with status: its maxima (and event maxima) files in place,
+// or *error.
+bool finishRun(const std::string& campaignFolder, const CampaignPlan& plan, const PlannedRun& run,
+               int status, std::string* error) {
   std::string log = runPath(campaignFolder, run.index, campaign_folder::logFile);
   if (status == 0) {
     std::error_code failure;
-    fs::rename(runPath(campaignFolder, run.index, campaign_folder::partialMaximaFile),
-               runPath(campaignFolder, run.index, campaign_folder::maximaFile), failure);
+    if (plan.eventMaxima) {  // first: the maxima file in place marks the run as made
+      fs::rename(runPath(campaignFolder, run.index, campaign_folder::partialEventsFile),
+                 runPath(campaignFolder, run.index, campaign_folder::eventsFile), failure);
+    }
+    if (!failure) {
+      fs::rename(runPath(campaignFolder, run.index, campaign_folder::partialMaximaFile),
+                 runPath(campaignFolder, run.index, campaign_folder::maximaFile), failure);
+    }
     if (!failure) {
       return true;
     }
@@ -137,8 +193,13 @@ std::vector<std::string> extremesCommand(const std::string& folder, const Campai
     command.push_back("--return-period");
     command.push_back(shortestText(years));
   }
+  command.insert(command.end(), plan.extremesArguments.begin(), plan.extremesArguments.end());
   for (const PlannedRun& run : plan.runs()) {
     command.push_back(runPath(folder, run.index, campaign_folder::maximaFile));
+    if (plan.eventMaxima) {
+      command.push_back("--composite");
+      command.push_back(runPath(folder, run.index, campaign_folder::eventsFile));
+    }
   }
   return command;
 }
@@ -158,7 +219,7 @@ bool makeRun(const std::string& campaignFolder, const CampaignPlan& plan, int in
   }
   int status = 0;
   waitForChild(&status);
-  if (!finishRun(campaignFolder, run, status, error)) {
+  if (!finishRun(campaignFolder, plan, run, status, error)) {
     return false;
   }
   std::cout << "made " << describe(run) << std::endl;
@@ -196,7 +257,7 @@ bool makeRuns(const std::string& campaignFolder, const CampaignPlan& plan, int j
       break;
     }
     std::string failure;
-    if (finishRun(campaignFolder, ended->second, status, &failure)) {
+    if (finishRun(campaignFolder, plan, ended->second, status, &failure)) {
       std::cout << "made " << describe(ended->second) << ": " << ++made << " of "
                 << program_frame::countOf(static_cast<long long>(total), "run") << std::endl;
     } else if (error->empty()) {
@@ -221,9 +282,10 @@ bool combine(const std::string& campaignFolder, const CampaignPlan& plan, std::s
   if (missing >= 0) {
     const PlannedRun run = plan.runs()[static_cast<std::size_t>(missing)];
     std::string maxima = runPath(campaignFolder, run.index, campaign_folder::maximaFile);
+    auto [file, why] = incompleteFile(campaignFolder, plan, run);
     *error = fileExists(maxima)
-                 ? describe(run) + ": \"" + maxima + "\" is not whole (" +
-                       incompleteness(campaignFolder, plan, run) +
+                 ? describe(run) + ": \"" + runPath(campaignFolder, run.index, file) +
+                       "\" is not whole (" + why +
                        "); make the run again with velmora-campaign run or task"
                  : describe(run) + " is not made yet; make it with velmora-campaign run or task";
     return false;

@@ -18,6 +18,7 @@
 #include "cli/ProgramFrame.h"
 #include "data/NumberText.h"
 #include "extremes/AnalysisLimits.h"
+#include "extremes/ExtremesOptions.h"
 #include "load/LoadOptions.h"
 
 namespace {
@@ -30,6 +31,9 @@ std::string usageText() {
          "                             [--seed FIRST] [--years-per-run N] [--days-per-year D]\n"
          "                             [--block-days N] [--return-period YEARS]...\n"
          "                             [--lane-factors f1,f2,...] [--kn-per-unit F]\n"
+         "                             [--event-maxima [--event-classes K]]\n"
+         "                             [--threshold [EFFECT=]U]... [--threshold-quantile Q]\n"
+         "                             [--resamples N]\n"
          "       velmora-campaign run CAMPAIGN [--jobs N]\n"
          "       velmora-campaign task CAMPAIGN [INDEX]\n"
          "       velmora-campaign combine CAMPAIGN\n"
@@ -50,8 +54,10 @@ std::string usageText() {
          "  --days-per-year D      days in a year (default 250, the simulated calendar's)\n"
          "  --block-days N         days in a block of the fits (default: the longest, at most\n"
          "                         a year, that leaves at least 100 blocks)\n"
-         "  --return-period YEARS  a return period (repeatable; default 75, 100 and 1000)\n" +
-         load_options::usageLines();
+         "  --return-period YEARS  a return period (repeatable; default 75, 100 and 1000)\n"
+         "  --event-maxima         the runs also write their event maxima, and combine fits\n"
+         "                         the composite model of a GEV for each loading event\n" +
+         load_options::usageLines() + extremes_options::tailUsageLines();
 }
 
 int coreCount() {
@@ -92,6 +98,9 @@ std::vector<KnownOption> planOptions() {
                                    {"--seed", true},          {"--return-period", true}};
   std::vector<KnownOption> load = load_options::knownOptions();
   known.insert(known.end(), load.begin(), load.end());
+  std::vector<KnownOption> tail = extremes_options::tailOptions();
+  known.insert(known.end(), tail.begin(), tail.end());
+  known.push_back({"--event-maxima", false});
   return known;
 }
 
@@ -101,6 +110,7 @@ struct PlanReading {
   bool blockDaysGiven = false;
   bool yearsPerRunGiven = false;
   LoadSettings checked;  // the load options are checked here and kept as text in the plan
+  AnalysisSettings tails;  // so are the tail options
 };
 
 // Takes one of plan's options into *plan. False, with *error set, for a bad value.
@@ -114,6 +124,14 @@ bool takePlanOption(const GivenOption& option, CampaignPlan* plan, PlanReading* 
     }
     plan->loadArguments.push_back(name);
     plan->loadArguments.push_back(name == "--effect" ? anchoredEffect(option.value) : option.value);
+  } else if (extremes_options::isTailOption(name)) {
+    if (!extremes_options::takeTailOption(name, option.value, &reading->tails, error)) {
+      return false;
+    }
+    plan->extremesArguments.push_back(name);
+    plan->extremesArguments.push_back(option.value);
+  } else if (name == "--event-maxima") {
+    plan->eventMaxima = true;
   } else if (name == "--seed") {
     if (!takeWhole(option, 0, 4294967295LL, &value, error)) {
       return false;

@@ -13,6 +13,7 @@
 #include "extremes/AnalysisLimits.h"
 #include "extremes/EffectAnalysis.h"
 #include "extremes/EventMaximaFile.h"
+#include "extremes/ExtremesOptions.h"
 #include "extremes/MaximaFile.h"
 #include "extremes/ReturnLevelChart.h"
 #include "output/Calendar.h"
@@ -49,16 +50,9 @@ std::string usageText() {
          "\n"
          "options:\n"
          "  --block-days N         days in a block (default 1)\n"
-         "  --threshold [EFFECT=]U the threshold of the generalized Pareto fit, for one effect\n"
-         "                         (moment:30=5200) or every effect (default: the value that\n"
-         "                         leaves the greater of 5 % of the days and 50 days above it)\n"
-         "  --threshold-quantile Q the threshold at the quantile Q of the daily maxima, 0 < Q < 1\n"
          "  --composite FILE       an event maxima file for the composite model (repeatable:\n"
-         "                         one for each run)\n"
-         "  --resamples N          resamples of each parametric bootstrap, 0 to " +
-         std::to_string(analysis_limits::maxResamples) + " (default " +
-         std::to_string(analysis_limits::defaultResamples) + "; 0: no\n"
-         "                         goodness-of-fit p-values nor composite intervals)\n"
+         "                         one for each run)\n" +
+         extremes_options::tailUsageLines() +
          "  --seed S               the bootstraps' seed (default 1)\n"
          "  --return-period YEARS  a return period above 1 year and up to " +
          std::to_string(static_cast<long>(analysis_limits::maxReturnYears)) +
@@ -80,65 +74,25 @@ bool refuse(const std::string& message, std::string* error) {
   return false;
 }
 
-// "--threshold [EFFECT=]U": U a number.
-bool takeThreshold(const std::string& text, ThresholdSettings* threshold, std::string* error) {
-  std::size_t equals = text.rfind('=');
-  std::string effect = equals == std::string::npos ? "" : text.substr(0, equals);
-  std::string number = equals == std::string::npos ? text : text.substr(equals + 1);
-  double value = 0.0;
-  if (!readNumberText(number, &value) || (equals != std::string::npos && effect.empty())) {
-    return refuse("--threshold is \"" + text + "\"; accepted: a number, or EFFECT=number "
-                  "(moment:30=5200)", error);
-  }
-  if (effect.empty()) {
-    threshold->forAll = true;
-    threshold->value = value;
-  } else {
-    threshold->byEffect[effect] = value;
-  }
-  return true;
-}
-
-bool takeBootstrapOption(const GivenOption& option, AnalysisSettings* settings, std::string* error) {
-  long long value = 0;
-  if (option.name == "--resamples") {
-    if (!readWholeText(option.value, 0, analysis_limits::maxResamples, &value)) {
-      return refuse("--resamples is \"" + option.value + "\"; accepted: a whole number from 0 to " +
-                        std::to_string(analysis_limits::maxResamples), error);
-    }
-    settings->resamples = static_cast<int>(value);
-    return true;
-  }
-  if (!readWholeText(option.value, 0, 4294967295LL, &value)) {
-    return refuse("--seed is \"" + option.value + "\"; accepted: a whole number from 0 to 4294967295",
-                  error);
-  }
-  settings->seed = static_cast<std::uint64_t>(value);
-  return true;
-}
-
 bool takeOption(const GivenOption& option, Arguments* parsed, bool* defaultPeriods,
                 std::string* error) {
   const std::string& text = option.value;
   double value = 0.0;
-  if (option.name == "--threshold") {
-    return takeThreshold(text, &parsed->settings.threshold, error);
-  }
-  if (option.name == "--threshold-quantile") {
-    if (!readNumberText(text, &value) || !(value > 0.0 && value < 1.0)) {
-      return refuse("--threshold-quantile is \"" + text + "\"; accepted: a number above 0 and "
-                    "below 1", error);
-    }
-    parsed->settings.threshold.byQuantile = true;
-    parsed->settings.threshold.quantile = value;
-    return true;
+  if (extremes_options::isTailOption(option.name)) {
+    return extremes_options::takeTailOption(option.name, text, &parsed->settings, error);
   }
   if (option.name == "--composite") {
     parsed->eventFiles.push_back(text);
     return true;
   }
-  if (option.name == "--resamples" || option.name == "--seed") {
-    return takeBootstrapOption(option, &parsed->settings, error);
+  if (option.name == "--seed") {
+    long long seed = 0;
+    if (!readWholeText(text, 0, 4294967295LL, &seed)) {
+      return refuse("--seed is \"" + text + "\"; accepted: a whole number from 0 to 4294967295",
+                    error);
+    }
+    parsed->settings.seed = static_cast<std::uint64_t>(seed);
+    return true;
   }
   if (option.name == "--svg" || option.name == "--csv") {
     (option.name == "--svg" ? parsed->svgFile : parsed->csvFile) = text;
@@ -324,16 +278,15 @@ int analyseFiles(const Arguments& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<KnownOption> known = {{"--block-days", true},
+  std::vector<KnownOption> known = {{"--block-days", true},
                                          {"--return-period", true},
                                          {"--days-per-year", true},
-                                         {"--threshold", true, "a number, or EFFECT=number"},
-                                         {"--threshold-quantile", true, "a number between 0 and 1"},
                                          {"--composite", true, "an event maxima file"},
-                                         {"--resamples", true, "a whole number"},
                                          {"--seed", true, "a whole number"},
                                          {"--svg", true, "a file name"},
                                          {"--csv", true, "a file name"}};
+  std::vector<KnownOption> tail = extremes_options::tailOptions();
+  known.insert(known.end(), tail.begin(), tail.end());
   return program_frame::runTool<Arguments>(std::vector<std::string>(argv + 1, argv + argc), program,
                                         usageText(), known, readArguments, analyseFiles);
 }

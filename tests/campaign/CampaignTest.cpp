@@ -193,6 +193,36 @@ TEST_F(CampaignProgramTest, GivesTheSameResultsOnAnyNumberOfCoresAndAsTasks) {
   EXPECT_NE(folder.read("one/return-levels.svg").find("<svg"), std::string::npos);
 }
 
+TEST_F(CampaignProgramTest, PassesEventMaximaAndTheTailOptionsThroughToEveryModel) {
+  ProgramRun refused = plan("bad", " --event-classes 3");
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.errors.find("--event-classes needs --event-maxima"), std::string::npos)
+      << refused.errors;
+  EXPECT_NE(plan("bad", " --event-maxima --threshold-quantile 2").errors.find(
+                "error: --threshold-quantile is \"2\"; accepted: a number above 0 and below 1"),
+            std::string::npos);
+  ASSERT_EQ(plan("c", " --event-maxima --event-classes 2 --threshold-quantile 0.5 --resamples 5")
+                .status,
+            0);
+  ProgramRun made = campaign("run c --jobs 2");
+  ASSERT_EQ(made.status, 0) << made.errors;
+  EXPECT_EQ(linesOf(folder.read("c/run-0002/events.csv")).size(), 1u + 4 * 3);
+  std::string report = folder.read("c/report.txt");
+  EXPECT_NE(report.find("(the 0.5 quantile of the daily maxima)"), std::string::npos) << report;
+  EXPECT_NE(report.find("composite of a GEV for each loading event"), std::string::npos);
+  EXPECT_NE(report.find("(bootstrap of 5 resamples)"), std::string::npos);
+  // A run whose event maxima are not whole is made again.
+  folder.write("c/run-0001/events.csv", "effect,day,trucks,max,time_s,unit\n");
+  std::string before = results("c");
+  ProgramRun again = campaign("run c");
+  ASSERT_EQ(again.status, 0) << again.errors;
+  EXPECT_NE(again.console.find("run-0001 (seed 42, 4 days): its events.csv is not whole (it holds 0 whole rows of its "
+                                 "12); making it again"),
+            std::string::npos)
+      << again.console;
+  EXPECT_EQ(results("c"), before);
+}
+
 TEST_F(CampaignProgramTest, EachRunIsTheSeededRunOfItsDays) {
   ASSERT_EQ(plan("c").status, 0);
   ASSERT_EQ(campaign("task c 1").status, 0);

@@ -1,0 +1,80 @@
+#include "extremes/ExtremesOptions.h"
+
+#include "data/NumberText.h"
+
+namespace extremes_options {
+namespace {
+
+bool refuse(const std::string& message, std::string* error) {
+  *error = message;
+  return false;
+}
+
+// "[EFFECT=]U": U a number.
+bool takeThreshold(const std::string& text, ThresholdSettings* threshold, std::string* error) {
+  std::size_t equals = text.rfind('=');
+  std::string effect = equals == std::string::npos ? "" : text.substr(0, equals);
+  std::string number = equals == std::string::npos ? text : text.substr(equals + 1);
+  double value = 0.0;
+  if (!readNumberText(number, &value) || (equals != std::string::npos && effect.empty())) {
+    return refuse("--threshold is \"" + text + "\"; accepted: a number, or EFFECT=number "
+                  "(moment:30=5200)", error);
+  }
+  if (effect.empty()) {
+    threshold->forAll = true;
+    threshold->value = value;
+  } else {
+    threshold->byEffect[effect] = value;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<KnownOption> tailOptions() {
+  return {{"--threshold", true, "a number, or EFFECT=number"},
+          {"--threshold-quantile", true, "a number between 0 and 1"},
+          {"--resamples", true, "a whole number"}};
+}
+
+bool isTailOption(const std::string& name) {
+  return name == "--threshold" || name == "--threshold-quantile" || name == "--resamples";
+}
+
+bool takeTailOption(const std::string& name, const std::string& value, AnalysisSettings* settings,
+                    std::string* error) {
+  if (name == "--threshold") {
+    return takeThreshold(value, &settings->threshold, error);
+  }
+  if (name == "--threshold-quantile") {
+    double q = 0.0;
+    if (!readNumberText(value, &q) || !(q > 0.0 && q < 1.0)) {
+      return refuse("--threshold-quantile is \"" + value + "\"; accepted: a number above 0 and "
+                    "below 1", error);
+    }
+    settings->threshold.byQuantile = true;
+    settings->threshold.quantile = q;
+    return true;
+  }
+  long long resamples = 0;
+  if (!readWholeText(value, 0, analysis_limits::maxResamples, &resamples)) {
+    return refuse("--resamples is \"" + value + "\"; accepted: a whole number from 0 to " +
+                      std::to_string(analysis_limits::maxResamples),
+                  error);
+  }
+  settings->resamples = static_cast<int>(resamples);
+  return true;
+}
+
+std::string tailUsageLines() {
+  return "  --threshold [EFFECT=]U the threshold of the generalized Pareto fit, for one effect\n"
+         "                         (moment:30=5200) or every effect (default: the value that\n"
+         "                         leaves the greater of 5 % of the days and 50 days above it)\n"
+         "  --threshold-quantile Q the threshold at the quantile Q of the daily maxima, 0 < Q < 1\n"
+         "  --resamples N          resamples of each parametric bootstrap, 0 to " +
+         std::to_string(analysis_limits::maxResamples) + " (default " +
+         std::to_string(analysis_limits::defaultResamples) + "; 0: no\n"
+         "                         goodness-of-fit p-values nor composite intervals)\n";
+}
+
+}  // namespace extremes_options

@@ -1,0 +1,24 @@
+// The options of velmora-extremes that shape its tail models, shared with the campaigns
+// that pass them on: "--threshold [EFFECT=]U" (repeatable), "--threshold-quantile Q" and
+// "--resamples N".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/OptionParser.h"
+#include "extremes/EffectAnalysis.h"
+
+namespace extremes_options {
+
+std::vector<KnownOption> tailOptions();
+// True when name is one of the tail options.
+bool isTailOption(const std::string& name);
+// Reads the value of the tail option `name` into *settings. False, with *error one line
+// naming the option, the value and what is accepted, for a bad value.
+bool takeTailOption(const std::string& name, const std::string& value, AnalysisSettings* settings,
+                    std::string* error);
+// The options' lines for a usage text.
+std::string tailUsageLines();
+
+}  // namespace extremes_options
