@@ -35,7 +35,7 @@ std::string xmlText(const std::string& text) {
 
 constexpr double chartWidth = 760.0;
 constexpr double levelsHeight = 420.0;   // the return-level plot and its axis labels
-constexpr double legendHeight = 80.0;    // the legend, below the plot
+constexpr double legendHeight = 96.0;    // the legend, below the plot: a line a model
 constexpr double diagnosticsHeight = 250.0;
 
 // A plot's frame on the page and the ranges it shows.
@@ -104,12 +104,15 @@ double yearsOfVariate(double v) {
   return 1.0 / -std::expm1(-std::exp(-v));
 }
 
+// The model's levels across the frame; the generalized Pareto's from 2 years on, since its
+// levels count on exceedances being rare within a year.
 Points curveOf(const FittedModel& model, const Frame& frame) {
   Points points;
+  double shortest = model.look.kind == ModelKind::peaksOverThreshold ? 2.0 : 1.0;
   for (int i = 0; i <= 120; ++i) {
     double variate = frame.x0 + (frame.x1 - frame.x0) * i / 120.0;
     double years = yearsOfVariate(variate);
-    if (years > 1.0) {
+    if (years > shortest) {
       points.emplace_back(variate, levelOfModel(model, years));
     }
   }
@@ -169,21 +172,17 @@ void writeYearTicks(std::ostream& out, const Frame& frame, const AnalysisSetting
 }
 
 void writeLegend(std::ostream& out, const EffectAnalysis& analysis, double left, double top) {
-  double x = left;
   double y = top;
-  int column = 0;
   for (const FittedModel& model : analysis.models) {
-    out << "<line x1=\"" << x << "\" y1=\"" << y - 4 << "\" x2=\"" << x + 24 << "\" y2=\""
+    out << "<line x1=\"" << left << "\" y1=\"" << y - 4 << "\" x2=\"" << left + 24 << "\" y2=\""
         << y - 4 << "\" stroke=\"" << model.look.colour << "\" stroke-width=\"2\""
         << (*model.look.dashes ? std::string(" stroke-dasharray=\"") + model.look.dashes + "\"" : "")
         << "/>\n";
-    writeText(out, x + 30, y, std::string(model.look.legend) + ", 95 % band by " +
-                                  model.intervalMethod, 11, "start", model.look.colour);
-    ++column;
-    x = column % 2 == 0 ? left : left + 330;
-    y += column % 2 == 0 ? 16 : 0;
+    writeText(out, left + 30, y, std::string(model.look.legend) + "; band: 95 %, " +
+                                     model.intervalMethod, 11, "start", model.look.colour);
+    y += 15;
   }
-  writeText(out, x, y, "dots: the block maxima at plotting positions i/(n+1)", 11);
+  writeText(out, left, y, "dots: the block maxima at plotting positions i/(n+1)", 11);
 }
 
 void writeLevelsPlot(std::ostream& out, const EffectAnalysis& analysis,
@@ -292,10 +291,10 @@ void writeDiagnostics(std::ostream& out, const EffectAnalysis& analysis, const F
   Frame left{90, top, 280, diagnosticsHeight - 80, x0, x1, 1e300, -1e300};
   Frame right{470, top, 260, diagnosticsHeight - 80, x0, x1, 1e300, -1e300};
   writeDiagnosticPlot(out, left, meanExcess, meanBand, gpd.fit.location,
-                      "mean residual life: mean excess over the threshold");
+                      "mean residual life: mean excess over it");
   if (!shape.empty()) {
     writeDiagnosticPlot(out, right, shape, shapeBand, gpd.fit.location,
-                        "generalized Pareto shape xi fitted over the threshold");
+                        "shape xi fitted over the threshold");
   }
   writeText(out, chartWidth / 2, top + diagnosticsHeight - 48,
             "threshold, in " + (analysis.unit.empty() ? std::string("the maxima files' unit") : analysis.unit) +
