@@ -125,6 +125,13 @@ void BM_MotorwayLoadEffects(benchmark::State& state) {
              {"--no-records", "--effect", "moment:30", "--effect", "moment:30:10", "--effect",
               "shear:30", "--maxima", "maxima.csv"});
 }
+// The same with each day's maxima by the trucks on the bridge as well (five classes).
+void BM_MotorwayEventMaxima(benchmark::State& state) {
+  reportRuns(state,
+             prepareFolder(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))),
+             {"--no-records", "--effect", "moment:30", "--effect", "moment:30:10", "--effect",
+              "shear:30", "--maxima", "maxima.csv", "--event-maxima", "events.csv"});
+}
 // Default mix (free flow, car fraction 0.8): about 10 million vehicles.
 BENCHMARK(BM_Motorway)
     ->ArgNames({"model", "days"})
@@ -153,6 +160,13 @@ BENCHMARK(BM_Motorway)
 BENCHMARK(BM_MotorwayLoadEffects)
     ->ArgNames({"model", "days"})
     ->Args({6, 180})
+    ->Args({6, 30})
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MotorwayEventMaxima)
+    ->ArgNames({"model", "days"})
     ->Args({6, 30})
     ->UseManualTime()
     ->Iterations(1)

@@ -6,6 +6,7 @@
 
 #include "extremes/AnalysisLimits.h"
 #include "extremes/ExtremeValueFit.h"
+#include "extremes/Resampling.h"
 
 namespace {
 
@@ -35,14 +36,7 @@ double defaultThreshold(const std::vector<double>& dailyMaxima) {
 }
 
 double thresholdAtQuantile(const std::vector<double>& dailyMaxima, double q) {
-  std::vector<double> sorted = sortedCopy(dailyMaxima);
-  double position = q * static_cast<double>(sorted.size() - 1);
-  auto below = static_cast<std::size_t>(std::floor(position));
-  if (below + 1 >= sorted.size()) {
-    return sorted.back();
-  }
-  double fraction = position - static_cast<double>(below);
-  return sorted[below] + fraction * (sorted[below + 1] - sorted[below]);
+  return percentile(dailyMaxima, q);
 }
 
 std::vector<ThresholdPoint> thresholdDiagnostics(const std::vector<double>& dailyMaxima,
