@@ -69,12 +69,24 @@ std::vector<EventClass> classesOf(const EffectEvents& events, std::vector<std::s
   return classes;
 }
 
+double classCumulative(const EventClass& c, double x) {
+  if (c.constant) {
+    return x >= c.fit.location ? 1.0 : 0.0;
+  }
+  return cumulative(c.fit, x);
+}
+
 double logDayCumulative(const std::vector<EventClass>& classes, double x) {
   double sum = 0.0;
   for (const EventClass& c : classes) {
-    sum += std::log(c.emptyShare + (1.0 - c.emptyShare) * cumulative(c.fit, x));
+    sum += std::log(c.emptyShare + (1.0 - c.emptyShare) * classCumulative(c, x));
   }
   return sum;
+}
+
+// The class's value of the uniform u: a draw from its distribution.
+double classQuantile(const EventClass& c, double u) {
+  return c.constant ? c.fit.location : quantile(c.fit, u);
 }
 
 // The x where log F(x) reaches target (< 0), by bisection.
@@ -82,12 +94,12 @@ double solveLevel(const std::vector<EventClass>& classes, double target) {
   double high = -std::numeric_limits<double>::infinity();
   double share = std::exp(target / static_cast<double>(classes.size()));
   for (const EventClass& c : classes) {
-    high = std::max(high, quantile(c.fit, share));  // every factor is at least share there
+    high = std::max(high, classQuantile(c, share));  // every factor is at least share there
   }
   double low = high;
   double width = 1.0;
   for (const EventClass& c : classes) {
-    width = std::max(width, c.fit.scale);
+    width = std::max(width, c.constant ? 0.0 : c.fit.scale);
   }
   while (logDayCumulative(classes, low) > target) {
     low -= width;
@@ -141,7 +153,14 @@ bool fitComposite(const EffectEvents& events, CompositeModel* model, std::string
   result.classes = classesOf(events, result.merges);
   for (EventClass& c : result.classes) {
     c.emptyShare = 1.0 - static_cast<double>(c.daysWithValue) / static_cast<double>(c.values.size());
-    if (!fitExtremes(valuesOnly(c.values), ExtremeModel::gev, &c.fit, error)) {
+    std::vector<double> present = valuesOnly(c.values);
+    c.constant = !present.empty() &&
+                 std::all_of(present.begin(), present.end(), [&](double v) { return v == present[0]; });
+    if (c.constant) {
+      c.fit.location = present[0];
+      continue;
+    }
+    if (!fitExtremes(present, ExtremeModel::gev, &c.fit, error)) {
       *error = "the class of " + c.label() + ": " + *error;
       return false;
     }
@@ -170,6 +189,9 @@ CompositeResampling resampleComposite(const CompositeModel& model,
     std::vector<EventClass> drawn = model.classes;
     bool fitted = true;
     for (EventClass& c : drawn) {
+      if (c.constant) {
+        continue;
+      }
       for (double& value : c.values) {
         if (!std::isnan(value)) {
           value = quantile(c.fit, uniform.next());

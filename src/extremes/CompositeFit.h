@@ -23,6 +23,8 @@ struct EventClass {
   std::size_t daysWithValue = 0;
   double emptyShare = 0.0;      // q_k
   ExtremeValueFit fit;          // the GEV of the days with a value
+  bool constant = false;        // every value is the same (as 0 with no car on a road of
+                                // trucks): a step at it, fitted with no GEV
 
   // "2 trucks", "2 to 3 trucks", "4 or more trucks".
   std::string label() const;

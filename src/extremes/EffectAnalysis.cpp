@@ -80,7 +80,9 @@ void diagnoseFit(FittedModel* model) {
                                   " days; " + std::to_string(wellFitted) +
                                   " or more make a fit to rely on");
       }
-      warnAboutShape(ofClass, c.fit, model->warnings);
+      if (!c.constant) {
+        warnAboutShape(ofClass, c.fit, model->warnings);
+      }
     }
   } else {
     if (model->fitted.size() < wellFitted) {
@@ -337,7 +339,12 @@ void writeThresholdModel(std::ostream& out, const FittedModel& model, std::size_
 void writeComposite(std::ostream& out, const CompositeModel& composite) {
   for (const EventClass& c : composite.classes) {
     out << "    " << c.label() << ": " << c.daysWithValue << " days with a value (q "
-        << number(c.emptyShare, "%.4g") << "), mu " << number(c.fit.location) << " +/- "
+        << number(c.emptyShare, "%.4g") << "), ";
+    if (c.constant) {
+      out << "every one " << number(c.fit.location) << "\n";
+      continue;
+    }
+    out << "mu " << number(c.fit.location) << " +/- "
         << number(c.fit.locationError) << ", sigma " << number(c.fit.scale) << " +/- "
         << number(c.fit.scaleError) << ", xi " << number(c.fit.shape) << " +/- "
         << number(c.fit.shapeError) << ", A^2 " << number(c.fit.andersonDarling, "%.4f") << "\n";

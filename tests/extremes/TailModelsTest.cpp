@@ -211,6 +211,32 @@ TEST(CompositeTest, ARoundTripFromAKnownMixtureHoldsItsLevelWithinTheBootstrapIn
   EXPECT_EQ(folder.read("again.csv"), folder.read("t.csv"));
 }
 
+TEST(CompositeTest, AClassThatNeverVariesIsAStepAndLeavesTheOtherClassesLevel) {
+  // A road of trucks only: with no truck on the bridge it carries nothing.
+  TestFolder folder;
+  std::mt19937 random(4);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::ostringstream events;
+  events.precision(17);
+  events << "effect,day,trucks,max,time_s,unit\n";
+  for (int day = 1; day <= 500; ++day) {
+    events << "m," << day << ",0,0.000,1.000,kN\nm," << day << ",1,"
+           << Gev{600.0, 40.0, -0.1}.draw(unit(random)) << ",2.000,kN\n";
+  }
+  folder.write("events.csv", events.str());
+  ProgramRun run = extremes("--resamples 0 --csv t.csv events.csv");
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_NE(run.console.find("    0 trucks: 500 days with a value (q 0), every one 0\n"),
+            std::string::npos)
+      << run.console;
+  std::string table = folder.read("t.csv");
+  for (const char* years : {"75", "1000"}) {
+    double composite = std::stod(rowOf(table, "composite", years)[13]);
+    double gev = std::stod(rowOf(table, "gev", years)[13]);  // of the same daily values
+    EXPECT_NEAR(composite, gev, 1e-6 * gev) << years;
+  }
+}
+
 TEST(GoodnessOfFitTest, TheBootstrapRejectsAGumbelFitOfAHeavyTailAndPassesTheGev) {
   TestFolder folder;
   std::mt19937 random(21);
