@@ -181,13 +181,14 @@ double compositeLevel(const CompositeModel& model, double years, double daysPerY
 CompositeResampling resampleComposite(const CompositeModel& model,
                                       const std::vector<double>& returnYears, double daysPerYear,
                                       int resamples, std::uint64_t seed) {
-  UniformStream uniform(seed);
-  std::vector<std::vector<double>> levels(returnYears.size());
-  CompositeResampling result;
-  int atLeast = 0;
-  for (int i = 0; i < resamples; ++i) {
+  struct Outcome {
+    bool fitted = false;
+    std::vector<double> levels;  // by return period
+    bool atLeast = false;        // its A^2 is at least the data's
+  };
+  std::vector<Outcome> outcomes(static_cast<std::size_t>(std::max(resamples, 0)));
+  forEachResample(resamples, seed, [&](int index, UniformStream& uniform) {
     std::vector<EventClass> drawn = model.classes;
-    bool fitted = true;
     for (EventClass& c : drawn) {
       if (c.constant) {
         continue;
@@ -197,16 +198,29 @@ CompositeResampling resampleComposite(const CompositeModel& model,
           value = quantile(c.fit, uniform.next());
         }
       }
-      fitted = fitted && refit(valuesOnly(c.values), c.fit, &c.fit);
+      if (!refit(valuesOnly(c.values), c.fit, &c.fit)) {
+        return;
+      }
     }
-    if (!fitted) {
+    Outcome& outcome = outcomes[static_cast<std::size_t>(index)];
+    for (double years : returnYears) {
+      outcome.levels.push_back(levelOf(drawn, years, daysPerYear));
+    }
+    outcome.atLeast = dayAndersonDarling(drawn) >= model.dayAndersonDarling;
+    outcome.fitted = true;
+  });
+  CompositeResampling result;
+  std::vector<std::vector<double>> levels(returnYears.size());
+  int atLeast = 0;
+  for (const Outcome& outcome : outcomes) {
+    if (!outcome.fitted) {
       continue;
     }
     ++result.resamples;
+    atLeast += outcome.atLeast ? 1 : 0;
     for (std::size_t t = 0; t < returnYears.size(); ++t) {
-      levels[t].push_back(levelOf(drawn, returnYears[t], daysPerYear));
+      levels[t].push_back(outcome.levels[t]);
     }
-    atLeast += dayAndersonDarling(drawn) >= model.dayAndersonDarling ? 1 : 0;
   }
   for (const std::vector<double>& resampled : levels) {
     bool any = !resampled.empty();

@@ -1,10 +1,12 @@
 // Parametric bootstrap: reproducible draws from fitted distributions, the goodness-of-fit
-// p-value they give a fit, and percentile intervals. The draws come from one 64-bit Mersenne
-// twister of a fixed seed, turned into uniforms by their top 53 bits, so a result is the same
-// on every machine.
+// p-value they give a fit, and percentile intervals. Each resample draws from a 64-bit
+// Mersenne twister of its own, seeded from the bootstrap's seed and its index, turned into
+// uniforms by their top 53 bits: a result is the same on every machine and however many
+// cores share the resamples.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -12,7 +14,8 @@
 
 class UniformStream {
  public:
-  explicit UniformStream(std::uint64_t seed) : engine(seed) {}
+  // The stream of resample `index` of the bootstrap of `seed`.
+  UniformStream(std::uint64_t seed, int index);
   // The next number, strictly between 0 and 1.
   double next() {
     return (static_cast<double>(engine() >> 11) + 0.5) * 0x1.0p-53;
@@ -21,6 +24,11 @@ class UniformStream {
  private:
   std::mt19937_64 engine;
 };
+
+// Calls resample(index, stream) for every index from 0 to count - 1, each with its own
+// stream, spread over the machine's cores. resample must write only what belongs to its index.
+void forEachResample(int count, std::uint64_t seed,
+                     const std::function<void(int, UniformStream&)>& resample);
 
 // The p-value of the fit's A^2 by parametric bootstrap: the share of `resamples` samples
 // drawn from the fit, each as many as `fitted` and fitted again, whose A^2 is at least the
