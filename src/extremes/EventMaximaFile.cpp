@@ -98,6 +98,23 @@ bool readRow(const CsvReader& reader, const std::string& where, const std::strin
   return true;
 }
 
+// Each day of the effect's last run has a value in some class: the bridge's state at every
+// moment is one of them.
+bool everyDayHasAValue(const EffectEvents& effect, std::string* error) {
+  std::size_t days = effect.byClass.front().size();
+  for (std::size_t day = days - effect.runDays.back(); day < days; ++day) {
+    bool any = std::any_of(effect.byClass.begin(), effect.byClass.end(),
+                           [day](const std::vector<double>& values) { return !std::isnan(values[day]); });
+    if (!any) {
+      return refuse("day " + std::to_string(day - (days - effect.runDays.back()) + 1) + " of " +
+                        effect.effect + " has no value in any class; accepted: a value in at "
+                        "least one class each day",
+                    error);
+    }
+  }
+  return true;
+}
+
 // Every effect of the file ends on a whole day, holds as many days as the others and, after
 // the first file, the same effects and classes as the first.
 bool checkRun(const std::string& path, std::vector<EffectEvents>& effects,
@@ -121,6 +138,10 @@ bool checkRun(const std::string& path, std::vector<EffectEvents>& effects,
                     error);
     }
     effect.runDays.push_back(static_cast<std::size_t>(progress[i].day));
+    if (!everyDayHasAValue(effect, error)) {
+      *error = path + ": " + *error;
+      return false;
+    }
   }
   return true;
 }

@@ -270,6 +270,7 @@ TEST(EventMaximaFileTest, RefusesFilesThatAreNotWholeEventMaxima) {
   folder.write("maxima.csv", "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit\n"
                              "m,1,7,1,1,1,kN\n");
   folder.write("day.csv", header + "m,1,0,5,1,kN\nm,1,1,6,1,kN\n");
+  folder.write("empty.csv", header + "m,1,0,5,1,kN\nm,1,1,6,1,kN\nm,2,0,,,kN\nm,2,1,,,kN\n");
   struct Case {
     const char* arguments;
     const char* says;
@@ -279,6 +280,7 @@ TEST(EventMaximaFileTest, RefusesFilesThatAreNotWholeEventMaxima) {
       {"short.csv", "error: short.csv does not give every effect of the first file"},
       {"units.csv", "error: units.csv line 3 gives m in kN·m and the rows before in kN"},
       {"cut.csv", "error: cut.csv line 3 is \"m,1,1,6,1,k\", cut short without its line end"},
+      {"empty.csv", "error: empty.csv: day 2 of m has no value in any class"},
       {"maxima.csv --composite day.csv",
        "error: the event maxima of m are not of the maxima files' days"},
   };
