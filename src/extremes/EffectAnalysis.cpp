@@ -169,8 +169,13 @@ void completeLikelihoodModel(const AnalysisSettings& settings, FittedModel* mode
   for (double years : settings.returnYears) {
     model->levels.push_back(returnLevel(model->fitted, model->fit, years, model->perYear));
   }
-  for (double years : bandYears(settings)) {
-    model->bandLevels.push_back(returnLevel(model->fitted, model->fit, years, model->perYear));
+  std::vector<double> band = settings.forChart ? bandYears(settings) : std::vector<double>();
+  for (double years : band) {
+    auto asked = std::find(settings.returnYears.begin(), settings.returnYears.end(), years);
+    model->bandLevels.push_back(
+        asked != settings.returnYears.end()
+            ? model->levels[static_cast<std::size_t>(asked - settings.returnYears.begin())]
+            : returnLevel(model->fitted, model->fit, years, model->perYear));
   }
   model->intervalMethod = profileMethod;
   model->tested = settings.resamples > 0;
@@ -182,7 +187,7 @@ void completeLikelihoodModel(const AnalysisSettings& settings, FittedModel* mode
 // The composite's levels, with their bootstrap intervals, at the return and band periods.
 void completeComposite(const AnalysisSettings& settings, FittedModel* model) {
   std::vector<double> years = settings.returnYears;
-  std::vector<double> band = bandYears(settings);
+  std::vector<double> band = settings.forChart ? bandYears(settings) : std::vector<double>();
   years.insert(years.end(), band.begin(), band.end());
   CompositeResampling resampling;
   model->tested = settings.resamples > 0;
@@ -236,15 +241,12 @@ bool fitModel(const EffectData& data, const AnalysisSettings& settings, FittedMo
 
 std::vector<double> bandYears(const AnalysisSettings& settings) {
   double longest = *std::max_element(settings.returnYears.begin(), settings.returnYears.end());
-  std::vector<double> years;
-  for (double decade = 1.0; decade < longest; decade *= 10.0) {
-    for (double step : {2.0, 5.0, 10.0}) {
-      if (decade * step < longest) {
-        years.push_back(decade * step);
-      }
-    }
+  std::vector<double> years = settings.returnYears;
+  for (double decade = 2.0; decade < longest; decade = decade < 10.0 ? 10.0 : decade * 10.0) {
+    years.push_back(decade);
   }
-  years.push_back(longest);
+  std::sort(years.begin(), years.end());
+  years.erase(std::unique(years.begin(), years.end()), years.end());
   return years;
 }
 
@@ -302,7 +304,9 @@ bool analyse(const EffectData& data, const AnalysisSettings& settings, EffectAna
     analysis->models.push_back(model);
   }
   analysis->gumbelAgainstGev = testGumbelAgainstGev(*analysis);
-  analysis->thresholds = thresholdDiagnostics(data.dailyMaxima);
+  if (settings.forChart) {
+    analysis->thresholds = thresholdDiagnostics(data.dailyMaxima);
+  }
   analysis->annualMaxima = data.annualMaxima;
   analysis->longRun = longRunLevels(data.annualMaxima, settings.returnYears);
   return true;

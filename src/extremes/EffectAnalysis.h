@@ -38,6 +38,7 @@ struct AnalysisSettings {
                                   analysis_limits::defaultReturnYears.end()};
   ThresholdSettings threshold;
   int resamples = analysis_limits::defaultResamples;  // of each bootstrap; 0: none
+  bool forChart = false;  // also the bands and the threshold diagnostics the chart draws
   std::uint64_t seed = analysis_limits::defaultSeed;  // of the bootstraps
 };
 
@@ -78,7 +79,7 @@ struct FittedModel {
   double pValue = 0.0;          // of the Anderson-Darling A^2, by bootstrap; NaN: not found
   bool tested = false;          // the p-value was sought (the bootstrap had resamples)
   std::vector<ReturnLevel> levels;      // by return period
-  std::vector<ReturnLevel> bandLevels;  // at the chart's band periods
+  std::vector<ReturnLevel> bandLevels;  // at the chart's band periods, when forChart
   std::string intervalMethod;  // "profile likelihood", "bootstrap of 200 resamples"
   bool passes() const { return !tested || !(pValue < analysis_limits::passingPValue); }
   // What makes the fit or a level doubtful, one line each: for the whole fit (too few
@@ -104,7 +105,7 @@ struct EffectAnalysis {
   std::size_t days = 0;             // daily maxima
   std::vector<FittedModel> models;  // in the catalogue's order; those that could be fitted
   std::vector<std::string> notFitted;  // a line for each model that could not be
-  std::vector<ThresholdPoint> thresholds;  // the threshold diagnostics
+  std::vector<ThresholdPoint> thresholds;  // the threshold diagnostics, when forChart
   LikelihoodRatio gumbelAgainstGev;
   std::vector<double> annualMaxima;  // for the long-run levels; empty when years are no
                                      // whole number of days
@@ -112,8 +113,8 @@ struct EffectAnalysis {
 
 };
 
-// The return periods at which the chart draws bands: 2, 5, 10, 20, 50, ... years below the
-// longest asked for, and the longest.
+// The return periods at which the chart draws bands: 2, 10, 100, ... years below the
+// longest asked for, and those asked for.
 std::vector<double> bandYears(const AnalysisSettings& settings);
 
 // The level of `years` of a fitted model.

@@ -136,6 +136,7 @@ bool readArguments(const CommandArguments& given, Arguments* parsed, std::string
   for (const std::string& file : given.operands) {
     (isEventMaximaFile(file) ? parsed->eventFiles : parsed->files).push_back(file);
   }
+  parsed->settings.forChart = !parsed->svgFile.empty();
   if (parsed->files.empty() && parsed->eventFiles.empty()) {
     return refuse("velmora-extremes needs at least one maxima file", error);
   }

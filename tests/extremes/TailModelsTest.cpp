@@ -113,7 +113,7 @@ TEST(PeaksOverThresholdTest, FitsAndLevelsAgreeWithScipyGenpareto) {
     maxima << "bounded," << day << ',' << Gev{700.0, 50.0, -0.2}.draw(unit(random)) << ",0,1,1,kN\n";
   }
   folder.write("maxima.csv", maxima.str());
-  ProgramRun ours = extremes("--threshold-quantile 0.9 --resamples 0 --return-period 75 "
+  ProgramRun ours = extremes("--block-days 10 --threshold-quantile 0.9 --resamples 0 --return-period 75 "
                              "--return-period 1000 --csv t.csv maxima.csv");
   ASSERT_EQ(ours.status, 0) << ours.errors;
   ProgramRun scipy = reference("gpd maxima.csv 0.9 250 75 1000");
@@ -159,8 +159,8 @@ TEST(PeaksOverThresholdTest, TheDefaultThresholdLeavesFivePercentAndAtLeastFifty
 TEST(CompositeTest, LevelsAgreeWithScipyOnTheSameEventFile) {
   TestFolder folder;
   folder.write("events.csv", eventFile(2000, 3));
-  ProgramRun ours = extremes("--resamples 0 --return-period 75 --return-period 1000 --csv t.csv "
-                             "events.csv");
+  ProgramRun ours = extremes("--block-days 10 --resamples 0 --return-period 75 "
+                             "--return-period 1000 --csv t.csv events.csv");
   ASSERT_EQ(ours.status, 0) << ours.errors;
   EXPECT_NE(ours.console.find("the class of 3 or more trucks has "), std::string::npos)
       << ours.console;
@@ -197,16 +197,18 @@ double trueMixtureLevel(double years) {
 
 TEST(CompositeTest, ARoundTripFromAKnownMixtureHoldsItsLevelWithinTheBootstrapInterval) {
   TestFolder folder;
-  folder.write("events.csv", eventFile(3000, 8));
-  ProgramRun ours = extremes("--return-period 100 --csv t.csv events.csv");
+  folder.write("events.csv", eventFile(2000, 8));
+  ProgramRun ours = extremes("--block-days 10 --resamples 100 --return-period 100 --csv t.csv "
+                             "events.csv");
   ASSERT_EQ(ours.status, 0) << ours.errors;
   std::vector<std::string> row = rowOf(folder.read("t.csv"), "composite", "100");
   double truth = trueMixtureLevel(100.0);
   EXPECT_LT(std::stod(row[14]), truth) << ours.console;
   EXPECT_GT(std::stod(row[15]), truth) << ours.console;
-  EXPECT_NE(ours.console.find("(bootstrap of 200 resamples)"), std::string::npos);
+  EXPECT_NE(ours.console.find("(bootstrap of 100 resamples)"), std::string::npos);
   // The same seed gives the same table, byte for byte.
-  ProgramRun again = extremes("--return-period 100 --csv again.csv events.csv");
+  ProgramRun again = extremes("--block-days 10 --resamples 100 --return-period 100 "
+                              "--csv again.csv events.csv");
   ASSERT_EQ(again.status, 0) << again.errors;
   EXPECT_EQ(folder.read("again.csv"), folder.read("t.csv"));
 }
@@ -244,11 +246,11 @@ TEST(GoodnessOfFitTest, TheBootstrapRejectsAGumbelFitOfAHeavyTailAndPassesTheGev
   std::ostringstream maxima;
   maxima.precision(17);
   maxima << "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit\n";
-  for (int day = 1; day <= 1000; ++day) {
+  for (int day = 1; day <= 2000; ++day) {
     maxima << "m," << day << ',' << Gev{1000.0, 100.0, 0.3}.draw(unit(random)) << ",0,1,1,kN\n";
   }
   folder.write("maxima.csv", maxima.str());
-  ProgramRun run = extremes("--csv t.csv maxima.csv");
+  ProgramRun run = extremes("--block-days 10 --csv t.csv maxima.csv");
   ASSERT_EQ(run.status, 0) << run.errors;
   std::string table = folder.read("t.csv");
   EXPECT_LT(std::stod(rowOf(table, "gumbel", "75")[16]), 0.05);
