@@ -110,7 +110,8 @@ void diagnoseLevels(double largest, FittedModel* model) {
                          number(level.level / largest, "%.2g") +
                          " times the largest daily maximum, " + number(largest));
     }
-    if (!level.intervalFound) {
+    bool sought = model->look.kind != ModelKind::composite || model->tested;
+    if (!level.intervalFound && sought) {
       warnings.push_back(
           model->look.kind == ModelKind::composite
               ? period + " has no 95 % interval: no resample of the bootstrap could be fitted"
@@ -196,7 +197,9 @@ void completeComposite(const AnalysisSettings& settings, FittedModel* model) {
                                    settings.resamples, settings.seed);
     model->pValue = resampling.pValue;
   }
-  model->intervalMethod = "bootstrap of " + std::to_string(resampling.resamples) + " resamples";
+  model->intervalMethod = model->tested ? "bootstrap of " + std::to_string(resampling.resamples) +
+                                              " resamples"
+                                        : std::string("no bootstrap, --resamples 0");
   for (std::size_t i = 0; i < years.size(); ++i) {
     ReturnLevel level;
     level.years = years[i];
@@ -404,7 +407,9 @@ void writeSummary(std::ostream& out, const EffectAnalysis& analysis,
       char label[32];
       std::snprintf(label, sizeof label, "%-10s", model.look.label);
       out << "      " << label << " " << number(model.levels[i].level) << " "
-          << interval(model.levels[i]) << " (" << model.intervalMethod << "), "
+          << (model.look.kind == ModelKind::composite && !model.tested ? "[none]"
+                                                                       : interval(model.levels[i]))
+          << " (" << model.intervalMethod << "), "
           << (!model.tested ? "not tested" : model.passes() ? "passes" : "fails") << "\n";
     }
     if (!analysis.annualMaxima.empty()) {
