@@ -165,13 +165,17 @@ double chooseThreshold(const EffectData& data, const ThresholdSettings& settings
   return defaultThreshold(data.dailyMaxima);
 }
 
-// A profile-likelihood model's levels, band levels and goodness-of-fit p-value.
+// A profile-likelihood model's levels, band levels (from its shortest period on) and
+// goodness-of-fit p-value.
 void completeLikelihoodModel(const AnalysisSettings& settings, FittedModel* model) {
   for (double years : settings.returnYears) {
     model->levels.push_back(returnLevel(model->fitted, model->fit, years, model->perYear));
   }
   std::vector<double> band = settings.forChart ? bandYears(settings) : std::vector<double>();
   for (double years : band) {
+    if (years < shortestYearsOf(*model)) {
+      continue;
+    }
     auto asked = std::find(settings.returnYears.begin(), settings.returnYears.end(), years);
     model->bandLevels.push_back(
         asked != settings.returnYears.end()
@@ -245,12 +249,17 @@ bool fitModel(const EffectData& data, const AnalysisSettings& settings, FittedMo
 std::vector<double> bandYears(const AnalysisSettings& settings) {
   double longest = *std::max_element(settings.returnYears.begin(), settings.returnYears.end());
   std::vector<double> years = settings.returnYears;
+  years.insert(years.end(), {chartShortestYears, 1.01, 1.1, 1.5, longest * chartReach});
   for (double decade = 2.0; decade < longest; decade = decade < 10.0 ? 10.0 : decade * 10.0) {
     years.push_back(decade);
   }
   std::sort(years.begin(), years.end());
   years.erase(std::unique(years.begin(), years.end()), years.end());
   return years;
+}
+
+double shortestYearsOf(const FittedModel& model) {
+  return model.look.kind == ModelKind::peaksOverThreshold ? 2.0 : chartShortestYears;
 }
 
 double levelOfModel(const FittedModel& model, double years) {

@@ -113,9 +113,19 @@ struct EffectAnalysis {
 
 };
 
-// The return periods at which the chart draws bands: 2, 10, 100, ... years below the
-// longest asked for, and those asked for.
+// The chart shows return periods from chartShortestYears (or the smallest block maximum's,
+// when shorter) to chartReach times the longest asked for.
+constexpr double chartShortestYears = 1.001;
+constexpr double chartReach = 1.5;
+
+// The return periods at which the chart draws bands, across every period it shows from
+// 1.001 years: 1.001, 1.01, 1.1, 1.5, 2, 10, 100, ... years, those asked for, and its
+// right edge.
 std::vector<double> bandYears(const AnalysisSettings& settings);
+
+// The shortest return period the chart draws a model at: the generalized Pareto's levels
+// count on exceedances being rare within a year, so it starts at 2 years.
+double shortestYearsOf(const FittedModel& model);
 
 // The level of `years` of a fitted model.
 double levelOfModel(const FittedModel& model, double years);

@@ -104,15 +104,15 @@ double yearsOfVariate(double v) {
   return 1.0 / -std::expm1(-std::exp(-v));
 }
 
-// The model's levels across the frame; the generalized Pareto's from 2 years on, since its
-// levels count on exceedances being rare within a year.
+// The model's levels across the frame (the generalized Pareto's from its shortest period
+// on), over the block maxima too.
 Points curveOf(const FittedModel& model, const Frame& frame) {
   Points points;
-  double shortest = model.look.kind == ModelKind::peaksOverThreshold ? 2.0 : 1.0;
+  bool pareto = model.look.kind == ModelKind::peaksOverThreshold;
   for (int i = 0; i <= 120; ++i) {
     double variate = frame.x0 + (frame.x1 - frame.x0) * i / 120.0;
     double years = yearsOfVariate(variate);
-    if (years > shortest) {
+    if (years > 1.0 && (!pareto || years >= shortestYearsOf(model))) {
       points.emplace_back(variate, levelOfModel(model, years));
     }
   }
@@ -190,7 +190,8 @@ void writeLevelsPlot(std::ostream& out, const EffectAnalysis& analysis,
   Points dots = plottingPositions(analysis, settings);
   double longest = *std::max_element(settings.returnYears.begin(), settings.returnYears.end());
   Frame frame{90, originY + 60, chartWidth - 120, levelsHeight - 120,
-              std::min(dots.front().first, reducedVariate(2.0)), reducedVariate(longest) + 0.3,
+              std::min(dots.front().first, reducedVariate(chartShortestYears)),
+              reducedVariate(longest * chartReach),
               dots.front().second, dots.back().second};
   std::vector<Points> bands;
   for (const FittedModel& model : analysis.models) {
