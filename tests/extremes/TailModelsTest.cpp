@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "extremes/ThresholdChoice.h"
@@ -92,6 +93,23 @@ void expectClose(double ours, double theirs, const char* what) {
       << what << ": ours " << ours << ", scipy " << theirs;
 }
 
+// A maxima file of `days` days, each day a draw of every effect's GEV in turn.
+std::string maximaFile(const std::vector<std::pair<std::string, Gev>>& effects, int days,
+                       unsigned seed) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  std::ostringstream maxima;
+  maxima.precision(17);
+  maxima << "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit\n";
+  for (int day = 1; day <= days; ++day) {
+    for (const auto& effect : effects) {
+      maxima << effect.first << ',' << day << ',' << effect.second.draw(unit(random))
+             << ",0,1,1,kN\n";
+    }
+  }
+  return maxima.str();
+}
+
 ProgramRun extremes(const std::string& arguments) {
   return runCommand(std::string(VELMORA_EXTREMES_PROGRAM) + " " + arguments);
 }
@@ -103,16 +121,9 @@ ProgramRun reference(const std::string& arguments) {
 
 TEST(PeaksOverThresholdTest, FitsAndLevelsAgreeWithScipyGenpareto) {
   TestFolder folder;
-  std::mt19937 random(5);
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
-  std::ostringstream maxima;
-  maxima.precision(17);
-  maxima << "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit\n";
-  for (int day = 1; day <= 4000; ++day) {
-    maxima << "heavy," << day << ',' << Gev{5000.0, 400.0, 0.15}.draw(unit(random)) << ",0,1,1,kN\n";
-    maxima << "bounded," << day << ',' << Gev{700.0, 50.0, -0.2}.draw(unit(random)) << ",0,1,1,kN\n";
-  }
-  folder.write("maxima.csv", maxima.str());
+  folder.write("maxima.csv", maximaFile({{"heavy", {5000.0, 400.0, 0.15}},
+                                         {"bounded", {700.0, 50.0, -0.2}}},
+                                        4000, 5));
   ProgramRun ours = extremes("--block-days 10 --threshold-quantile 0.9 --resamples 0 --return-period 75 "
                              "--return-period 1000 --csv t.csv maxima.csv");
   ASSERT_EQ(ours.status, 0) << ours.errors;
@@ -241,15 +252,7 @@ TEST(CompositeTest, AClassThatNeverVariesIsAStepAndLeavesTheOtherClassesLevel) {
 
 TEST(GoodnessOfFitTest, TheBootstrapRejectsAGumbelFitOfAHeavyTailAndPassesTheGev) {
   TestFolder folder;
-  std::mt19937 random(21);
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
-  std::ostringstream maxima;
-  maxima.precision(17);
-  maxima << "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit\n";
-  for (int day = 1; day <= 2000; ++day) {
-    maxima << "m," << day << ',' << Gev{1000.0, 100.0, 0.3}.draw(unit(random)) << ",0,1,1,kN\n";
-  }
-  folder.write("maxima.csv", maxima.str());
+  folder.write("maxima.csv", maximaFile({{"m", {1000.0, 100.0, 0.3}}}, 2000, 21));
   ProgramRun run = extremes("--block-days 10 --csv t.csv maxima.csv");
   ASSERT_EQ(run.status, 0) << run.errors;
   std::string table = folder.read("t.csv");
