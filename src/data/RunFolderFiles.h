@@ -17,5 +17,8 @@ constexpr const char* grossWeights = "GVWpdf.csv";  // and the speeds
 constexpr const char* classShares = "Class%.csv";
 constexpr const char* flows = "FlowR.csv";
 constexpr const char* headways = "NHM.csv";  // read under the headway-table model only
+// Optional: trucks of 6 to 9 axles (shares, gross weights, spacings, axle weights). A site
+// without it has trucks of 2 to 5 axles only.
+constexpr const char* heavyTrucks = "HV6to9.csv";
 
 }  // namespace run_folder_files

@@ -1,5 +1,7 @@
 #include "data/TrafficData.h"
 
+#include <algorithm>
+
 namespace {
 
 std::size_t at(int index) {
@@ -9,6 +11,9 @@ std::size_t at(int index) {
 }  // namespace
 
 const MixtureList& TrafficData::spacingList(int axles) const {
+  if (axles >= firstHeavyAxles) {
+    return heavyClass(axles).spacings;
+  }
   switch (axles) {
     case 2:
       return spacings2;
@@ -35,6 +40,9 @@ AxleWeightRow TrafficData::getAxleWeightRow(int axles, int row) const {
 }
 
 const NormalMixture& TrafficData::getGrossWeightMixture(int direction, int axles) const {
+  if (axles >= firstHeavyAxles) {
+    return heavyClass(axles).grossWeights[direction == 1 ? 0 : 1];
+  }
   return (direction == 1 ? grossWeightsDir1 : grossWeightsDir2)[at(axles - 2)];
 }
 
@@ -53,12 +61,43 @@ void TrafficData::setAxleWeightRow(const AxleWeightRow& values, int axles, int r
   }
 }
 
-void TrafficData::setClassShare(int row, int axles, double value) {
-  if (row >= classShareRowCount) {
-    classShareRows.push_back({0.0, 0.0, 0.0, 0.0});
-    ++classShareRowCount;
+TrafficData::AxleStats TrafficData::getHeavyAxleWeight(int axles, int row, int axleIndex) const {
+  int lastRow = heavyBandRowCount - 1;
+  return heavyClass(axles).bandRows[at(row > lastRow ? lastRow : row)][at(axleIndex)];
+}
+
+void TrafficData::addClassShareRowsTo(int row) {
+  if (classShareRows.size() <= at(row)) {
+    classShareRows.resize(at(row) + 1, ClassShares{});
   }
-  classShareRows[at(row)][at(axles - 2)] = value;
+}
+
+void TrafficData::setClassShare(int row, int axles, double value) {
+  addClassShareRowsTo(row);
+  classShareRows[at(row)][at(axles - minTruckAxles)] = value;
+  classShareRowCount = std::max(classShareRowCount, row + 1);
+}
+
+void TrafficData::setHeavyShare(int row, int axles, double value) {
+  addClassShareRowsTo(row);
+  classShareRows[at(row)][at(axles - minTruckAxles)] = value;
+  heavyShareLaneCount = std::max(heavyShareLaneCount, row + 1);
+  heavyTrucksGiven = true;
+}
+
+void TrafficData::setHeavyGrossWeights(int axles, const MixtureList& list) {
+  heavyClass(axles).grossWeights = list;
+  heavyTrucksGiven = true;
+}
+
+void TrafficData::setHeavySpacings(int axles, const MixtureList& list) {
+  heavyClass(axles).spacings = list;
+  heavyTrucksGiven = true;
+}
+
+void TrafficData::setHeavyBandRow(int axles, int row, const HeavyBandRow& values) {
+  heavyClass(axles).bandRows[at(row)] = values;
+  heavyTrucksGiven = true;
 }
 
 void TrafficData::setFolderPaths(const std::string& vehicleFolder, const std::string& flowFolder) {

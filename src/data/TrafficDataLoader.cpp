@@ -1,6 +1,7 @@
 #include "data/TrafficDataLoader.h"
 
 #include <array>
+#include <filesystem>
 
 #include "data/NativePath.h"
 #include "data/RunFolderFiles.h"
@@ -44,6 +45,7 @@ void TrafficDataLoader::readFiles(TrafficModel model) {
   readAxleSpacings();
   readClassShares();
   readGrossWeights();
+  readHeavyTrucks();
   readFlows();
   if (model.usesHeadwayTable()) {
     readHeadwayModel();
@@ -169,6 +171,39 @@ void TrafficDataLoader::readGrossWeights() {
     data.setGrossWeights(MixtureList(block.begin() + 1, block.end()), direction);
   }
   data.setSpeeds(speeds);
+  closeSiteFile();
+}
+
+// A site without the file has no trucks of more than 5 axles, and no report of it.
+void TrafficDataLoader::readHeavyTrucks() {
+  std::string path =
+      pathInFolder(runFolder, nativePath(vehicleFolderPath + run_folder_files::heavyTrucks));
+  std::error_code failure;
+  if (!std::filesystem::exists(path, failure) && !failure) {
+    return;
+  }
+  openSiteFile(vehicleFolderPath, run_folder_files::heavyTrucks, heavy_truck_file::lines);
+  for (int axles = firstHeavyAxles; axles <= maxTruckAxles; ++axles) {
+    skipLine();
+    for (int i = 0; i + 1 < reader.fieldCount; ++i) {
+      data.setHeavyShare(i, axles, fieldValue(i));
+    }
+  }
+  for (int axles = firstHeavyAxles; axles <= maxTruckAxles; ++axles) {
+    skipLine();
+    data.setHeavyGrossWeights(axles, readMixtureBlock(2));
+    skipLine();
+    data.setHeavySpacings(axles, readMixtureBlock(axles - 1));
+    skipLine();
+    for (int row = 0; row < TrafficData::heavyBandRowCount; ++row) {
+      skipLine();
+      TrafficData::HeavyBandRow values;
+      for (int axle = 0; axle < axles; ++axle) {
+        values[static_cast<std::size_t>(axle)] = {fieldValue(axle), fieldValue(axles + axle)};
+      }
+      data.setHeavyBandRow(axles, row, values);
+    }
+  }
   closeSiteFile();
 }
 

@@ -18,6 +18,34 @@ constexpr int mixtureBlockFirstLine(int block) {
   return 1 + 4 * block;
 }
 
+// The line layout of the optional heavy-truck table "HV6to9.csv". Lines 1 to 4 give the
+// shares in % of 6-, 7-, 8- and 9-axle trucks, one field per lane and an unread last field,
+// as "Class%.csv" does. A section per class follows, 6 axles first: a separator; a mixture
+// block of the gross weights in direction 1 and direction 2; a separator; a mixture block of
+// the n - 1 spacings; a separator; then one line per band row (0 to 15) with the mean weight
+// of every axle, then every axle's standard deviation (2n fields).
+namespace heavy_truck_file {
+
+constexpr int shareLines = 4;
+constexpr int sectionLines = 1 + 3 + 1 + 3 + 1 + TrafficData::heavyBandRowCount;
+constexpr int lines = shareLines + heavyClassCount * sectionLines;
+
+// The first line of the class's section (its separator), for axles 6..9.
+constexpr int sectionFirstLine(int axles) {
+  return shareLines + 1 + (axles - firstHeavyAxles) * sectionLines;
+}
+constexpr int grossWeightBlockLine(int axles) {
+  return sectionFirstLine(axles) + 1;
+}
+constexpr int spacingBlockLine(int axles) {
+  return sectionFirstLine(axles) + 5;
+}
+constexpr int bandRowLine(int axles, int row) {
+  return sectionFirstLine(axles) + 9 + row;
+}
+
+}  // namespace heavy_truck_file
+
 // What reading one site file found.
 struct SiteFileReport {
   std::string fileName;  // "FlowR.csv"
@@ -40,7 +68,8 @@ class TrafficDataLoader {
   TrafficDataLoader& operator=(const TrafficDataLoader&) = delete;
   virtual ~TrafficDataLoader() = default;
 
-  // Reads the six vehicle and flow files, and "NHM.csv" only under the headway-table model.
+  // Reads the six vehicle and flow files, the heavy-truck table when the vehicle folder has
+  // one, and "NHM.csv" only under the headway-table model.
   void readFiles(TrafficModel model);
   // out becomes a complete copy of the tables read (the car fraction is left to the caller).
   void fillTrafficData(TrafficData& out) const { out = data; }
@@ -56,6 +85,7 @@ class TrafficDataLoader {
   void readAxleSpacings();
   void readClassShares();
   void readGrossWeights();
+  void readHeavyTrucks();
   void readFlows();
   void readHeadwayModel();
 

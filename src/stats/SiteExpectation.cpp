@@ -50,8 +50,11 @@ double SiteExpectation::hourlyVehicles(int lane, int hour, const StreamSummary& 
 
 double SiteExpectation::truckShare(int lane, int axles) const {
   ClassShares shares = data.getClassShares(lane - 1);
-  double total = shares[0] + shares[1] + shares[2] + shares[3];
-  return shares[static_cast<std::size_t>(axles - 2)] / total;
+  double total = 0.0;
+  for (double share : shares) {
+    total += share;
+  }
+  return shares[static_cast<std::size_t>(axles - minTruckAxles)] / total;
 }
 
 double SiteExpectation::carShare() const {
@@ -60,9 +63,10 @@ double SiteExpectation::carShare() const {
 
 double SiteExpectation::grossWeightWithin(int axles, int direction, double low, double high) const {
   NormalMixture mixture = data.getGrossWeightMixture(direction, axles);
-  double accepted = mixture.probabilityWithin(grossWeightRange.low, grossWeightRange.high);
-  double lowEnd = low < grossWeightRange.low ? grossWeightRange.low : low;
-  double highEnd = high > grossWeightRange.high ? grossWeightRange.high : high;
+  const AcceptedRange& range = grossWeightRangeOf(axles);
+  double accepted = mixture.probabilityWithin(range.low, range.high);
+  double lowEnd = low < range.low ? range.low : low;
+  double highEnd = high > range.high ? range.high : high;
   if (!(lowEnd <= highEnd)) {
     return 0.0;
   }

@@ -25,7 +25,7 @@ class SiteExpectation {
   // headway they lead to. Not a number when the car fraction is 1.
   double hourlyVehicles(int lane, int hour, const StreamSummary& stream) const;
   double catchUpLength() const { return catchUp; }  // m
-  // The share (0 to 1) of trucks of lane with `axles` axles (2 to 5).
+  // The share (0 to 1) of trucks of lane with `axles` axles (2 to 9).
   double truckShare(int lane, int axles) const;
   // The share of cars among all vehicles: the car fraction under traffic models 5 and 6.
   double carShare() const;
@@ -36,6 +36,8 @@ class SiteExpectation {
   // number under the congested model, whose speed is one constant.
   double speedWithin(int direction, double low, double high) const;
   const std::string& folder() const { return siteFolder; }
+  // Whether the site has the heavy-truck table of trucks with 6 to 9 axles.
+  bool hasHeavyTrucks() const { return data.hasHeavyTrucks(); }
 
  private:
   std::string siteFolder;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "data/TrafficData.h"
 #include "output/Calendar.h"
 #include "output/RecordLayout.h"
 #include "output/RecordStream.h"
@@ -46,8 +47,9 @@ std::string clockText(const RecordValues& record) {
 }  // namespace
 
 const char* className(VehicleClass vehicleClass) {
-  static const char* const names[] = {"cars",          "2-axle trucks", "3-axle trucks",
-                                      "4-axle trucks", "5-axle trucks", "other trucks"};
+  static const char* const names[] = {
+      "cars",          "2-axle trucks", "3-axle trucks", "4-axle trucks", "5-axle trucks",
+      "6-axle trucks", "7-axle trucks", "8-axle trucks", "9-axle trucks", "other trucks"};
   return names[static_cast<int>(vehicleClass)];
 }
 
@@ -55,8 +57,8 @@ VehicleClass classOf(const RecordValues& record) {
   if (record.isCar()) {
     return VehicleClass::car;
   }
-  if (record.axleCount >= 2 && record.axleCount <= 5) {
-    return static_cast<VehicleClass>(record.axleCount - 1);
+  if (record.axleCount >= minTruckAxles && record.axleCount <= maxTruckAxles) {
+    return truckClass(record.axleCount);
   }
   return VehicleClass::other;
 }

@@ -14,8 +14,23 @@
 #include "run/RunConfig.h"
 
 // The classes a summary tells apart: cars, then trucks by number of axles.
-enum class VehicleClass { car, twoAxle, threeAxle, fourAxle, fiveAxle, other };
-constexpr int vehicleClassCount = 6;
+enum class VehicleClass {
+  car,
+  twoAxle,
+  threeAxle,
+  fourAxle,
+  fiveAxle,
+  sixAxle,
+  sevenAxle,
+  eightAxle,
+  nineAxle,
+  other
+};
+constexpr int vehicleClassCount = 10;
+// The class of trucks with `axles` axles (2..9).
+constexpr VehicleClass truckClass(int axles) {
+  return static_cast<VehicleClass>(axles - 1);
+}
 // "cars", "2-axle trucks", ... "other trucks".
 const char* className(VehicleClass vehicleClass);
 VehicleClass classOf(const RecordValues& record);

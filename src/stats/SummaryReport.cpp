@@ -7,7 +7,6 @@
 namespace {
 
 constexpr double kmhPerDecimetrePerSecond = 0.36;
-constexpr int truckClasses[] = {2, 3, 4, 5};
 
 std::string format(const char* pattern, double value) {
   char text[64];
@@ -23,19 +22,23 @@ std::string column(long long value, std::size_t width) {
   return column(std::to_string(value), width);
 }
 
-void writeLanes(std::ostream& out, const StreamSummary& summary) {
+void writeLanes(std::ostream& out, const StreamSummary& summary,
+                const std::vector<int>& truckClasses) {
   out << "Vehicles per lane\n"
-      << "  lane  direction   vehicles       cars     trucks   2-axle   3-axle   4-axle   5-axle"
-         "    other\n";
+      << "  lane  direction   vehicles       cars     trucks";
+  for (int axles : truckClasses) {
+    out << column(std::to_string(axles) + "-axle", 9);
+  }
+  out << "    other\n";
   for (int lane = 1; lane <= summary.highestLane(); ++lane) {
     long long all = summary.vehiclesOfLane(lane);
     long long cars = summary.vehicles(lane, VehicleClass::car);
     out << column(lane, 6) << column(summary.directionOfLane(lane), 11) << column(all, 11)
         << column(cars, 11) << column(all - cars, 11);
-    for (int c = 1; c < vehicleClassCount; ++c) {
-      out << column(summary.vehicles(lane, static_cast<VehicleClass>(c)), 9);
+    for (int axles : truckClasses) {
+      out << column(summary.vehicles(lane, truckClass(axles)), 9);
     }
-    out << "\n";
+    out << column(summary.vehicles(lane, VehicleClass::other), 9) << "\n";
   }
   out << "\n";
 }
@@ -128,7 +131,7 @@ void writeUnparseable(std::ostream& out, const StreamSummary& summary) {
 }
 
 void writeSiteComparison(std::ostream& out, const StreamSummary& summary,
-                         const SiteExpectation& site) {
+                         const SiteExpectation& site, const std::vector<int>& truckClasses) {
   out << "\nSite comparison with the run folder " << site.folder()
       << " (* marks a difference larger than sampling noise)\n";
   double vehicles = static_cast<double>(summary.records());
@@ -138,14 +141,17 @@ void writeSiteComparison(std::ostream& out, const StreamSummary& summary,
       << (beyondNoise(cars, site.carShare() * vehicles, vehicles) ? " *" : "") << "\n\n";
 
   out << "Class shares of trucks per lane, % (generated / expected)\n"
-      << "  lane          2-axle          3-axle          4-axle          5-axle\n";
+      << "  lane";
+  for (int axles : truckClasses) {
+    out << column(std::to_string(axles) + "-axle", 16);
+  }
+  out << "\n";
   for (int lane = 1; lane <= site.lanes() && lane <= summary.highestLane(); ++lane) {
     double trucks = static_cast<double>(summary.vehiclesOfLane(lane) -
                                         summary.vehicles(lane, VehicleClass::car));
     out << column(lane, 6);
     for (int axles : truckClasses) {
-      double count =
-          static_cast<double>(summary.vehicles(lane, static_cast<VehicleClass>(axles - 1)));
+      double count = static_cast<double>(summary.vehicles(lane, truckClass(axles)));
       double expected = site.truckShare(lane, axles);
       bool marked = beyondNoise(count, expected * trucks, trucks);
       out << column(format("%.1f", trucks > 0 ? 100 * count / trucks : 0.0) + " / " +
@@ -169,6 +175,18 @@ void writeSiteComparison(std::ostream& out, const StreamSummary& summary,
 
 }  // namespace
 
+std::vector<int> shownTruckClasses(const StreamSummary& summary, const SiteExpectation* site) {
+  std::vector<int> classes;
+  for (int axles = minTruckAxles; axles <= maxTruckAxles; ++axles) {
+    bool heavy = axles >= firstHeavyAxles;
+    if (!heavy || summary.vehiclesOfClass(truckClass(axles)) > 0 ||
+        (site != nullptr && site->hasHeavyTrucks())) {
+      classes.push_back(axles);
+    }
+  }
+  return classes;
+}
+
 bool beyondNoise(double observed, double expected, double trials) {
   if (!std::isfinite(expected)) {
     return false;
@@ -179,7 +197,7 @@ bool beyondNoise(double observed, double expected, double trials) {
 
 DistributionGap grossWeightGap(const StreamSummary& summary, const SiteExpectation& site,
                                int axles) {
-  auto vehicleClass = static_cast<VehicleClass>(axles - 1);
+  VehicleClass vehicleClass = truckClass(axles);
   const std::vector<long long>& first = summary.grossWeights(vehicleClass, 1);
   const std::vector<long long>& second = summary.grossWeights(vehicleClass, 2);
   DistributionGap gap;
@@ -215,13 +233,14 @@ std::string summaryText(const std::string& source, const StreamSummary& summary,
       << "Records: " << summary.records() << " over " << summary.days() << " day"
       << (summary.days() == 1 ? "" : "s") << "; cars " << summary.vehiclesOfClass(VehicleClass::car)
       << ", trucks " << summary.records() - summary.vehiclesOfClass(VehicleClass::car) << "\n\n";
-  writeLanes(out, summary);
+  std::vector<int> truckClasses = shownTruckClasses(summary, site);
+  writeLanes(out, summary, truckClasses);
   writeHourlyProfile(out, summary, site);
   writePercentiles(out, summary);
   writeHeaviest(out, summary);
   writeUnparseable(out, summary);
   if (site != nullptr) {
-    writeSiteComparison(out, summary, *site);
+    writeSiteComparison(out, summary, *site, truckClasses);
   }
   return out.str();
 }

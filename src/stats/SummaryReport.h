@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "stats/SiteExpectation.h"
 #include "stats/StreamSummary.h"
@@ -10,6 +11,10 @@
 // The summary of the stream read from `source`; site may be null.
 std::string summaryText(const std::string& source, const StreamSummary& summary,
                         const SiteExpectation* site);
+
+// The truck classes (by axles) a summary shows: 2 to 5 always, and each of 6 to 9 that the
+// stream holds or the site's heavy-truck table gives. site may be null.
+std::vector<int> shownTruckClasses(const StreamSummary& summary, const SiteExpectation* site);
 
 // True when `observed` events differ from `expected` by more than three standard
 // deviations of a count of that size (Poisson, or binomial out of trials when given).

@@ -1,5 +1,7 @@
 #include "stats/SvgChart.h"
 
+#include "stats/SummaryReport.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -9,7 +11,9 @@
 namespace {
 
 constexpr double pageWidth = 1200;
-constexpr double pageHeight = 1560;
+constexpr double grossWeightPanelsTop = 480;
+constexpr double panelRowHeight = 360;
+constexpr double speedPanelsHeight = 340;  // the speed panels and the page's foot
 constexpr double kmhPerDecimetrePerSecond = 0.36;
 const char* const laneColours[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e",
                                    "#8c564b", "#e377c2", "#17becf", "#7f7f7f"};
@@ -189,9 +193,10 @@ void drawFlowPanel(std::ostream& out, const StreamSummary& summary, const SiteEx
 
 void drawGrossWeightPanel(std::ostream& out, const StreamSummary& summary,
                           const SiteExpectation* site, int axles, double left, double top) {
-  constexpr double binWidth = 20;
-  constexpr double maxWeight = 820;
-  auto vehicleClass = static_cast<VehicleClass>(axles - 1);
+  bool heavy = axles >= firstHeavyAxles;
+  const double binWidth = heavy ? 50 : 20;
+  const double maxWeight = heavy ? 1500 : 820;
+  VehicleClass vehicleClass = truckClass(axles);
   std::vector<long long> histogram = summary.grossWeightsOfClass(vehicleClass);
   const double counts[2] = {static_cast<double>(total(summary.grossWeights(vehicleClass, 1))),
                             static_cast<double>(total(summary.grossWeights(vehicleClass, 2)))};
@@ -221,7 +226,8 @@ void drawGrossWeightPanel(std::ostream& out, const StreamSummary& summary,
   drawAxes(out, p,
            "Gross weight of " + std::to_string(axles) + "-axle trucks (" +
                std::to_string(static_cast<long long>(counts[0] + counts[1])) + ")",
-           "gross weight (site weight unit; a car is 20), bins of 20", "% of trucks", 100);
+           "gross weight (site weight unit; a car is 20), bins of " + number(binWidth),
+           "% of trucks", 100);
   bars(out, p, shares, binWidth, "#4c72b0");
   if (!expected.empty()) {
     polyline(out, p, expected, "#c44e52", false);
@@ -279,6 +285,10 @@ void drawSpeedPanel(std::ostream& out, const StreamSummary& summary, const SiteE
 
 std::string chartSvg(const std::string& source, const StreamSummary& summary,
                      const SiteExpectation* site) {
+  std::vector<int> truckClasses = shownTruckClasses(summary, site);
+  auto rows = static_cast<double>((truckClasses.size() + 1) / 2);
+  double speedTop = grossWeightPanelsTop + panelRowHeight * rows;
+  double pageHeight = speedTop + speedPanelsHeight;
   std::ostringstream out;
   out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << pageWidth << "\" height=\""
@@ -294,13 +304,12 @@ std::string chartSvg(const std::string& source, const StreamSummary& summary,
          "Dashed lines and red curves: what the site tables of " + site->folder() + " expect", 13);
   }
   drawFlowPanel(out, summary, site);
-  for (int axles = 2; axles <= 5; ++axles) {
-    int index = axles - 2;
-    drawGrossWeightPanel(out, summary, site, axles, 90 + 560 * (index % 2),
-                         480 + 360 * (index / 2));
+  for (std::size_t index = 0; index < truckClasses.size(); ++index) {
+    drawGrossWeightPanel(out, summary, site, truckClasses[index], 90 + 560 * (index % 2),
+                         grossWeightPanelsTop + panelRowHeight * static_cast<double>(index / 2));
   }
-  drawSpeedPanel(out, summary, site, 1, 90, 1220);
-  drawSpeedPanel(out, summary, site, 2, 650, 1220);
+  drawSpeedPanel(out, summary, site, 1, 90, speedTop);
+  drawSpeedPanel(out, summary, site, 2, 650, speedTop);
   out << "</svg>\n";
   return out.str();
 }

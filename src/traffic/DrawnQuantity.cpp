@@ -7,6 +7,8 @@ namespace {
 
 constexpr double bandOrigin = 25.0;
 constexpr double bandWidth = 50.0;
+constexpr double heavyBandWidth = 100.0;
+constexpr int lastHeavyRow = TrafficData::heavyBandRowCount - 1;
 
 }  // namespace
 
@@ -35,6 +37,11 @@ std::string axleGroupText(int axles, int groupIndex, int bandRow) {
          trucksText(axles) + " in band row " + std::to_string(TrafficData::tableBandRow(bandRow));
 }
 
+std::string heavyAxleText(int axles, int axleIndex, int bandRow) {
+  return axleWeightText(axles, axleIndex) + " in band row " +
+         std::to_string(bandRow > lastHeavyRow ? lastHeavyRow : bandRow);
+}
+
 int bandRowOf(double grossWeight) {
   return 1 - static_cast<int>((grossWeight - bandOrigin) * -0.02);
 }
@@ -43,5 +50,17 @@ AcceptedRange grossWeightsOfBandRow(int row) {
   int lastRow = TrafficData::bandRowCount - 1;
   double low = row == 1 ? grossWeightRange.low : bandWidth * row - bandOrigin;
   double high = row == lastRow ? grossWeightRange.high : bandWidth * row + bandOrigin;
+  return {low, high};
+}
+
+int heavyBandRowOf(double grossWeight) {
+  int row = static_cast<int>((grossWeight + heavyBandWidth / 2) / heavyBandWidth);
+  return row > lastHeavyRow ? lastHeavyRow : row;
+}
+
+AcceptedRange grossWeightsOfHeavyBandRow(int row) {
+  double low = row == 0 ? heavyGrossWeightRange.low : heavyBandWidth * row - heavyBandWidth / 2;
+  double high =
+      row == lastHeavyRow ? heavyGrossWeightRange.high : heavyBandWidth * row + heavyBandWidth / 2;
   return {low, high};
 }

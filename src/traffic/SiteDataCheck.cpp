@@ -37,16 +37,20 @@ struct Site {
   bool hasDirection(int direction) const {
     return (direction == 1 ? road.lanesDir1 : road.lanesDir2) > 0;
   }
-  // True when some lane of the road has trucks with this many axles.
+  // True when some lane of the road has trucks with this many axles (2..9).
   bool hasClass(int axles) const {
     for (int lane = 0; lane < lanes(); ++lane) {
-      if (data.getClassShares(lane)[static_cast<std::size_t>(axles - 2)] > 0) {
+      if (data.getClassShares(lane)[static_cast<std::size_t>(axles - minTruckAxles)] > 0) {
         return true;
       }
     }
     return false;
   }
   std::string file(const char* name) const { return pathOf(reports, name); }
+  // The file that gives the shares, gross weights and spacings of trucks with `axles` axles.
+  const char* classFile(int axles) const {
+    return axles >= firstHeavyAxles ? run_folder_files::heavyTrucks : run_folder_files::classShares;
+  }
 };
 
 std::string checkFiles(const Reports& reports) {
@@ -75,8 +79,12 @@ std::string checkFiles(const Reports& reports) {
 }
 
 std::string checkLaneCounts(const Site& site) {
-  const std::pair<const char*, int> tables[] = {{run_folder_files::classShares, site.data.getClassShareRowCount()},
-                                                {run_folder_files::flows, site.data.getLaneFlowCount()}};
+  std::vector<std::pair<const char*, int>> tables = {
+      {run_folder_files::classShares, site.data.getClassShareRowCount()},
+      {run_folder_files::flows, site.data.getLaneFlowCount()}};
+  if (site.data.hasHeavyTrucks()) {
+    tables.emplace_back(run_folder_files::heavyTrucks, site.data.getHeavyShareLaneCount());
+  }
   for (auto [fileName, lanes] : tables) {
     if (lanes < site.lanes()) {
       return "the site file " + site.file(fileName) + " has " + plural(lanes, "lane") +
@@ -116,15 +124,21 @@ std::string checkClassShares(const Site& site) {
     ClassShares shares = site.data.getClassShares(lane);
     double total = 0.0;
     for (std::size_t i = 0; i < shares.size(); ++i) {
+      int axles = minTruckAxles + static_cast<int>(i);
       if (!std::isfinite(shares[i]) || shares[i] < 0) {
-        return "the site file " + site.file(run_folder_files::classShares) + " gives lane " +
+        return "the site file " + site.file(site.classFile(axles)) + " gives lane " +
                std::to_string(lane + 1) + " a share of " + numberText(shares[i]) + " % for " +
-               std::to_string(i + 2) + "-axle trucks; accepted: a finite percentage, 0 or more";
+               trucksText(axles) + "; accepted: a finite percentage, 0 or more";
       }
       total += shares[i];
     }
     if (std::fabs(total - classShareTotal) > classShareTolerance) {
-      return "the site file " + site.file(run_folder_files::classShares) + " gives lane " +
+      std::string files = "the site file " + site.file(run_folder_files::classShares);
+      if (site.data.hasHeavyTrucks()) {
+        files = "the site files " + site.file(run_folder_files::classShares) + " and " +
+                site.file(run_folder_files::heavyTrucks) + " together";
+      }
+      return files + " give" + (site.data.hasHeavyTrucks() ? "" : "s") + " lane " +
              std::to_string(lane + 1) + " class shares that add up to " + numberText(total) +
              " %; accepted: 100 within 1";
     }
@@ -162,17 +176,18 @@ std::string acceptance(const std::string& file, const std::string& what,
          numberText(minimumAcceptance);
 }
 
-// Where a mixture lies in a file read as mixture blocks: its block and its place in it.
+// Where a mixture lies in a file read as mixture blocks: its block's first line and its
+// place in the block.
 struct MixtureSite {
   const char* fileName;
-  int block;    // from 0
-  int mixture;  // from 0, left to right
+  int firstLine;  // from 1
+  int mixture;    // from 0, left to right
 };
 
 // The weights of a used mixture must be probabilities that add up to 1.
 std::string checkWeights(const Site& site, const std::string& what, const NormalMixture& mixture,
                          const MixtureSite& where) {
-  int firstLine = mixtureBlockFirstLine(where.block);
+  int firstLine = where.firstLine;
   std::string place = what + " (field " + std::to_string(3 * where.mixture + 1) + " of lines " +
                       std::to_string(firstLine) + " to " +
                       std::to_string(firstLine + NormalMixture::componentCount - 1) + ")";
@@ -202,7 +217,7 @@ std::string checkSpeeds(const Site& site) {
     }
     NormalMixture mixture = site.data.getSpeedMixture(direction);
     std::string what = "speeds in direction " + std::to_string(direction);
-    std::string problem = checkWeights(site, what, mixture, {run_folder_files::grossWeights, direction - 1, 0});
+    std::string problem = checkWeights(site, what, mixture, {run_folder_files::grossWeights, mixtureBlockFirstLine(direction - 1), 0});
     if (!problem.empty()) {
       return problem;
     }
@@ -240,56 +255,104 @@ std::string checkDrawnMixture(const Site& site, const std::string& what,
   return problem;
 }
 
+// Where the gross-weight mixture of trucks with `axles` axles in direction lies.
+MixtureSite grossWeightSite(int axles, int direction) {
+  if (axles >= firstHeavyAxles) {
+    return {run_folder_files::heavyTrucks, heavy_truck_file::grossWeightBlockLine(axles),
+            direction - 1};
+  }
+  return {run_folder_files::grossWeights, mixtureBlockFirstLine(direction - 1), axles - 1};
+}
+
+// Where spacing spacingIndex of trucks with `axles` axles lies.
+MixtureSite spacingSite(int axles, int spacingIndex) {
+  if (axles >= firstHeavyAxles) {
+    return {run_folder_files::heavyTrucks, heavy_truck_file::spacingBlockLine(axles),
+            spacingIndex};
+  }
+  return {run_folder_files::axleSpacings, mixtureBlockFirstLine(axles - 2), spacingIndex};
+}
+
 std::string checkMixtures(const Site& site, int axles) {
   std::string problem;
   for (int direction = 1; direction <= 2 && problem.empty(); ++direction) {
     if (site.hasDirection(direction)) {
       problem = checkDrawnMixture(site, grossWeightText(axles, direction),
                                   site.data.getGrossWeightMixture(direction, axles),
-                                  {run_folder_files::grossWeights, direction - 1, axles - 1}, grossWeightRange);
+                                  grossWeightSite(axles, direction), grossWeightRangeOf(axles));
     }
   }
   for (int i = 0; i + 1 < axles && problem.empty(); ++i) {
     problem = checkDrawnMixture(site, axleSpacingText(axles, i),
-                                site.data.getSpacingMixture(axles, i), {run_folder_files::axleSpacings, axles - 2, i},
+                                site.data.getSpacingMixture(axles, i), spacingSite(axles, i),
                                 axleSpacingRange);
   }
   for (int i = 0; axles <= 3 && i < axles && problem.empty(); ++i) {
     problem = checkDrawnMixture(site, axleWeightText(axles, i),
                                 site.data.getAxleWeightMixture(axles, i),
-                                {run_folder_files::axleWeights23, axles - 2, i}, axleWeightRange);
+                                {run_folder_files::axleWeights23, mixtureBlockFirstLine(axles - 2), i},
+                                axleWeightRange);
   }
   return problem;
 }
 
-// The share of accepted gross weights of a mixture that fall in band row `row` (1..11).
-double bandShare(const NormalMixture& grossWeights, int row) {
-  AcceptedRange band = grossWeightsOfBandRow(row);
-  double accepted = grossWeights.probabilityWithin(grossWeightRange.low, grossWeightRange.high);
-  return grossWeights.probabilityWithin(band.low, band.high) / accepted;
+// The greatest share, over the road's directions, of the accepted gross weights of trucks
+// with `axles` axles that fall in band.
+double bandReach(const Site& site, int axles, const AcceptedRange& band) {
+  const AcceptedRange& range = grossWeightRangeOf(axles);
+  double reach = 0.0;
+  for (int direction = 1; direction <= 2; ++direction) {
+    if (site.hasDirection(direction)) {
+      const NormalMixture& grossWeights = site.data.getGrossWeightMixture(direction, axles);
+      double accepted = grossWeights.probabilityWithin(range.low, range.high);
+      reach = std::max(reach, grossWeights.probabilityWithin(band.low, band.high) / accepted);
+    }
+  }
+  return reach;
+}
+
+// The message for a normal axle-weight draw that too rarely falls in its range.
+std::string axleWeightAcceptance(const std::string& file, const std::string& what, double reach,
+                                 double mean, double stdDev) {
+  NormalMixture single;
+  single.components[0] = {1.0, mean, stdDev};
+  return acceptance(file, what + " (reached by " + numberText(reach) + " of their gross weights)",
+                    axleWeightRange,
+                    single.probabilityWithin(axleWeightRange.low, axleWeightRange.high));
 }
 
 std::string checkBandRows(const Site& site, int axles) {
   for (int row = 1; row < TrafficData::bandRowCount; ++row) {
-    double reach = 0.0;
-    for (int direction = 1; direction <= 2; ++direction) {
-      if (site.hasDirection(direction)) {
-        reach = std::max(reach, bandShare(site.data.getGrossWeightMixture(direction, axles), row));
-      }
-    }
+    double reach = bandReach(site, axles, grossWeightsOfBandRow(row));
     if (!(reach > negligibleBandShare)) {
       continue;
     }
     AxleWeightRow values = site.data.getAxleWeightRow(axles, row);
     for (int group = 0; group < 3; ++group) {
-      NormalMixture single;
-      single.components[0] = {1.0, values[static_cast<std::size_t>(group)],
-                              values[static_cast<std::size_t>(group + 3)]};
-      std::string problem = acceptance(
-          site.file(run_folder_files::axleWeights45),
-          axleGroupText(axles, group, row) + " (reached by " + numberText(reach) +
-              " of their gross weights)",
-          axleWeightRange, single.probabilityWithin(axleWeightRange.low, axleWeightRange.high));
+      std::string problem = axleWeightAcceptance(
+          site.file(run_folder_files::axleWeights45), axleGroupText(axles, group, row), reach,
+          values[static_cast<std::size_t>(group)], values[static_cast<std::size_t>(group + 3)]);
+      if (!problem.empty()) {
+        return problem;
+      }
+    }
+  }
+  return "";
+}
+
+std::string checkHeavyBandRows(const Site& site, int axles) {
+  for (int row = 0; row < TrafficData::heavyBandRowCount; ++row) {
+    double reach = bandReach(site, axles, grossWeightsOfHeavyBandRow(row));
+    if (!(reach > negligibleBandShare)) {
+      continue;
+    }
+    for (int axle = 0; axle < axles; ++axle) {
+      TrafficData::AxleStats stats = site.data.getHeavyAxleWeight(axles, row, axle);
+      std::string problem = axleWeightAcceptance(
+          site.file(run_folder_files::heavyTrucks),
+          heavyAxleText(axles, axle, row) + " (line " +
+              std::to_string(heavy_truck_file::bandRowLine(axles, row)) + ")",
+          reach, stats.mean, stats.stdDev);
       if (!problem.empty()) {
         return problem;
       }
@@ -299,12 +362,14 @@ std::string checkBandRows(const Site& site, int axles) {
 }
 
 std::string checkDistributions(const Site& site) {
-  for (int axles = 2; axles <= 5; ++axles) {
+  for (int axles = minTruckAxles; axles <= maxTruckAxles; ++axles) {
     if (!site.hasClass(axles)) {
       continue;
     }
     std::string problem = checkMixtures(site, axles);
-    if (problem.empty() && axles >= 4) {
+    if (problem.empty() && axles >= firstHeavyAxles) {
+      problem = checkHeavyBandRows(site, axles);
+    } else if (problem.empty() && axles >= 4) {
       problem = checkBandRows(site, axles);
     }
     if (!problem.empty()) {

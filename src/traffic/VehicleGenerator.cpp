@@ -6,6 +6,7 @@
 namespace {
 
 constexpr int maxSmallTruckAxles = 3;
+static_assert(maxTruckAxles <= record_layout::maxAxles, "every truck's axles fit the record");
 
 std::string within(const AcceptedRange& range) {
   return " within " + rangeText(range);
@@ -35,8 +36,10 @@ std::unique_ptr<Vehicle> VehicleGenerator::makeVehicle(int lane, int travelDirec
   int axles = drawAxleCount();
   if (axles <= maxSmallTruckAxles) {
     buildSmallTruck(*vehicle, axles);
-  } else {
+  } else if (axles < firstHeavyAxles) {
     buildLargeTruck(*vehicle, axles);
+  } else {
+    buildHeavyTruck(*vehicle, axles);
   }
   return vehicle;
 }
@@ -60,13 +63,14 @@ int VehicleGenerator::drawAxleCount() {
   ClassShares shares = trafficData.getClassShares(laneIndex);
   double total = 0.0;
   int position = -1;
-  while (position < 3 && total < u) {
+  constexpr int lastPosition = truckClassCount - 1;
+  while (position < lastPosition && total < u) {
     ++position;
     total += shares[static_cast<std::size_t>(position)] * classShareScale;
   }
   if (position < 0) {  // u is 0: the first class that has trucks
     position = 0;
-    while (position < 3 && !(shares[static_cast<std::size_t>(position)] > 0.0)) {
+    while (position < lastPosition && !(shares[static_cast<std::size_t>(position)] > 0.0)) {
       ++position;
     }
   } else if (total < u) {  // u above the lane's total: the last class that has trucks
@@ -74,7 +78,7 @@ int VehicleGenerator::drawAxleCount() {
       --position;
     }
   }
-  return 2 + position;
+  return minTruckAxles + position;
 }
 
 void VehicleGenerator::makeCar(Vehicle& vehicle) {
@@ -89,13 +93,17 @@ void VehicleGenerator::makeCar(Vehicle& vehicle) {
 
 void VehicleGenerator::drawGrossWeightAndSpacings(Vehicle& vehicle, int axles) {
   vehicle.setAxleCount(axles);
-  double gvw = drawMixtureWithin(trafficData.getGrossWeightMixture(direction, axles),
-                                 grossWeightRange,
-                                 [&] { return grossWeightText(axles, direction); }, run_folder_files::grossWeights);
-  double spacings[5] = {0.0, 0.0, 0.0, 0.0, 0.0};
+  bool heavy = axles >= firstHeavyAxles;
+  double gvw = drawMixtureWithin(
+      trafficData.getGrossWeightMixture(direction, axles), grossWeightRangeOf(axles),
+      [&] { return grossWeightText(axles, direction); },
+      heavy ? run_folder_files::heavyTrucks : run_folder_files::grossWeights);
+  double spacings[maxTruckAxles] = {};
   for (int i = 0; i < axles - 1; ++i) {
-    spacings[i] = drawMixtureWithin(trafficData.getSpacingMixture(axles, i), axleSpacingRange,
-                                    [&] { return axleSpacingText(axles, i); }, run_folder_files::axleSpacings);
+    spacings[i] = drawMixtureWithin(
+        trafficData.getSpacingMixture(axles, i), axleSpacingRange,
+        [&] { return axleSpacingText(axles, i); },
+        heavy ? run_folder_files::heavyTrucks : run_folder_files::axleSpacings);
   }
   double length = 0.0;
   for (int i = 0; i < axles; ++i) {
@@ -153,6 +161,30 @@ void VehicleGenerator::buildLargeTruck(Vehicle& vehicle, int axles) {
   vehicle.setAxleWeight(1, groups[1]);
   for (int i = 2; i < axles; ++i) {
     vehicle.setAxleWeight(i, rearShare);
+  }
+}
+
+void VehicleGenerator::buildHeavyTruck(Vehicle& vehicle, int axles) {
+  drawGrossWeightAndSpacings(vehicle, axles);
+  double gvw = vehicle.getGvw();
+  int band = heavyBandRowOf(gvw);
+  double weights[maxTruckAxles] = {};
+  for (int i = 0; i < axles; ++i) {
+    TrafficData::AxleStats stats = trafficData.getHeavyAxleWeight(axles, band, i);
+    weights[i] = draws.drawUntil(
+        [&] { return random.normal(stats.mean, stats.stdDev); },
+        [](double w) { return axleWeightRange.contains(w); }, axleWeightRange.low, [&] {
+          return UndrawableValue{heavyAxleText(axles, i, band) + within(axleWeightRange),
+                                 siteFile(run_folder_files::heavyTrucks)};
+        });
+  }
+  double sum = 0.0;
+  for (int i = 0; i < axles; ++i) {
+    sum += weights[i];
+  }
+  double factor = gvw / sum;
+  for (int i = 0; i < axles; ++i) {
+    vehicle.setAxleWeight(i, weights[i] * factor);
   }
 }
 

@@ -1,5 +1,5 @@
 // Makes the vehicles of a run's lanes from its copy of the site tables: speed, car or truck, the
-// truck's number of axles, gross weight, axle spacings and axle weights, drawn in exactly
+// truck's number of axles (2 to 9), gross weight, axle spacings and axle weights, drawn in exactly
 // that order from the process-wide random stream, so the order is part of the output.
 // Cars carry fixed values.
 #pragma once
@@ -51,6 +51,9 @@ class VehicleGenerator {
   static void makeCar(Vehicle& vehicle);
   void buildSmallTruck(Vehicle& vehicle, int axles);
   void buildLargeTruck(Vehicle& vehicle, int axles);
+  // Trucks of 6 to 9 axles: a normal draw per axle from the gross weight's band row, scaled
+  // so that the axles carry the gross weight.
+  void buildHeavyTruck(Vehicle& vehicle, int axles);
   void drawGrossWeightAndSpacings(Vehicle& vehicle, int axles);
   template <typename Describe>
   double drawMixtureWithin(const NormalMixture& mixture, const AcceptedRange& range,

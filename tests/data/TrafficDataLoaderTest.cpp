@@ -102,6 +102,62 @@ TEST_F(SiteFilesTest, ReadsEveryLayout) {
   EXPECT_EQ(headways[4], (std::vector<double>{1000, 4, 5, 6}));
 }
 
+// The heavy-truck table: shares 1..4 by class and lane, then per class gross weights whose
+// means are 100 times the axles plus the direction, spacings of 10 times the axles plus the
+// spacing's number, and band rows whose axle means are the row and deviations the axles.
+std::string heavyTruckFile() {
+  std::string text = "4,5,x\n3,4,x\n2,3,x\n1,2,x\n";
+  for (int axles = 6; axles <= 9; ++axles) {
+    text += "label\n";
+    for (int component = 0; component < 3; ++component) {
+      text += "0.5," + std::to_string(100 * axles + 1) + ",10,0.5," +
+              std::to_string(100 * axles + 2) + ",10\n";
+    }
+    text += "\n";
+    for (int component = 0; component < 3; ++component) {
+      for (int spacing = 1; spacing < axles; ++spacing) {
+        text += (spacing > 1 ? ",0.3," : "0.3,") + std::to_string(10 * axles + spacing) + ",1";
+      }
+      text += "\n";
+    }
+    text += "\n";
+    for (int row = 0; row < TrafficData::heavyBandRowCount; ++row) {
+      for (int axle = 0; axle < 2 * axles; ++axle) {
+        text += (axle > 0 ? "," : "") + std::to_string(axle < axles ? row : axles);
+      }
+      text += "\n";
+    }
+  }
+  return text;
+}
+
+TEST_F(SiteFilesTest, ReadsTheHeavyTruckTableWhenTheSiteHasOne) {
+  writeSite();
+  TrafficDataLoader without(3, 3);
+  without.readFiles(TrafficModel(6));
+  EXPECT_EQ(without.getFileReports().size(), 6u);  // no report of a file the site lacks
+  EXPECT_FALSE(load(6).hasHeavyTrucks());
+
+  folder.write("Traffic/A196/HV6to9.csv", heavyTruckFile());
+  TrafficDataLoader loader(3, 3);
+  loader.readFiles(TrafficModel(6));
+  TrafficData data;
+  loader.fillTrafficData(data);
+  EXPECT_TRUE(data.hasHeavyTrucks());
+  EXPECT_EQ(loader.getFileReports().size(), 7u);
+  EXPECT_EQ(loader.getFileReports()[5].linesFound, heavy_truck_file::lines);
+  EXPECT_EQ(data.getHeavyShareLaneCount(), 2);
+  EXPECT_EQ(data.getClassShareRowCount(), 2);
+  EXPECT_EQ(data.getClassShares(1), (ClassShares{30, 10, 20, 40, 5, 4, 3, 2}));
+  EXPECT_EQ(data.getGrossWeightMixture(1, 7).components[2].mean, 701);
+  EXPECT_EQ(data.getGrossWeightMixture(2, 9).components[0].mean, 902);
+  EXPECT_EQ(data.getSpacingMixture(8, 6).components[1].mean, 87);
+  EXPECT_EQ(data.getSpacingMixture(6, 0).components[0].weight, 0.3);
+  EXPECT_EQ(data.getHeavyAxleWeight(9, 7, 8).mean, 7);
+  EXPECT_EQ(data.getHeavyAxleWeight(6, 15, 5).stdDev, 6);
+  EXPECT_EQ(data.getHeavyAxleWeight(7, 40, 0).mean, 15);  // rows past the last read the last
+}
+
 TEST_F(SiteFilesTest, ReadsHeadwayTableOnlyUnderModelZero) {
   writeSite();
   EXPECT_TRUE(load(6).getHeadwayRows().empty());

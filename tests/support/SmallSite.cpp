@@ -62,6 +62,27 @@ TrafficData smallSiteData(int lanes) {
   return data;
 }
 
+void addHeavyTrucks(TrafficData& data, int lanes, const std::array<double, 4>& heavyShares) {
+  for (int lane = 0; lane < lanes; ++lane) {
+    data.setClassShare(lane, 5, 10.0);
+    for (int axles = firstHeavyAxles; axles <= maxTruckAxles; ++axles) {
+      data.setHeavyShare(lane, axles, heavyShares[static_cast<std::size_t>(axles - 6)]);
+    }
+  }
+  for (int axles = firstHeavyAxles; axles <= maxTruckAxles; ++axles) {
+    data.setHeavyGrossWeights(axles, repeated(twoModes(300.0, 700.0, 60.0), 2));
+    data.setHeavySpacings(axles, repeated(singleNormal(20.0, 2.0), axles - 1));
+    for (int row = 0; row < TrafficData::heavyBandRowCount; ++row) {
+      double perAxle = (row == 0 ? 50.0 : 100.0 * row) / axles;
+      TrafficData::HeavyBandRow values{};
+      for (int axle = 0; axle < axles; ++axle) {
+        values[static_cast<std::size_t>(axle)] = {perAxle, 0.1 * perAxle};
+      }
+      data.setHeavyBandRow(axles, row, values);
+    }
+  }
+}
+
 TrafficParameters parametersFor(int model) {
   RunConfig defaults;
   defaults.trafficModel = model;

@@ -27,7 +27,7 @@ class VehicleGeneratorTest : public SeededTest {
   }
   static int axleCountOf(const Vehicle& vehicle) {
     int axles = 0;
-    while (axles < 5 && vehicle.getAxleWeight(axles) > 0.0) {
+    while (axles < maxTruckAxles && vehicle.getAxleWeight(axles) > 0.0) {
       ++axles;
     }
     return axles;
@@ -198,6 +198,71 @@ TEST_F(VehicleGeneratorTest, SharesBelowHundredFallToLastClassWithTrucks) {
   for (int i = 0; i < 200; ++i) {
     ASSERT_EQ(axleCountOf(*generator->makeVehicle(0, 1)), 3);
   }
+}
+
+TEST_F(VehicleGeneratorTest, HeavyTrucksComeInTheirSharesAndKeepTheirInvariants) {
+  addHeavyTrucks(data, 2, {10.0, 5.0, 3.0, 2.0});
+  auto generator = generatorFor(data, 7);
+  std::map<int, int> byAxles;
+  const int total = 40000;
+  int aboveLightClasses = 0;
+  for (int i = 0; i < total; ++i) {
+    auto truck = generator->makeVehicle(i % 2, 1 + i % 2);
+    int axles = axleCountOf(*truck);
+    ++byAxles[axles];
+    if (axles < firstHeavyAxles) {
+      continue;
+    }
+    ASSERT_GE(truck->getGvw(), 35.0);
+    ASSERT_LE(truck->getGvw(), 2000.0);
+    aboveLightClasses += truck->getGvw() > 800.0;
+    double length = 0.0;
+    for (int k = 0; k + 1 < axles; ++k) {
+      ASSERT_GE(truck->getAxleSpacing(k), 0.5);
+      length += truck->getAxleSpacing(k);
+    }
+    ASSERT_EQ(truck->getAxleSpacing(axles - 1), 0.0);
+    ASSERT_DOUBLE_EQ(truck->getLength(), length);
+    ASSERT_NEAR(axleWeightSum(*truck, axles), truck->getGvw(), 1e-9);
+  }
+  const double expected[] = {40, 10, 20, 10, 10, 5, 3, 2};  // % of 2- to 9-axle trucks
+  for (int axles = 2; axles <= maxTruckAxles; ++axles) {
+    double share = expected[axles - 2] / 100;
+    EXPECT_NEAR(byAxles[axles] / double(total), share, 4 * std::sqrt(share / total)) << axles;
+  }
+  EXPECT_GT(aboveLightClasses, 0);  // the heavy classes reach beyond the others' 800
+}
+
+TEST(HeavyBandRowTest, RowsAreHundredUnitsWideAndTheLastTakesTheRest) {
+  const std::pair<double, int> cases[] = {{35, 0},    {49.99, 0},  {50, 1},   {149.99, 1},
+                                          {150, 2},   {1449.9, 14}, {1450, 15}, {2000, 15}};
+  for (auto [grossWeight, row] : cases) {
+    EXPECT_EQ(heavyBandRowOf(grossWeight), row) << grossWeight;
+  }
+  EXPECT_EQ(grossWeightsOfHeavyBandRow(0).low, 35);
+  EXPECT_EQ(grossWeightsOfHeavyBandRow(3).low, 250);
+  EXPECT_EQ(grossWeightsOfHeavyBandRow(15).high, 2000);
+}
+
+TEST_F(VehicleGeneratorTest, HeavyAxleWeightsFollowTheirBandRow) {
+  addHeavyTrucks(data, 2, {20.0, 0.0, 0.0, 0.0});
+  for (int lane = 0; lane < 2; ++lane) {
+    for (int axles = 2; axles <= 5; ++axles) {
+      data.setClassShare(lane, axles, 0.0);
+    }
+  }
+  TrafficData::HeavyBandRow frontHeavy{};
+  const double means[] = {100, 50, 50, 50, 50, 50};
+  for (int axle = 0; axle < 6; ++axle) {
+    frontHeavy[static_cast<std::size_t>(axle)] = {means[axle], 0.0};
+  }
+  for (int row = 0; row < TrafficData::heavyBandRowCount; ++row) {
+    data.setHeavyBandRow(6, row, frontHeavy);
+  }
+  auto truck = generatorFor(data, 7)->makeVehicle(0, 1);
+  double scale = truck->getGvw() / 350.0;
+  EXPECT_DOUBLE_EQ(truck->getAxleWeight(0), 100.0 * scale);
+  EXPECT_DOUBLE_EQ(truck->getAxleWeight(5), 50.0 * scale);
 }
 
 TEST_F(VehicleGeneratorTest, UndrawableGrossWeightStopsWithMessage) {
