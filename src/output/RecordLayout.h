@@ -65,13 +65,18 @@ constexpr int widthOf(Field field) {
   return leadingColumns[static_cast<std::size_t>(field)].width;
 }
 
-// The largest value that field holds without widening the record: 10^width - 1.
-constexpr int largestValue(Field field) {
+// The largest whole number that `width` digits hold: 10^width - 1.
+constexpr int largestOfWidth(int width) {
   int largest = 1;
-  for (int i = 0; i < widthOf(field); ++i) {
+  for (int i = 0; i < width; ++i) {
     largest *= 10;
   }
   return largest - 1;
+}
+
+// The largest value that field holds without widening the record.
+constexpr int largestValue(Field field) {
+  return largestOfWidth(widthOf(field));
 }
 
 // The 0-based column at which field starts when no field before it overflows.

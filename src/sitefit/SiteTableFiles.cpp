@@ -45,16 +45,39 @@ void writeFlows(std::ostream& out, const SiteTables& tables) {
 }
 
 void writeClassShares(std::ostream& out, const SiteTables& tables) {
-  for (std::size_t c = 0; c < static_cast<std::size_t>(site_tables::truckClasses); ++c) {
-    writeLaneRow(out, tables.classShares, c, false);
+  for (int axles = minTruckAxles; axles < firstHeavyAxles; ++axles) {
+    writeLaneRow(out, tables.classShares, static_cast<std::size_t>(axles - minTruckAxles), false);
+  }
+}
+
+void writeHeavyTrucks(std::ostream& out, const SiteTables& tables) {
+  for (int axles = firstHeavyAxles; axles <= maxTruckAxles; ++axles) {
+    writeLaneRow(out, tables.classShares, static_cast<std::size_t>(axles - minTruckAxles), false);
+  }
+  for (int axles = firstHeavyAxles; axles <= maxTruckAxles; ++axles) {
+    auto c = static_cast<std::size_t>(axles - minTruckAxles);
+    out << axles << "-axle trucks: gross weights, direction 1 then direction 2\n";
+    writeBlock(out, {tables.grossWeights[0][c], tables.grossWeights[1][c]});
+    out << axles << "-axle trucks: axle spacings (dm)\n";
+    writeBlock(out, tables.spacings[c]);
+    out << axles << "-axle trucks: axle weights by gross-weight band (means of axles 1 to "
+        << axles << ", then their deviations)\n";
+    for (const TrafficData::HeavyBandRow& row :
+         tables.heavyBandRows[static_cast<std::size_t>(axles - firstHeavyAxles)]) {
+      for (int i = 0; i < 2 * axles; ++i) {
+        const TrafficData::AxleStats& stats = row[static_cast<std::size_t>(i % axles)];
+        out << (i > 0 ? "," : "") << number(i < axles ? stats.mean : stats.stdDev);
+      }
+      out << '\n';
+    }
   }
 }
 
 void writeSpeedsAndGrossWeights(std::ostream& out, const SiteTables& tables) {
   for (int direction = 1; direction <= 2; ++direction) {
     std::vector<NormalMixture> block = {tables.speeds[direction - 1]};
-    block.insert(block.end(), tables.grossWeights[direction - 1].begin(),
-                 tables.grossWeights[direction - 1].end());
+    const auto& classes = tables.grossWeights[direction - 1];
+    block.insert(block.end(), classes.begin(), classes.begin() + (firstHeavyAxles - minTruckAxles));
     writeBlock(out, block);
     if (direction == 1) {
       out << "direction 2\n";
@@ -63,11 +86,11 @@ void writeSpeedsAndGrossWeights(std::ostream& out, const SiteTables& tables) {
 }
 
 void writeSpacings(std::ostream& out, const SiteTables& tables) {
-  for (int axles = 2; axles <= 5; ++axles) {
-    if (axles > 2) {
+  for (int axles = minTruckAxles; axles < firstHeavyAxles; ++axles) {
+    if (axles > minTruckAxles) {
       out << axles << "-axle\n";
     }
-    writeBlock(out, tables.spacings[axles - 2]);
+    writeBlock(out, tables.spacings[static_cast<std::size_t>(axles - minTruckAxles)]);
   }
 }
 
@@ -115,8 +138,15 @@ const std::pair<const char*, TableWriter> tableFiles[] = {
     {run_folder_files::axleSpacings, writeSpacings},
     {run_folder_files::axleWeights23, writeAxleWeights23},
     {run_folder_files::axleWeights45, writeAxleWeights45},
+    {run_folder_files::heavyTrucks, writeHeavyTrucks},
     {run_folder_files::headways, writeHeadwayTable},
 };
+
+// Whether the tables have the file that write writes.
+bool hasFile(const SiteTables& tables, TableWriter write) {
+  return (write != writeHeadwayTable || !tables.headwayRows.empty()) &&
+         (write != writeHeavyTrucks || tables.heavyTrucks);
+}
 
 }  // namespace
 
@@ -130,9 +160,19 @@ std::vector<std::string> siteTableNames(bool headwayTable) {
   return names;
 }
 
+std::vector<std::string> writtenTableNames(const SiteTables& tables) {
+  std::vector<std::string> names;
+  for (const auto& [name, write] : tableFiles) {
+    if (hasFile(tables, write)) {
+      names.push_back(name);
+    }
+  }
+  return names;
+}
+
 bool writeSiteTables(const SiteTables& tables, const std::string& folder, std::string* error) {
   for (const auto& [name, write] : tableFiles) {
-    if (write == writeHeadwayTable && tables.headwayRows.empty()) {
+    if (!hasFile(tables, write)) {
       continue;
     }
     OutputFile out("the site table " + std::string(name), folder + "/" + name);

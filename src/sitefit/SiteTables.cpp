@@ -41,7 +41,7 @@ NormalMixture fitted(const ValueTally& tally, const std::string& what,
 double fittedFlow(const LaneTallies& lane, int laneNumber, int hour, int days, double carFraction,
                   std::vector<std::string>* warnings) {
   const HeadwaySums& sums = lane.headwaysByHour[hour];
-  double measured = static_cast<double>(lane.trucksByHour[hour]) / days;
+  double measured = static_cast<double>(lane.trucksByHour[hour]) / days;  // trucks per hour
   if (sums.drawn < minimumHeadways) {
     return measured;
   }
@@ -72,20 +72,21 @@ bool fitLanes(const SiteTallies& tallies, int days, SiteTables* tables,
       return false;
     }
     (direction == 1 ? tables->lanesDir1 : tables->lanesDir2) += 1;
+    int laneDays = std::min(days, static_cast<int>(lanes[i].days.size()));
     std::array<double, 24> flows{};
     long long trucks = 0;
     for (int hour = 0; hour < 24; ++hour) {
-      flows[hour] =
-          fittedFlow(lanes[i], static_cast<int>(i + 1), hour, days, tables->carFraction, warnings);
+      flows[hour] = fittedFlow(lanes[i], static_cast<int>(i + 1), hour, laneDays,
+                               tables->carFraction, warnings);
       trucks += lanes[i].trucksByHour[hour];
     }
     tables->flows.push_back(flows);
-    std::array<double, 4> shares = {25.0, 25.0, 25.0, 25.0};
+    ClassShares shares = {25.0, 25.0, 25.0, 25.0};
     if (trucks == 0) {
       warnings->push_back("lane " + std::to_string(i + 1) +
-                          " has no trucks: its class shares are 25 % each");
+                          " has no trucks: its class shares are 25 % each of 2 to 5 axles");
     }
-    for (int c = 0; trucks > 0 && c < site_tables::truckClasses; ++c) {
+    for (int c = 0; trucks > 0 && c < truckClassCount; ++c) {
       shares[c] = 100.0 * static_cast<double>(lanes[i].trucksByClass[c]) / trucks;
     }
     tables->classShares.push_back(shares);
@@ -108,14 +109,19 @@ void fitSpeeds(const SiteTallies& tallies, SiteTables* tables, std::vector<std::
   }
 }
 
+// The truck classes the tables hold: 2 to 5 axles, and 6 to 9 when the records have any.
+int lastClass(const SiteTables& tables) {
+  return tables.heavyTrucks ? maxTruckAxles : firstHeavyAxles - 1;
+}
+
 void fitGrossWeights(const SiteTallies& tallies, SiteTables* tables,
                      std::vector<std::string>* warnings) {
-  for (int axles = 2; axles <= 5; ++axles) {
+  for (int axles = minTruckAxles; axles <= lastClass(*tables); ++axles) {
     const ClassTallies& tally = tallies.truckClass(axles);
     for (int direction = 1; direction <= 2; ++direction) {
       const ValueTally& own = tally.grossWeights[direction - 1];
       const ValueTally& other = tally.grossWeights[2 - direction];
-      NormalMixture& mixture = tables->grossWeights[direction - 1][axles - 2];
+      NormalMixture& mixture = tables->grossWeights[direction - 1][axles - minTruckAxles];
       std::string what = grossWeightText(axles, direction);
       if (own.size() + other.size() == 0) {
         mixture = placeholder(100.0 * (axles - 1), 30.0);
@@ -131,11 +137,11 @@ void fitGrossWeights(const SiteTallies& tallies, SiteTables* tables,
 }
 
 void fitAxles(const SiteTallies& tallies, SiteTables* tables, std::vector<std::string>* warnings) {
-  for (int axles = 2; axles <= 5; ++axles) {
+  for (int axles = minTruckAxles; axles <= lastClass(*tables); ++axles) {
     const ClassTallies& tally = tallies.truckClass(axles);
     bool any = tally.spacings[0].size() > 0;
     for (int i = 0; i + 1 < axles; ++i) {
-      tables->spacings[axles - 2].push_back(
+      tables->spacings[axles - minTruckAxles].push_back(
           any ? fitted(tally.spacings[i], axleSpacingText(axles, i), warnings)
               : placeholder(i == 0 ? 40.0 : 13.0, 3.0));
     }
@@ -192,6 +198,44 @@ void fitBands(const SiteTallies& tallies, SiteTables* tables, std::vector<std::s
                           program_frame::countOf(borrowed, "gross-weight band") +
                           " with fewer than 2 trucks " + (borrowed == 1 ? "takes" : "take") +
                           " the axle weights of the nearest band with more");
+    }
+  }
+}
+
+// The heavy band row nearest to row with at least two trucks, or -1 when there is none.
+int nearestFilledHeavyBand(const ClassTallies& tally, int row) {
+  for (int distance = 0; distance < TrafficData::heavyBandRowCount; ++distance) {
+    for (int near : {row - distance, row + distance}) {
+      if (near >= 0 && near < TrafficData::heavyBandRowCount &&
+          tally.heavyBands[static_cast<std::size_t>(near)].trucks >= 2) {
+        return near;
+      }
+    }
+  }
+  return -1;
+}
+
+// Each band row of trucks of 6 to 9 axles, by axle; a row with too few trucks takes the
+// nearest row that has them, and a class without any an equal split of the row's middle
+// weight.
+void fitHeavyBands(const SiteTallies& tallies, SiteTables* tables) {
+  for (int axles = firstHeavyAxles; tables->heavyTrucks && axles <= maxTruckAxles; ++axles) {
+    const ClassTallies& tally = tallies.truckClass(axles);
+    auto& rows = tables->heavyBandRows[static_cast<std::size_t>(axles - firstHeavyAxles)];
+    for (int row = 0; row < TrafficData::heavyBandRowCount; ++row) {
+      int source = nearestFilledHeavyBand(tally, row);
+      TrafficData::HeavyBandRow& values = rows[static_cast<std::size_t>(row)];
+      for (std::size_t axle = 0; axle < static_cast<std::size_t>(axles); ++axle) {
+        if (source < 0) {
+          values[axle] = {std::max(100.0 * row, 60.0) / axles, 5.0};
+          continue;
+        }
+        const HeavyBandSums& band = tally.heavyBands[static_cast<std::size_t>(source)];
+        double n = static_cast<double>(band.trucks);
+        double mean = band.sums[axle] / n;
+        double variance = band.squares[axle] / n - mean * mean;
+        values[axle] = {mean, std::max(std::sqrt(std::max(variance, 0.0)), mixture_fit::minimumStdDev)};
+      }
     }
   }
 }
@@ -274,16 +318,19 @@ void fitHeadwayTable(const SiteTallies& tallies, SiteTables* tables) {
 bool fitSiteTables(const SiteTallies& tallies, int days, bool headwayTable, SiteTables* tables,
                    std::vector<std::string>* warnings, std::string* error) {
   if (tallies.trucks() == 0) {
-    *error = "the records hold no trucks; accepted: records with trucks of 2 to 5 axles";
+    *error = "the records hold no trucks; accepted: records with trucks of 2 to 9 axles";
     return false;
   }
+  tables->heavyTrucks = tallies.hasHeavyTrucks();
   tables->carFraction =
       static_cast<double>(tallies.cars()) / static_cast<double>(tallies.cars() + tallies.trucks());
   if (!fitLanes(tallies, days, tables, warnings, error)) {
     return false;
   }
-  for (int axles = 2; axles <= 5; ++axles) {
-    if (tallies.truckClass(axles).spacings[0].size() == 0) {
+  for (int axles = minTruckAxles; axles <= lastClass(*tables); ++axles) {
+    if (tallies.truckClass(axles).grossWeights[0].size() +
+            tallies.truckClass(axles).grossWeights[1].size() ==
+        0) {
       warnings->push_back(
           "no " + trucksText(axles) +
           ": their tables are placeholders, never drawn from while their share is 0");
@@ -293,6 +340,7 @@ bool fitSiteTables(const SiteTallies& tallies, int days, bool headwayTable, Site
   fitGrossWeights(tallies, tables, warnings);
   fitAxles(tallies, tables, warnings);
   fitBands(tallies, tables, warnings);
+  fitHeavyBands(tallies, tables);
   if (headwayTable) {
     fitHeadwayTable(tallies, tables);
   }

@@ -6,12 +6,28 @@
 #include "traffic/DrawnQuantity.h"
 #include "traffic/LaneFlowGenerator.h"
 
+namespace {
+
+constexpr std::int64_t hundredthsPerHour = calendar::secondsPerHour * 100;
+constexpr std::int64_t hundredthsPerDay = hundredthsPerHour * calendar::hoursPerDay;
+
+}  // namespace
+
 bool SiteTallies::countsAsCar(const RecordValues& record) const {
   return record.isCar() ||
          (record.axleCount == 2 && static_cast<double>(record.grossWeight) < grossWeightRange.low);
 }
 
-bool SiteTallies::add(const RecordValues& record, std::string* why) {
+bool SiteTallies::hasHeavyTrucks() const {
+  for (int axles = firstHeavyAxles; axles <= maxTruckAxles; ++axles) {
+    if (truckClass(axles).grossWeights[0].size() + truckClass(axles).grossWeights[1].size() > 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool SiteTallies::add(const RecordValues& record, std::int64_t stamp, std::string* why) {
   if (record.lane < 1 || record.lane > maxLanes) {
     *why = "a lane outside 1 to " + std::to_string(maxLanes);
     return false;
@@ -20,39 +36,57 @@ bool SiteTallies::add(const RecordValues& record, std::string* why) {
     *why = "a direction other than 1 or 2";
     return false;
   }
-  if (laneTallies.size() < static_cast<std::size_t>(record.lane)) {
-    laneTallies.resize(static_cast<std::size_t>(record.lane));
-    leaders.resize(static_cast<std::size_t>(record.lane));
+  auto laneCount = static_cast<std::size_t>(record.lane);
+  if (laneTallies.size() < laneCount) {
+    laneTallies.resize(laneCount);
+    leaders.resize(laneCount);
+    heldBack.resize(laneCount);
+    latestStamps.resize(laneCount, 0);
   }
-  LaneTallies& lane = laneTallies[static_cast<std::size_t>(record.lane - 1)];
+  LaneTallies& lane = laneTallies[laneCount - 1];
   if (lane.direction != 0 && lane.direction != record.direction) {
     *why = "a lane seen in both directions";
     return false;
   }
   bool car = countsAsCar(record);
-  if (!car && (record.axleCount < 2 || record.axleCount > 5)) {
-    *why = "trucks of other than 2 to 5 axles";
+  if (!car && (record.axleCount < minTruckAxles || record.axleCount > maxTruckAxles)) {
+    *why = "trucks of other than 2 to 9 axles";
     return false;
   }
-  if (!car && !grossWeightRange.contains(static_cast<double>(record.grossWeight))) {
-    *why = "truck gross weights outside " + rangeText(grossWeightRange);
+  const AcceptedRange& accepted = grossWeightRangeOf(record.axleCount);
+  if (!car && !accepted.contains(static_cast<double>(record.grossWeight))) {
+    *why = "truck gross weights outside " + rangeText(accepted) +
+           (record.axleCount < firstHeavyAxles ? " (2 to 5 axles)" : " (6 to 9 axles)");
     return false;
   }
   lane.direction = record.direction;
-  int hour = static_cast<int>(record.stampHundredths() / (calendar::secondsPerHour * 100) %
-                              calendar::hoursPerDay);
-  addHeadway(record, hour);
+  lane.days.insert(stamp / hundredthsPerDay);
+  int hour = static_cast<int>(stamp / hundredthsPerHour % calendar::hoursPerDay);
+  std::int64_t& latest = latestStamps[laneCount - 1];
+  lateRecords += stamp < latest;
+  latest = std::max(latest, stamp);
+  HeldBack& held = heldBack[laneCount - 1];
+  held.push({stamp, static_cast<double>(record.speed), static_cast<double>(record.length), hour});
+  if (held.size() > reorderWindow) {
+    takeHeadway(record.lane, held.top());
+    held.pop();
+  }
   speedTallies[static_cast<std::size_t>(record.direction - 1)].add(record.speed);
   if (car) {
     ++lane.cars;
     ++carCount;
-    return true;
+  } else {
+    addTruck(record, lane, hour);
   }
+  return true;
+}
+
+void SiteTallies::addTruck(const RecordValues& record, LaneTallies& lane, int hour) {
   ++truckCount;
-  std::size_t axles = static_cast<std::size_t>(record.axleCount);
+  auto axles = static_cast<std::size_t>(record.axleCount);
   ++lane.trucksByHour[static_cast<std::size_t>(hour)];
-  ++lane.trucksByClass[axles - 2];
-  ClassTallies& tallies = classes[axles - 2];
+  ++lane.trucksByClass[axles - minTruckAxles];
+  ClassTallies& tallies = classes[axles - minTruckAxles];
   tallies.grossWeights[static_cast<std::size_t>(record.direction - 1)].add(record.grossWeight);
   for (std::size_t i = 0; i + 1 < axles; ++i) {
     tallies.spacings[i].add(record.axleSpacings[i]);
@@ -61,7 +95,18 @@ bool SiteTallies::add(const RecordValues& record, std::string* why) {
     for (std::size_t i = 0; i < axles; ++i) {
       tallies.axleWeights[i].add(record.axleWeights[i]);
     }
-    return true;
+    return;
+  }
+  if (static_cast<int>(axles) >= firstHeavyAxles) {
+    HeavyBandSums& band =
+        tallies.heavyBands[static_cast<std::size_t>(heavyBandRowOf(static_cast<double>(record.grossWeight)))];
+    ++band.trucks;
+    for (std::size_t i = 0; i < axles; ++i) {
+      auto weight = static_cast<double>(record.axleWeights[i]);
+      band.sums[i] += weight;
+      band.squares[i] += weight * weight;
+    }
+    return;
   }
   int row = std::min(bandRowOf(static_cast<double>(record.grossWeight)), bandRows - 1);
   BandSums& band = tallies.bands[static_cast<std::size_t>(row)];
@@ -76,24 +121,37 @@ bool SiteTallies::add(const RecordValues& record, std::string* why) {
     band.sums[g] += groups[g];
     band.squares[g] += groups[g] * groups[g];
   }
-  return true;
 }
 
-void SiteTallies::addHeadway(const RecordValues& record, int hour) {
-  Leader& leader = leaders[static_cast<std::size_t>(record.lane - 1)];
-  double speed = static_cast<double>(record.speed);
-  if (leader.seen && record.stampHundredths() >= leader.stamp) {  // out of order: no pair
-    LaneTallies& lane = laneTallies[static_cast<std::size_t>(record.lane - 1)];
-    std::int64_t headway = record.stampHundredths() - leader.stamp;
-    ++lane.headwayCountsByHour[leader.hour][std::min<std::int64_t>(headway, shortHeadways)];
+void SiteTallies::finish() {
+  for (std::size_t lane = 0; lane < heldBack.size(); ++lane) {
+    for (HeldBack& held = heldBack[lane]; !held.empty(); held.pop()) {
+      takeHeadway(static_cast<int>(lane + 1), held.top());
+    }
+  }
+}
+
+// A pair a day or more apart is a gap in the records (days left out, a station down), not a
+// headway.
+void SiteTallies::takeHeadway(int laneNumber, const Passage& passage) {
+  Leader& leader = leaders[static_cast<std::size_t>(laneNumber - 1)];
+  if (leader.seen && passage.stamp < leader.passage.stamp) {
+    ++unorderedRecords;
+    return;
+  }
+  std::int64_t headway = passage.stamp - leader.passage.stamp;
+  if (leader.seen && headway < hundredthsPerDay) {
+    LaneTallies& lane = laneTallies[static_cast<std::size_t>(laneNumber - 1)];
+    const Passage& ahead = leader.passage;
+    ++lane.headwayCountsByHour[ahead.hour][std::min<std::int64_t>(headway, shortHeadways)];
     double minimum = LaneFlowGenerator::minimumHeadwayBehind(
-        leader.speed, leader.length, speed, catchUp, LaneFlowGenerator::clearanceBehindLeader);
+        ahead.speed, ahead.length, passage.speed, catchUp, LaneFlowGenerator::clearanceBehindLeader);
     if (minimum > 0) {
-      HeadwaySums& sums = lane.headwaysByHour[leader.hour];
+      HeadwaySums& sums = lane.headwaysByHour[ahead.hour];
       ++sums.drawn;
       sums.headways += static_cast<double>(headway) / 100.0;
       sums.minimums += minimum;
     }
   }
-  leader = {true, record.stampHundredths(), speed, static_cast<double>(record.length), hour};
+  leader = {true, passage};
 }
