@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "cli/ProgramFrame.h"
 #include "data/NumberText.h"
 #include "output/RecordLayout.h"
 
@@ -181,8 +182,8 @@ bool MeasuredRecords::readStationLine(const std::string& line, MeasuredVehicle* 
                                       std::string* why, bool* zone) const {
   std::vector<std::string> fields = fieldsOf(line);
   if (fields.size() != columns.count) {
-    *why = "with " + std::to_string(fields.size()) + " fields where the header has " +
-           std::to_string(columns.count);
+    *why = "with " + program_frame::countOf(static_cast<long long>(fields.size()), "field") +
+           " where the header has " + std::to_string(columns.count);
     return false;
   }
   auto field = [&](int index) { return fields[static_cast<std::size_t>(index)]; };

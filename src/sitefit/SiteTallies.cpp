@@ -13,7 +13,7 @@ constexpr std::int64_t hundredthsPerDay = hundredthsPerHour * calendar::hoursPer
 
 }  // namespace
 
-bool SiteTallies::countsAsCar(const RecordValues& record) const {
+bool SiteTallies::countsAsCar(const RecordValues& record) {
   return record.isCar() ||
          (record.axleCount == 2 && static_cast<double>(record.grossWeight) < grossWeightRange.low);
 }

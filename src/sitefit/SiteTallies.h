@@ -87,16 +87,16 @@ class SiteTallies {
   long long cars() const { return carCount; }
   long long trucks() const { return truckCount; }
   bool hasHeavyTrucks() const;
+  // Whether a measured vehicle counts as a car: one with the car's fixed values, or any
+  // two-axle vehicle lighter than the lightest truck the tables hold (a station's cars
+  // carry their own weights).
+  static bool countsAsCar(const RecordValues& record);
   // Records that came before a record of their lane they follow, and of those the ones
   // that came too late to be put in order (their headways are not taken).
   long long outOfOrder() const { return lateRecords; }
   long long tooLate() const { return unorderedRecords; }
 
  private:
-  // Whether a measured vehicle counts as a car: one with the car's fixed values, or any
-  // two-axle vehicle lighter than the lightest truck the tables hold (a station's cars
-  // carry their own weights).
-  bool countsAsCar(const RecordValues& record) const;
   void addTruck(const RecordValues& record, LaneTallies& lane, int hour);
 
   struct Passage {

@@ -257,7 +257,7 @@ std::string leftOutBefore(const MeasuredVehicle& vehicle, const DaySpan& span,
 
 // Notes a truck whose axle weights do not add up to its gross weight within 5 %.
 void checkAxleSum(const RecordValues& values, long long line, Reading* reading) {
-  if (values.isCar() || values.axleCount < minTruckAxles) {
+  if (SiteTallies::countsAsCar(values)) {
     return;
   }
   double sum = 0.0;
@@ -266,7 +266,7 @@ void checkAxleSum(const RecordValues& values, long long line, Reading* reading) 
   }
   auto gross = static_cast<double>(values.grossWeight);
   if (std::fabs(sum - gross) > 0.05 * gross) {
-    reading->noted.note("truck", "whose axle weights miss its gross weight by more than 5 %",
+    reading->noted.note("truck", "whose axle weights miss their gross weight by more than 5 %",
                         line);
   }
 }
