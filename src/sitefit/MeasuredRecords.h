@@ -143,6 +143,9 @@ bool MeasuredRecords::visitVelmoraRecords(Visit visit, std::string* error) {
       &why);
   if (!read) {
     *error = why;
+    if (why.find("a CSV header") != std::string::npos) {
+      *error += ", or a station header with a `datetime` column";
+    }
   }
   return read;
 }
