@@ -1,5 +1,6 @@
 #include "stats/SvgChart.h"
 
+#include "data/NumberText.h"
 #include "stats/SummaryReport.h"
 
 #include <algorithm>
@@ -226,8 +227,8 @@ void drawGrossWeightPanel(std::ostream& out, const StreamSummary& summary,
   drawAxes(out, p,
            "Gross weight of " + std::to_string(axles) + "-axle trucks (" +
                std::to_string(static_cast<long long>(counts[0] + counts[1])) + ")",
-           "gross weight (site weight unit; a car is 20), bins of " + number(binWidth),
-           "% of trucks", 100);
+           "gross weight (site weight unit; a car is 20), bins of " + numberText(binWidth),
+           "% of trucks", heavy ? 250 : 100);
   bars(out, p, shares, binWidth, "#4c72b0");
   if (!expected.empty()) {
     polyline(out, p, expected, "#c44e52", false);

@@ -67,6 +67,25 @@ TEST(StreamSummaryLinesTest, ReadsTheFixedColumns) {
   EXPECT_EQ(percentile(summary.speeds(1), 1.0), 237);
 }
 
+TEST(StreamSummaryLinesTest, ShowsTrucksOfSixToNineAxlesWhenTheStreamHasThem) {
+  std::string light = summaryText("lines", summaryOf({recordLine(10.0, 1, 1, 5, 400, 230)}), nullptr);
+  EXPECT_NE(light.find("5-axle    other\n"), std::string::npos) << light;
+  StreamSummary summary = summaryOf({recordLine(10.0, 1, 1, 5, 400, 230),
+                                     recordLine(20.0, 1, 1, 7, 950, 230),
+                                     recordLine(30.0, 1, 1, 9, 1200, 230)});
+  EXPECT_EQ(summary.vehicles(1, VehicleClass::sevenAxle), 1);
+  EXPECT_EQ(summary.vehicles(1, VehicleClass::other), 0);
+  EXPECT_EQ(shownTruckClasses(summary, nullptr), (std::vector<int>{2, 3, 4, 5, 7, 9}));
+  std::string text = summaryText("lines", summary, nullptr);
+  EXPECT_NE(text.find("5-axle   7-axle   9-axle    other\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("  9-axle trucks            1          1200   1200   1200   1200"),
+            std::string::npos)
+      << text;
+  std::string chart = chartSvg("lines", summary, nullptr);
+  EXPECT_NE(chart.find("height=\"1900\""), std::string::npos);  // a third row of panels
+  EXPECT_NE(chart.find("Gross weight of 9-axle trucks (1)"), std::string::npos);
+}
+
 TEST(StreamSummaryLinesTest, CountsLinesThatAreNotRecords) {
   std::string good = recordLine(100.0, 1, 1, 2, 20, 250);
   std::string badDirection = good;
