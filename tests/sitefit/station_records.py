@@ -154,17 +154,21 @@ def check_console(console, failures):
 
 def check_stream(data, days, failures):
     cars = (data["axles"] == 2) & (data["gross_weight"] == 20) & (data["axle1_weight"] == 10)
+    largest_miss = 0.0
     for lane in (1, 2):
         trucks = data[(data["lane"] == lane) & ~cars]
         for k, axles in enumerate([2, 3, 4, 5, 6, 7]):
             share = 100 * np.mean(trucks["axles"] == axles)
+            largest_miss = max(largest_miss, abs(share - SHARES[lane][k]))
             if abs(share - SHARES[lane][k]) > 1.5:
                 failures.append(f"lane {lane}: {axles}-axle share {share:.2f} %, "
                                 f"known {SHARES[lane][k]} %")
         per_day = len(trucks) / days
         known = sum(TRUCKS_PER_HOUR)
+        print(f"lane {lane}: {per_day:.0f} trucks a day, known {known} on weekdays")
         if abs(per_day / known - 1) > 0.06:
             failures.append(f"lane {lane}: {per_day:.0f} trucks a day, known {known} on weekdays")
+    print(f"class shares: largest miss {largest_miss:.2f} points")
     for axles in (6, 7):
         weights = data["gross_weight"][(data["axles"] == axles) & ~cars]
         gap = largest_gap(weights, GROSS_KG[axles])
@@ -174,7 +178,7 @@ def check_stream(data, days, failures):
 
 
 def main():
-    velmora, fit, folder = sys.argv[1:4]
+    velmora, fit, folder = (os.path.abspath(path) for path in sys.argv[1:4])
     os.makedirs(folder, exist_ok=True)
     write_records(os.path.join(folder, "records.csv"))
     days = 40
