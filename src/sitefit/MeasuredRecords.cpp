@@ -64,9 +64,13 @@ bool wholeOf(const std::string& text, double factor, std::int64_t* value) {
   return true;
 }
 
+// A station header may name the axles of vehicles that no record holds; their trucks are
+// counted and left out.
+constexpr int maxHeaderAxles = 99;
+
 const char* const knownColumns =
     "datetime, speed_dm_per_s, gross_weight, length_dm, axles, direction, lane, "
-    "track_width_dm, axleK_weight (K 1 to 9) and axleK_spacing_dm (K 1 to 8)";
+    "track_width_dm, axleK_weight and axleK_spacing_dm (K from 1)";
 
 }  // namespace
 
@@ -131,15 +135,15 @@ bool MeasuredRecords::readHeader(const std::string& header, std::string* error) 
       known = known || name == column;
       *index = name == column ? static_cast<int>(i) : *index;
     }
-    for (int axle = 1; axle <= record_layout::maxAxles; ++axle) {
+    for (int axle = 1; axle <= maxHeaderAxles; ++axle) {
       std::string prefix = "axle" + std::to_string(axle);
       for (auto [suffix, list] : {std::pair{"_weight", &columns.axleWeights},
                                   std::pair{"_spacing_dm", &columns.axleSpacings}}) {
-        if (name == prefix + suffix) {
+        if (name == prefix + suffix && axle <= record_layout::maxAxles) {
           list->resize(std::max<std::size_t>(list->size(), static_cast<std::size_t>(axle)), -1);
           (*list)[static_cast<std::size_t>(axle - 1)] = static_cast<int>(i);
-          known = true;
         }
+        known = known || name == prefix + suffix;  // axles past the record's are not read
       }
     }
     if (!known) {
@@ -206,6 +210,9 @@ bool MeasuredRecords::readStationLine(const std::string& line, MeasuredVehicle* 
   r.axleCount = static_cast<int>(axles);
   r.direction = static_cast<int>(direction);
   r.lane = static_cast<int>(lane);
+  if (r.axleCount > record_layout::maxAxles) {
+    return true;  // a truck of more axles than any table holds, left out as such
+  }
   if (r.axleCount > static_cast<int>(columns.axleWeights.size())) {
     *why = "of a vehicle with more axles than the header's axle columns";
     return false;

@@ -60,7 +60,8 @@ TEST(MeasuredRecordsTest, ReadsAStationFileByItsHeader) {
       "2,2024-03-05T07:31:22.45,2,98.0665,2,236.4,49.03325,49.03325,45.5\r\n"
       "2,2024-03-05T07:31:23,2,x,2,236,50,50,45\r\n"
       "2,2024-03-05T07:31:24,3,300,2,236,100,100,45\r\n"
-      "2,2024-03-05T07:31:25,2,300\r\n");
+      "2,2024-03-05T07:31:25,2,300\r\n"
+      "2,2024-03-05T07:31:26,11,1200,2,236,100,100,45\r\n");
   MeasuredRecords records(in, 1000.0 / 9.80665 / 100.0);
   std::vector<MeasuredVehicle> vehicles;
   std::vector<std::string> reasons;
@@ -76,7 +77,8 @@ TEST(MeasuredRecordsTest, ReadsAStationFileByItsHeader) {
       &error))
       << error;
   EXPECT_EQ(records.formName(), "station CSV");
-  ASSERT_EQ(vehicles.size(), 1u);
+  ASSERT_EQ(vehicles.size(), 2u);
+  EXPECT_EQ(vehicles[1].values.axleCount, 11);  // a record, that the tallies leave out
   const RecordValues& v = vehicles[0].values;
   EXPECT_EQ(v.lane, 2);
   EXPECT_EQ(v.speed, 236);
