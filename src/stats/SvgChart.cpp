@@ -1,13 +1,13 @@
 #include "stats/SvgChart.h"
 
-#include "data/NumberText.h"
-#include "stats/SummaryReport.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
 #include <vector>
+
+#include "data/NumberText.h"
+#include "stats/SummaryReport.h"
 
 namespace {
 
