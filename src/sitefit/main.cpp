@@ -167,6 +167,7 @@ struct DaySpan {
 struct Reading {
   long long lines = 0;    // records and lines that are none
   long long records = 0;  // fitted
+  long long unfit = 0;    // records of the fitted days that fit no table
   long long notRecords = 0;
   long long firstNotRecord = 0;
   std::string whyNotRecord;
@@ -177,6 +178,8 @@ struct Reading {
   long long multiAxle = 0;       // records of 3 axles or more
   long long lightMultiAxle = 0;  // of those, the ones lighter than the lightest truck
   long long overweight = 0;      // records heavier than the heaviest truck
+  std::int64_t lightest = std::numeric_limits<std::int64_t>::max();  // gross weights read
+  std::int64_t heaviest = std::numeric_limits<std::int64_t>::min();
 };
 
 // Reads the records file at path line by line: visit(records, &vehicle) for every record and
@@ -230,9 +233,9 @@ bool findDays(const Options& options, DaySpan* span, std::string* error) {
   return true;
 }
 
-// Why a record is left out before its tables see it, or "" when it is not.
-std::string leftOutBefore(const MeasuredVehicle& vehicle, const DaySpan& span,
-                          const Options& options, Reading* reading) {
+// Why a record is left out for its day, or "" when it is not.
+std::string leftOutByDay(const MeasuredVehicle& vehicle, const DaySpan& span,
+                         const Options& options, Reading* reading) {
   std::int64_t day = vehicle.day - span.first;
   if (day < 0 || day >= span.days) {
     return "after the " + std::to_string(span.days) + " days";
@@ -241,17 +244,17 @@ std::string leftOutBefore(const MeasuredVehicle& vehicle, const DaySpan& span,
     reading->weekendDaysLeftOut.insert(day);
     return "on Saturdays and Sundays (--all-days fits them)";
   }
-  const RecordValues& values = vehicle.values;
+  return "";
+}
+
+// Whether a weight of the record is too large for its field of the record.
+bool heavierThanARecordHolds(const RecordValues& values) {
   bool heavy = values.grossWeight > record_layout::largestValue(record_layout::grossWeight);
   for (int axle = 0; axle < values.axleCount && axle < record_layout::maxAxles; ++axle) {
     heavy = heavy || values.axleWeights[static_cast<std::size_t>(axle)] >
                          record_layout::largestOfWidth(record_layout::axleWeightWidth);
   }
-  if (heavy) {
-    return "heavier than a record holds (above 9999 in all or 999 on an axle, in units of the "
-           "tables)";
-  }
-  return "";
+  return heavy;
 }
 
 // Notes a truck whose axle weights do not add up to its gross weight within 5 %.
@@ -289,7 +292,14 @@ bool readRecords(const Options& options, const DaySpan& span, SiteTallies* talli
     reading->multiAxle += multiAxle;
     reading->lightMultiAxle += multiAxle && gross < grossWeightRange.low;
     reading->overweight += gross > heavyGrossWeightRange.high;
-    std::string why = leftOutBefore(*vehicle, span, options, reading);
+    reading->lightest = std::min(reading->lightest, vehicle->values.grossWeight);
+    reading->heaviest = std::max(reading->heaviest, vehicle->values.grossWeight);
+    std::string why = leftOutByDay(*vehicle, span, options, reading);
+    bool byDay = !why.empty();
+    if (!byDay && heavierThanARecordHolds(vehicle->values)) {
+      why = "heavier than a record holds (above 9999 in all or 999 on an axle, in units of the "
+            "tables)";
+    }
     std::int64_t day = vehicle->day - span.first;
     if (why.empty() &&
         !tallies->add(vehicle->values, day * hundredthsPerDay + vehicle->hundredthsOfDay, &why)) {
@@ -297,6 +307,7 @@ bool readRecords(const Options& options, const DaySpan& span, SiteTallies* talli
     }
     if (!why.empty()) {
       reading->leftOut.note("record", why, line);
+      reading->unfit += !byDay;
       return;
     }
     checkAxleSum(vehicle->values, line, reading);
@@ -384,17 +395,25 @@ void report(const Reading& reading, const SiteTallies& tallies, const SiteTables
   }
 }
 
-// Why the records hold no trucks, with the unit their gross weights suggest.
-std::string noTrucksText(const Reading& reading, const Options& options) {
-  std::string text = "the records hold no trucks";
+// Why the records make no site, with the unit their gross weights suggest.
+std::string unusableText(const Reading& reading, const SiteTallies& tallies,
+                         const Options& options) {
+  std::string text = tallies.trucks() == 0
+                         ? "the records hold no trucks"
+                         : "most records fit no table: " + std::to_string(reading.unfit) +
+                               " left out for what they hold, " +
+                               std::to_string(reading.records) + " fitted";
   long long vehicles = reading.lines - reading.notRecords;
-  std::string seen = std::string(" in the unit ") + options.weightUnit.name;
+  if (vehicles > 0) {
+    text += "; their gross weights run from " + std::to_string(reading.lightest) + " to " +
+            std::to_string(reading.heaviest) + " in the unit " + options.weightUnit.name;
+  }
   if (2 * reading.overweight > vehicles) {
-    text += ": most gross weights are above " + numberText(heavyGrossWeightRange.high) + seen +
-            "; if they are in kg, give --weight-unit kg";
+    text += ", most above " + numberText(heavyGrossWeightRange.high) +
+            ": if they are in kg, give --weight-unit kg";
   } else if (2 * reading.lightMultiAxle > reading.multiAxle && reading.multiAxle > 0) {
-    text += ": most vehicles of 3 axles or more weigh below " + numberText(grossWeightRange.low) +
-            seen + "; if the weights are in t, give --weight-unit t";
+    text += ", most of 3 axles or more below " + numberText(grossWeightRange.low) +
+            ": if they are in t, give --weight-unit t";
   }
   return text + "; accepted: trucks of 2 to 9 axles weighing " + rangeText(grossWeightRange) +
          " (2 to 5 axles) or " + rangeText(heavyGrossWeightRange) +
@@ -431,8 +450,8 @@ int fitSite(const Options& options) {
     return program_frame::report(error, exit_status::refused);
   }
   int days = span.dated ? static_cast<int>(reading.fittedDays.size()) : span.days;
-  if (tallies.trucks() == 0) {
-    return program_frame::report(noTrucksText(reading, options), exit_status::refused);
+  if (tallies.trucks() == 0 || reading.unfit > reading.records) {
+    return program_frame::report(unusableText(reading, tallies, options), exit_status::refused);
   }
   if (!fitSiteTables(tallies, days, options.headwayTable, &tables, &warnings, &error)) {
     return program_frame::report(error, exit_status::refused);

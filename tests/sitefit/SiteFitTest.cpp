@@ -363,14 +363,16 @@ TEST_F(SiteFitRecordsTest, RefusesRecordsThatMakeNoSite) {
            {csvRecord(10, 2, 1, 230, {50, 50}, {40}), " --days 1",
             "error: lane 1 has no records; accepted: records of every lane from 1 to the highest"},
            {csvRecord(10, 1, 1, 230, {10, 10}, {40}), " --days 1",
-            "error: the records hold no trucks; accepted: trucks of 2 to 9 axles weighing [35, "
-            "800] (2 to 5 axles) or [35, 2000] (6 to 9 axles) site weight units"},
+            "error: the records hold no trucks; their gross weights run from 20 to 20 in the unit "
+            "site; accepted: trucks of 2 to 9 axles weighing [35, 800] (2 to 5 axles) or [35, "
+            "2000] (6 to 9 axles) site weight units"},
            {csvRecord(10, 1, 1, 230, {4000, 6000}, {40}) +
                 csvRecord(20, 1, 1, 230, {1200, 1400}, {40}),
             " --days 1",
-            "error: the records hold no trucks: most gross weights are above 2000 in the unit "
-            "site; if they are in kg, give --weight-unit kg; accepted: trucks of 2 to 9 axles "
-            "weighing [35, 800] (2 to 5 axles) or [35, 2000] (6 to 9 axles) site weight units"},
+            "error: the records hold no trucks; their gross weights run from 2600 to 10000 in the "
+            "unit site, most above 2000: if they are in kg, give --weight-unit kg; accepted: "
+            "trucks of 2 to 9 axles weighing [35, 800] (2 to 5 axles) or [35, 2000] (6 to 9 "
+            "axles) site weight units"},
            {csvRecord(10, 1, 1, 230, {50, 50}, {40}), "",
             "error: the records of \"records.csv\" do not reach a second day, so no whole day is "
             "known; give --days N"},

@@ -142,6 +142,17 @@ def largest_gap(values, mixture):
     return gap
 
 
+def check_unit_hint(fit, folder, failures):
+    """Without --weight-unit, records in kg fit no table, and the refusal says why."""
+    done = subprocess.run([fit, "-o", "kg-as-site", "records.csv"], cwd=folder,
+                          capture_output=True, text=True)
+    hint = "most above 2000: if they are in kg, give --weight-unit kg"
+    if done.returncode != 2 or hint not in done.stderr or os.path.exists(
+            os.path.join(folder, "kg-as-site")):
+        failures.append(f"records in kg fitted as site units: exit {done.returncode}, "
+                        f"{done.stderr}")
+
+
 def check_console(console, failures):
     for text in ["Days: 20 days fitted, Monday to Friday; 7 Saturdays and Sundays left out",
                  "Left out 2 lines with 1 field where the header has 19",
@@ -186,6 +197,7 @@ def main():
     print(console)
     failures = []
     check_console(console, failures)
+    check_unit_hint(fit, folder, failures)
     check_stream(data, days, failures)
     for failure in failures:
         print("FAILED: " + failure)
