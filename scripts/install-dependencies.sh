@@ -4,7 +4,8 @@
 #   run    build and run the programs (a compiler, CMake, and GSL for velmora-extremes);
 #   test   also build and pass the tests (GoogleTest, zlib, the chart's XML and SVG tools,
 #          pandas for the CSV check, scipy for the extreme-value check, scikit-learn for
-#          the mixture check, setpriv for the unreadable-file check);
+#          the mixture check, numpy for the station records, setpriv for the
+#          unreadable-file check);
 #   bench  also build the benchmarks (Google Benchmark);
 #   slurm  a one-node Slurm cluster for velmora-campaign submit (slurm-wlm, munge);
 #   ci     also build the sanitized and fuzzing builds (clang with its libFuzzer runtime)
@@ -17,11 +18,11 @@ packages="cmake g++ make libgsl-dev"
 case "$purpose" in
   run) ;;
   test) packages="$packages libgtest-dev zlib1g-dev libxml2-utils librsvg2-bin python3-pandas
-                  python3-scipy python3-sklearn util-linux" ;;
+                  python3-numpy python3-scipy python3-sklearn util-linux" ;;
   bench) packages="$packages libbenchmark-dev" ;;
   slurm) packages="slurm-wlm munge" ;;
   ci) packages="$packages libgtest-dev zlib1g-dev libxml2-utils librsvg2-bin python3-pandas
-                python3-scipy python3-sklearn util-linux libbenchmark-dev clang libclang-rt-dev
+                python3-numpy python3-scipy python3-sklearn util-linux libbenchmark-dev clang libclang-rt-dev
                 slurm-wlm munge" ;;
   *) echo "usage: $0 run|test|bench|slurm|ci" >&2; exit 2 ;;
 esac
