@@ -1,27 +1,19 @@
 // velmora-fit: a site's tables fitted from its measured vehicle records.
-#include <array>
-#include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iomanip>
 #include <iostream>
-#include <limits>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "cli/ExitStatus.h"
-#include "cli/InputFile.h"
 #include "cli/OptionParser.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
 #include "data/NumberText.h"
 #include "data/RunFolderFiles.h"
-#include "output/Calendar.h"
-#include "output/SkippedLines.h"
 #include "run/RunConfig.h"
-#include "sitefit/MeasuredRecords.h"
+#include "sitefit/RecordReading.h"
 #include "sitefit/SiteTableFiles.h"
 #include "sitefit/SiteTallies.h"
 #include "traffic/DrawnQuantity.h"
@@ -31,8 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const program = "velmora-fit";
-constexpr int maxDays = 1000000;
-constexpr std::int64_t hundredthsPerDay = calendar::secondsPerDay * 100;
 
 const char* const usage =
     "usage: velmora-fit [--days N] [--all-days] [--weight-unit kg|t|kN|site]\n"
@@ -71,12 +61,10 @@ const WeightUnit weightUnits[] = {
     {"site", 1.0}, {"kg", 0.01}, {"t", 10.0}, {"kN", kilogramsPerKilonewton / 100.0}};
 
 struct Options {
-  std::string records;
+  RecordsToRead input;
   std::string folder;
-  int days = 0;                                      // 0: from the records
   double catchUpLength = RunConfig::defaultCatchUpLength;  // m
   bool headwayTable = false;
-  bool allDays = false;
   WeightUnit weightUnit = weightUnits[0];
 };
 
@@ -94,7 +82,7 @@ bool takeOption(const GivenOption& option, Options* options, std::string* error)
   if (option.name == "--headway-table") {
     options->headwayTable = true;
   } else if (option.name == "--all-days") {
-    options->allDays = true;
+    options->input.allDays = true;
   } else if (option.name == "--weight-unit") {
     for (const WeightUnit& unit : weightUnits) {
       options->weightUnit = text == unit.name ? unit : options->weightUnit;
@@ -102,16 +90,17 @@ bool takeOption(const GivenOption& option, Options* options, std::string* error)
     if (text != options->weightUnit.name) {
       return refuse("--weight-unit is \"" + text + "\"; accepted: kg, t, kN or site", error);
     }
+    options->input.siteUnitsPerWeight = options->weightUnit.siteUnits;
   } else if (option.name == "-o") {
     options->folder = text;
   } else if (option.name == "--days") {
     long long days = 0;
-    if (!readWholeText(text, 1, maxDays, &days)) {
+    if (!readWholeText(text, 1, RecordsToRead::maxDays, &days)) {
       return refuse("--days is \"" + text + "\"; accepted: a whole number from 1 to " +
-                        std::to_string(maxDays),
+                        std::to_string(RecordsToRead::maxDays),
                     error);
     }
-    options->days = static_cast<int>(days);
+    options->input.days = static_cast<int>(days);
   } else if (!readCatchUpLength(text, &options->catchUpLength)) {
     return refuse("--catch-up-length is \"" + text + "\"; accepted: 0 to " +
                       std::to_string(static_cast<int>(RunConfig::maxDistance)) + " m",
@@ -134,7 +123,7 @@ bool readOptions(const CommandArguments& given, Options* options, std::string* e
   if (given.operands.empty() || options->folder.empty()) {
     return refuse("velmora-fit needs a records file and -o FOLDER", error);
   }
-  options->records = given.operands[0];
+  options->input.path = given.operands[0];
   return true;
 }
 
@@ -153,181 +142,9 @@ bool tablesSpareTheRecords(const Options& options, std::string* error) {
   for (const std::string& name : siteTableNames(options.headwayTable)) {
     outputs.push_back({"-o", options.folder + "/" + name});
   }
-  return checkOutputs(outputs, {options.records}, error);
+  return checkOutputs(outputs, {options.input.path}, error);
 }
 
-// The days of the records: from the first day's midnight, the days before the last record's.
-struct DaySpan {
-  std::int64_t first = 0;  // the day number of the first day
-  int days = 0;
-  bool dated = false;  // real calendar dates, with weekends
-};
-
-// What reading the records gave beyond the tallies.
-struct Reading {
-  long long lines = 0;    // records and lines that are none
-  long long records = 0;  // fitted
-  long long unfit = 0;    // records of the fitted days that fit no table
-  long long notRecords = 0;
-  long long firstNotRecord = 0;
-  std::string whyNotRecord;
-  SkippedLines leftOut;
-  SkippedLines noted;  // used, but worth a look
-  std::set<std::int64_t> fittedDays;
-  std::set<std::int64_t> weekendDaysLeftOut;
-  long long multiAxle = 0;       // records of 3 axles or more
-  long long lightMultiAxle = 0;  // of those, the ones lighter than the lightest truck
-  long long overweight = 0;      // records heavier than the heaviest truck
-  std::int64_t lightest = std::numeric_limits<std::int64_t>::max();  // gross weights read
-  std::int64_t heaviest = std::numeric_limits<std::int64_t>::min();
-};
-
-// Reads the records file at path line by line: visit(records, &vehicle) for every record and
-// visit(records, nullptr, why) for every line that is none. False, with *error, when the file
-// cannot be opened or read.
-template <typename Visit>
-bool readEachRecord(const Options& options, Visit visit, std::string* error) {
-  std::ifstream in;
-  std::string problem = openInput(options.records, in);
-  if (!problem.empty()) {
-    *error = "cannot read the records file \"" + options.records + "\": " + problem;
-    return false;
-  }
-  MeasuredRecords records(in, options.weightUnit.siteUnits);
-  std::string why;
-  if (!records.visitLines(
-          [&](const MeasuredVehicle* vehicle, const std::string& reason) {
-            visit(records, vehicle, reason);
-          },
-          &why)) {
-    *error = "the records file \"" + options.records + "\" " + why;
-    return false;
-  }
-  return true;
-}
-
-bool findDays(const Options& options, DaySpan* span, std::string* error) {
-  std::int64_t first = std::numeric_limits<std::int64_t>::max();
-  std::int64_t last = -1;
-  auto note = [&](const MeasuredRecords& records, const MeasuredVehicle* vehicle,
-                  const std::string&) {
-    span->dated = records.formName() == "station CSV";
-    if (vehicle != nullptr) {
-      first = std::min(first, vehicle->day);
-      last = std::max(last, vehicle->day);
-    }
-  };
-  if (!readEachRecord(options, note, error)) {
-    return false;
-  }
-  span->first = span->dated ? first : 0;
-  span->days = options.days;
-  if (span->days == 0) {
-    span->days = last < 0 ? 0 : static_cast<int>(std::min<std::int64_t>(last - span->first, maxDays));
-  }
-  if (span->days < 1) {
-    *error = "the records of \"" + options.records +
-             "\" do not reach a second day, so no whole day is known; give --days N";
-    return false;
-  }
-  return true;
-}
-
-// Why a record is left out for its day, or "" when it is not.
-std::string leftOutByDay(const MeasuredVehicle& vehicle, const DaySpan& span,
-                         const Options& options, Reading* reading) {
-  std::int64_t day = vehicle.day - span.first;
-  if (day < 0 || day >= span.days) {
-    return "after the " + std::to_string(span.days) + " days";
-  }
-  if (vehicle.weekend && !options.allDays) {
-    reading->weekendDaysLeftOut.insert(day);
-    return "on Saturdays and Sundays (--all-days fits them)";
-  }
-  return "";
-}
-
-// Whether a weight of the record is too large for its field of the record.
-bool heavierThanARecordHolds(const RecordValues& values) {
-  bool heavy = values.grossWeight > record_layout::largestValue(record_layout::grossWeight);
-  for (int axle = 0; axle < values.axleCount && axle < record_layout::maxAxles; ++axle) {
-    heavy = heavy || values.axleWeights[static_cast<std::size_t>(axle)] >
-                         record_layout::largestOfWidth(record_layout::axleWeightWidth);
-  }
-  return heavy;
-}
-
-// Notes a truck whose axle weights do not add up to its gross weight within 5 %.
-void checkAxleSum(const RecordValues& values, long long line, Reading* reading) {
-  if (SiteTallies::countsAsCar(values)) {
-    return;
-  }
-  double sum = 0.0;
-  for (int axle = 0; axle < values.axleCount && axle < record_layout::maxAxles; ++axle) {
-    sum += static_cast<double>(values.axleWeights[static_cast<std::size_t>(axle)]);
-  }
-  auto gross = static_cast<double>(values.grossWeight);
-  if (std::fabs(sum - gross) > 0.05 * gross) {
-    reading->noted.note("truck", "whose axle weights miss their gross weight by more than 5 %",
-                        line);
-  }
-}
-
-bool readRecords(const Options& options, const DaySpan& span, SiteTallies* tallies,
-                 Reading* reading, std::string* error) {
-    auto take = [&](const MeasuredRecords& records, const MeasuredVehicle* vehicle,
-                  const std::string& reason) {
-    ++reading->lines;
-    long long line = records.lineNumber();
-    if (vehicle == nullptr) {
-      reading->leftOut.note("line", reason, line);
-      if (reading->notRecords++ == 0) {
-        reading->firstNotRecord = line;
-        reading->whyNotRecord = reason;
-      }
-      return;
-    }
-    auto gross = static_cast<double>(vehicle->values.grossWeight);
-    bool multiAxle = vehicle->values.axleCount > 2;
-    reading->multiAxle += multiAxle;
-    reading->lightMultiAxle += multiAxle && gross < grossWeightRange.low;
-    reading->overweight += gross > heavyGrossWeightRange.high;
-    reading->lightest = std::min(reading->lightest, vehicle->values.grossWeight);
-    reading->heaviest = std::max(reading->heaviest, vehicle->values.grossWeight);
-    std::string why = leftOutByDay(*vehicle, span, options, reading);
-    bool byDay = !why.empty();
-    if (!byDay && heavierThanARecordHolds(vehicle->values)) {
-      why = "heavier than a record holds (above 9999 in all or 999 on an axle, in units of the "
-            "tables)";
-    }
-    std::int64_t day = vehicle->day - span.first;
-    if (why.empty() &&
-        !tallies->add(vehicle->values, day * hundredthsPerDay + vehicle->hundredthsOfDay, &why)) {
-      why = "with " + why;
-    }
-    if (!why.empty()) {
-      reading->leftOut.note("record", why, line);
-      reading->unfit += !byDay;
-      return;
-    }
-    checkAxleSum(vehicle->values, line, reading);
-    reading->fittedDays.insert(day);
-    ++reading->records;
-  };
-  if (!readEachRecord(options, take, error)) {
-    return false;
-  }
-  tallies->finish();
-  if (2 * reading->notRecords > reading->lines) {
-    *error = "the records file \"" + options.records + "\" has " +
-             std::to_string(reading->notRecords) + " lines that are no records among " +
-             std::to_string(reading->lines) + " (the first is line " +
-             std::to_string(reading->firstNotRecord) + ": " + reading->whyNotRecord +
-             "); accepted: a file of records with fewer lines that are none";
-    return false;
-  }
-  return true;
-}
 std::string listOf(const std::vector<std::string>& names) {
   std::string text;
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -340,7 +157,7 @@ std::string listOf(const std::vector<std::string>& names) {
 std::string daysText(const Reading& reading, const Options& options) {
   std::string text =
       "Days: " + program_frame::countOf(static_cast<long long>(reading.fittedDays.size()), "day") +
-      (options.allDays ? " fitted, Saturdays and Sundays included" : " fitted, Monday to Friday");
+      (options.input.allDays ? " fitted, Saturdays and Sundays included" : " fitted, Monday to Friday");
   if (!reading.weekendDaysLeftOut.empty()) {
     text += "; " +
             program_frame::countOf(static_cast<long long>(reading.weekendDaysLeftOut.size()),
@@ -445,8 +262,8 @@ int fitSite(const Options& options) {
   Reading reading;
   SiteTables tables;
   std::vector<std::string> warnings;
-  if (!tablesSpareTheRecords(options, &error) || !findDays(options, &span, &error) ||
-      !readRecords(options, span, &tallies, &reading, &error)) {
+  if (!tablesSpareTheRecords(options, &error) || !findDays(options.input, &span, &error) ||
+      !readRecords(options.input, span, &tallies, &reading, &error)) {
     return program_frame::report(error, exit_status::refused);
   }
   int days = span.dated ? static_cast<int>(reading.fittedDays.size()) : span.days;
