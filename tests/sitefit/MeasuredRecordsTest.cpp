@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -165,6 +166,46 @@ TEST(MeasuredRecordsTest, VelmoraFitNamesWhatStopsAStationFile) {
             "error: the records file \"records.csv\" has 11 lines that are no records among 21 "
             "(the first is line 12: with no datetime as 2024-03-05T07:31:22.45); accepted: a "
             "file of records with fewer lines that are none\n");
+}
+
+// Two trucks a day on one lane, Monday 4 March 2024 to Monday 11 March at 08:00 and 09:00.
+std::string weekOfTrucks() {
+  std::string records =
+      "datetime,lane,direction,speed_dm_per_s,gross_weight,axles,axle1_weight,axle2_weight,"
+      "axle1_spacing_dm\n";
+  for (int day = 4; day <= 11; ++day) {
+    for (int hour = 8; hour <= 9; ++hour) {
+      records += "2024-03-" + std::string(day < 10 ? "0" : "") + std::to_string(day) + "T0" +
+                 std::to_string(hour) + ":00:00,1,1,230,100,2,50,50,40\n";
+    }
+  }
+  return records;
+}
+
+TEST(MeasuredRecordsTest, VelmoraFitFitsWeekdaysOrEveryDayAndKeepsNoStaleHeavyTable) {
+  TestFolder folder;
+  folder.write("records.csv", weekOfTrucks());
+  folder.write("site/HV6to9.csv", "from an earlier fit\n");
+  ProgramRun weekdays = runCommand(std::string(VELMORA_FIT_PROGRAM) + " -o site records.csv");
+  ASSERT_EQ(weekdays.status, 0) << weekdays.errors;
+  EXPECT_NE(weekdays.console.find("Fitted 10 records over 5 days: 0 cars, 10 trucks\nDays: 5 "
+                                  "days fitted, Monday to Friday; 2 Saturdays and Sundays left "
+                                  "out (--all-days fits them)\n"),
+            std::string::npos)
+      << weekdays.console;
+  EXPECT_NE(weekdays.console.find("Left out 2 records after the 7 days (the first is line 16)"),
+            std::string::npos);
+  EXPECT_NE(weekdays.console.find("Removed the earlier HV6to9.csv: these records have no "
+                                  "trucks of 6 to 9 axles\n"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(folder.path() + "/site/HV6to9.csv"));
+  ProgramRun everyDay =
+      runCommand(std::string(VELMORA_FIT_PROGRAM) + " --all-days -o site records.csv");
+  ASSERT_EQ(everyDay.status, 0) << everyDay.errors;
+  EXPECT_NE(everyDay.console.find("Fitted 14 records over 7 days: 0 cars, 14 trucks\nDays: 7 "
+                                  "days fitted, Saturdays and Sundays included\n"),
+            std::string::npos)
+      << everyDay.console;
 }
 
 }  // namespace
