@@ -139,7 +139,7 @@ class TrafficData {
   BandTable axleWeightRows4 = {};
   BandTable axleWeightRows5 = {};
   std::vector<ClassShares> classShareRows;  // one per lane index
-  int classShareRowCount = 0;                // lanes of "Class%.csv"
+  int classShareRowCount = 0;               // lanes of "Class%.csv"
   std::array<HeavyClass, heavyClassCount> heavyClasses;
   bool heavyTrucksGiven = false;
   int heavyShareLaneCount = 0;

@@ -91,8 +91,7 @@ bool readDateTime(const std::string& text, MeasuredVehicle* vehicle, std::string
     hundredths *= digits == 1 ? 10 : 1;
     shape = digits > 0;
   }
-  if (shape && end < text.size() &&
-      (text[end] == 'Z' || text[end] == '+' || text[end] == '-')) {
+  if (shape && end < text.size() && (text[end] == 'Z' || text[end] == '+' || text[end] == '-')) {
     *why = "has the datetime \"" + text + "\" with a time zone";
     return false;
   }
@@ -123,11 +122,14 @@ std::string firstLineOf(std::istream& in) {
 bool MeasuredRecords::readHeader(const std::string& header, std::string* error) {
   std::vector<std::string> names = fieldsOf(header);
   columns.count = names.size();
-  const std::pair<const char*, int*> single[] = {
-      {"datetime", &columns.datetime},       {"speed_dm_per_s", &columns.speed},
-      {"gross_weight", &columns.grossWeight}, {"length_dm", &columns.length},
-      {"axles", &columns.axles},             {"direction", &columns.direction},
-      {"lane", &columns.lane},               {"track_width_dm", &columns.trackWidth}};
+  const std::pair<const char*, int*> single[] = {{"datetime", &columns.datetime},
+                                                 {"speed_dm_per_s", &columns.speed},
+                                                 {"gross_weight", &columns.grossWeight},
+                                                 {"length_dm", &columns.length},
+                                                 {"axles", &columns.axles},
+                                                 {"direction", &columns.direction},
+                                                 {"lane", &columns.lane},
+                                                 {"track_width_dm", &columns.trackWidth}};
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string& name = names[i];
     bool known = false;
@@ -152,10 +154,11 @@ bool MeasuredRecords::readHeader(const std::string& header, std::string* error) 
       return false;
     }
   }
-  const std::pair<const char*, int> needed[] = {
-      {"speed_dm_per_s", columns.speed}, {"gross_weight", columns.grossWeight},
-      {"axles", columns.axles},          {"direction", columns.direction},
-      {"lane", columns.lane}};
+  const std::pair<const char*, int> needed[] = {{"speed_dm_per_s", columns.speed},
+                                                {"gross_weight", columns.grossWeight},
+                                                {"axles", columns.axles},
+                                                {"direction", columns.direction},
+                                                {"lane", columns.lane}};
   std::string lacking;
   for (const auto& [name, index] : needed) {
     lacking = lacking.empty() && index < 0 ? name : lacking;
@@ -174,8 +177,9 @@ bool MeasuredRecords::readHeader(const std::string& header, std::string* error) 
     }
   }
   if (!lacking.empty()) {
-    *error = "line 1 is a station header without the column `" + lacking + "`; accepted: " +
-             knownColumns + ", the first seven but length_dm and track_width_dm needed, and the "
+    *error = "line 1 is a station header without the column `" + lacking +
+             "`; accepted: " + knownColumns +
+             ", the first seven but length_dm and track_width_dm needed, and the "
              "weights and spacings of axles 1 to the most a vehicle has";
     return false;
   }
@@ -203,7 +207,8 @@ bool MeasuredRecords::readStationLine(const std::string& line, MeasuredVehicle* 
                  wholeOf(field(columns.axles), 1.0, &axles) &&
                  wholeOf(field(columns.direction), 1.0, &direction) &&
                  wholeOf(field(columns.lane), 1.0, &lane);
-  if (!numbers || axles < 0 || axles > 99 || std::llabs(direction) > 99 || std::llabs(lane) > 9999) {
+  if (!numbers || axles < 0 || axles > 99 || std::llabs(direction) > 99 ||
+      std::llabs(lane) > 9999) {
     *why = "with a field that holds no number";
     return false;
   }

@@ -27,11 +27,9 @@ bool readEachRecord(const RecordsToRead& input, Visit visit, std::string* error)
   }
   MeasuredRecords records(in, input.siteUnitsPerWeight);
   std::string why;
-  if (!records.visitLines(
-          [&](const MeasuredVehicle* vehicle, const std::string& reason) {
-            visit(records, vehicle, reason);
-          },
-          &why)) {
+  if (!records.visitLines([&](const MeasuredVehicle* vehicle,
+                              const std::string& reason) { visit(records, vehicle, reason); },
+                          &why)) {
     *error = "the records file \"" + input.path + "\" " + why;
     return false;
   }
@@ -57,7 +55,10 @@ bool findDays(const RecordsToRead& input, DaySpan* span, std::string* error) {
   span->first = span->dated ? first : 0;
   span->days = input.days;
   if (span->days == 0) {
-    span->days = last < 0 ? 0 : static_cast<int>(std::min<std::int64_t>(last - span->first, RecordsToRead::maxDays));
+    span->days =
+        last < 0
+            ? 0
+            : static_cast<int>(std::min<std::int64_t>(last - span->first, RecordsToRead::maxDays));
   }
   if (span->days < 1) {
     *error = "the records of \"" + input.path +
@@ -113,7 +114,7 @@ void checkAxleSum(const RecordValues& values, long long line, Reading* reading) 
 
 bool readRecords(const RecordsToRead& input, const DaySpan& span, SiteTallies* tallies,
                  Reading* reading, std::string* error) {
-    auto take = [&](const MeasuredRecords& records, const MeasuredVehicle* vehicle,
+  auto take = [&](const MeasuredRecords& records, const MeasuredVehicle* vehicle,
                   const std::string& reason) {
     ++reading->lines;
     long long line = records.lineNumber();
@@ -135,8 +136,9 @@ bool readRecords(const RecordsToRead& input, const DaySpan& span, SiteTallies* t
     std::string why = leftOutByDay(*vehicle, span, input, reading);
     bool byDay = !why.empty();
     if (!byDay && heavierThanARecordHolds(vehicle->values)) {
-      why = "heavier than a record holds (above 9999 in all or 999 on an axle, in units of the "
-            "tables)";
+      why =
+          "heavier than a record holds (above 9999 in all or 999 on an axle, in units of the "
+          "tables)";
     }
     std::int64_t day = vehicle->day - span.first;
     if (why.empty() &&
@@ -157,10 +159,10 @@ bool readRecords(const RecordsToRead& input, const DaySpan& span, SiteTallies* t
   }
   tallies->finish();
   if (2 * reading->notRecords > reading->lines) {
-    *error = "the records file \"" + input.path + "\" has " +
-             std::to_string(reading->notRecords) + " lines that are no records among " +
-             std::to_string(reading->lines) + " (the first is line " +
-             std::to_string(reading->firstNotRecord) + ": " + reading->whyNotRecord +
+    *error = "the records file \"" + input.path + "\" has " + std::to_string(reading->notRecords) +
+             " lines that are no records among " + std::to_string(reading->lines) +
+             " (the first is line " + std::to_string(reading->firstNotRecord) + ": " +
+             reading->whyNotRecord +
              "); accepted: a file of records with fewer lines that are none";
     return false;
   }

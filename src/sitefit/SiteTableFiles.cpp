@@ -60,8 +60,8 @@ void writeHeavyTrucks(std::ostream& out, const SiteTables& tables) {
     writeBlock(out, {tables.grossWeights[0][c], tables.grossWeights[1][c]});
     out << axles << "-axle trucks: axle spacings (dm)\n";
     writeBlock(out, tables.spacings[c]);
-    out << axles << "-axle trucks: axle weights by gross-weight band (means of axles 1 to "
-        << axles << ", then their deviations)\n";
+    out << axles << "-axle trucks: axle weights by gross-weight band (means of axles 1 to " << axles
+        << ", then their deviations)\n";
     for (const TrafficData::HeavyBandRow& row :
          tables.heavyBandRows[static_cast<std::size_t>(axles - firstHeavyAxles)]) {
       for (int i = 0; i < 2 * axles; ++i) {

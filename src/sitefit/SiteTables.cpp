@@ -234,7 +234,8 @@ void fitHeavyBands(const SiteTallies& tallies, SiteTables* tables) {
         double n = static_cast<double>(band.trucks);
         double mean = band.sums[axle] / n;
         double variance = band.squares[axle] / n - mean * mean;
-        values[axle] = {mean, std::max(std::sqrt(std::max(variance, 0.0)), mixture_fit::minimumStdDev)};
+        values[axle] = {mean,
+                        std::max(std::sqrt(std::max(variance, 0.0)), mixture_fit::minimumStdDev)};
       }
     }
   }

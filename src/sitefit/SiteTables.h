@@ -17,9 +17,10 @@ struct SiteTables {
   int lanesDir2 = 0;
   double carFraction = 0.0;                        // of all vehicles
   std::vector<std::array<double, 24>> flows;       // by lane index: trucks per hour
-  std::vector<ClassShares> classShares;             // by lane index: % of 2- to 9-axle trucks
+  std::vector<ClassShares> classShares;            // by lane index: % of 2- to 9-axle trucks
   std::array<NormalMixture, 2> speeds;             // by direction - 1, dm/s
-  std::array<std::array<NormalMixture, truckClassCount>, 2> grossWeights;  // by direction - 1, class
+  std::array<std::array<NormalMixture, truckClassCount>, 2>
+      grossWeights;                                                  // by direction - 1, class
   std::array<std::vector<NormalMixture>, truckClassCount> spacings;  // by class: n - 1, dm
   std::array<std::vector<NormalMixture>, 2> axleWeights;     // 2 and 3 axles: by axle
   // 4 and 5 axles, by band row: the means of the first axle, the second axle and the rear
@@ -28,8 +29,7 @@ struct SiteTables {
   // Whether the records have trucks of 6 to 9 axles, and then their band rows by class: the
   // mean weight of every axle, then every axle's standard deviation.
   bool heavyTrucks = false;
-  std::array<std::array<TrafficData::HeavyBandRow, TrafficData::heavyBandRowCount>,
-             heavyClassCount>
+  std::array<std::array<TrafficData::HeavyBandRow, TrafficData::heavyBandRowCount>, heavyClassCount>
       heavyBandRows;
   // The rows of "NHM.csv" after its first line: for 0 to 1 s, for 1 to 1.5 s, then one per
   // flow band (its highest flow, trucks per hour) for 1.5 to 4 s: bound, a, b, c of

@@ -98,8 +98,8 @@ void SiteTallies::addTruck(const RecordValues& record, LaneTallies& lane, int ho
     return;
   }
   if (static_cast<int>(axles) >= firstHeavyAxles) {
-    HeavyBandSums& band =
-        tallies.heavyBands[static_cast<std::size_t>(heavyBandRowOf(static_cast<double>(record.grossWeight)))];
+    HeavyBandSums& band = tallies.heavyBands[static_cast<std::size_t>(
+        heavyBandRowOf(static_cast<double>(record.grossWeight)))];
     ++band.trucks;
     for (std::size_t i = 0; i < axles; ++i) {
       auto weight = static_cast<double>(record.axleWeights[i]);
@@ -144,8 +144,9 @@ void SiteTallies::takeHeadway(int laneNumber, const Passage& passage) {
     LaneTallies& lane = laneTallies[static_cast<std::size_t>(laneNumber - 1)];
     const Passage& ahead = leader.passage;
     ++lane.headwayCountsByHour[ahead.hour][std::min<std::int64_t>(headway, shortHeadways)];
-    double minimum = LaneFlowGenerator::minimumHeadwayBehind(
-        ahead.speed, ahead.length, passage.speed, catchUp, LaneFlowGenerator::clearanceBehindLeader);
+    double minimum =
+        LaneFlowGenerator::minimumHeadwayBehind(ahead.speed, ahead.length, passage.speed, catchUp,
+                                                LaneFlowGenerator::clearanceBehindLeader);
     if (minimum > 0) {
       HeadwaySums& sums = lane.headwaysByHour[ahead.hour];
       ++sums.drawn;

@@ -35,10 +35,10 @@ struct HeavyBandSums {
 };
 
 struct ClassTallies {
-  std::array<ValueTally, 2> grossWeights;                // by direction - 1
-  std::array<ValueTally, maxTruckAxles - 1> spacings;   // spacing i behind axle i + 1
-  std::array<ValueTally, 3> axleWeights;                 // 2- and 3-axle trucks: by axle
-  std::array<BandSums, 12> bands;                        // 4- and 5-axle trucks: by band row
+  std::array<ValueTally, 2> grossWeights;              // by direction - 1
+  std::array<ValueTally, maxTruckAxles - 1> spacings;  // spacing i behind axle i + 1
+  std::array<ValueTally, 3> axleWeights;               // 2- and 3-axle trucks: by axle
+  std::array<BandSums, 12> bands;                      // 4- and 5-axle trucks: by band row
   std::array<HeavyBandSums, TrafficData::heavyBandRowCount> heavyBands;  // 6 to 9 axles
 };
 

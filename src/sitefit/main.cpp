@@ -157,7 +157,8 @@ std::string listOf(const std::vector<std::string>& names) {
 std::string daysText(const Reading& reading, const Options& options) {
   std::string text =
       "Days: " + program_frame::countOf(static_cast<long long>(reading.fittedDays.size()), "day") +
-      (options.input.allDays ? " fitted, Saturdays and Sundays included" : " fitted, Monday to Friday");
+      (options.input.allDays ? " fitted, Saturdays and Sundays included"
+                             : " fitted, Monday to Friday");
   if (!reading.weekendDaysLeftOut.empty()) {
     text += "; " +
             program_frame::countOf(static_cast<long long>(reading.weekendDaysLeftOut.size()),
@@ -201,9 +202,8 @@ void report(const Reading& reading, const SiteTallies& tallies, const SiteTables
   std::cout << (span.dated ? daysText(reading, options) : "") << laneDaysText(tallies, days)
             << reading.leftOut.report("Left out") << reading.noted.report("Kept")
             << orderText(tallies);
-  std::cout << "Wrote " << listOf(writtenTableNames(tables)) << " into \"" << options.folder
-            << "\"" << (options.weightUnit.siteUnits != 1.0 ? ", weights in units of 100 kg" : "")
-            << "\n"
+  std::cout << "Wrote " << listOf(writtenTableNames(tables)) << " into \"" << options.folder << "\""
+            << (options.weightUnit.siteUnits != 1.0 ? ", weights in units of 100 kg" : "") << "\n"
             << "For VLMin.txt: lanes in direction 1 " << tables.lanesDir1
             << ", lanes in direction 2 " << tables.lanesDir2 << ", car fraction "
             << std::setprecision(4) << tables.carFraction << "\n";
@@ -218,8 +218,8 @@ std::string unusableText(const Reading& reading, const SiteTallies& tallies,
   std::string text = tallies.trucks() == 0
                          ? "the records hold no trucks"
                          : "most records fit no table: " + std::to_string(reading.unfit) +
-                               " left out for what they hold, " +
-                               std::to_string(reading.records) + " fitted";
+                               " left out for what they hold, " + std::to_string(reading.records) +
+                               " fitted";
   long long vehicles = reading.lines - reading.notRecords;
   if (vehicles > 0) {
     text += "; their gross weights run from " + std::to_string(reading.lightest) + " to " +
@@ -238,8 +238,7 @@ std::string unusableText(const Reading& reading, const SiteTallies& tallies,
 }
 
 // A fit without trucks of 6 to 9 axles leaves no table of them from an earlier fit behind.
-bool removeEarlierHeavyTable(const SiteTables& tables, const Options& options,
-                             std::string* error) {
+bool removeEarlierHeavyTable(const SiteTables& tables, const Options& options, std::string* error) {
   std::string path = options.folder + "/" + run_folder_files::heavyTrucks;
   std::error_code failure;
   if (tables.heavyTrucks || !fs::exists(path, failure)) {
@@ -291,12 +290,10 @@ int fitSite(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<KnownOption> known = {{"-o", true, "a folder"},
-                                         {"--days", true},
-                                         {"--all-days", false},
-                                         {"--weight-unit", true, "kg, t, kN or site"},
-                                         {"--catch-up-length", true},
-                                         {"--headway-table", false}};
+  const std::vector<KnownOption> known = {
+      {"-o", true, "a folder"},    {"--days", true},
+      {"--all-days", false},       {"--weight-unit", true, "kg, t, kN or site"},
+      {"--catch-up-length", true}, {"--headway-table", false}};
   return program_frame::runTool<Options>(std::vector<std::string>(argv + 1, argv + argc), program,
                                         usage, known, readOptions, fitSite);
 }

@@ -217,7 +217,9 @@ std::string checkSpeeds(const Site& site) {
     }
     NormalMixture mixture = site.data.getSpeedMixture(direction);
     std::string what = "speeds in direction " + std::to_string(direction);
-    std::string problem = checkWeights(site, what, mixture, {run_folder_files::grossWeights, mixtureBlockFirstLine(direction - 1), 0});
+    std::string problem =
+        checkWeights(site, what, mixture,
+                     {run_folder_files::grossWeights, mixtureBlockFirstLine(direction - 1), 0});
     if (!problem.empty()) {
       return problem;
     }
@@ -267,8 +269,7 @@ MixtureSite grossWeightSite(int axles, int direction) {
 // Where spacing spacingIndex of trucks with `axles` axles lies.
 MixtureSite spacingSite(int axles, int spacingIndex) {
   if (axles >= firstHeavyAxles) {
-    return {run_folder_files::heavyTrucks, heavy_truck_file::spacingBlockLine(axles),
-            spacingIndex};
+    return {run_folder_files::heavyTrucks, heavy_truck_file::spacingBlockLine(axles), spacingIndex};
   }
   return {run_folder_files::axleSpacings, mixtureBlockFirstLine(axles - 2), spacingIndex};
 }
@@ -283,15 +284,14 @@ std::string checkMixtures(const Site& site, int axles) {
     }
   }
   for (int i = 0; i + 1 < axles && problem.empty(); ++i) {
-    problem = checkDrawnMixture(site, axleSpacingText(axles, i),
-                                site.data.getSpacingMixture(axles, i), spacingSite(axles, i),
-                                axleSpacingRange);
+    problem =
+        checkDrawnMixture(site, axleSpacingText(axles, i), site.data.getSpacingMixture(axles, i),
+                          spacingSite(axles, i), axleSpacingRange);
   }
   for (int i = 0; axles <= 3 && i < axles && problem.empty(); ++i) {
-    problem = checkDrawnMixture(site, axleWeightText(axles, i),
-                                site.data.getAxleWeightMixture(axles, i),
-                                {run_folder_files::axleWeights23, mixtureBlockFirstLine(axles - 2), i},
-                                axleWeightRange);
+    problem = checkDrawnMixture(
+        site, axleWeightText(axles, i), site.data.getAxleWeightMixture(axles, i),
+        {run_folder_files::axleWeights23, mixtureBlockFirstLine(axles - 2), i}, axleWeightRange);
   }
   return problem;
 }
@@ -348,11 +348,11 @@ std::string checkHeavyBandRows(const Site& site, int axles) {
     }
     for (int axle = 0; axle < axles; ++axle) {
       TrafficData::AxleStats stats = site.data.getHeavyAxleWeight(axles, row, axle);
-      std::string problem = axleWeightAcceptance(
-          site.file(run_folder_files::heavyTrucks),
-          heavyAxleText(axles, axle, row) + " (line " +
-              std::to_string(heavy_truck_file::bandRowLine(axles, row)) + ")",
-          reach, stats.mean, stats.stdDev);
+      std::string problem =
+          axleWeightAcceptance(site.file(run_folder_files::heavyTrucks),
+                               heavyAxleText(axles, axle, row) + " (line " +
+                                   std::to_string(heavy_truck_file::bandRowLine(axles, row)) + ")",
+                               reach, stats.mean, stats.stdDev);
       if (!problem.empty()) {
         return problem;
       }

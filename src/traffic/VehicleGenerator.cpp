@@ -173,7 +173,8 @@ void VehicleGenerator::buildHeavyTruck(Vehicle& vehicle, int axles) {
     TrafficData::AxleStats stats = trafficData.getHeavyAxleWeight(axles, band, i);
     weights[i] = draws.drawUntil(
         [&] { return random.normal(stats.mean, stats.stdDev); },
-        [](double w) { return axleWeightRange.contains(w); }, axleWeightRange.low, [&] {
+        [](double w) { return axleWeightRange.contains(w); }, axleWeightRange.low,
+        [&] {
           return UndrawableValue{heavyAxleText(axles, i, band) + within(axleWeightRange),
                                  siteFile(run_folder_files::heavyTrucks)};
         });

@@ -205,8 +205,9 @@ TEST_F(HeavyTruckRefusalTest, RefusesHeavyTruckTablesNoRunCanUse) {
                   "Traffic/Angers/HV6to9.csv together give lane 1 class shares that add up to "
                   "103 %; accepted: 100 within 1");
   expectRefusedOn(heavy, 2, "0.3,-0.2,0.3,0.2,x",
-                  file + " gives lane 2 a share of -0.2 % for 7-axle trucks; accepted: a finite "
-                         "percentage, 0 or more");
+                  file +
+                      " gives lane 2 a share of -0.2 % for 7-axle trucks; accepted: a finite "
+                      "percentage, 0 or more");
   std::vector<std::string> twoLanes = heavy;
   for (int line = 0; line < 4; ++line) {
     twoLanes[static_cast<std::size_t>(line)] = "1,1,1";
@@ -219,16 +220,19 @@ TEST_F(HeavyTruckRefusalTest, RefusesHeavyTruckTablesNoRunCanUse) {
     text = text.substr(0, text.rfind(',', text.rfind(',') - 1)) + ",5000,50";
   }
   expectRefusedOn(tooHeavy, 31, tooHeavy[30],
-                  file + ": the gross weight of 7-axle trucks in direction 2 falls in [35, 2000] "
-                         "with probability 0; accepted: at least 1e-06");
+                  file +
+                      ": the gross weight of 7-axle trucks in direction 2 falls in [35, 2000] "
+                      "with probability 0; accepted: at least 1e-06");
   expectRefusedOn(heavy, 6, "0.25,280,35,0.35,285,35",
-                  file + " gives the mixture of the gross weight of 6-axle trucks in direction 2 "
-                         "(field 4 of lines 6 to 8) weights that add up to 1.1; accepted: weights "
-                         "of 0 or more that add up to 1 within 0.01");
+                  file +
+                      " gives the mixture of the gross weight of 6-axle trucks in direction 2 "
+                      "(field 4 of lines 6 to 8) weights that add up to 1.1; accepted: weights "
+                      "of 0 or more that add up to 1 within 0.01");
   expectRefusedOn(heavy, 14 + 4, "1,1,1,1,1,1,1,1,1,1,1,1",
-                  file + ": the weight of axle 1 of 6-axle trucks in band row 4 (line 18) "
-                         "(reached by 0.583575 of their gross weights) falls in [15, 500] with "
-                         "probability 7.79354e-45; accepted: at least 1e-06");
+                  file +
+                      ": the weight of axle 1 of 6-axle trucks in band row 4 (line 18) "
+                      "(reached by 0.583575 of their gross weights) falls in [15, 500] with "
+                      "probability 7.79354e-45; accepted: at least 1e-06");
   writeSite("Angers/HV6to9.csv", std::vector<std::string>(heavy.begin(), heavy.begin() + 50));
   expectRefused(file + " has 50 lines; its layout needs 104");
 }

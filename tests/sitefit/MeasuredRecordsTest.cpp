@@ -20,14 +20,14 @@ TEST(DateTimeTest, ReadsLocalTimesAndTellsWeekendsApart) {
     bool weekend;
   };
   const Case cases[] = {
-      {"1970-01-01T00:00:00", 0, 0, false},            // a Thursday
+      {"1970-01-01T00:00:00", 0, 0, false},               // a Thursday
       {"2024-03-05T07:31:22.45", 19787, 2708245, false},  // a Tuesday
       {"2024-03-05 07:31:22.4", 19787, 2708240, false},
       {"2024-03-05T07:31:22.459", 19787, 2708245, false},  // hundredths, the rest dropped
-      {"2024-03-09T23:59:59", 19791, 8639900, true},        // a Saturday
-      {"2024-03-10T00:00:00.00", 19792, 0, true},           // a Sunday
-      {"2024-02-29T12:00:00", 19782, 4320000, false},       // a leap day
-      {"1969-12-31T00:00:00", -1, 0, false},                // a Wednesday
+      {"2024-03-09T23:59:59", 19791, 8639900, true},       // a Saturday
+      {"2024-03-10T00:00:00.00", 19792, 0, true},          // a Sunday
+      {"2024-02-29T12:00:00", 19782, 4320000, false},      // a leap day
+      {"1969-12-31T00:00:00", -1, 0, false},               // a Wednesday
   };
   for (const Case& c : cases) {
     MeasuredVehicle vehicle;
@@ -37,9 +37,9 @@ TEST(DateTimeTest, ReadsLocalTimesAndTellsWeekendsApart) {
     EXPECT_EQ(vehicle.hundredthsOfDay, c.hundredths) << c.text;
     EXPECT_EQ(vehicle.weekend, c.weekend) << c.text;
   }
-  for (const char* text : {"2023-02-29T12:00:00", "2024-03-05T24:00:00", "2024-13-05T07:31:22",
-                           "5/3/2024 07:31:22", "2024-03-05T07:31", "2024-03-05T07:31:22.",
-                           "2024-03-05T07:31:22x"}) {
+  for (const char* text :
+       {"2023-02-29T12:00:00", "2024-03-05T24:00:00", "2024-13-05T07:31:22", "5/3/2024 07:31:22",
+        "2024-03-05T07:31", "2024-03-05T07:31:22.", "2024-03-05T07:31:22x"}) {
     MeasuredVehicle vehicle;
     std::string why;
     EXPECT_FALSE(readDateTime(text, &vehicle, &why)) << text;
@@ -87,10 +87,10 @@ TEST(MeasuredRecordsTest, ReadsAStationFileByItsHeader) {
   EXPECT_EQ(v.axleWeights[0], 50);
   EXPECT_EQ(v.axleSpacings[0], 46);  // rounded half up
   EXPECT_EQ(v.length, 46);
-  EXPECT_EQ(reasons, (std::vector<std::string>{
-                         "with a field that holds no number",
-                         "of a vehicle with more axles than the header's axle columns",
-                         "with 4 fields where the header has 9"}));
+  EXPECT_EQ(reasons,
+            (std::vector<std::string>{"with a field that holds no number",
+                                      "of a vehicle with more axles than the header's axle columns",
+                                      "with 4 fields where the header has 9"}));
 }
 
 TEST(MeasuredRecordsTest, RefusesHeadersAndZonesItCannotRead) {
@@ -119,8 +119,10 @@ TEST(MeasuredRecordsTest, RefusesHeadersAndZonesItCannotRead) {
 
 TEST(MeasuredRecordsTest, VelmoraFitNamesWhatStopsAStationFile) {
   TestFolder folder;
-  folder.write("records.csv", "datetime,lane,direction,speed_dm_per_s,gross_weight,axles,axle1_weight,axle2_weight,"
-       "axle1_spacing_dm\n2024-03-05T07:31:22+01:00,1,1,230,100,2,50,50,40\n");
+  folder.write(
+      "records.csv",
+      "datetime,lane,direction,speed_dm_per_s,gross_weight,axles,axle1_weight,axle2_weight,"
+      "axle1_spacing_dm\n2024-03-05T07:31:22+01:00,1,1,230,100,2,50,50,40\n");
   ProgramRun fit = runCommand(std::string(VELMORA_FIT_PROGRAM) + " -o site records.csv");
   EXPECT_EQ(fit.status, 2);
   EXPECT_EQ(fit.errors,
@@ -137,18 +139,21 @@ TEST(MeasuredRecordsTest, VelmoraFitNamesWhatStopsAStationFile) {
     dated += "2024-03-0" + std::to_string(4 + i % 2) + "T08:00:0" + std::to_string(i) +
              ",1,1,230,100,2,50,50,40\n";
   }
-  folder.write("records.csv", "date,lane,direction,speed_dm_per_s,gross_weight,axles,"
-                              "axle1_weight,axle2_weight,axle1_spacing_dm\n" + dated);
+  folder.write("records.csv",
+               "date,lane,direction,speed_dm_per_s,gross_weight,axles,"
+               "axle1_weight,axle2_weight,axle1_spacing_dm\n" +
+                   dated);
   ProgramRun misread = runCommand(std::string(VELMORA_FIT_PROGRAM) + " -o site records.csv");
   EXPECT_EQ(misread.status, 2);
   EXPECT_EQ(linesOf(misread.errors).front(),
             "error: the records file \"records.csv\" line 1 is a CSV header, but the header has "
             "no column `time_s`; accepted: the header line of velmora --format csv, or a "
             "station header with a `datetime` column");
-  folder.write("records.csv", "datetime,lane,direction,speed_dm_per_s,gross_weight,axles,"
-                              "axle1_weight,axle2_weight,axle1_spacing_dm\n" + dated +
-                                  "31/03/2024 08:00:00,1,1,230,100,2,50,50,40\n" +
-                                  "31/03/2024 08:00:01,1,1,230,100,2,50,50,40\n");
+  folder.write("records.csv",
+               "datetime,lane,direction,speed_dm_per_s,gross_weight,axles,"
+               "axle1_weight,axle2_weight,axle1_spacing_dm\n" +
+                   dated + "31/03/2024 08:00:00,1,1,230,100,2,50,50,40\n" +
+                   "31/03/2024 08:00:01,1,1,230,100,2,50,50,40\n");
   ProgramRun mostlyBad = runCommand(std::string(VELMORA_FIT_PROGRAM) + " -o site records.csv");
   EXPECT_EQ(mostlyBad.status, 0) << mostlyBad.errors;
   EXPECT_NE(mostlyBad.console.find("Left out 2 lines with no datetime as 2024-03-05T07:31:22.45 "
@@ -158,8 +163,10 @@ TEST(MeasuredRecordsTest, VelmoraFitNamesWhatStopsAStationFile) {
   for (int i = 0; i < 11; ++i) {
     dated += "31/03/2024 08:00:00,1,1,230,100,2,50,50,40\n";
   }
-  folder.write("records.csv", "datetime,lane,direction,speed_dm_per_s,gross_weight,axles,"
-                              "axle1_weight,axle2_weight,axle1_spacing_dm\n" + dated);
+  folder.write("records.csv",
+               "datetime,lane,direction,speed_dm_per_s,gross_weight,axles,"
+               "axle1_weight,axle2_weight,axle1_spacing_dm\n" +
+                   dated);
   mostlyBad = runCommand(std::string(VELMORA_FIT_PROGRAM) + " -o site records.csv");
   EXPECT_EQ(mostlyBad.status, 2);
   EXPECT_EQ(mostlyBad.errors,

@@ -68,11 +68,12 @@ TEST(StreamSummaryLinesTest, ReadsTheFixedColumns) {
 }
 
 TEST(StreamSummaryLinesTest, ShowsTrucksOfSixToNineAxlesWhenTheStreamHasThem) {
-  std::string light = summaryText("lines", summaryOf({recordLine(10.0, 1, 1, 5, 400, 230)}), nullptr);
+  std::string light =
+      summaryText("lines", summaryOf({recordLine(10.0, 1, 1, 5, 400, 230)}), nullptr);
   EXPECT_NE(light.find("5-axle    other\n"), std::string::npos) << light;
-  StreamSummary summary = summaryOf({recordLine(10.0, 1, 1, 5, 400, 230),
-                                     recordLine(20.0, 1, 1, 7, 950, 230),
-                                     recordLine(30.0, 1, 1, 9, 1200, 230)});
+  StreamSummary summary =
+      summaryOf({recordLine(10.0, 1, 1, 5, 400, 230), recordLine(20.0, 1, 1, 7, 950, 230),
+                 recordLine(30.0, 1, 1, 9, 1200, 230)});
   EXPECT_EQ(summary.vehicles(1, VehicleClass::sevenAxle), 1);
   EXPECT_EQ(summary.vehicles(1, VehicleClass::other), 0);
   EXPECT_EQ(shownTruckClasses(summary, nullptr), (std::vector<int>{2, 3, 4, 5, 7, 9}));

@@ -234,8 +234,8 @@ TEST_F(VehicleGeneratorTest, HeavyTrucksComeInTheirSharesAndKeepTheirInvariants)
 }
 
 TEST(HeavyBandRowTest, RowsAreHundredUnitsWideAndTheLastTakesTheRest) {
-  const std::pair<double, int> cases[] = {{35, 0},    {49.99, 0},  {50, 1},   {149.99, 1},
-                                          {150, 2},   {1449.9, 14}, {1450, 15}, {2000, 15}};
+  const std::pair<double, int> cases[] = {{35, 0},  {49.99, 0},   {50, 1},    {149.99, 1},
+                                          {150, 2}, {1449.9, 14}, {1450, 15}, {2000, 15}};
   for (auto [grossWeight, row] : cases) {
     EXPECT_EQ(heavyBandRowOf(grossWeight), row) << grossWeight;
   }
