@@ -13,8 +13,8 @@ std::vector<RecordValues> emptyBlock() {
 }  // namespace
 
 BackgroundLoadEngine::BackgroundLoadEngine(const LoadSettings& settings, std::ostream& out,
-                                           std::ostream* events)
-    : engine(settings, out, events),
+                                           std::ostream* events, FatigueStreams fatigue)
+    : engine(settings, out, events, fatigue),
       filling(emptyBlock()),
       handover([this](std::vector<RecordValues>& block) { takeBlock(block); }, emptyBlock()) {}
 

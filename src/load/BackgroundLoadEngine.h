@@ -16,10 +16,10 @@ class BackgroundLoadEngine {
  public:
   static constexpr std::size_t blockSize = 2048;  // vehicles handed over at a time
 
-  // As LoadEffectEngine's: writes the headers to out and events (when given), which must
-  // outlive this. REQUIRES: at least one effect.
+  // As LoadEffectEngine's: writes the headers to out, events and the fatigue streams (when
+  // given), which must outlive this. REQUIRES: at least one effect.
   BackgroundLoadEngine(const LoadSettings& settings, std::ostream& out,
-                       std::ostream* events = nullptr);
+                       std::ostream* events = nullptr, FatigueStreams fatigue = {});
   BackgroundLoadEngine(const BackgroundLoadEngine&) = delete;
   BackgroundLoadEngine& operator=(const BackgroundLoadEngine&) = delete;
   // Stops the thread; the rows of days finish() did not reach are not written.

@@ -59,6 +59,18 @@ EffectTracker::EffectTracker(const std::vector<InfluenceLine>& lines, int eventC
   startDay();
 }
 
+EffectTracker::EffectTracker(const std::vector<InfluenceLine>& lines, int eventClasses,
+                             const std::vector<FatigueOfEffect>& fatigue)
+    : EffectTracker(lines, eventClasses) {
+  for (const FatigueOfEffect& settings : fatigue) {
+    counters.emplace_back(settings.gate);
+    tallies.emplace_back(settings);
+  }
+  for (std::size_t line = 0; line < lineCount; ++line) {
+    counters[line].add(0.0, tallies[line]);  // the history starts on the empty bridge
+  }
+}
+
 double EffectTracker::passageTime(const OnBridge& slot, int axle, int breakIndex) const {
   double distance = profiles[slot.vehicle.direction - 1].distanceDm(breakIndex);
   return slot.entry + (slot.vehicle.axleOffsetsDm[axle] + distance) * slot.secondsPerDm;
@@ -112,6 +124,9 @@ void EffectTracker::moveTo(double time) {
 
 inline void EffectTracker::note(std::size_t line, double value, double time, int vehicles,
                                 int trucks) {
+  if (!counters.empty()) {
+    counters[line].add(value, tallies[line]);
+  }
   if (value > best[line].value) {
     best[line] = {value, time, vehicles, trucks};
   }
@@ -220,6 +235,14 @@ const std::vector<DailyMaximum>& EffectTracker::closeDay() {
   passages.rebuild();
   startDay();
   return closed;
+}
+
+void EffectTracker::finishHistory() {
+  advanceBefore(std::numeric_limits<double>::infinity());
+  noteAll(clock);  // 0: the bridge is empty
+  for (std::size_t line = 0; line < counters.size(); ++line) {
+    counters[line].finish(tallies[line]);
+  }
 }
 
 void EffectTracker::startDay() {

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "base/BinaryHeap.h"
+#include "load/FatigueTally.h"
 #include "load/InfluenceLine.h"
 #include "load/LoadedVehicle.h"
+#include "load/RainflowCounter.h"
 #include "load/TravelProfile.h"
 
 struct DailyMaximum {
@@ -36,6 +38,11 @@ class EffectTracker {
   // greatest values are also kept by the trucks on the bridge: 0, 1, ..., K - 1, and K or
   // more; with 0 they are not.
   explicit EffectTracker(const std::vector<InfluenceLine>& lines, int eventClasses = 0);
+  // As above, and each line's history, from 0 on the empty bridge, is also counted in
+  // rainflow cycles into a tally with fatigue[line]'s settings (its gate too). Days do not
+  // break the history. REQUIRES: one fatigue setting per line.
+  EffectTracker(const std::vector<InfluenceLine>& lines, int eventClasses,
+                const std::vector<FatigueOfEffect>& fatigue);
 
   // Takes the next vehicle, stamped no earlier than the last one and within the current
   // day (the first day starts at stamp 0).
@@ -51,6 +58,12 @@ class EffectTracker {
   const EventMaximum& lastClosedEvent(std::size_t line, int trucks) const {
     return closedEvents[line * classesPerLine + static_cast<std::size_t>(trucks)];
   }
+  // With fatigue: follows every vehicle taken until it has left the bridge, then ends each
+  // line's history at 0, counting what is still open as half cycles. Nothing may be added
+  // or closed after it.
+  void finishHistory();
+  // With fatigue: the cycles of `line` counted so far.
+  const FatigueTally& tally(std::size_t line) const { return tallies[line]; }
 
  private:
   using Polynomial = std::array<double, 4>;  // sum of p[j] s^j, s in seconds from the clock
@@ -106,4 +119,6 @@ class EffectTracker {
   std::size_t classesPerLine;       // K + 1, or 0
   std::vector<EventMaximum> events;        // by line and class, this day's so far
   std::vector<EventMaximum> closedEvents;  // by line and class, the day closed last
+  std::vector<RainflowCounter> counters;   // by line; empty without fatigue
+  std::vector<FatigueTally> tallies;       // by line; empty without fatigue
 };

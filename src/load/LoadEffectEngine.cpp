@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "load/FatigueOptions.h"
+#include "load/FatigueRows.h"
 #include "output/Calendar.h"
 #include "output/CsvField.h"
 #include "output/Vehicle.h"
@@ -23,29 +25,48 @@ std::string threeDecimals(double value) {
 }  // namespace
 
 LoadEffectEngine::LoadEffectEngine(const LoadSettings& loadSettings, std::ostream& sink,
-                                   std::ostream* eventSink)
-    : settings(loadSettings), out(sink), events(eventSink) {
+                                   std::ostream* eventSink, FatigueStreams fatigueSinks)
+    : settings(loadSettings), out(sink), events(eventSink), fatigue(fatigueSinks) {
   std::vector<double> lengths;
   std::vector<std::vector<InfluenceLine>> linesOfLength;
+  std::vector<FatigueOfEffect> effectFatigue = fatigue_options::fatigueOfEffects(settings);
+  std::vector<std::vector<FatigueOfEffect>> fatigueOfLength;
   for (const LoadEffect& effect : settings.effects) {
     auto length = std::find(lengths.begin(), lengths.end(), effect.line.length());
     if (length == lengths.end()) {
       lengths.push_back(effect.line.length());
       linesOfLength.emplace_back();
+      fatigueOfLength.emplace_back();
       length = lengths.end() - 1;
     }
     auto tracker = static_cast<std::size_t>(length - lengths.begin());
     places.push_back({tracker, linesOfLength[tracker].size()});
     linesOfLength[tracker].push_back(effect.line);
+    fatigueOfLength[tracker].push_back(effectFatigue[places.size() - 1]);
     quotedNames.push_back(csvField(effect.name));
     quotedUnits.push_back(csvField(effectUnit(effect, settings)));
   }
-  for (const std::vector<InfluenceLine>& lines : linesOfLength) {
-    trackers.emplace_back(lines, events ? settings.eventClasses : 0);
+  int classes = events ? settings.eventClasses : 0;
+  bool counting = fatigue.spectra || fatigue.damage;
+  for (std::size_t i = 0; i < linesOfLength.size(); ++i) {
+    if (counting) {
+      trackers.emplace_back(linesOfLength[i], classes, fatigueOfLength[i]);
+    } else {
+      trackers.emplace_back(linesOfLength[i], classes);
+    }
+  }
+  if (counting) {
+    atDayEnd = trackers;
   }
   out << header() << '\n';
   if (events) {
     *events << eventHeader() << '\n';
+  }
+  if (fatigue.spectra) {
+    *fatigue.spectra << fatigue_rows::spectrumHeader() << '\n';
+  }
+  if (fatigue.damage) {
+    *fatigue.damage << fatigue_rows::damageHeader() << '\n';
   }
 }
 
@@ -137,9 +158,33 @@ void LoadEffectEngine::finish(int days) {
   while (closedDays < days) {
     closeDay();
   }
+  if (!atDayEnd.empty() && !fatigueWritten) {
+    writeFatigue();
+  }
   out.flush();
   if (events) {
     events->flush();
+  }
+}
+
+void LoadEffectEngine::writeFatigue() {
+  fatigueWritten = true;
+  for (EffectTracker& tracker : atDayEnd) {
+    tracker.finishHistory();
+  }
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    const FatigueTally& tally = atDayEnd[places[i].tracker].tally(places[i].line);
+    if (fatigue.spectra) {
+      fatigue_rows::writeSpectrum(*fatigue.spectra, quotedNames[i], quotedUnits[i], tally);
+    }
+    if (fatigue.damage) {
+      fatigue_rows::writeDamage(*fatigue.damage, quotedNames[i], tally);
+    }
+  }
+  for (std::ostream* stream : {fatigue.spectra, fatigue.damage}) {
+    if (stream) {
+      stream->flush();
+    }
   }
 }
 
@@ -148,6 +193,9 @@ void LoadEffectEngine::closeDay() {
   ++closedDays;
   for (EffectTracker& tracker : trackers) {
     tracker.closeDay();
+  }
+  if (!atDayEnd.empty()) {
+    atDayEnd = trackers;
   }
   for (std::size_t i = 0; i < places.size(); ++i) {
     const DailyMaximum& day = trackers[places[i].tracker].lastClosedDay()[places[i].line];

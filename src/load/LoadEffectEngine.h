@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "load/EffectTracker.h"
@@ -25,6 +26,18 @@ struct LoadEffect {
   InfluenceLine line;
 };
 
+// What the fatigue count is asked to give, besides the cycles themselves.
+struct FatigueSettings {
+  double gate = 0.0;      // reversals smaller than this are dropped (effect unit); 0: none
+  double rangeBin = 0.0;  // of the spectra (effect unit); 0: each effect's default
+  std::vector<double> detailCategories;  // delta_c, MPa
+  std::vector<std::pair<std::string, double>> stressPerUnit;  // effect name, MPa per unit
+  double gammaMf = 1.0;
+  double gammaFf = 1.0;
+  bool gateGiven = false;
+  bool gammasGiven = false;
+};
+
 struct LoadSettings {
   std::vector<LoadEffect> effects;
   std::vector<double> laneFactors;  // by lane from 1; empty: 1 for every lane
@@ -32,6 +45,7 @@ struct LoadSettings {
   bool inKilonewtons = false;       // unitScale converts the site weight unit to kN
   int eventClasses = 4;  // K of the event maxima: 0, 1, ..., K - 1 and K or more trucks
   bool eventClassesGiven = false;  // K was asked for, not left at its default
+  FatigueSettings fatigue;
 };
 
 // The unit of an effect's values, as the maxima files name it: "kN·m" for a moment and
@@ -40,12 +54,21 @@ struct LoadSettings {
 // ("ordinate·kN").
 std::string effectUnit(const LoadEffect& effect, const LoadSettings& settings);
 
+// Where the fatigue count's rows go; with neither, nothing is counted.
+struct FatigueStreams {
+  std::ostream* spectra = nullptr;
+  std::ostream* damage = nullptr;
+};
+
 class LoadEffectEngine {
  public:
-  // Writes the header to out, and the event header to events when given; both must outlive
-  // the engine. REQUIRES: at least one effect; with events, settings.eventClasses >= 1.
+  // Writes the header to out, and the event header to events when given; all streams must
+  // outlive the engine. With fatigue streams, every effect's history over all the days is
+  // counted in rainflow cycles, and finish() writes the spectra and damage. REQUIRES: at
+  // least one effect; with events, settings.eventClasses >= 1; with damage, the damage
+  // settings of every effect (as the fatigue options agree).
   LoadEffectEngine(const LoadSettings& settings, std::ostream& out,
-                   std::ostream* events = nullptr);
+                   std::ostream* events = nullptr, FatigueStreams fatigue = {});
 
   static const char* header();
   static const char* eventHeader();
@@ -54,8 +77,9 @@ class LoadEffectEngine {
   // last one, slower than 1 dm/s, without axles, with a negative weight or spacing, or in a
   // lane that has no lane factor; the engine is then unchanged.
   bool add(const RecordValues& vehicle, std::string* error);
-  // Writes the rows of the days up to `days` not yet written. REQUIRES: no vehicle taken
-  // was stamped on a later day.
+  // Writes the rows of the days up to `days` not yet written, and, the first time, the
+  // fatigue rows: the history of the vehicles stamped within those days, followed until
+  // they have left the bridge (vehicles taken after the days are left out).
   void finish(int days);
   // Days whose rows have been written.
   int daysWritten() const { return closedDays; }
@@ -64,6 +88,7 @@ class LoadEffectEngine {
   bool loadVehicle(const RecordValues& record, LoadedVehicle* vehicle, std::string* error) const;
   void closeDay();
   void writeEvents(std::size_t effect, const EffectTracker& tracker, std::size_t line);
+  void writeFatigue();
 
   struct Place {  // where an effect is followed: its tracker and its line there
     std::size_t tracker;
@@ -72,9 +97,14 @@ class LoadEffectEngine {
 
   LoadSettings settings;
   std::vector<EffectTracker> trackers;  // one for the effects of each bridge length
+  // With fatigue, the trackers as the last closed day left them: what the fatigue rows
+  // count, so that vehicles taken after the last day reported are left out.
+  std::vector<EffectTracker> atDayEnd;
   std::vector<Place> places;            // by effect
   std::ostream& out;
   std::ostream* events;
+  FatigueStreams fatigue;
+  bool fatigueWritten = false;
   std::vector<std::string> quotedNames;
   std::vector<std::string> quotedUnits;  // by effect
   int closedDays = 0;

@@ -3,6 +3,7 @@
 
 #include "data/CsvReader.h"
 #include "data/NumberText.h"
+#include "load/FatigueOptions.h"
 
 namespace load_options {
 namespace {
@@ -168,10 +169,14 @@ bool parseEffect(const std::string& definition, LoadEffect* effect, std::string*
 }
 
 std::vector<KnownOption> knownOptions() {
-  return {{"--effect", true},
-          {"--lane-factors", true},
-          {"--kn-per-unit", true},
-          {"--event-classes", true, "a whole number from 1 to " + std::to_string(maxEventClasses)}};
+  std::vector<KnownOption> known = {
+      {"--effect", true},
+      {"--lane-factors", true},
+      {"--kn-per-unit", true},
+      {"--event-classes", true, "a whole number from 1 to " + std::to_string(maxEventClasses)}};
+  std::vector<KnownOption> fatigue = fatigue_options::knownOptions();
+  known.insert(known.end(), fatigue.begin(), fatigue.end());
+  return known;
 }
 
 bool isLoadOption(const std::string& name) {
@@ -196,6 +201,9 @@ bool eventOptionsAgree(const LoadSettings& settings, bool eventFile, const std::
 
 bool takeOption(const std::string& name, const std::string& value, LoadSettings* settings,
                 std::string* error) {
+  if (fatigue_options::isFatigueOption(name)) {
+    return fatigue_options::takeOption(name, value, &settings->fatigue, error);
+  }
   if (name == "--effect") {
     for (const LoadEffect& effect : settings->effects) {
       if (effect.name == value) {
@@ -249,7 +257,8 @@ std::string usageLines() {
          "  --lane-factors F,... a factor for each lane's loads, lane 1 first (default 1)\n"
          "  --kn-per-unit F      effect units per site weight unit (default 1)\n"
          "  --event-classes K    with event maxima: the classes 0, 1, ..., K trucks on the\n"
-         "                       bridge, the last meaning K or more (default 4)\n";
+         "                       bridge, the last meaning K or more (default 4)\n" +
+         fatigue_options::usageLines();
 }
 
 }  // namespace load_options

@@ -10,6 +10,7 @@
 #include "cli/ProgramFrame.h"
 #include "data/NumberText.h"
 #include "output/Calendar.h"
+#include "load/FatigueOptions.h"
 #include "load/LoadOptions.h"
 #include "load/StreamLoading.h"
 
@@ -22,6 +23,8 @@ struct Arguments {
   LoadSettings settings;
   std::string output;
   std::string eventOutput;  // empty: no event maxima
+  std::string spectrumOutput;  // empty: no fatigue spectra
+  std::string damageOutput;    // empty: no fatigue damage
   std::string stream;
   int days = 0;  // 0: every day before the last record's
   bool skipBadLines = false;
@@ -30,7 +33,8 @@ struct Arguments {
 std::string usageText() {
   return "usage: velmora-load --effect EFFECT... [--lane-factors F,...] [--kn-per-unit F]\n"
          "                    [--days N] [--skip-bad-lines] [--event-maxima FILE\n"
-         "                    [--event-classes K]] -o FILE STREAM\n"
+         "                    [--event-classes K]] [--fatigue FILE] [--damage FILE]\n"
+         "                    [FATIGUE OPTION]... -o FILE STREAM\n"
          "\n"
          "Computes the greatest value of each load effect in every simulated day of STREAM, a\n"
          "record file written by velmora in either form, and writes them to FILE as CSV rows\n"
@@ -45,6 +49,11 @@ std::string usageText() {
          "  -o FILE              where to write the maxima\n"
          "  --event-maxima FILE  where to write each day's maxima by the trucks on the\n"
          "                       bridge, as CSV rows effect,day,trucks,max,time_s,unit\n"
+         "  --fatigue FILE       where to write each effect's rainflow range spectrum of\n"
+         "                       the whole stream, as CSV rows\n"
+         "                       effect,range_from,range_to,cycles,unit\n"
+         "  --damage FILE        where to write the Miner damage, as CSV rows\n"
+         "                       effect,detail_category,cycles,damage,equivalent_range_mpa\n"
          "  --help               show this text\n"
          "  --version            show the version\n";
 }
@@ -63,6 +72,10 @@ bool takeOption(const GivenOption& option, Arguments* parsed, std::string* error
     parsed->output = option.value;
   } else if (option.name == "--event-maxima") {
     parsed->eventOutput = option.value;
+  } else if (option.name == "--fatigue") {
+    parsed->spectrumOutput = option.value;
+  } else if (option.name == "--damage") {
+    parsed->damageOutput = option.value;
   } else if (option.name == "--skip-bad-lines") {
     parsed->skipBadLines = true;
   } else if (option.name == "--days") {
@@ -94,7 +107,10 @@ bool readArguments(const CommandArguments& given, Arguments* parsed, std::string
   }
   parsed->stream = given.operands[0];
   return load_options::eventOptionsAgree(parsed->settings, !parsed->eventOutput.empty(),
-                                         "--event-maxima", error);
+                                         "--event-maxima", error) &&
+         fatigue_options::optionsAgree(parsed->settings, !parsed->spectrumOutput.empty(),
+                                       !parsed->damageOutput.empty(), "--fatigue", "--damage",
+                                       error);
 }
 
 // The stream has as many lanes as lane factors were given.
@@ -117,8 +133,14 @@ int computeMaxima(const Arguments& arguments) {
   inputs.push_back(arguments.stream);
   std::vector<OutputRequest> outputs = {{"-o", arguments.output}};
   bool events = !arguments.eventOutput.empty();
-  if (events) {
-    outputs.push_back({"--event-maxima", arguments.eventOutput});
+  bool spectra = !arguments.spectrumOutput.empty();
+  bool damage = !arguments.damageOutput.empty();
+  for (const OutputRequest& optional : {OutputRequest{"--event-maxima", arguments.eventOutput},
+                                        OutputRequest{"--fatigue", arguments.spectrumOutput},
+                                        OutputRequest{"--damage", arguments.damageOutput}}) {
+    if (!optional.path.empty()) {
+      outputs.push_back(optional);
+    }
   }
   if (!checkOutputs(outputs, inputs, &error)) {
     return program_frame::report(error, exit_status::refused);
@@ -131,18 +153,24 @@ int computeMaxima(const Arguments& arguments) {
   }
   OutputFile output("-o", arguments.output);
   OutputFile eventOutput("--event-maxima", arguments.eventOutput);
-  if (!output.open(&error) || (events && !eventOutput.open(&error))) {
+  OutputFile spectrumOutput("--fatigue", arguments.spectrumOutput);
+  OutputFile damageOutput("--damage", arguments.damageOutput);
+  if (!output.open(&error) || (events && !eventOutput.open(&error)) ||
+      (spectra && !spectrumOutput.open(&error)) || (damage && !damageOutput.open(&error))) {
     return program_frame::report(error, exit_status::failure);
   }
+  FatigueStreams fatigue{spectra ? &spectrumOutput.stream() : nullptr,
+                         damage ? &damageOutput.stream() : nullptr};
   LoadEffectEngine engine(arguments.settings, output.stream(),
-                          events ? &eventOutput.stream() : nullptr);
+                          events ? &eventOutput.stream() : nullptr, fatigue);
   StreamReading reading;
   reading.skipBadLines = arguments.skipBadLines;
   if (!loadStream(in, arguments.stream, arguments.days, engine, &reading, &error) ||
       !factorsFitLanes(arguments, reading, &error)) {
     return program_frame::report(error, exit_status::refused);
   }
-  if (!output.commit(&error) || (events && !eventOutput.commit(&error))) {
+  if (!output.commit(&error) || (events && !eventOutput.commit(&error)) ||
+      (spectra && !spectrumOutput.commit(&error)) || (damage && !damageOutput.commit(&error))) {
     return program_frame::report(error, exit_status::failure);
   }
   std::cout << reading.skipped.report("Skipped");
@@ -155,6 +183,8 @@ int main(int argc, char** argv) {
   std::vector<KnownOption> known = load_options::knownOptions();
   known.insert(known.end(), {{"-o", true, "a file name"},
                              {"--event-maxima", true, "a file name"},
+                             {"--fatigue", true, "a file name"},
+                             {"--damage", true, "a file name"},
                              {"--days", true, "a whole number of days"},
                              {"--skip-bad-lines", false}});
   return program_frame::runTool<Arguments>(std::vector<std::string>(argv + 1, argv + argc), program,

@@ -1,6 +1,7 @@
 #include "run/CommandLine.h"
 
 #include "data/NumberText.h"
+#include "load/FatigueOptions.h"
 #include "load/LoadOptions.h"
 
 namespace {
@@ -41,7 +42,9 @@ bool loadOptionsAgree(const RunOptions& options, std::string* error) {
     return refuse("--lane-factors and --kn-per-unit need --effect", error);
   }
   return load_options::eventOptionsAgree(options.load, !options.eventMaximaFile.empty(),
-                                         "--event-maxima", error);
+                                         "--event-maxima", error) &&
+         fatigue_options::optionsAgree(options.load, !options.spectrumFile.empty(),
+                                       !options.damageFile.empty(), "--fatigue", "--damage", error);
 }
 
 // Takes one option of the command line into *line. False, with *error, for a bad value.
@@ -63,6 +66,10 @@ bool takeOption(const GivenOption& option, CommandLine* line, std::string* error
     line->options.maximaFile = value;
   } else if (option.name == "--event-maxima") {
     line->options.eventMaximaFile = value;
+  } else if (option.name == "--fatigue") {
+    line->options.spectrumFile = value;
+  } else if (option.name == "--damage") {
+    line->options.damageFile = value;
   } else if (option.name == "--no-records") {
     line->options.writeRecords = false;
   } else {
@@ -80,6 +87,8 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* li
                                    {"--format", true, "fixed or csv"},
                                    {"--maxima", true},
                                    {"--event-maxima", true},
+                                   {"--fatigue", true},
+                                   {"--damage", true},
                                    {"--no-records", false}};
   std::vector<KnownOption> loadOptions = load_options::knownOptions();
   known.insert(known.end(), loadOptions.begin(), loadOptions.end());
@@ -108,7 +117,7 @@ std::string usageText() {
   return std::string(
       "usage: velmora [--seed N] [--format fixed|csv]\n"
       "               [--effect EFFECT... --maxima FILE [--event-maxima FILE]\n"
-      "               [--no-records]]\n"
+      "               [--fatigue FILE] [--damage FILE] [--no-records]]\n"
       "\n"
       "Generates a synthetic road-traffic stream, vehicle by vehicle, in the current folder.\n"
       "Reads the run parameters from VLMin.txt (the built-in defaults when it is missing) and\n"
@@ -129,6 +138,8 @@ std::string usageText() {
       load_options::usageLines() +
       "  --maxima FILE        where the daily maxima go, as CSV\n"
       "  --event-maxima FILE  where each day's maxima by trucks on the bridge go, as CSV\n"
+      "  --fatigue FILE       where each effect's rainflow range spectrum goes, as CSV\n"
+      "  --damage FILE        where the Miner damage by detail category goes, as CSV\n"
       "  --no-records         write no record file, only the maxima\n"
       "\n" +
       std::string(

@@ -52,13 +52,22 @@ bool outputsCanBeWritten(const RunConfig& config, const RunOptions& options,
   if (!options.eventMaximaFile.empty()) {
     outputs.push_back({"--event-maxima", options.eventMaximaFile});
   }
+  if (!options.spectrumFile.empty()) {
+    outputs.push_back({"--fatigue", options.spectrumFile});
+  }
+  if (!options.damageFile.empty()) {
+    outputs.push_back({"--damage", options.damageFile});
+  }
   return checkOutputs(outputs, inputs, error);
 }
 
-// Creates or truncates a maxima file (`what`: "maxima", "event maxima"). False, with *error
-// set, when it cannot be.
+// Creates or truncates a file of the load effects (`what`: "maxima", "event maxima", ...);
+// none when path is empty. False, with *error set, when it cannot be.
 bool openMaximaFile(const std::string& path, const char* what, std::ofstream& file,
                     std::string* error) {
+  if (path.empty()) {
+    return true;
+  }
   errno = 0;
   file.open(path, std::ios::out | std::ios::trunc);
   if (!file.is_open()) {
@@ -185,11 +194,14 @@ bool runGeneration(const RunConfig& config, const RunOptions& options,
   std::ofstream file;
   std::ofstream maximaFile;
   std::ofstream eventFile;
+  std::ofstream spectrumFile;
+  std::ofstream damageFile;
   bool events = !options.eventMaximaFile.empty();
   if ((options.writeRecords && !openOutputFile(config, file, error)) ||
-      (!options.maximaFile.empty() &&
-       !openMaximaFile(options.maximaFile, "maxima", maximaFile, error)) ||
-      (events && !openMaximaFile(options.eventMaximaFile, "event maxima", eventFile, error))) {
+      !openMaximaFile(options.maximaFile, "maxima", maximaFile, error) ||
+      !openMaximaFile(options.eventMaximaFile, "event maxima", eventFile, error) ||
+      !openMaximaFile(options.spectrumFile, "fatigue spectra", spectrumFile, error) ||
+      !openMaximaFile(options.damageFile, "fatigue damage", damageFile, error)) {
     return false;
   }
   std::unique_ptr<VehicleWriter> writer;
@@ -198,8 +210,10 @@ bool runGeneration(const RunConfig& config, const RunOptions& options,
   }
   std::unique_ptr<BackgroundLoadEngine> engine;
   if (!options.load.effects.empty()) {
+    FatigueStreams fatigue{spectrumFile.is_open() ? &spectrumFile : nullptr,
+                           damageFile.is_open() ? &damageFile : nullptr};
     engine = std::make_unique<BackgroundLoadEngine>(options.load, maximaFile,
-                                                    events ? &eventFile : nullptr);
+                                                    events ? &eventFile : nullptr, fatigue);
   }
   ProgressReport progress(config.bufferSize);
   error->clear();
@@ -240,6 +254,12 @@ bool runGeneration(const RunConfig& config, const RunOptions& options,
   }
   if (events && !eventFile.flush()) {
     *error = "cannot write the event maxima file \"" + options.eventMaximaFile + "\"";
+  }
+  if (spectrumFile.is_open() && !spectrumFile.flush()) {
+    *error = "cannot write the fatigue spectra file \"" + options.spectrumFile + "\"";
+  }
+  if (damageFile.is_open() && !damageFile.flush()) {
+    *error = "cannot write the fatigue damage file \"" + options.damageFile + "\"";
   }
   return error->empty();
 }

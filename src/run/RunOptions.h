@@ -14,6 +14,8 @@ struct RunOptions {
   LoadSettings load;
   std::string maximaFile;
   std::string eventMaximaFile;  // empty: no event maxima
+  std::string spectrumFile;     // the fatigue spectra; empty: none
+  std::string damageFile;       // the fatigue damage; empty: none
   bool writeRecords = true;  // false: no output file is written or touched
   // Rejections in a row after which a draw gives up and the run fails (tests and the
   // fuzzing harness take small ones).

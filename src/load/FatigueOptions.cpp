@@ -1,0 +1,244 @@
+#include "load/FatigueOptions.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "data/NumberText.h"
+
+namespace fatigue_options {
+namespace {
+
+bool refuse(const std::string& message, std::string* error) {
+  *error = message;
+  return false;
+}
+
+// A number in (low, high], or [low, high] when low is allowed.
+bool readBounded(const std::string& name, const std::string& text, double low, bool lowAllowed,
+                 double high, double* value, std::string* error) {
+  double read = 0.0;
+  bool fits = readNumberText(text, &read) && (lowAllowed ? read >= low : read > low) && read <= high;
+  if (!fits) {
+    return refuse(name + " is \"" + text + "\"; accepted: a number " +
+                      (lowAllowed ? "from " : "above ") + numberText(low) + " " +
+                      (lowAllowed ? "to " : "and up to ") + numberText(high),
+                  error);
+  }
+  *value = read;
+  return true;
+}
+
+constexpr double maxEffectNumber = 1e12;  // for gates, bins and stresses per unit
+
+bool readStressPerUnit(const std::string& text, FatigueSettings* fatigue, std::string* error) {
+  std::size_t equals = text.rfind('=');
+  if (equals == std::string::npos || equals == 0) {
+    return refuse("--stress-per-unit is \"" + text +
+                      "\"; accepted: EFFECT=S, an effect and its MPa per effect unit",
+                  error);
+  }
+  std::string effect = text.substr(0, equals);
+  for (const auto& given : fatigue->stressPerUnit) {
+    if (given.first == effect) {
+      return refuse("--stress-per-unit names \"" + effect + "\" twice; accepted: each effect once",
+                    error);
+    }
+  }
+  double stress = 0.0;
+  if (!readBounded("--stress-per-unit \"" + effect + "\"", text.substr(equals + 1), 0.0, false,
+                   maxEffectNumber, &stress, error)) {
+    return false;
+  }
+  fatigue->stressPerUnit.emplace_back(effect, stress);
+  return true;
+}
+
+bool readCategory(const std::string& text, FatigueSettings* fatigue, std::string* error) {
+  double category = 0.0;
+  if (!readBounded("--detail-category", text, 0.0, false, maxCategory, &category, error)) {
+    return false;
+  }
+  std::vector<double>& categories = fatigue->detailCategories;
+  if (std::find(categories.begin(), categories.end(), category) != categories.end()) {
+    return refuse("--detail-category " + text + " is given twice; accepted: each category once",
+                  error);
+  }
+  categories.push_back(category);
+  return true;
+}
+
+const double* stressOf(const FatigueSettings& fatigue, const std::string& effect) {
+  for (const auto& given : fatigue.stressPerUnit) {
+    if (given.first == effect) {
+      return &given.second;
+    }
+  }
+  return nullptr;
+}
+
+bool hasEffect(const LoadSettings& settings, const std::string& name) {
+  return std::any_of(settings.effects.begin(), settings.effects.end(),
+                     [&name](const LoadEffect& effect) { return effect.name == name; });
+}
+
+// The damage's own options need the damage file; the damage needs them.
+bool damageOptionsAgree(const LoadSettings& settings, bool damage, const std::string& damageOption,
+                        std::string* error) {
+  const FatigueSettings& fatigue = settings.fatigue;
+  bool damageOptions =
+      !fatigue.detailCategories.empty() || !fatigue.stressPerUnit.empty() || fatigue.gammasGiven;
+  if (!damage) {
+    return !damageOptions ||
+           refuse("--detail-category, --stress-per-unit, --gamma-mf and --gamma-ff need " +
+                      damageOption + ", where the damage goes",
+                  error);
+  }
+  if (fatigue.detailCategories.empty()) {
+    return refuse(damageOption + " needs at least one --detail-category", error);
+  }
+  for (const auto& given : fatigue.stressPerUnit) {
+    if (!hasEffect(settings, given.first)) {
+      return refuse("--stress-per-unit names \"" + given.first +
+                        "\", which is no --effect of this command",
+                    error);
+    }
+  }
+  for (const LoadEffect& effect : settings.effects) {
+    if (!stressOf(fatigue, effect.name)) {
+      return refuse(damageOption + " needs --stress-per-unit " + effect.name +
+                        "=S, the MPa per unit of that effect",
+                    error);
+    }
+  }
+  return true;
+}
+
+// 1, 2 or 5 times a power of ten, at most value (> 0).
+double roundedDown(double value) {
+  double power = std::pow(10.0, std::floor(std::log10(value)));
+  if (power * 10.0 <= value) {
+    power *= 10.0;  // log10 rounded down across a power of ten
+  }
+  for (double step : {5.0, 2.0, 1.0}) {
+    if (step * power <= value) {
+      return step * power;
+    }
+  }
+  return power / 2.0;  // log10 rounded up: the next step down
+}
+
+// The greatest |ordinate| of a piece: at its ends or where it turns, sampled finely enough
+// for a default that is rounded to 1, 2 or 5.
+double pieceMaximum(const InfluencePiece& piece) {
+  constexpr int samples = 64;
+  double greatest = 0.0;
+  double width = piece.end - piece.start;
+  for (int i = 0; i <= samples; ++i) {
+    double d = width * i / samples;
+    const auto& c = piece.coefficients;
+    greatest = std::max(greatest, std::abs(c[0] + d * (c[1] + d * (c[2] + d * c[3]))));
+  }
+  return greatest;
+}
+
+}  // namespace
+
+std::vector<KnownOption> knownOptions() {
+  return {{"--fatigue-gate", true, "a number in the effects' unit"},
+          {"--range-bin", true, "a number in the effects' unit"},
+          {"--detail-category", true, "delta_c in MPa"},
+          {"--stress-per-unit", true, "EFFECT=S"},
+          {"--gamma-mf", true, "a number"},
+          {"--gamma-ff", true, "a number"}};
+}
+
+bool isFatigueOption(const std::string& name) {
+  for (const KnownOption& option : knownOptions()) {
+    if (option.name == name) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool takeOption(const std::string& name, const std::string& value, FatigueSettings* fatigue,
+                std::string* error) {
+  if (name == "--fatigue-gate") {
+    fatigue->gateGiven = true;
+    return readBounded(name, value, 0.0, true, maxEffectNumber, &fatigue->gate, error);
+  }
+  if (name == "--range-bin") {
+    return readBounded(name, value, 0.0, false, maxEffectNumber, &fatigue->rangeBin, error);
+  }
+  if (name == "--detail-category") {
+    return readCategory(value, fatigue, error);
+  }
+  if (name == "--stress-per-unit") {
+    return readStressPerUnit(value, fatigue, error);
+  }
+  fatigue->gammasGiven = true;
+  return readBounded(name, value, 0.0, false, maxGamma,
+                     name == "--gamma-mf" ? &fatigue->gammaMf : &fatigue->gammaFf, error);
+}
+
+bool optionsAgree(const LoadSettings& settings, bool spectra, bool damage,
+                  const std::string& spectrumOption, const std::string& damageOption,
+                  std::string* error) {
+  const FatigueSettings& fatigue = settings.fatigue;
+  if ((spectra || damage) && settings.effects.empty()) {
+    return refuse((spectra ? spectrumOption : damageOption) + " needs at least one --effect",
+                  error);
+  }
+  if (fatigue.rangeBin > 0.0 && !spectra) {
+    return refuse("--range-bin needs " + spectrumOption + ", where the spectra go", error);
+  }
+  if (fatigue.gateGiven && !spectra && !damage) {
+    return refuse("--fatigue-gate needs " + spectrumOption + " or " + damageOption, error);
+  }
+  return damageOptionsAgree(settings, damage, damageOption, error);
+}
+
+double greatestOrdinate(const InfluenceLine& line) {
+  double greatest = 0.0;
+  for (const InfluencePiece& piece : line.pieceList()) {
+    greatest = std::max(greatest, pieceMaximum(piece));
+  }
+  return greatest;
+}
+
+double defaultBinWidth(const InfluenceLine& line) {
+  double greatest = greatestOrdinate(line);
+  return greatest > 0.0 ? roundedDown(greatest) : 1.0;
+}
+
+std::vector<FatigueOfEffect> fatigueOfEffects(const LoadSettings& settings) {
+  const FatigueSettings& fatigue = settings.fatigue;
+  std::vector<FatigueOfEffect> effects;
+  for (const LoadEffect& effect : settings.effects) {
+    FatigueOfEffect of;
+    of.gate = std::max(fatigue.gate, roundingFloor * greatestOrdinate(effect.line));
+    of.binWidth = fatigue.rangeBin > 0.0 ? fatigue.rangeBin : defaultBinWidth(effect.line);
+    const double* stress = stressOf(fatigue, effect.name);
+    of.stressPerUnit = stress ? *stress : 0.0;
+    of.gammaFf = fatigue.gammaFf;
+    for (double category : fatigue.detailCategories) {
+      of.curves.emplace_back(category, fatigue.gammaMf);
+    }
+    effects.push_back(of);
+  }
+  return effects;
+}
+
+std::string usageLines() {
+  return "  --fatigue-gate G     drop reversals smaller than G (effect unit; default 0: none)\n"
+         "  --range-bin W        the spectra's bin width in the effect's unit (default: the\n"
+         "                       range of a load of 1 at the line's greatest ordinate,\n"
+         "                       rounded down to 1, 2 or 5 times a power of ten)\n"
+         "  --detail-category C  an EN 1993-1-9 detail category, delta_c in MPa at 2e6\n"
+         "                       cycles (repeatable)\n"
+         "  --stress-per-unit E=S  MPa per unit of effect E (one for every effect)\n"
+         "  --gamma-mf F         the partial factor of fatigue strength (default 1)\n"
+         "  --gamma-ff F         the partial factor of fatigue loads (default 1)\n";
+}
+
+}  // namespace fatigue_options

@@ -1,0 +1,40 @@
+#include "load/FatigueTally.h"
+
+#include <cmath>
+
+SnCurve::SnCurve(double categoryMpa, double gammaMf)
+    : category(categoryMpa),
+      reference(categoryMpa / gammaMf),
+      constantAmplitudeLimit(reference * std::cbrt(referenceCycles / kneeCycles)),
+      cutOffLimit(constantAmplitudeLimit * std::pow(kneeCycles / cutOffCycles, 0.2)) {}
+
+double SnCurve::equivalentRange(double damage, double gammaFf) const {
+  return reference * std::cbrt(damage) / gammaFf;
+}
+
+FatigueTally::FatigueTally(const FatigueOfEffect& fatigue)
+    : settings(fatigue),
+      damageSums(fatigue.curves.size(), 0.0),
+      damagingCounts(fatigue.curves.size(), 0.0) {}
+
+void FatigueTally::addDamage(double range, double cycles) {
+  double stress = range * settings.stressPerUnit * settings.gammaFf;
+  for (std::size_t i = 0; i < settings.curves.size(); ++i) {
+    const SnCurve& curve = settings.curves[i];
+    if (stress >= curve.cutOffLimit) {
+      damageSums[i] += curve.damage(stress, cycles);
+      damagingCounts[i] += cycles;
+    }
+  }
+}
+
+std::vector<std::pair<std::int64_t, double>> FatigueTally::spectrum() const {
+  std::vector<std::pair<std::int64_t, double>> bins;
+  for (std::size_t i = 0; i < dense.size(); ++i) {
+    if (dense[i] > 0.0) {
+      bins.emplace_back(static_cast<std::int64_t>(i), dense[i]);
+    }
+  }
+  bins.insert(bins.end(), sparse.begin(), sparse.end());
+  return bins;
+}
