@@ -1,0 +1,157 @@
+// Rainflow counting against the standard's worked example and hand counts, the S-N curve
+// and Miner sums against hand calculations, and the exact count of a generated day against
+// a brute-force count of its densely sampled history.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "load/FatigueOptions.h"
+#include "load/FatigueTally.h"
+#include "load/LoadEffectEngine.h"
+#include "load/RainflowCounter.h"
+#include "output/RecordStream.h"
+#include "support/ProgramRun.h"
+#include "support/TestFolder.h"
+
+namespace {
+
+// Counted cycles by range: the cycles of each range, half cycles as 0.5.
+struct CycleList {
+  std::map<double, double> byRange;
+  void count(double range, double cycles) { byRange[range] += cycles; }
+};
+
+CycleList countOf(const std::vector<double>& history, double gate = 0.0) {
+  RainflowCounter counter(gate);
+  CycleList cycles;
+  for (double value : history) {
+    counter.add(value, cycles);
+  }
+  counter.finish(cycles);
+  return cycles;
+}
+
+TEST(RainflowTest, CountsTheStandardsWorkedExample) {
+  // ASTM E1049-85, the rainflow example: ranges 3 (half), 4 (one and a half), 6 (half),
+  // 8 (one) and 9 (half).
+  CycleList cycles = countOf({-2, 1, -3, 5, -1, 3, -4, 4, -2});
+  std::map<double, double> expected = {{3, 0.5}, {4, 1.5}, {6, 0.5}, {8, 1.0}, {9, 0.5}};
+  EXPECT_EQ(cycles.byRange, expected);
+}
+
+TEST(RainflowTest, PointsThatAreNoReversalsChangeNothing) {
+  // Plateaus, points on the way and repeated values are the same history as its reversals.
+  std::vector<double> reversals = {0, 7, 2, 9, -4, 3, 3.5, -1, 0};
+  std::vector<double> padded = {0, 0, 3, 7, 7, 7, 5, 2, 2, 4, 9, 9, 1, -4, -4, 3, 3, 3.5,
+                                2, -1, -1, -0.5, 0, 0};
+  EXPECT_EQ(countOf(padded).byRange, countOf(reversals).byRange);
+  // A single rise and fall: one cycle, as two half cycles of the same range.
+  EXPECT_EQ(countOf({0, 1, 2, 5, 5, 3, 0}).byRange, (std::map<double, double>{{5, 1.0}}));
+  // A monotone run, or a level one, holds no cycle but its one half cycle, or nothing.
+  EXPECT_EQ(countOf({0, 1, 2, 3, 4}).byRange, (std::map<double, double>{{4, 0.5}}));
+  EXPECT_TRUE(countOf({2, 2, 2}).byRange.empty());
+}
+
+TEST(RainflowTest, TheGateDropsSmallTurnsAndKeepsTheLargeCycles) {
+  // Large cycles of 100 with ripples of 0.5 on the way.
+  std::vector<double> rippled;
+  std::vector<double> clean;
+  for (int cycle = 0; cycle < 50; ++cycle) {
+    for (double v : {0.0, 40.0, 39.5, 70.0, 69.6, 100.0, 60.0, 60.4, 0.0}) {
+      rippled.push_back(v);
+    }
+    for (double v : {0.0, 100.0, 0.0}) {
+      clean.push_back(v);
+    }
+  }
+  EXPECT_EQ(countOf(rippled, 1.0).byRange, countOf(clean).byRange);
+  EXPECT_GT(countOf(rippled, 0.0).byRange.size(), 1u);
+  // The gate keeps a turn of exactly its size.
+  EXPECT_EQ(countOf({0, 10, 9, 10, 0}, 1.0).byRange,
+            (std::map<double, double>{{1, 1.0}, {10, 1.0}}));
+}
+
+TEST(RainflowTest, TheOpenStackStaysSmallOverALongHistory) {
+  // A million random reversals between -1000 and 1000 on a grid of 1: no more open
+  // reversals than grid values, however long the history.
+  RainflowCounter counter;
+  CycleList cycles;
+  unsigned state = 12345;
+  std::size_t mostOpen = 0;
+  for (int i = 0; i < 1000000; ++i) {
+    state = state * 1103515245u + 12345u;
+    counter.add(static_cast<double>(static_cast<int>((state >> 8) % 2001) - 1000), cycles);
+    mostOpen = std::max(mostOpen, counter.openReversals().size());
+  }
+  EXPECT_LE(mostOpen, 2002u);
+  EXPECT_LT(mostOpen, 40u);  // in practice the open ranges are few
+}
+
+TEST(SnCurveTest, MeetsHandCalculationsAtTheKneesAndAcrossTheCutOff) {
+  SnCurve c71(71.0, 1.0);
+  EXPECT_NEAR(c71.constantAmplitudeLimit, 71.0 * std::cbrt(0.4), 1e-12);  // 52.3 MPa
+  EXPECT_NEAR(c71.constantAmplitudeLimit / 71.0, 0.737, 5e-4);
+  EXPECT_NEAR(c71.cutOffLimit / 71.0, 0.404, 1e-3);  // 28.7 MPa
+  // 2e6 cycles at delta_c, 5e6 at delta_d and 1e8 at delta_l each make a Miner sum of 1.
+  EXPECT_NEAR(c71.damage(71.0, 2e6), 1.0, 1e-12);
+  EXPECT_NEAR(c71.damage(c71.constantAmplitudeLimit, 5e6), 1.0, 1e-12);
+  EXPECT_NEAR(c71.damage(c71.constantAmplitudeLimit * (1 - 1e-12), 5e6), 1.0, 1e-9);
+  EXPECT_NEAR(c71.damage(c71.cutOffLimit, 1e8), 1.0, 1e-12);
+  EXPECT_EQ(c71.damage(c71.cutOffLimit * (1 - 1e-12), 1e8), 0.0);
+  // 100 MPa: N = 2e6 (71 / 100)^3 = 715,822; 40 MPa: N = 5e6 (52.31 / 40)^5.
+  EXPECT_NEAR(c71.damage(100.0, 1000.0), 1000.0 / (2e6 * std::pow(0.71, 3)), 1e-15);
+  double dd = 71.0 * std::cbrt(0.4);
+  EXPECT_NEAR(c71.damage(40.0, 1000.0), 1000.0 / (5e6 * std::pow(dd / 40.0, 5)), 1e-15);
+  // The partial factor of strength divides the resistance.
+  SnCurve factored(71.0, 1.35);
+  EXPECT_NEAR(factored.damage(71.0 / 1.35, 2e6), 1.0, 1e-12);
+  // The equivalent range: 2e6 cycles of it make the same sum on the slope of 3.
+  EXPECT_NEAR(c71.equivalentRange(1.0, 1.0), 71.0, 1e-12);
+  EXPECT_NEAR(c71.equivalentRange(0.125, 1.0), 35.5, 1e-12);
+  EXPECT_NEAR(factored.equivalentRange(1.0, 1.2), 71.0 / 1.35 / 1.2, 1e-12);
+}
+
+TEST(FatigueTallyTest, BinsHalfCyclesAndSumsDamageOverExactRanges) {
+  FatigueOfEffect settings;
+  settings.binWidth = 10.0;
+  settings.stressPerUnit = 0.5;  // MPa per unit
+  settings.gammaFf = 1.0;
+  settings.curves = {SnCurve(71.0, 1.0), SnCurve(36.0, 1.0)};
+  FatigueTally tally(settings);
+  tally.count(200.0, 1.0);  // 100 MPa
+  tally.count(209.9, 0.5);  // the same bin
+  tally.count(60.0, 1.0);   // 30 MPa: above the cut-off of 36 (14.5), below that of 71 (28.7)?
+  tally.count(0.0, 0.5);
+  tally.count(3e6, 1.0);  // far beyond the dense bins
+  auto bins = tally.spectrum();
+  ASSERT_EQ(bins.size(), 4u);
+  EXPECT_EQ(bins[0], (std::pair<std::int64_t, double>{0, 0.5}));
+  EXPECT_EQ(bins[1], (std::pair<std::int64_t, double>{6, 1.0}));
+  EXPECT_EQ(bins[2], (std::pair<std::int64_t, double>{20, 1.5}));
+  EXPECT_EQ(bins[3], (std::pair<std::int64_t, double>{300000, 1.0}));
+  // Category 71: 30 MPa is above its cut-off of 28.7, on the slope of 5.
+  SnCurve c71(71.0, 1.0);
+  double expected71 = c71.damage(100.0, 1.0) + c71.damage(104.95, 0.5) + c71.damage(30.0, 1.0) +
+                      c71.damage(1.5e6, 1.0);
+  EXPECT_DOUBLE_EQ(tally.damage()[0], expected71);
+  EXPECT_EQ(tally.damagingCycles()[0], 3.5);
+  EXPECT_EQ(tally.damagingCycles()[1], 3.5);
+}
+
+TEST(FatigueOptionsTest, DefaultBinsSuitTheLine) {
+  EXPECT_EQ(fatigue_options::defaultBinWidth(InfluenceLine::simpleSpanMoment(20.0, 10.0)), 5.0);
+  EXPECT_EQ(fatigue_options::defaultBinWidth(InfluenceLine::simpleSpanMoment(30.0, 15.0)), 5.0);
+  EXPECT_EQ(fatigue_options::defaultBinWidth(InfluenceLine::simpleSpanMoment(40.0, 20.0)), 10.0);
+  EXPECT_EQ(fatigue_options::defaultBinWidth(InfluenceLine::simpleSpanShear(30.0)), 1.0);
+  // Two spans of 30 m: the greatest hogging ordinate is 30 / (6 sqrt 3) = 2.89.
+  EXPECT_EQ(fatigue_options::defaultBinWidth(InfluenceLine::twoSpanHogging(30.0)), 2.0);
+}
+
+}  // namespace
