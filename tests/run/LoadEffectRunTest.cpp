@@ -113,6 +113,80 @@ TEST_F(LoadEffectRunTest, EventMaximaAreTheSameBytesEitherWayAndTheirGreatestIsT
   EXPECT_EQ(folder.read("m.csv"), folder.read("maxima.csv"));
 }
 
+TEST_F(LoadEffectRunTest, FatigueSpectraAndDamageAreTheSameBytesInProcessAndFromTheStream) {
+  const std::string fatigue =
+      " --kn-per-unit 0.981 --fatigue spectra.csv --damage damage.csv --detail-category 71"
+      " --detail-category 36 --gamma-mf 1.35 --stress-per-unit moment:30=0.03"
+      " --stress-per-unit shear:30=0.1 --stress-per-unit hogging:15=0.05"
+      " --stress-per-unit moment:40:12=0.02 --stress-per-unit il:line.csv=0.2";
+  ProgramRun run = velmora(effects + fatigue + " --maxima maxima.csv");
+  ASSERT_EQ(run.status, 0) << run.errors;
+  std::vector<std::string> spectra = linesOf(folder.read("spectra.csv"));
+  ASSERT_GT(spectra.size(), 50u);
+  EXPECT_EQ(spectra[0], "effect,range_from,range_to,cycles,unit");
+  EXPECT_EQ(spectra[1].rfind("moment:30,0,5,", 0), 0u) << spectra[1];
+  EXPECT_EQ(spectra[1].substr(spectra[1].size() - 6), ",kN·m") << spectra[1];
+  std::vector<std::string> damage = linesOf(folder.read("damage.csv"));
+  ASSERT_EQ(damage.size(), 1u + 5 * 2);
+  EXPECT_EQ(damage[0], "effect,detail_category,cycles,damage,equivalent_range_mpa");
+  EXPECT_EQ(damage[2].rfind("moment:30,36,", 0), 0u) << damage[2];
+
+  ProgramRun load = velmoraLoad(effects + fatigue + " -o m.csv TrafOut.txt");
+  ASSERT_EQ(load.status, 0) << load.errors;
+  EXPECT_EQ(linesOf(folder.read("spectra.csv")), spectra);
+  EXPECT_EQ(linesOf(folder.read("damage.csv")), damage);
+  EXPECT_EQ(folder.read("m.csv"), folder.read("maxima.csv"));
+}
+
+TEST_F(LoadEffectRunTest, RefusesFatigueOptionsThatDoNotFitTogether) {
+  folder.write("spectra.csv", "earlier spectra\n");
+  struct Case {
+    std::string options;
+    const char* says;
+  } cases[] = {
+      {" --fatigue spectra.csv", "error: --fatigue needs at least one --effect"},
+      {" --effect moment:30 --maxima m.csv --range-bin 5",
+       "error: --range-bin needs --fatigue, where the spectra go"},
+      {" --effect moment:30 --maxima m.csv --fatigue spectra.csv --range-bin 0",
+       "error: --range-bin is \"0\"; accepted: a number above 0 and up to 1e+12"},
+      {" --effect moment:30 --maxima m.csv --fatigue-gate 2",
+       "error: --fatigue-gate needs --fatigue or --damage"},
+      {" --effect moment:30 --maxima m.csv --damage d.csv --stress-per-unit moment:30=1",
+       "error: --damage needs at least one --detail-category"},
+      {" --effect moment:30 --maxima m.csv --damage d.csv --detail-category 71",
+       "error: --damage needs --stress-per-unit moment:30=S, the MPa per unit of that effect"},
+      {" --effect moment:30 --maxima m.csv --damage d.csv --detail-category 71"
+       " --stress-per-unit moment:30=1 --stress-per-unit shear:30=1",
+       "error: --stress-per-unit names \"shear:30\", which is no --effect of this command"},
+      {" --effect moment:30 --maxima m.csv --damage d.csv --detail-category 71"
+       " --detail-category 71 --stress-per-unit moment:30=1",
+       "error: --detail-category 71 is given twice"},
+      {" --effect moment:30 --maxima m.csv --detail-category 71",
+       "error: --detail-category, --stress-per-unit, --gamma-mf and --gamma-ff need --damage"},
+      {" --effect moment:30 --maxima m.csv --damage d.csv --detail-category 71"
+       " --stress-per-unit moment:30 ",
+       "error: --stress-per-unit is \"moment:30\"; accepted: EFFECT=S"},
+      {" --effect moment:30 --maxima m.csv --damage d.csv --detail-category 71"
+       " --stress-per-unit moment:30=1 --gamma-mf 0",
+       "error: --gamma-mf is \"0\"; accepted: a number above 0 and up to 10"},
+      {" --effect moment:30 --maxima m.csv --fatigue VLMin.txt",
+       "error: --fatigue is \"VLMin.txt\", which is"},
+  };
+  for (const Case& c : cases) {
+    ProgramRun run = velmora(c.options);
+    EXPECT_EQ(run.status, 2) << c.options;
+    EXPECT_NE(run.errors.find(c.says), std::string::npos) << c.options << ": " << run.errors;
+    EXPECT_EQ(folder.read("spectra.csv"), "earlier spectra\n") << c.options;
+    EXPECT_EQ(folder.read("TrafOut.txt"), earlierOutput) << c.options;
+  }
+  ProgramRun load = velmoraLoad(" --effect moment:30 --damage d.csv --detail-category 71 -o m.csv"
+                                " TrafOut.txt");
+  EXPECT_EQ(load.status, 2);
+  EXPECT_NE(load.errors.find("error: --damage needs --stress-per-unit moment:30=S"),
+            std::string::npos)
+      << load.errors;
+}
+
 TEST_F(LoadEffectRunTest, WithoutRecordsTheMaximaAreTheSameAndNoRecordFileIsTouched) {
   ASSERT_EQ(velmora(effects + " --maxima with.csv").status, 0);
   folder.write("TrafOut.txt", earlierOutput);
