@@ -99,17 +99,25 @@ bool writePlanFile(const std::string& path, const CampaignPlan& plan) {
 // outside itself.
 bool copyInfluenceLines(const fs::path& folder, CampaignPlan* plan, std::error_code& failure) {
   int copied = 0;
-  for (std::string& argument : plan->loadArguments) {
-    if (argument.compare(0, 3, "il:") != 0) {
+  std::vector<std::string>& arguments = plan->loadArguments;
+  for (std::size_t i = 0; i + 1 < arguments.size(); i += 2) {
+    std::string& effect = arguments[i + 1];
+    if (arguments[i] != "--effect" || effect.compare(0, 3, "il:") != 0) {
       continue;
     }
-    fs::path source(argument.substr(3));
+    fs::path source(effect.substr(3));
     std::string name = std::to_string(++copied) + "-" + source.filename().string();
     fs::create_directories(folder / linesFolder, failure);
     if (failure || !fs::copy_file(source, folder / linesFolder / name, failure)) {
       return false;
     }
-    argument = "il:" + (fs::path("..") / linesFolder / name).string();
+    std::string copy = "il:" + (fs::path("..") / linesFolder / name).string();
+    for (std::size_t j = 0; j + 1 < arguments.size(); j += 2) {
+      if (arguments[j] == "--stress-per-unit" && arguments[j + 1].rfind(effect + "=", 0) == 0) {
+        arguments[j + 1] = copy + arguments[j + 1].substr(effect.size());
+      }
+    }
+    effect = copy;
   }
   return true;
 }

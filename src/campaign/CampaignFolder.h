@@ -1,7 +1,8 @@
 // A campaign's folder: its plan ("campaign.txt"), one copy of the site data ("Traffic/"),
 // and for every run a folder of its own ("run-0000", ...) holding the run folder's
 // "VLMin.txt" with the run's days, a link to the site data, and, once the run has succeeded,
-// its daily maxima ("maxima.csv") and, when planned, its event maxima ("events.csv").
+// its daily maxima ("maxima.csv") and, when planned, its event maxima ("events.csv") and
+// its fatigue spectra and damage ("fatigue.csv", "damage.csv").
 #pragma once
 
 #include <string>
@@ -16,6 +17,10 @@ constexpr const char* partialMaximaFile = "maxima.csv.partial";  // while it run
 constexpr const char* logFile = "log.txt";                       // a run's console output
 constexpr const char* eventsFile = "events.csv";  // a run's event maxima, when planned
 constexpr const char* partialEventsFile = "events.csv.partial";
+constexpr const char* spectraFile = "fatigue.csv";  // a run's fatigue spectra, when planned
+constexpr const char* partialSpectraFile = "fatigue.csv.partial";
+constexpr const char* damageFile = "damage.csv";  // a run's fatigue damage, when planned
+constexpr const char* partialDamageFile = "damage.csv.partial";
 
 // Creates campaignFolder (which must not exist, or be empty) from runFolder's "VLMin.txt"
 // and "Traffic/" for plan. The parameters and the site data are checked first, for a run of

@@ -7,6 +7,7 @@
 
 #include "data/NumberText.h"
 #include "extremes/AnalysisLimits.h"
+#include "load/FatigueOptions.h"
 #include "run/RunConfig.h"
 
 namespace {
@@ -49,6 +50,9 @@ bool takeLine(const std::string& key, const std::string& value, CampaignPlan* pl
   } else if (key == "event-maxima") {
     plan->eventMaxima = value == "yes";
     read = value == "yes" || value == "no";
+  } else if (key == "fatigue") {
+    plan->fatigue = value == "yes";
+    read = value == "yes" || value == "no";
   } else if (key == "extremes-argument") {
     plan->extremesArguments.push_back(value);
   } else if (key == "block-days") {
@@ -68,6 +72,11 @@ bool takeLine(const std::string& key, const std::string& value, CampaignPlan* pl
 }
 
 }  // namespace
+
+bool CampaignPlan::countsDamage() const {
+  return fatigue && std::find(loadArguments.begin(), loadArguments.end(), "--detail-category") !=
+                        loadArguments.end();
+}
 
 std::vector<PlannedRun> CampaignPlan::runs() const {
   std::vector<PlannedRun> planned;
@@ -163,6 +172,11 @@ std::string CampaignPlan::problem() const {
   if (classesGiven && !eventMaxima) {
     return "--event-classes needs --event-maxima, which has the runs write event maxima";
   }
+  for (std::size_t i = 0; !fatigue && i < loadArguments.size(); i += 2) {
+    if (fatigue_options::isFatigueOption(loadArguments[i])) {
+      return loadArguments[i] + " needs --fatigue, which has the runs count fatigue cycles";
+    }
+  }
   std::string repeated = repeatedEffect(loadArguments);
   if (!repeated.empty()) {
     return "--effect \"" + repeated + "\" is given twice; accepted: each effect once";
@@ -210,6 +224,9 @@ void writePlan(std::ostream& out, const CampaignPlan& plan) {
     out << "argument=" << argument << '\n';
   }
   out << "event-maxima=" << (plan.eventMaxima ? "yes" : "no") << '\n';
+  if (plan.fatigue) {
+    out << "fatigue=yes\n";
+  }
   for (const std::string& argument : plan.extremesArguments) {
     out << "extremes-argument=" << argument << '\n';
   }

@@ -35,6 +35,9 @@ struct CampaignPlan {
   // velmora's load options, one argument each ("--effect", "moment:30", ...).
   std::vector<std::string> loadArguments;
   bool eventMaxima = false;  // the runs also write event maxima, for the composite model
+  // The runs also count fatigue cycles and write their spectra, and their damage when the
+  // load arguments name detail categories.
+  bool fatigue = false;
   // velmora-extremes' options for the tails, one argument each ("--threshold", "5200", ...).
   std::vector<std::string> extremesArguments;
   int blockDays = calendar::daysPerYear;  // of the fits: a year's maxima by default
@@ -43,6 +46,8 @@ struct CampaignPlan {
 
   // The runs, in the order their maxima are fitted.
   std::vector<PlannedRun> runs() const;
+  // The runs write fatigue damage: fatigue with detail categories.
+  bool countsDamage() const;
   // Sets yearsPerRun to the default, or, when the years do not give every one of `cores`
   // cores a run of the default length, to the length that does (noted in coresSplitFor).
   void splitForCores(int cores);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <utility>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "campaign/CampaignFolder.h"
 #include "campaign/ChildProcess.h"
 #include "cli/ProgramFrame.h"
+#include "campaign/FatigueSummary.h"
+#include "load/FatigueRows.h"
 #include "load/LoadEffectEngine.h"
 
 namespace fs = std::filesystem;
@@ -94,6 +97,33 @@ std::string incompleteness(const std::string& campaignFolder, const CampaignPlan
   return "";
 }
 
+// Why a fatigue file of run is not whole (it starts with its header and ends with a line
+// end), or "" when it is.
+std::string fatigueIncompleteness(const std::string& path, const char* header) {
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  if (!std::getline(in, line) || line != header) {
+    return std::string("it does not start with the header ") + header;
+  }
+  std::string rest((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad() || (!rest.empty() && rest.back() != '\n')) {
+    return "its last line is cut short";
+  }
+  return "";
+}
+
+// The run's fatigue files that are planned, with their headers.
+std::vector<std::pair<const char*, const char*>> fatigueFiles(const CampaignPlan& plan) {
+  std::vector<std::pair<const char*, const char*>> files;
+  if (plan.fatigue) {
+    files.emplace_back(campaign_folder::spectraFile, fatigue_rows::spectrumHeader());
+  }
+  if (plan.countsDamage()) {
+    files.emplace_back(campaign_folder::damageFile, fatigue_rows::damageHeader());
+  }
+  return files;
+}
+
 // What of the run's files is not whole: the file's name and why, or empty names when all
 // are whole.
 std::pair<std::string, std::string> incompleteFile(const std::string& campaignFolder,
@@ -103,7 +133,16 @@ std::pair<std::string, std::string> incompleteFile(const std::string& campaignFo
     return {campaign_folder::maximaFile, why};
   }
   why = plan.eventMaxima ? eventsIncompleteness(campaignFolder, plan, run) : "";
-  return {why.empty() ? "" : campaign_folder::eventsFile, why};
+  if (!why.empty()) {
+    return {campaign_folder::eventsFile, why};
+  }
+  for (const auto& [file, header] : fatigueFiles(plan)) {
+    why = fatigueIncompleteness(runPath(campaignFolder, run.index, file), header);
+    if (!why.empty()) {
+      return {file, why};
+    }
+  }
+  return {"", ""};
 }
 
 bool fileExists(const std::string& path) {
@@ -143,6 +182,14 @@ std::vector<std::string> velmoraCommand(const CampaignPlan& plan, const PlannedR
     command.push_back("--event-maxima");
     command.push_back(campaign_folder::partialEventsFile);
   }
+  if (plan.fatigue) {
+    command.push_back("--fatigue");
+    command.push_back(campaign_folder::partialSpectraFile);
+  }
+  if (plan.countsDamage()) {
+    command.push_back("--damage");
+    command.push_back(campaign_folder::partialDamageFile);
+  }
   return command;
 }
 
@@ -157,9 +204,22 @@ bool finishRun(const std::string& campaignFolder, const CampaignPlan& plan, cons
   std::string log = runPath(campaignFolder, run.index, campaign_folder::logFile);
   if (status == 0) {
     std::error_code failure;
-    if (plan.eventMaxima) {  // first: the maxima file in place marks the run as made
-      fs::rename(runPath(campaignFolder, run.index, campaign_folder::partialEventsFile),
-                 runPath(campaignFolder, run.index, campaign_folder::eventsFile), failure);
+    // First the others: the maxima file in place marks the run as made.
+    std::vector<std::pair<const char*, const char*>> others;
+    if (plan.eventMaxima) {
+      others.emplace_back(campaign_folder::partialEventsFile, campaign_folder::eventsFile);
+    }
+    if (plan.fatigue) {
+      others.emplace_back(campaign_folder::partialSpectraFile, campaign_folder::spectraFile);
+    }
+    if (plan.countsDamage()) {
+      others.emplace_back(campaign_folder::partialDamageFile, campaign_folder::damageFile);
+    }
+    for (const auto& [partial, whole] : others) {
+      if (!failure) {
+        fs::rename(runPath(campaignFolder, run.index, partial),
+                   runPath(campaignFolder, run.index, whole), failure);
+      }
     }
     if (!failure) {
       fs::rename(runPath(campaignFolder, run.index, campaign_folder::partialMaximaFile),
@@ -310,7 +370,7 @@ bool combine(const std::string& campaignFolder, const CampaignPlan& plan, std::s
   fs::rename(partialReport, report, failure);
   std::ifstream in(report, std::ios::binary);
   std::cout << in.rdbuf();
-  return true;
+  return !plan.fatigue || fatigue_summary::combineFatigue(campaignFolder, plan, error);
 }
 
 }  // namespace campaign_runner

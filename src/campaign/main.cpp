@@ -19,6 +19,7 @@
 #include "data/NumberText.h"
 #include "extremes/AnalysisLimits.h"
 #include "extremes/ExtremesOptions.h"
+#include "load/FatigueOptions.h"
 #include "load/LoadOptions.h"
 
 namespace {
@@ -32,6 +33,7 @@ std::string usageText() {
          "                             [--block-days N] [--return-period YEARS]...\n"
          "                             [--lane-factors f1,f2,...] [--kn-per-unit F]\n"
          "                             [--event-maxima [--event-classes K]]\n"
+         "                             [--fatigue [FATIGUE OPTION]...]\n"
          "                             [--threshold [EFFECT=]U]... [--threshold-quantile Q]\n"
          "                             [--resamples N]\n"
          "       velmora-campaign run CAMPAIGN [--jobs N]\n"
@@ -46,7 +48,9 @@ std::string usageText() {
          "         combines them\n"
          "task     makes one run, INDEX from 0 (default: $SLURM_ARRAY_TASK_ID)\n"
          "combine  fits all runs' daily maxima with velmora-extremes: report.txt,\n"
-         "         return-levels.csv and return-levels.svg in CAMPAIGN\n"
+         "         return-levels.csv and return-levels.svg in CAMPAIGN; with --fatigue, adds\n"
+         "         up the runs' spectra and damage: fatigue.txt, fatigue.csv, damage.csv and\n"
+         "         fatigue.svg\n"
          "submit   hands the runs to Slurm as one job array, and the combining to a job that\n"
          "         starts once they all succeeded; --wait waits for that job to end\n"
          "\n"
@@ -56,7 +60,10 @@ std::string usageText() {
          "                         a year, that leaves at least 100 blocks)\n"
          "  --return-period YEARS  a return period (repeatable; default 75, 100 and 1000)\n"
          "  --event-maxima         the runs also write their event maxima, and combine fits\n"
-         "                         the composite model of a GEV for each loading event\n" +
+         "                         the composite model of a GEV for each loading event\n"
+         "  --fatigue              the runs also count every effect's rainflow cycles, and\n"
+         "                         combine reports the spectra, the damage per year and the\n"
+         "                         life by detail category\n" +
          load_options::usageLines() + extremes_options::tailUsageLines();
 }
 
@@ -92,6 +99,19 @@ std::string anchoredEffect(const std::string& definition) {
   return "il:" + std::filesystem::absolute(definition.substr(3)).string();
 }
 
+// A load option's value as the plan keeps it: effects anchored, also where
+// --stress-per-unit names one.
+std::string anchoredValue(const std::string& name, const std::string& value) {
+  if (name == "--effect") {
+    return anchoredEffect(value);
+  }
+  std::size_t equals = value.rfind('=');
+  if (name == "--stress-per-unit" && equals != std::string::npos) {
+    return anchoredEffect(value.substr(0, equals)) + value.substr(equals);
+  }
+  return value;
+}
+
 std::vector<KnownOption> planOptions() {
   std::vector<KnownOption> known = {{"--years", true},         {"--years-per-run", true},
                                    {"--days-per-year", true}, {"--block-days", true},
@@ -101,6 +121,7 @@ std::vector<KnownOption> planOptions() {
   std::vector<KnownOption> tail = extremes_options::tailOptions();
   known.insert(known.end(), tail.begin(), tail.end());
   known.push_back({"--event-maxima", false});
+  known.push_back({"--fatigue", false});
   return known;
 }
 
@@ -123,7 +144,7 @@ bool takePlanOption(const GivenOption& option, CampaignPlan* plan, PlanReading* 
       return false;
     }
     plan->loadArguments.push_back(name);
-    plan->loadArguments.push_back(name == "--effect" ? anchoredEffect(option.value) : option.value);
+    plan->loadArguments.push_back(anchoredValue(name, option.value));
   } else if (extremes_options::isTailOption(name)) {
     if (!extremes_options::takeTailOption(name, option.value, &reading->tails, error)) {
       return false;
@@ -132,6 +153,8 @@ bool takePlanOption(const GivenOption& option, CampaignPlan* plan, PlanReading* 
     plan->extremesArguments.push_back(option.value);
   } else if (name == "--event-maxima") {
     plan->eventMaxima = true;
+  } else if (name == "--fatigue") {
+    plan->fatigue = true;
   } else if (name == "--seed") {
     if (!takeWhole(option, 0, 4294967295LL, &value, error)) {
       return false;
@@ -176,6 +199,11 @@ bool parsePlan(const CommandArguments& given, CampaignPlan* plan,
     if (!takePlanOption(option, plan, &reading, error)) {
       return false;
     }
+  }
+  bool categories = !reading.checked.fatigue.detailCategories.empty();
+  if (!fatigue_options::optionsAgree(reading.checked, plan->fatigue, plan->fatigue && categories,
+                                     "--fatigue", "--fatigue", error)) {
+    return false;
   }
   *folders = given.operands;
   if (folders->size() != 2) {
