@@ -7,7 +7,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -302,6 +304,79 @@ TEST_F(CampaignProgramTest, InfluenceLinesAreCopiedIntoTheCampaign) {
   ProgramRun made = campaign("run c");
   ASSERT_EQ(made.status, 0) << made.errors;
   EXPECT_NE(results("c").find("\nil:../influence-lines/1-line.csv,gev,12,"), std::string::npos);
+}
+
+// The value of column `column` of each row of a CSV text, keyed by its first columns.
+std::map<std::string, double> columnSums(const std::string& text, std::size_t keyColumns,
+                                         std::size_t column) {
+  std::map<std::string, double> sums;
+  std::vector<std::string> rows = linesOf(text);
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    std::vector<std::string> fields = fieldsOf(rows[i]);
+    std::string key;
+    for (std::size_t k = 0; k < keyColumns; ++k) {
+      key += fields[k] + ",";
+    }
+    sums[key] += std::stod(fields[column]);
+  }
+  return sums;
+}
+
+TEST_F(CampaignProgramTest, AddsUpTheRunsFatigueAndReportsTheLife) {
+  folder.write("line.csv", "0,0\n15,1\n30,0\n");
+  EXPECT_NE(plan("bad", " --detail-category 71").errors.find(
+                "error: --detail-category, --stress-per-unit, --gamma-mf and --gamma-ff need "
+                "--fatigue, where the damage goes"),
+            std::string::npos);
+  EXPECT_NE(plan("bad", " --fatigue --detail-category 71").errors.find(
+                "error: --fatigue needs --stress-per-unit moment:30=S"),
+            std::string::npos);
+  ASSERT_EQ(plan("c", " --effect il:line.csv --fatigue --detail-category 71 --detail-category 36"
+                      " --stress-per-unit moment:30=0.3 --stress-per-unit il:line.csv=2")
+                .status,
+            0);
+  EXPECT_NE(folder.read("c/campaign.txt").find("argument=il:../influence-lines/1-line.csv=2\n"),
+            std::string::npos);
+  ProgramRun made = campaign("run c --jobs 2");
+  ASSERT_EQ(made.status, 0) << made.errors;
+
+  // The campaign's spectra and damage are the sums of its runs'.
+  std::map<std::string, double> cycles;
+  std::map<std::string, double> damage;
+  for (const char* run : {"c/run-0000/", "c/run-0001/", "c/run-0002/"}) {
+    for (const auto& [bin, count] : columnSums(folder.read(std::string(run) + "fatigue.csv"), 3, 3)) {
+      cycles[bin] += count;
+    }
+    for (const auto& [row, sum] : columnSums(folder.read(std::string(run) + "damage.csv"), 2, 3)) {
+      damage[row] += sum;
+    }
+  }
+  EXPECT_EQ(columnSums(folder.read("c/fatigue.csv"), 3, 3), cycles);
+  std::map<std::string, double> combined = columnSums(folder.read("c/damage.csv"), 2, 3);
+  ASSERT_EQ(combined.size(), 4u);
+  for (const auto& [row, sum] : damage) {
+    EXPECT_NEAR(combined[row], sum, sum * 1e-9) << row;
+  }
+  double d71 = damage["moment:30,71,"];
+  ASSERT_GT(d71, 0.0);
+  std::string report = folder.read("c/fatigue.txt");
+  EXPECT_NE(made.console.find(report), std::string::npos);
+  EXPECT_NE(report.find("over 6 simulated years"), std::string::npos) << report;
+  char life[64];
+  std::snprintf(life, sizeof life, "%-14.6g%-14.6g", d71 / 6, 6 / d71);
+  EXPECT_NE(report.find(life), std::string::npos) << life << "\n" << report;
+  EXPECT_NE(folder.read("c/fatigue.svg").find("71: ΔσC 71 MPa"), std::string::npos);
+
+  // A spectrum cut short makes its run again; the sums stay the same.
+  std::string before = folder.read("c/fatigue.csv");
+  std::string spectrum = folder.read("c/run-0001/fatigue.csv");
+  folder.write("c/run-0001/fatigue.csv", spectrum.substr(0, spectrum.size() - 3));
+  ProgramRun again = campaign("run c");
+  ASSERT_EQ(again.status, 0) << again.errors;
+  EXPECT_NE(again.console.find("its fatigue.csv is not whole (its last line is cut short)"),
+            std::string::npos)
+      << again.console;
+  EXPECT_EQ(folder.read("c/fatigue.csv"), before);
 }
 
 TEST_F(CampaignProgramTest, AFailedRunNamesItsLogAndIsNotCombined) {
