@@ -1,6 +1,7 @@
 // The campaign benchmark: velmora-campaign runs a few years of the sample's four-lane
 // motorway (runs of one 250-day year, three load effects on a 30 m span) and combines them;
-// the days made per second give the time that 1000 years (250,000 days) would take.
+// the days made per second give the time that 1000 years (250,000 days) would take, with
+// and without the fatigue count of the three effects.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -35,7 +36,11 @@ double timed(benchmark::State& state, const std::string& command) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Arguments: years, jobs.
+const char* const fatigueOptions =
+    " --fatigue --detail-category 71 --stress-per-unit moment:30=0.03"
+    " --stress-per-unit moment:30:10=0.03 --stress-per-unit shear:30=0.1";
+
+// Arguments: years, jobs, fatigue (0 or 1).
 void BM_MotorwayCampaign(benchmark::State& state) {
   int years = static_cast<int>(state.range(0));
   fs::path folder = prepareMotorway(fs::temp_directory_path() / "velmora-campaign-bench");
@@ -47,7 +52,8 @@ void BM_MotorwayCampaign(benchmark::State& state) {
     std::string plan = program + " plan " + (folder / "site").string() + " " + campaign +
                        " --years " + std::to_string(years) +
                        " --years-per-run 1 --seed 1 --block-days 1 --effect moment:30"
-                       " --effect moment:30:10 --effect shear:30 > /dev/null";
+                       " --effect moment:30:10 --effect shear:30" +
+                       (state.range(2) != 0 ? fatigueOptions : "") + " > /dev/null";
     if (std::system(plan.c_str()) != 0) {
       state.SkipWithError("the campaign cannot be planned");
       break;
@@ -63,12 +69,14 @@ void BM_MotorwayCampaign(benchmark::State& state) {
 }
 
 BENCHMARK(BM_MotorwayCampaign)
-    ->ArgNames({"years", "jobs"})
-    ->Args({4, 1})
-    ->Args({4, 2})
+    ->ArgNames({"years", "jobs", "fatigue"})
+    ->Args({4, 1, 0})
+    ->Args({4, 1, 1})
+    ->Args({4, 2, 0})
+    ->Args({4, 2, 1})
     ->UseManualTime()
     ->Iterations(1)
-    ->Repetitions(3)
+    ->Repetitions(5)
     ->Unit(benchmark::kSecond);
 
 }  // namespace

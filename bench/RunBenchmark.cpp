@@ -132,6 +132,17 @@ void BM_MotorwayEventMaxima(benchmark::State& state) {
              {"--no-records", "--effect", "moment:30", "--effect", "moment:30:10", "--effect",
               "shear:30", "--maxima", "maxima.csv", "--event-maxima", "events.csv"});
 }
+// The same three effects with their rainflow cycles counted: spectra, and damage for two
+// detail categories.
+void BM_MotorwayFatigue(benchmark::State& state) {
+  reportRuns(state,
+             prepareFolder(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))),
+             {"--no-records", "--effect", "moment:30", "--effect", "moment:30:10", "--effect",
+              "shear:30", "--maxima", "maxima.csv", "--fatigue", "spectra.csv", "--damage",
+              "damage.csv", "--detail-category", "71", "--detail-category", "36",
+              "--stress-per-unit", "moment:30=0.03", "--stress-per-unit", "moment:30:10=0.03",
+              "--stress-per-unit", "shear:30=0.1"});
+}
 // Default mix (free flow, car fraction 0.8): about 10 million vehicles.
 BENCHMARK(BM_Motorway)
     ->ArgNames({"model", "days"})
@@ -158,6 +169,15 @@ BENCHMARK(BM_Motorway)
     ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_MotorwayLoadEffects)
+    ->ArgNames({"model", "days"})
+    ->Args({6, 180})
+    ->Args({6, 30})
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->Unit(benchmark::kMillisecond);
+// Side by side with BM_MotorwayLoadEffects; 30 and 180 days show that memory stays flat.
+BENCHMARK(BM_MotorwayFatigue)
     ->ArgNames({"model", "days"})
     ->Args({6, 180})
     ->Args({6, 30})

@@ -12,8 +12,8 @@
 
 #include "campaign/CampaignFolder.h"
 #include "campaign/ChildProcess.h"
-#include "cli/ProgramFrame.h"
 #include "campaign/FatigueSummary.h"
+#include "cli/ProgramFrame.h"
 #include "load/FatigueRows.h"
 #include "load/LoadEffectEngine.h"
 

@@ -16,7 +16,7 @@ constexpr double chartWidth = 900.0;
 constexpr double panelHeight = 470.0;
 constexpr double left = 100.0;
 constexpr double right = 40.0;
-constexpr double top = 95.0;    // room for the title and the MPa axis
+constexpr double top = 95.0;  // room for the title and the MPa axis
 constexpr double bottom = 60.0;
 
 std::string number(double value) {
@@ -117,9 +117,8 @@ void writeKnees(std::ostream& out, const EffectFatigue& effect, const LogAxis& x
     const SnCurve& curve = effect.settings.curves[i];
     const char* colour = colours[i % 4];
     std::string style = std::string("stroke=\"") + colour + "\" stroke-dasharray=\"5,4\"";
-    const std::pair<double, const char*> knees[] = {{curve.reference, "C"},
-                                                    {curve.constantAmplitudeLimit, "D"},
-                                                    {curve.cutOffLimit, "L"}};
+    const std::pair<double, const char*> knees[] = {
+        {curve.reference, "C"}, {curve.constantAmplitudeLimit, "D"}, {curve.cutOffLimit, "L"}};
     for (const auto& [stress, name] : knees) {
       double range = stress / perUnit;
       if (!x.holds(range)) {

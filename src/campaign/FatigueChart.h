@@ -9,5 +9,5 @@
 
 #include "campaign/FatigueSummary.h"
 
-void writeFatigueChart(std::ostream& out, const std::vector<fatigue_summary::EffectFatigue>& effects,
-                       int years);
+void writeFatigueChart(std::ostream& out,
+                       const std::vector<fatigue_summary::EffectFatigue>& effects, int years);

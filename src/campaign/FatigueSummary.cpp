@@ -123,10 +123,12 @@ bool addFile(const std::string& path, std::vector<EffectFatigue>& effects, bool 
   std::vector<std::string> fields;
   for (int number = 2; std::getline(in, line); ++number) {
     EffectFatigue* effect = rowOf(effects, line, &fields);
-    bool added = effect && (spectra ? addSpectrumRow(*effect, fields) : addDamageRow(*effect, fields));
+    bool added =
+        effect && (spectra ? addSpectrumRow(*effect, fields) : addDamageRow(*effect, fields));
     if (!added) {
       *error = "\"" + path + "\" line " + std::to_string(number) + " is \"" + line +
-               "\", which is no " + (spectra ? "spectrum" : "damage") + " row of the plan's effects";
+               "\", which is no " + (spectra ? "spectrum" : "damage") +
+               " row of the plan's effects";
       return false;
     }
   }
@@ -162,7 +164,8 @@ void writeDamage(std::ostream& out, const std::vector<EffectFatigue>& effects) {
 template <class Write>
 bool writeFile(const std::string& campaignFolder, const char* name, Write write,
                std::string* error) {
-  OutputFile file(std::string("the campaign's ") + name, (fs::path(campaignFolder) / name).string());
+  OutputFile file(std::string("the campaign's ") + name,
+                  (fs::path(campaignFolder) / name).string());
   if (!file.open(error)) {
     return false;
   }
@@ -186,10 +189,11 @@ double totalCycles(const EffectFatigue& effect) {
 
 std::string reportText(const std::vector<EffectFatigue>& effects, int years) {
   std::ostringstream out;
-  out << "Fatigue: rainflow cycles of the exact load-effect histories over "
-      << years << " simulated years\n";
+  out << "Fatigue: rainflow cycles of the exact load-effect histories over " << years
+      << " simulated years\n";
   for (const EffectFatigue& effect : effects) {
-    out << "\n" << effect.name << " (" << load_options::describeEffect(effect.name) << ")\n"
+    out << "\n"
+        << effect.name << " (" << load_options::describeEffect(effect.name) << ")\n"
         << "  cycles counted: " << fatigue_rows::cyclesText(totalCycles(effect)) << "\n";
     if (effect.damage.empty()) {
       continue;
@@ -228,14 +232,17 @@ bool combineFatigue(const std::string& campaignFolder, const CampaignPlan& plan,
   }
   std::string report = reportText(effects, plan.years);
   bool written =
-      writeFile(campaignFolder, spectraFile,
-                [&](std::ostream& out) { writeSpectra(out, effects); }, error) &&
-      (!plan.countsDamage() ||
-       writeFile(campaignFolder, damageFile,
-                 [&](std::ostream& out) { writeDamage(out, effects); }, error)) &&
-      writeFile(campaignFolder, chartFile,
-                [&](std::ostream& out) { writeFatigueChart(out, effects, plan.years); }, error) &&
-      writeFile(campaignFolder, reportFile, [&](std::ostream& out) { out << report; }, error);
+      writeFile(
+          campaignFolder, spectraFile, [&](std::ostream& out) { writeSpectra(out, effects); },
+          error) &&
+      (!plan.countsDamage() || writeFile(
+                                   campaignFolder, damageFile,
+                                   [&](std::ostream& out) { writeDamage(out, effects); }, error)) &&
+      writeFile(
+          campaignFolder, chartFile,
+          [&](std::ostream& out) { writeFatigueChart(out, effects, plan.years); }, error) &&
+      writeFile(
+          campaignFolder, reportFile, [&](std::ostream& out) { out << report; }, error);
   if (written) {
     std::cout << "\n" << report;
   }

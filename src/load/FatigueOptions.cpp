@@ -17,7 +17,8 @@ bool refuse(const std::string& message, std::string* error) {
 bool readBounded(const std::string& name, const std::string& text, double low, bool lowAllowed,
                  double high, double* value, std::string* error) {
   double read = 0.0;
-  bool fits = readNumberText(text, &read) && (lowAllowed ? read >= low : read > low) && read <= high;
+  bool fits =
+      readNumberText(text, &read) && (lowAllowed ? read >= low : read > low) && read <= high;
   if (!fits) {
     return refuse(name + " is \"" + text + "\"; accepted: a number " +
                       (lowAllowed ? "from " : "above ") + numberText(low) + " " +
@@ -98,9 +99,9 @@ bool damageOptionsAgree(const LoadSettings& settings, bool damage, const std::st
   }
   for (const auto& given : fatigue.stressPerUnit) {
     if (!hasEffect(settings, given.first)) {
-      return refuse("--stress-per-unit names \"" + given.first +
-                        "\", which is no --effect of this command",
-                    error);
+      return refuse(
+          "--stress-per-unit names \"" + given.first + "\", which is no --effect of this command",
+          error);
     }
   }
   for (const LoadEffect& effect : settings.effects) {

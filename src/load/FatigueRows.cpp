@@ -52,8 +52,8 @@ void writeDamage(std::ostream& out, const std::string& name, const FatigueTally&
   for (std::size_t i = 0; i < settings.curves.size(); ++i) {
     const SnCurve& curve = settings.curves[i];
     double damage = tally.damage()[i];
-    out << name << ',' << rangeText(curve.category) << ','
-        << cyclesText(tally.damagingCycles()[i]) << ',' << damageText(damage) << ','
+    out << name << ',' << rangeText(curve.category) << ',' << cyclesText(tally.damagingCycles()[i])
+        << ',' << damageText(damage) << ','
         << mpaText(curve.equivalentRange(damage, settings.gammaFf)) << '\n';
   }
 }

@@ -1,6 +1,8 @@
 #include "load/FatigueTally.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 SnCurve::SnCurve(double categoryMpa, double gammaMf)
     : category(categoryMpa),
@@ -15,7 +17,15 @@ double SnCurve::equivalentRange(double damage, double gammaFf) const {
 FatigueTally::FatigueTally(const FatigueOfEffect& fatigue)
     : settings(fatigue),
       damageSums(fatigue.curves.size(), 0.0),
-      damagingCounts(fatigue.curves.size(), 0.0) {}
+      damagingCounts(fatigue.curves.size(), 0.0),
+      damagingRange(std::numeric_limits<double>::infinity()) {
+  double perUnit = settings.stressPerUnit * settings.gammaFf;
+  for (const SnCurve& curve : settings.curves) {
+    // A little below the cut-off's range, so that rounding in the division drops no cycle;
+    // addDamage decides on the stress itself.
+    damagingRange = std::min(damagingRange, curve.cutOffLimit / perUnit * (1.0 - 1e-9));
+  }
+}
 
 void FatigueTally::addDamage(double range, double cycles) {
   double stress = range * settings.stressPerUnit * settings.gammaFf;

@@ -69,7 +69,7 @@ class FatigueTally {
     } else {
       sparse[bin] += cycles;
     }
-    if (!settings.curves.empty()) {
+    if (range >= damagingRange) {
       addDamage(range, cycles);
     }
   }
@@ -91,4 +91,5 @@ class FatigueTally {
   std::map<std::int64_t, double> sparse;
   std::vector<double> damageSums;
   std::vector<double> damagingCounts;
+  double damagingRange;  // the smallest range at or above a curve's cut-off; infinite: none
 };

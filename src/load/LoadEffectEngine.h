@@ -30,7 +30,7 @@ struct LoadEffect {
 struct FatigueSettings {
   double gate = 0.0;      // reversals smaller than this are dropped (effect unit); 0: none
   double rangeBin = 0.0;  // of the spectra (effect unit); 0: each effect's default
-  std::vector<double> detailCategories;  // delta_c, MPa
+  std::vector<double> detailCategories;                       // delta_c, MPa
   std::vector<std::pair<std::string, double>> stressPerUnit;  // effect name, MPa per unit
   double gammaMf = 1.0;
   double gammaFf = 1.0;
@@ -67,8 +67,8 @@ class LoadEffectEngine {
   // counted in rainflow cycles, and finish() writes the spectra and damage. REQUIRES: at
   // least one effect; with events, settings.eventClasses >= 1; with damage, the damage
   // settings of every effect (as the fatigue options agree).
-  LoadEffectEngine(const LoadSettings& settings, std::ostream& out,
-                   std::ostream* events = nullptr, FatigueStreams fatigue = {});
+  LoadEffectEngine(const LoadSettings& settings, std::ostream& out, std::ostream* events = nullptr,
+                   FatigueStreams fatigue = {});
 
   static const char* header();
   static const char* eventHeader();

@@ -1,6 +1,5 @@
 #include "load/LoadOptions.h"
 
-
 #include "data/CsvReader.h"
 #include "data/NumberText.h"
 #include "load/FatigueOptions.h"

@@ -14,7 +14,10 @@
 // with the length of the history.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <limits>
 #include <vector>
 
 class RainflowCounter {
@@ -26,7 +29,7 @@ class RainflowCounter {
   // >= 0 in the values' unit and cycles 1 or 0.5.
   template <class Sink>
   void add(double value, Sink& sink) {
-    if (direction > 0 ? value >= running : direction < 0 ? value <= running : false) {
+    if ((value - running) * direction >= 0.0) {
       running = value;  // the run goes on, or stays level
       return;
     }
@@ -36,68 +39,90 @@ class RainflowCounter {
   // counts as a half cycle. The counter then starts a new history.
   template <class Sink>
   void finish(Sink& sink);
-  // The reversals still open, oldest first (the first is the history's start point).
-  const std::vector<double>& openReversals() const { return residue; }
+  // How many reversals are still open, the history's start point among them.
+  std::size_t openCount() const { return top - first; }
 
  private:
   template <class Sink>
   void takeTurn(double value, Sink& sink);
   template <class Sink>
   void pushReversal(double reversal, Sink& sink);
+  void makeRoom();
 
   double gate;
-  std::vector<double> residue;  // reversals not yet counted, the start point first
-  double running = 0.0;         // the extreme of the run under way
-  int direction = 0;            // of that run: +1 rising, -1 falling, 0 none yet
+  // The reversals not yet counted are stack[first] (the start point) to stack[top - 1].
+  std::vector<double> stack;
+  std::size_t first = 0;
+  std::size_t top = 0;
+  double running = 0.0;  // the extreme of the run under way
+  // Of that run: 1 rising, -1 falling (rising until it turns); NaN before the start point,
+  // so that the first value, like no other, fails the test of a run going on.
+  double direction = std::numeric_limits<double>::quiet_NaN();
 };
 
 template <class Sink>
 void RainflowCounter::takeTurn(double value, Sink& sink) {
-  if (residue.empty()) {
-    residue.push_back(value);  // the start point
+  if (top == first) {
+    makeRoom();
+    stack[top++] = value;  // the start point
     running = value;
+    direction = 1.0;
     return;
   }
-  double back = std::abs(value - running);
-  if (value == running || back < gate) {
+  if (value == running || std::abs(value - running) < gate) {
     return;  // level, or a turn the gate filters out
   }
-  if (direction != 0) {
-    pushReversal(running, sink);
+  if (top - first > 1 || running != stack[first]) {
+    pushReversal(running, sink);  // not the start point turning back at once
   }
-  direction = value > running ? 1 : -1;
+  direction = -direction;
   running = value;
 }
 
 template <class Sink>
 void RainflowCounter::pushReversal(double reversal, Sink& sink) {
-  residue.push_back(reversal);
-  while (residue.size() >= 3) {
-    std::size_t n = residue.size();
-    double x = std::abs(residue[n - 1] - residue[n - 2]);
-    double y = std::abs(residue[n - 2] - residue[n - 3]);
+  if (top == stack.size()) {
+    makeRoom();
+  }
+  stack[top++] = reversal;
+  while (top - first >= 3) {
+    double x = std::abs(stack[top - 1] - stack[top - 2]);
+    double y = std::abs(stack[top - 2] - stack[top - 3]);
     if (x < y) {
       return;
     }
-    if (n == 3) {  // Y holds the start point: half a cycle, and the start moves on
+    if (top - first == 3) {  // Y holds the start point: half a cycle, and the start moves on
       sink.count(y, 0.5);
-      residue.erase(residue.begin());
+      ++first;
     } else {
       sink.count(y, 1.0);
-      residue.erase(residue.end() - 3, residue.end() - 1);
+      stack[top - 3] = stack[top - 1];
+      top -= 2;
     }
+  }
+}
+
+inline void RainflowCounter::makeRoom() {
+  if (first > 0) {
+    std::copy(stack.begin() + static_cast<std::ptrdiff_t>(first),
+              stack.begin() + static_cast<std::ptrdiff_t>(top), stack.begin());
+    top -= first;
+    first = 0;
+  }
+  if (top == stack.size()) {
+    stack.resize(2 * stack.size() + 16);
   }
 }
 
 template <class Sink>
 void RainflowCounter::finish(Sink& sink) {
-  if (direction != 0) {
+  if (top - first > 1 || (top > first && running != stack[first])) {
     pushReversal(running, sink);
   }
-  for (std::size_t i = 1; i < residue.size(); ++i) {
-    sink.count(std::abs(residue[i] - residue[i - 1]), 0.5);
+  for (std::size_t i = first + 1; i < top; ++i) {
+    sink.count(std::abs(stack[i] - stack[i - 1]), 0.5);
   }
-  residue.clear();
-  direction = 0;
+  first = top = 0;
+  direction = std::numeric_limits<double>::quiet_NaN();
   running = 0.0;
 }

@@ -9,10 +9,10 @@
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
 #include "data/NumberText.h"
-#include "output/Calendar.h"
 #include "load/FatigueOptions.h"
 #include "load/LoadOptions.h"
 #include "load/StreamLoading.h"
+#include "output/Calendar.h"
 
 namespace {
 

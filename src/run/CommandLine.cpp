@@ -84,12 +84,12 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* li
                       std::string* error) {
   *line = CommandLine();
   std::vector<KnownOption> known = {{"--seed", true, "a whole number from 0 to 4294967295"},
-                                   {"--format", true, "fixed or csv"},
-                                   {"--maxima", true},
-                                   {"--event-maxima", true},
-                                   {"--fatigue", true},
-                                   {"--damage", true},
-                                   {"--no-records", false}};
+                                    {"--format", true, "fixed or csv"},
+                                    {"--maxima", true},
+                                    {"--event-maxima", true},
+                                    {"--fatigue", true},
+                                    {"--damage", true},
+                                    {"--no-records", false}};
   std::vector<KnownOption> loadOptions = load_options::knownOptions();
   known.insert(known.end(), loadOptions.begin(), loadOptions.end());
   CommandArguments parsed;
@@ -143,8 +143,8 @@ std::string usageText() {
       "  --no-records         write no record file, only the maxima\n"
       "\n" +
       std::string(
-      "The README's sections \"A run folder\", \"The output record\", \"Reading the output\"\n"
-      "and \"When input is refused\" give the details.\n"));
+          "The README's sections \"A run folder\", \"The output record\", \"Reading the output\"\n"
+          "and \"When input is refused\" give the details.\n"));
 }
 
 std::string versionText() {

@@ -324,15 +324,17 @@ std::map<std::string, double> columnSums(const std::string& text, std::size_t ke
 
 TEST_F(CampaignProgramTest, AddsUpTheRunsFatigueAndReportsTheLife) {
   folder.write("line.csv", "0,0\n15,1\n30,0\n");
-  EXPECT_NE(plan("bad", " --detail-category 71").errors.find(
-                "error: --detail-category, --stress-per-unit, --gamma-mf and --gamma-ff need "
-                "--fatigue, where the damage goes"),
+  EXPECT_NE(plan("bad", " --detail-category 71")
+                .errors.find(
+                    "error: --detail-category, --stress-per-unit, --gamma-mf and --gamma-ff need "
+                    "--fatigue, where the damage goes"),
             std::string::npos);
-  EXPECT_NE(plan("bad", " --fatigue --detail-category 71").errors.find(
-                "error: --fatigue needs --stress-per-unit moment:30=S"),
+  EXPECT_NE(plan("bad", " --fatigue --detail-category 71")
+                .errors.find("error: --fatigue needs --stress-per-unit moment:30=S"),
             std::string::npos);
-  ASSERT_EQ(plan("c", " --effect il:line.csv --fatigue --detail-category 71 --detail-category 36"
-                      " --stress-per-unit moment:30=0.3 --stress-per-unit il:line.csv=2")
+  ASSERT_EQ(plan("c",
+                 " --effect il:line.csv --fatigue --detail-category 71 --detail-category 36"
+                 " --stress-per-unit moment:30=0.3 --stress-per-unit il:line.csv=2")
                 .status,
             0);
   EXPECT_NE(folder.read("c/campaign.txt").find("argument=il:../influence-lines/1-line.csv=2\n"),
@@ -344,7 +346,8 @@ TEST_F(CampaignProgramTest, AddsUpTheRunsFatigueAndReportsTheLife) {
   std::map<std::string, double> cycles;
   std::map<std::string, double> damage;
   for (const char* run : {"c/run-0000/", "c/run-0001/", "c/run-0002/"}) {
-    for (const auto& [bin, count] : columnSums(folder.read(std::string(run) + "fatigue.csv"), 3, 3)) {
+    for (const auto& [bin, count] :
+         columnSums(folder.read(std::string(run) + "fatigue.csv"), 3, 3)) {
       cycles[bin] += count;
     }
     for (const auto& [row, sum] : columnSums(folder.read(std::string(run) + "damage.csv"), 2, 3)) {

@@ -50,8 +50,8 @@ FatigueRun countOf(const LoadSettings& settings, const std::vector<RecordValues>
 }
 
 const std::vector<std::string> moment20 = {
-    "--effect", "moment:20", "--range-bin", "1", "--detail-category", "71",
-    "--stress-per-unit", "moment:20=0.1"};
+    "--effect",          "moment:20", "--range-bin",       "1",
+    "--detail-category", "71",        "--stress-per-unit", "moment:20=0.1"};
 
 TEST(FatigueEngineTest, SeparateTrucksMakeOneFullCycleEachOfTheirPeak) {
   // Ten single-axle trucks of 400 units, one a minute: ten cycles of P L / 4 = 2000 units·m,
@@ -198,9 +198,9 @@ TEST(FatigueEngineTest, TheExactCountOfADayMatchesABruteForceCountOfItsDenseSamp
   TestFolder folder;
   std::vector<RecordValues> records = sampleDay(folder);
   ASSERT_GT(records.size(), 1000u);
-  LoadSettings settings = settingsOf({"--effect", "moment:20", "--range-bin", "0.01",
-                                      "--detail-category", "71", "--stress-per-unit",
-                                      "moment:20=0.04"});
+  LoadSettings settings =
+      settingsOf({"--effect", "moment:20", "--range-bin", "0.01", "--detail-category", "71",
+                  "--stress-per-unit", "moment:20=0.04"});
   FatigueRun exact = countOf(settings, records, 1);
   std::map<double, double> exactCycles = spectrumOf(exact.spectra);
 

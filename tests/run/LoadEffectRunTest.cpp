@@ -179,8 +179,9 @@ TEST_F(LoadEffectRunTest, RefusesFatigueOptionsThatDoNotFitTogether) {
     EXPECT_EQ(folder.read("spectra.csv"), "earlier spectra\n") << c.options;
     EXPECT_EQ(folder.read("TrafOut.txt"), earlierOutput) << c.options;
   }
-  ProgramRun load = velmoraLoad(" --effect moment:30 --damage d.csv --detail-category 71 -o m.csv"
-                                " TrafOut.txt");
+  ProgramRun load = velmoraLoad(
+      " --effect moment:30 --damage d.csv --detail-category 71 -o m.csv"
+      " TrafOut.txt");
   EXPECT_EQ(load.status, 2);
   EXPECT_NE(load.errors.find("error: --damage needs --stress-per-unit moment:30=S"),
             std::string::npos)
