@@ -127,7 +127,7 @@ TEST(FatigueTallyTest, BinsHalfCyclesAndSumsDamageOverExactRanges) {
   FatigueTally tally(settings);
   tally.count(200.0, 1.0);  // 100 MPa
   tally.count(209.9, 0.5);  // the same bin
-  tally.count(60.0, 1.0);   // 30 MPa: above the cut-off of 36 (14.5), below that of 71 (28.7)?
+  tally.count(60.0, 1.0);   // 30 MPa: above the cut-offs of 71 (28.7 MPa) and 36 (14.6 MPa)
   tally.count(0.0, 0.5);
   tally.count(3e6, 1.0);  // far beyond the dense bins
   auto bins = tally.spectrum();
@@ -143,6 +143,38 @@ TEST(FatigueTallyTest, BinsHalfCyclesAndSumsDamageOverExactRanges) {
   EXPECT_DOUBLE_EQ(tally.damage()[0], expected71);
   EXPECT_EQ(tally.damagingCycles()[0], 3.5);
   EXPECT_EQ(tally.damagingCycles()[1], 3.5);
+}
+
+// The damage of a constant-amplitude history of `cycles` cycles from 0 to `range` and back,
+// counted and summed as the engine does, with 0.5 MPa per unit on category 71.
+double constantAmplitudeDamage(double range, int cycles) {
+  FatigueOfEffect settings;
+  settings.stressPerUnit = 0.5;
+  settings.curves = {SnCurve(71.0, 1.0)};
+  FatigueTally tally(settings);
+  RainflowCounter counter;
+  counter.add(0.0, tally);
+  for (int i = 0; i < cycles; ++i) {
+    counter.add(range, tally);
+    counter.add(0.0, tally);
+  }
+  counter.finish(tally);
+  return tally.damage()[0];
+}
+
+TEST(FatigueTallyTest, ConstantAmplitudeHistoriesMeetHandCalculations) {
+  // 142 units are delta_c (71 MPa): 1000 cycles of 2e6 make 1/2000.
+  EXPECT_NEAR(constantAmplitudeDamage(142.0, 1000), 1000.0 / 2e6, 1e-15);
+  // At delta_d = 52.31 MPa both slopes give 5e6 cycles.
+  double knee = 71.0 * std::cbrt(0.4) / 0.5;
+  EXPECT_NEAR(constantAmplitudeDamage(knee, 1000), 1000.0 / 5e6, 1e-15);
+  // Between the knees, 40 MPa: N = 5e6 (52.31 / 40)^5 = 1.911e7.
+  EXPECT_NEAR(constantAmplitudeDamage(80.0, 1000), 1000.0 / (5e6 * std::pow(knee / 80.0, 5)),
+              1e-15);
+  // Across the cut-off delta_l = 28.74 MPa: 1e8 cycles at it, nothing just below.
+  double cutOff = knee * std::pow(0.05, 0.2);
+  EXPECT_NEAR(constantAmplitudeDamage(cutOff * 1.0000001, 1000), 1000.0 / 1e8, 1e-11);
+  EXPECT_EQ(constantAmplitudeDamage(cutOff * 0.9999999, 1000), 0.0);
 }
 
 TEST(FatigueOptionsTest, DefaultBinsSuitTheLine) {
