@@ -9,9 +9,9 @@
 // G above 0, a turn is a reversal only once the history has come back G or more from the
 // running extreme (hysteresis filtering); with 0 every turn is one.
 //
-// The ranges still open are kept as a stack whose ranges first grow and then shrink, so it
-// holds no more points than there are distinct values still open: its memory does not grow
-// with the length of the history.
+// The reversals still open are kept as a stack whose ranges shrink from the oldest to the
+// newest (a newer range at least as large closes the one before it), so the stack holds
+// each value at most once and its memory does not grow with the length of the history.
 #pragma once
 
 #include <algorithm>
@@ -48,6 +48,10 @@ class RainflowCounter {
   template <class Sink>
   void pushReversal(double reversal, Sink& sink);
   void makeRoom();
+  // The running extreme lies apart from the reversal before it by a turn the gate keeps.
+  bool leftBehind(double reversal) const {
+    return running != reversal && std::abs(running - reversal) >= gate;
+  }
 
   double gate;
   // The reversals not yet counted are stack[first] (the start point) to stack[top - 1].
@@ -72,7 +76,7 @@ void RainflowCounter::takeTurn(double value, Sink& sink) {
   if (value == running || std::abs(value - running) < gate) {
     return;  // level, or a turn the gate filters out
   }
-  if (top - first > 1 || running != stack[first]) {
+  if (top - first > 1 || leftBehind(stack[first])) {
     pushReversal(running, sink);  // not the start point turning back at once
   }
   direction = -direction;
@@ -116,7 +120,7 @@ inline void RainflowCounter::makeRoom() {
 
 template <class Sink>
 void RainflowCounter::finish(Sink& sink) {
-  if (top - first > 1 || (top > first && running != stack[first])) {
+  if (top > first && leftBehind(stack[top - 1])) {
     pushReversal(running, sink);
   }
   for (std::size_t i = first + 1; i < top; ++i) {
