@@ -76,8 +76,7 @@ TEST(RainflowTest, TheGateDropsSmallTurnsAndKeepsTheLargeCycles) {
   // The gate keeps a turn of exactly its size, and filters the first and last moves too.
   EXPECT_EQ(countOf({0, 10, 9, 10, 0}, 1.0).byRange,
             (std::map<double, double>{{1, 1.0}, {10, 1.0}}));
-  EXPECT_EQ(countOf({0, 0.5, -10, 0, -0.5}, 1.0).byRange,
-            (std::map<double, double>{{10, 1.0}}));
+  EXPECT_EQ(countOf({0, 0.5, -10, 0, -0.5}, 1.0).byRange, (std::map<double, double>{{10, 1.0}}));
 }
 
 TEST(RainflowTest, TheOpenStackStaysSmallOverALongHistory) {
