@@ -1,4 +1,5 @@
-"""Holds velmora's rainflow count to a reference written here from ASTM E1049-85.
+"""Holds velmora's rainflow count to a reference written here from ASTM E1049-85, and its
+Miner damage to one written from EN 1993-1-9's S-N curves.
 
 The reference follows the standard's words: first the peaks and valleys of the history
 (consecutive equal values are one point; a point between its neighbours in value is no
@@ -46,14 +47,34 @@ def astm_rainflow(history):
     return counted
 
 
-def probe_count(probe, history):
+def en1993_damage(cycles, category, stress_per_unit):
+    """Miner's sum on the curve of ``category``: slope 3 through 2e6 cycles at delta_c down
+    to delta_d at 5e6 cycles, slope 5 down to delta_l at 1e8, nothing below."""
+    delta_d = category * (2.0 / 5.0) ** (1.0 / 3.0)
+    delta_l = delta_d * (5.0 / 100.0) ** (1.0 / 5.0)
+    total = 0.0
+    for r, n in cycles:
+        stress = r * stress_per_unit
+        if stress >= delta_d:
+            total += n / (2e6 * (category / stress) ** 3)
+        elif stress >= delta_l:
+            total += n / (5e6 * (delta_d / stress) ** 5)
+    return total
+
+
+def probe_count(probe, history, curve=()):
     text = "".join("%.17g\n" % v for v in history)
-    out = subprocess.run([probe], input=text, capture_output=True, text=True, check=True).stdout
+    command = [probe] + ["%.17g" % x for x in curve]
+    out = subprocess.run(command, input=text, capture_output=True, text=True, check=True).stdout
     result = []
+    damage = None
     for line in out.splitlines():
         r, c = line.split()
-        result.append((float(r), float(c)))
-    return result
+        if r == "damage":
+            damage = float(c)
+        else:
+            result.append((float(r), float(c)))
+    return result, damage
 
 
 def series(rng):
@@ -81,12 +102,19 @@ def main():
     failures = 0
     for name, history in series(rng):
         expected = astm_rainflow(history)
-        found = probe_count(probe, history)
+        # Stresses of up to about 100 MPa: the cycles cross both knees and the cut-off.
+        top = max(abs(v) for v in history) or 1.0
+        curve = (71.0, 50.0 / top)
+        found, damage = probe_count(probe, history, curve)
+        expected_damage = en1993_damage(expected, *curve)
         if found != expected:  # the same cycles, counted in the same order
             failures += 1
             print("MISMATCH %s: %d cycles expected, %d counted" % (name, len(expected), len(found)))
+        elif abs(damage - expected_damage) > 1e-12 * max(expected_damage, 1e-300):
+            failures += 1
+            print("MISMATCH %s: damage %.17g expected, %.17g summed" % (name, expected_damage, damage))
         else:
-            print("ok %s: %d cycles" % (name, len(found)))
+            print("ok %s: %d cycles, damage %.6g" % (name, len(found), damage))
     example = sorted(astm_rainflow([-2, 1, -3, 5, -1, 3, -4, 4, -2]))
     merged = {}
     for r, c in example:
