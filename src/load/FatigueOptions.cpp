@@ -193,6 +193,15 @@ bool optionsAgree(const LoadSettings& settings, bool spectra, bool damage,
   if (fatigue.rangeBin > 0.0 && !spectra) {
     return refuse("--range-bin needs " + spectrumOption + ", where the spectra go", error);
   }
+  for (const LoadEffect& effect : settings.effects) {
+    double narrowest = defaultBinWidth(effect.line) / maxBinsPerDefault;
+    if (fatigue.rangeBin > 0.0 && fatigue.rangeBin < narrowest) {
+      return refuse("--range-bin is " + numberText(fatigue.rangeBin) + "; accepted for " +
+                        effect.name + ": at least " + numberText(narrowest) + " (a " +
+                        "thousandth of its default bin), so that its spectrum stays small",
+                    error);
+    }
+  }
   if (fatigue.gateGiven && !spectra && !damage) {
     return refuse("--fatigue-gate needs " + spectrumOption + " or " + damageOption, error);
   }

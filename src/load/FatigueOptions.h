@@ -19,6 +19,9 @@ namespace fatigue_options {
 
 constexpr double maxCategory = 1000.0;  // MPa
 constexpr double maxGamma = 10.0;
+// --range-bin may split an effect's default bin into at most this many, which bounds the
+// spectrum's bins, and so its memory, whatever the length of the run.
+constexpr double maxBinsPerDefault = 1000.0;
 
 std::vector<KnownOption> knownOptions();
 bool isFatigueOption(const std::string& name);

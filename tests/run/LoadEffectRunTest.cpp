@@ -149,6 +149,9 @@ TEST_F(LoadEffectRunTest, RefusesFatigueOptionsThatDoNotFitTogether) {
        "error: --range-bin needs --fatigue, where the spectra go"},
       {" --effect moment:30 --maxima m.csv --fatigue spectra.csv --range-bin 0",
        "error: --range-bin is \"0\"; accepted: a number above 0 and up to 1e+12"},
+      {" --effect moment:30 --maxima m.csv --fatigue spectra.csv --range-bin 0.001",
+       "error: --range-bin is 0.001; accepted for moment:30: at least 0.005 (a thousandth of "
+       "its default bin), so that its spectrum stays small"},
       {" --effect moment:30 --maxima m.csv --fatigue-gate 2",
        "error: --fatigue-gate needs --fatigue or --damage"},
       {" --effect moment:30 --maxima m.csv --damage d.csv --stress-per-unit moment:30=1",
