@@ -106,17 +106,36 @@ std::vector<RecordValues> sampleDay(TestFolder& folder) {
   return records;
 }
 
-// The mid-span moment of a simple span of `span` m at time t, summed axle by axle.
-double momentAt(const std::vector<RecordValues>& onBridge, double span, double t) {
+// A line written out on its own, apart from the engine's, for the brute force.
+struct BruteForceLine {
+  const char* effect;  // as --effect names it
+  double length;       // m
+  double (*ordinate)(double x, double length);
+  const char* stressPerUnit;  // MPa per unit
+};
+
+double midSpanMoment(double x, double span) {
+  return x <= span / 2 ? x / 2 : (span - x) / 2;
+}
+
+// Two spans of length / 2: x (L^2 - x^2) / (4 L^2) over the first, mirrored on the second.
+double twoSpanHogging(double x, double length) {
+  double span = length / 2;
+  double d = x <= span ? x : length - x;
+  return d * (span * span - d * d) / (4 * span * span);
+}
+
+// The effect at time t, summed axle by axle.
+double effectAt(const std::vector<RecordValues>& onBridge, const BruteForceLine& line, double t) {
   double sum = 0.0;
   for (const RecordValues& vehicle : onBridge) {
     double entry = static_cast<double>(vehicle.stampHundredths()) / 100.0;
     double offset = 0.0;
     for (int axle = 0; axle < vehicle.axleCount; ++axle) {
       double x = ((t - entry) * static_cast<double>(vehicle.speed) - offset) / 10.0;
-      if (x >= 0.0 && x <= span) {
-        double ordinate = x <= span / 2 ? x / 2 : (span - x) / 2;
-        sum += static_cast<double>(vehicle.axleWeights[static_cast<std::size_t>(axle)]) * ordinate;
+      if (x >= 0.0 && x <= line.length) {
+        sum += static_cast<double>(vehicle.axleWeights[static_cast<std::size_t>(axle)]) *
+               line.ordinate(x, line.length);
       }
       offset += static_cast<double>(vehicle.axleSpacings[static_cast<std::size_t>(axle)]);
     }
@@ -125,8 +144,8 @@ double momentAt(const std::vector<RecordValues>& onBridge, double span, double t
 }
 
 // The history sampled every dt s from 0 until every vehicle has left.
-std::vector<double> sampledHistory(const std::vector<RecordValues>& records, double span,
-                                   double dt) {
+std::vector<double> sampledHistory(const std::vector<RecordValues>& records,
+                                   const BruteForceLine& line, double dt) {
   std::vector<double> history;
   std::vector<RecordValues> onBridge;
   std::size_t next = 0;
@@ -141,10 +160,10 @@ std::vector<double> sampledHistory(const std::vector<RecordValues>& records, dou
                                   [&](const RecordValues& v) {
                                     double entry = static_cast<double>(v.stampHundredths()) / 100.0;
                                     return (t - entry) * static_cast<double>(v.speed) >
-                                           span * 10.0 + static_cast<double>(v.length);
+                                           line.length * 10.0 + static_cast<double>(v.length);
                                   }),
                    onBridge.end());
-    history.push_back(momentAt(onBridge, span, t));
+    history.push_back(effectAt(onBridge, line, t));
   }
   return history;
 }
@@ -188,9 +207,10 @@ struct SampledCount {
   std::map<double, double> byRange;
   double damage = 0.0;
   SnCurve curve{71.0, 1.0};
+  double stressPerUnit;
   void count(double range, double cycles) {
     byRange[range] += cycles;
-    damage += curve.damage(range * 0.04, cycles);
+    damage += curve.damage(range * stressPerUnit, cycles);
   }
 };
 
@@ -198,40 +218,44 @@ TEST(FatigueEngineTest, TheExactCountOfADayMatchesABruteForceCountOfItsDenseSamp
   TestFolder folder;
   std::vector<RecordValues> records = sampleDay(folder);
   ASSERT_GT(records.size(), 1000u);
-  LoadSettings settings =
-      settingsOf({"--effect", "moment:20", "--range-bin", "0.01", "--detail-category", "71",
-                  "--stress-per-unit", "moment:20=0.04"});
-  FatigueRun exact = countOf(settings, records, 1);
-  std::map<double, double> exactCycles = spectrumOf(exact.spectra);
+  // A straight line, and a cubic whose peaks lie between the moments axles pass its vertices.
+  for (const BruteForceLine& line : {BruteForceLine{"moment:20", 20.0, midSpanMoment, "0.04"},
+                                     BruteForceLine{"hogging:15", 30.0, twoSpanHogging, "0.1"}}) {
+    SCOPED_TRACE(line.effect);
+    LoadSettings settings =
+        settingsOf({"--effect", line.effect, "--range-bin", "0.01", "--detail-category", "71",
+                    "--stress-per-unit", std::string(line.effect) + "=" + line.stressPerUnit});
+    FatigueRun exact = countOf(settings, records, 1);
+    std::map<double, double> exactCycles = spectrumOf(exact.spectra);
 
-  const double dt = 0.002;
-  std::vector<double> history = sampledHistory(records, 20.0, dt);
-  double samplingError = 0.0;  // the most the history moves between samples
-  for (std::size_t i = 1; i < history.size(); ++i) {
-    samplingError = std::max(samplingError, std::abs(history[i] - history[i - 1]));
-  }
-  RainflowCounter counter;
-  SampledCount sampled;
-  for (double value : history) {
-    counter.add(value, sampled);
-  }
-  counter.finish(sampled);
+    std::vector<double> history = sampledHistory(records, line, 0.002);
+    double samplingError = 0.0;  // the most the history moves between samples
+    for (std::size_t i = 1; i < history.size(); ++i) {
+      samplingError = std::max(samplingError, std::abs(history[i] - history[i - 1]));
+    }
+    RainflowCounter counter;
+    SampledCount sampled{{}, 0.0, SnCurve(71.0, 1.0), std::stod(line.stressPerUnit)};
+    for (double value : history) {
+      counter.add(value, sampled);
+    }
+    counter.finish(sampled);
 
-  // Every range above the sampling error: the sampled count of cycles above r lies between
-  // the exact counts above r and above r + twice the error (a sampled peak falls short of
-  // the true one by at most the error).
-  double top = exactCycles.rbegin()->first;
-  for (double r = 4 * samplingError; r < top; r += 25.0) {
-    double found = cyclesAbove(sampled.byRange, r);
-    EXPECT_LE(found, cyclesAbove(exactCycles, r - 0.01)) << "ranges above " << r;
-    EXPECT_GE(found, cyclesAbove(exactCycles, r + 2 * samplingError)) << "ranges above " << r;
+    // Every range above the sampling error: the sampled count of cycles above r lies
+    // between the exact counts above r and above r + twice the error (a sampled peak falls
+    // short of the true one by at most the error).
+    double top = exactCycles.rbegin()->first;
+    for (double r = 4 * samplingError; r < top; r += top / 40) {
+      double found = cyclesAbove(sampled.byRange, r);
+      EXPECT_LE(found, cyclesAbove(exactCycles, r - 0.01)) << "ranges above " << r;
+      EXPECT_GE(found, cyclesAbove(exactCycles, r + 2 * samplingError)) << "ranges above " << r;
+    }
+    // The damage: ranges short by at most twice the error, on slopes of at most 5.
+    double exactDamage = damageOf(exact.damage);
+    double cutOffRange = SnCurve(71.0, 1.0).cutOffLimit / sampled.stressPerUnit;
+    EXPECT_GT(exactDamage, 0.0);
+    EXPECT_LE(sampled.damage, exactDamage * (1 + 1e-9));
+    EXPECT_GE(sampled.damage, exactDamage * (1 - 5 * 2 * samplingError / cutOffRange));
   }
-  // The damage: ranges short by at most twice the error, on slopes of at most 5.
-  double exactDamage = damageOf(exact.damage);
-  double cutOffRange = SnCurve(71.0, 1.0).cutOffLimit / 0.04;
-  EXPECT_GT(exactDamage, 0.0);
-  EXPECT_LE(sampled.damage, exactDamage * (1 + 1e-9));
-  EXPECT_GE(sampled.damage, exactDamage * (1 - 5 * 2 * samplingError / cutOffRange));
 }
 
 }  // namespace
