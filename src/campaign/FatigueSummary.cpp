@@ -104,7 +104,7 @@ bool addDamageRow(EffectFatigue& effect, const std::vector<std::string>& fields)
     return false;
   }
   for (DamageSum& sum : effect.damage) {
-    if (sum.category == numbers[0]) {
+    if (fatigue_rows::rangeText(sum.category) == fields[0]) {  // as the runs wrote it
       sum.cycles += numbers[1];
       sum.damage += numbers[2];
       return true;
