@@ -185,8 +185,7 @@ double totalCycles(const EffectFatigue& effect) {
   return total;
 }
 
-}  // namespace
-
+// The report's text for `years` simulated years.
 std::string reportText(const std::vector<EffectFatigue>& effects, int years) {
   std::ostringstream out;
   out << "Fatigue: rainflow cycles of the exact load-effect histories over " << years
@@ -217,6 +216,8 @@ std::string reportText(const std::vector<EffectFatigue>& effects, int years) {
   }
   return out.str();
 }
+
+}  // namespace
 
 bool combineFatigue(const std::string& campaignFolder, const CampaignPlan& plan,
                     std::string* error) {

@@ -45,7 +45,4 @@ struct EffectFatigue {
 bool combineFatigue(const std::string& campaignFolder, const CampaignPlan& plan,
                     std::string* error);
 
-// The report's text for `years` simulated years.
-std::string reportText(const std::vector<EffectFatigue>& effects, int years);
-
 }  // namespace fatigue_summary
