@@ -19,9 +19,17 @@ constexpr double right = 40.0;
 constexpr double top = 95.0;  // room for the title and the MPa axis
 constexpr double bottom = 60.0;
 
+// A value as a label shows it.
 std::string number(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.4g", value);
+  return text;
+}
+
+// A coordinate, to a tenth of a pixel however tall the chart.
+std::string pixels(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
   return text;
 }
 
@@ -68,14 +76,14 @@ std::vector<std::pair<double, double>> exceedances(const std::vector<SpectrumBin
 
 void writeText(std::ostream& out, double x, double y, const std::string& text,
                const char* anchor = "middle", int size = 12, const char* colour = "#222") {
-  out << "<text x=\"" << number(x) << "\" y=\"" << number(y) << "\" font-size=\"" << size
+  out << "<text x=\"" << pixels(x) << "\" y=\"" << pixels(y) << "\" font-size=\"" << size
       << "\" text-anchor=\"" << anchor << "\" fill=\"" << colour << "\">" << xmlText(text)
       << "</text>\n";
 }
 
 void writeLine(std::ostream& out, double x1, double y1, double x2, double y2, const char* style) {
-  out << "<line x1=\"" << number(x1) << "\" y1=\"" << number(y1) << "\" x2=\"" << number(x2)
-      << "\" y2=\"" << number(y2) << "\" " << style << "/>\n";
+  out << "<line x1=\"" << pixels(x1) << "\" y1=\"" << pixels(y1) << "\" x2=\"" << pixels(x2)
+      << "\" y2=\"" << pixels(y2) << "\" " << style << "/>\n";
 }
 
 void writeDecadeTicks(std::ostream& out, const LogAxis& axis, bool horizontal, double across,
@@ -126,7 +134,7 @@ void writeKnees(std::ostream& out, const EffectFatigue& effect, const LogAxis& x
       }
       double at = x.at(range);
       writeLine(out, at, y0, at, y1, style.c_str());
-      out << "<text transform=\"translate(" << number(at - 3) << ',' << number(y1 - 6)
+      out << "<text transform=\"translate(" << pixels(at - 3) << ',' << pixels(y1 - 6)
           << ") rotate(-90)\" font-size=\"10\" fill=\"" << colour << "\">"
           << xmlText(number(curve.category) + ": Δσ" + name + " " + number(stress) + " MPa")
           << "</text>\n";
@@ -144,8 +152,8 @@ void writePanel(std::ostream& out, const EffectFatigue& effect, int years, doubl
             effect.name + ": " + load_options::describeEffect(effect.name) + ", " +
                 std::to_string(years) + " years",
             "middle", 15);
-  out << "<rect x=\"" << number(x0) << "\" y=\"" << number(y0) << "\" width=\"" << number(x1 - x0)
-      << "\" height=\"" << number(y1 - y0) << "\" fill=\"none\" stroke=\"#444\"/>\n";
+  out << "<rect x=\"" << pixels(x0) << "\" y=\"" << pixels(y0) << "\" width=\"" << pixels(x1 - x0)
+      << "\" height=\"" << pixels(y1 - y0) << "\" fill=\"none\" stroke=\"#444\"/>\n";
   if (points.empty()) {
     writeText(out, (x0 + x1) / 2, (y0 + y1) / 2, "no cycle above the first bin");
     return;
@@ -156,15 +164,15 @@ void writePanel(std::ostream& out, const EffectFatigue& effect, int years, doubl
   writeDecadeTicks(out, x, true, y1, 1);
   writeDecadeTicks(out, y, false, x0, -1);
   writeText(out, (x0 + x1) / 2, y1 + 40, "range (" + effect.unit + ")");
-  out << "<text transform=\"translate(28," << number((y0 + y1) / 2)
+  out << "<text transform=\"translate(28," << pixels((y0 + y1) / 2)
       << ") rotate(-90)\" font-size=\"12\" text-anchor=\"middle\" fill=\"#222\">"
       << "cycles of at least the range</text>\n";
   std::string path;
   for (std::size_t i = 0; i < points.size(); ++i) {
     double next = i + 1 < points.size() ? points[i + 1].first : highRange;
-    path += (i == 0 ? "M" : " L") + number(x.at(points[i].first)) + "," +
-            number(y.at(points[i].second)) + " L" + number(x.at(next)) + "," +
-            number(y.at(points[i].second));
+    path += (i == 0 ? "M" : " L") + pixels(x.at(points[i].first)) + "," +
+            pixels(y.at(points[i].second)) + " L" + pixels(x.at(next)) + "," +
+            pixels(y.at(points[i].second));
   }
   out << "<path d=\"" << path << "\" fill=\"none\" stroke=\"#1f4e79\" stroke-width=\"1.6\"/>\n";
   double perUnit = effect.settings.stressPerUnit;
@@ -179,9 +187,9 @@ void writePanel(std::ostream& out, const EffectFatigue& effect, int years, doubl
 
 void writeFatigueChart(std::ostream& out, const std::vector<EffectFatigue>& effects, int years) {
   double height = panelHeight * static_cast<double>(std::max<std::size_t>(effects.size(), 1));
-  out << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << number(chartWidth)
-      << "\" height=\"" << number(height) << "\" viewBox=\"0 0 " << number(chartWidth) << ' '
-      << number(height) << "\" font-family=\"sans-serif\">\n"
+  out << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << pixels(chartWidth)
+      << "\" height=\"" << pixels(height) << "\" viewBox=\"0 0 " << pixels(chartWidth) << ' '
+      << pixels(height) << "\" font-family=\"sans-serif\">\n"
       << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
   for (std::size_t i = 0; i < effects.size(); ++i) {
     writePanel(out, effects[i], years, panelHeight * static_cast<double>(i));
