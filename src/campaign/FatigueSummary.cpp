@@ -21,32 +21,27 @@ namespace fs = std::filesystem;
 namespace fatigue_summary {
 namespace {
 
-// The plan's effects with their fatigue settings, and no bins or sums yet.
+// The plan's effects with their fatigue settings, as the runs took them, and no bins or
+// sums yet.
 std::vector<EffectFatigue> plannedEffects(const CampaignPlan& plan) {
-  FatigueSettings fatigue;
-  std::vector<std::string> names;
+  LoadSettings settings;  // the effects by name only: their lines serve no sum
   const std::vector<std::string>& arguments = plan.loadArguments;
-  std::string ignored;
+  std::string ignored;  // the plan's options were checked when it was made
   for (std::size_t i = 0; i + 1 < arguments.size(); i += 2) {
     if (arguments[i] == "--effect") {
-      names.push_back(arguments[i + 1]);
+      settings.effects.push_back({arguments[i + 1], InfluenceLine()});
     } else if (fatigue_options::isFatigueOption(arguments[i])) {
-      fatigue_options::takeOption(arguments[i], arguments[i + 1], &fatigue, &ignored);
+      fatigue_options::takeOption(arguments[i], arguments[i + 1], &settings.fatigue, &ignored);
     }
   }
+  std::vector<FatigueOfEffect> fatigue = fatigue_options::fatigueOfEffects(settings);
   std::vector<EffectFatigue> effects;
-  for (const std::string& name : names) {
+  for (std::size_t i = 0; i < fatigue.size(); ++i) {
     EffectFatigue effect;
-    effect.name = name;
-    effect.gammaMf = fatigue.gammaMf;
-    effect.settings.gammaFf = fatigue.gammaFf;
-    for (const auto& [effectName, stress] : fatigue.stressPerUnit) {
-      if (effectName == name) {
-        effect.settings.stressPerUnit = stress;
-      }
-    }
-    for (double category : fatigue.detailCategories) {
-      effect.settings.curves.emplace_back(category, fatigue.gammaMf);
+    effect.name = settings.effects[i].name;
+    effect.settings = fatigue[i];
+    effect.gammaMf = settings.fatigue.gammaMf;
+    for (double category : settings.fatigue.detailCategories) {
       effect.damage.push_back({category, 0.0, 0.0});
     }
     effects.push_back(effect);

@@ -35,7 +35,7 @@ struct EffectFatigue {
   std::string unit;
   std::vector<SpectrumBin> bins;  // non-empty, rising
   std::vector<DamageSum> damage;  // by detail category, when counted
-  FatigueOfEffect settings;       // stress per unit, partial factor and curves (no bins)
+  FatigueOfEffect settings;       // stress per unit, partial factor and curves, as the runs had
   double gammaMf = 1.0;
 };
 
