@@ -62,7 +62,8 @@ bool checkRunFolder(const std::string& runFolder, const CampaignPlan& plan, std:
       return false;
     }
   }
-  return laneFactorsCoverLanes(config, options, error);
+  return laneFactorsCoverLanes(config, options, error) &&
+         patternsSuitRun(config, plan.patterns, error);
 }
 
 // Writes the lines of the parameter file at source to target with the days value line

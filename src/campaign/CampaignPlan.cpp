@@ -1,7 +1,6 @@
 #include "campaign/CampaignPlan.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -53,6 +52,8 @@ bool takeLine(const std::string& key, const std::string& value, CampaignPlan* pl
   } else if (key == "fatigue") {
     plan->fatigue = value == "yes";
     read = value == "yes" || value == "no";
+  } else if (key == "jams" || key == "platoons") {
+    return traffic_patterns::takeOption("--" + key, value, &plan->patterns, error);
   } else if (key == "extremes-argument") {
     plan->extremesArguments.push_back(value);
   } else if (key == "block-days") {
@@ -196,12 +197,6 @@ std::string CampaignPlan::problem() const {
   return "";
 }
 
-std::string shortestText(double value) {
-  char text[32];
-  auto result = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, result.ptr);
-}
-
 std::string runFolderName(int index) {
   std::string number = std::to_string(index);
   return "run-" + std::string(number.size() < 4 ? 4 - number.size() : 0, '0') + number;
@@ -226,6 +221,10 @@ void writePlan(std::ostream& out, const CampaignPlan& plan) {
   out << "event-maxima=" << (plan.eventMaxima ? "yes" : "no") << '\n';
   if (plan.fatigue) {
     out << "fatigue=yes\n";
+  }
+  std::vector<std::string> patterns = traffic_patterns::arguments(plan.patterns);
+  for (std::size_t i = 0; i + 1 < patterns.size(); i += 2) {
+    out << patterns[i].substr(2) << '=' << patterns[i + 1] << '\n';
   }
   for (const std::string& argument : plan.extremesArguments) {
     out << "extremes-argument=" << argument << '\n';

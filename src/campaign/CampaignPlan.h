@@ -13,6 +13,7 @@
 
 #include "extremes/AnalysisLimits.h"
 #include "output/Calendar.h"
+#include "traffic/TrafficPatterns.h"
 
 struct PlannedRun {
   int index = 0;  // from 0: the run's folder is runFolderName(index)
@@ -38,6 +39,8 @@ struct CampaignPlan {
   // The runs also count fatigue cycles and write their spectra, and their damage when the
   // load arguments name detail categories.
   bool fatigue = false;
+  // Jams and platoons in every run's traffic.
+  TrafficPatterns patterns;
   // velmora-extremes' options for the tails, one argument each ("--threshold", "5200", ...).
   std::vector<std::string> extremesArguments;
   int blockDays = calendar::daysPerYear;  // of the fits: a year's maxima by default
@@ -58,9 +61,6 @@ struct CampaignPlan {
   // accepted; empty when it can be made.
   std::string problem() const;
 };
-
-// The shortest text that reads back as exactly value.
-std::string shortestText(double value);
 
 // "run-0007": the folder of run index in the campaign folder, numbered for sorting.
 std::string runFolderName(int index);

@@ -14,6 +14,7 @@
 #include "campaign/ChildProcess.h"
 #include "campaign/FatigueSummary.h"
 #include "cli/ProgramFrame.h"
+#include "data/NumberText.h"
 #include "load/FatigueRows.h"
 #include "load/LoadEffectEngine.h"
 
@@ -176,6 +177,8 @@ std::vector<std::string> velmoraCommand(const CampaignPlan& plan, const PlannedR
   std::vector<std::string> command = {siblingProgram("velmora"), "--seed", std::to_string(run.seed),
                                       "--no-records"};
   command.insert(command.end(), plan.loadArguments.begin(), plan.loadArguments.end());
+  std::vector<std::string> patterns = traffic_patterns::arguments(plan.patterns);
+  command.insert(command.end(), patterns.begin(), patterns.end());
   command.push_back("--maxima");
   command.push_back(campaign_folder::partialMaximaFile);
   if (plan.eventMaxima) {

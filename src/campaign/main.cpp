@@ -36,6 +36,8 @@ std::string usageText() {
          "                             [--fatigue [FATIGUE OPTION]...]\n"
          "                             [--threshold [EFFECT=]U]... [--threshold-quantile Q]\n"
          "                             [--resamples N]\n"
+         "                             [--jams PER_DAY:MEAN_MINUTES] [--platoons "
+         "SHARE:SIZE:GAP_M]\n"
          "       velmora-campaign run CAMPAIGN [--jobs N]\n"
          "       velmora-campaign task CAMPAIGN [INDEX]\n"
          "       velmora-campaign combine CAMPAIGN\n"
@@ -63,7 +65,10 @@ std::string usageText() {
          "                         the composite model of a GEV for each loading event\n"
          "  --fatigue              the runs also count every effect's rainflow cycles, and\n"
          "                         combine reports the spectra, the damage per year and the\n"
-         "                         life by detail category\n" +
+         "                         life by detail category\n"
+         "  --jams PER_DAY:MEAN_MINUTES, --platoons SHARE:SIZE:GAP_M\n"
+         "                         jams or truck platoons in every run's traffic, as velmora\n"
+         "                         takes them\n" +
          load_options::usageLines() + extremes_options::tailUsageLines();
 }
 
@@ -122,6 +127,8 @@ std::vector<KnownOption> planOptions() {
   known.insert(known.end(), tail.begin(), tail.end());
   known.push_back({"--event-maxima", false});
   known.push_back({"--fatigue", false});
+  known.push_back({traffic_patterns::jamsOption, true, "PER_DAY:MEAN_MINUTES"});
+  known.push_back({traffic_patterns::platoonsOption, true, "SHARE:SIZE:GAP_M"});
   return known;
 }
 
@@ -151,6 +158,8 @@ bool takePlanOption(const GivenOption& option, CampaignPlan* plan, PlanReading* 
     }
     plan->extremesArguments.push_back(name);
     plan->extremesArguments.push_back(option.value);
+  } else if (traffic_patterns::isPatternOption(name)) {
+    return traffic_patterns::takeOption(name, option.value, &plan->patterns, error);
   } else if (name == "--event-maxima") {
     plan->eventMaxima = true;
   } else if (name == "--fatigue") {
@@ -224,12 +233,24 @@ bool parsePlan(const CommandArguments& given, CampaignPlan* plan,
   return true;
 }
 
+// run's --jobs given to plan, which would otherwise be taken for a slip of a plan option.
+bool refuseRunOptions(const std::vector<std::string>& arguments, std::string* error) {
+  for (const std::string& argument : arguments) {
+    if (argument == "--jobs" || argument.rfind("--jobs=", 0) == 0) {
+      *error = "--jobs is an option of run (velmora-campaign run CAMPAIGN --jobs N), not of plan";
+      return false;
+    }
+  }
+  return true;
+}
+
 int planCampaign(const std::vector<std::string>& arguments) {
   CampaignPlan plan;
   std::vector<std::string> folders;
   CommandArguments given;
   std::string error;
-  if (!parseArguments(arguments, planOptions(), &given, &error) ||
+  if (!refuseRunOptions(arguments, &error) ||
+      !parseArguments(arguments, planOptions(), &given, &error) ||
       !parsePlan(given, &plan, &folders, &error)) {
     return program_frame::refuseCommandLine(program, error);
   }

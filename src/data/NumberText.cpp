@@ -77,3 +77,9 @@ bool readWholeText(const std::string& text, long long low, long long high, long 
   *value = number;
   return true;
 }
+
+std::string shortestText(double value) {
+  char text[32];
+  auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}

@@ -12,6 +12,9 @@
 // ("1e+308", "2.5e-07"), "inf" and "nan" as such.
 std::string numberText(double value);
 
+// The shortest text that reads back as exactly value ("0.2" for 0.2).
+std::string shortestText(double value);
+
 // The finite number that the whole of text is. False, with *value unchanged, for anything
 // else, or a number beyond the range of a double.
 bool readNumberText(const std::string& text, double* value);

@@ -72,6 +72,8 @@ bool takeOption(const GivenOption& option, CommandLine* line, std::string* error
     line->options.damageFile = value;
   } else if (option.name == "--no-records") {
     line->options.writeRecords = false;
+  } else if (traffic_patterns::isPatternOption(option.name)) {
+    return traffic_patterns::takeOption(option.name, value, &line->options.patterns, error);
   } else {
     return load_options::takeOption(option.name, value, &line->options.load, error);
   }
@@ -89,7 +91,9 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* li
                                     {"--event-maxima", true},
                                     {"--fatigue", true},
                                     {"--damage", true},
-                                    {"--no-records", false}};
+                                    {"--no-records", false},
+                                    {traffic_patterns::jamsOption, true, "PER_DAY:MEAN_MINUTES"},
+                                    {traffic_patterns::platoonsOption, true, "SHARE:SIZE:GAP_M"}};
   std::vector<KnownOption> loadOptions = load_options::knownOptions();
   known.insert(known.end(), loadOptions.begin(), loadOptions.end());
   CommandArguments parsed;
@@ -116,6 +120,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* li
 std::string usageText() {
   return std::string(
       "usage: velmora [--seed N] [--format fixed|csv]\n"
+      "               [--jams PER_DAY:MEAN_MINUTES] [--platoons SHARE:SIZE:GAP_M]\n"
       "               [--effect EFFECT... --maxima FILE [--event-maxima FILE]\n"
       "               [--fatigue FILE] [--damage FILE] [--no-records]]\n"
       "\n"
@@ -130,7 +135,8 @@ std::string usageText() {
       "              Without it every run is seeded from the system.\n"
       "  --format F  fixed (the default): one fixed-column record per vehicle;\n"
       "              csv: the same numbers as comma-separated values under a header\n"
-      "              line of column names with their units\n"
+      "              line of column names with their units\n" +
+      traffic_patterns::usageLines() +
       "  --help      show this text\n"
       "  --version   show the version\n"
       "\n"

@@ -1,5 +1,6 @@
 #include "run/Run.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -9,8 +10,8 @@
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
 #include "data/RunFolderFiles.h"
-#include "load/LoadOptions.h"
 #include "load/BackgroundLoadEngine.h"
+#include "load/LoadOptions.h"
 #include "output/Calendar.h"
 #include "output/VehicleWriter.h"
 #include "run/LaneMerge.h"
@@ -100,7 +101,31 @@ double endTimeOfRun(const RunConfig& config) {
   return config.days > 0 ? static_cast<double>(config.days * calendar::secondsPerDay) : 0;
 }
 
+// With jams, one schedule for each direction, from the hourly flows of all its lanes.
+void makeJamSchedules(const RunConfig& config, const TrafficPatterns& patterns,
+                      const TrafficData& data, LaneSet& set) {
+  if (!patterns.jams) {
+    return;
+  }
+  std::array<double, TrafficData::hoursPerDay> flows[2] = {};
+  for (int lane = 0; lane < config.totalLanes; ++lane) {
+    std::vector<double> laneFlows = data.laneFlows(lane);
+    auto& directionFlows = flows[lane < config.lanesDir1 ? 0 : 1];
+    for (std::size_t hour = 0; hour < directionFlows.size() && hour < laneFlows.size(); ++hour) {
+      directionFlows[hour] += laneFlows[hour];
+    }
+  }
+  for (int direction = 0; direction < 2; ++direction) {
+    set.directionJams[direction] = std::make_unique<JamSchedule>(*patterns.jams, flows[direction]);
+  }
+}
+
 }  // namespace
+
+bool patternsSuitRun(const RunConfig& config, const TrafficPatterns& patterns, std::string* error) {
+  return traffic_patterns::suitsModel(patterns, config.model(), error) &&
+         (!patterns.jams || config.suitsJams(error));
+}
 
 bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options,
                            std::string* error) {
@@ -174,15 +199,19 @@ bool setUpRun(RunConfig& config, const RunOptions& options, LaneSet& set, std::s
   std::ofstream emptied;
   if (!readRunFolder(config, &site, error) || !outputsCanBeWritten(config, options, site, error) ||
       !laneFactorsCoverLanes(config, options, error) ||
+      !patternsSuitRun(config, options.patterns, error) ||
       (options.writeRecords && !openOutputFile(config, emptied, error))) {
     return false;
   }
   TrafficParameters parameters = config.trafficParameters();
   parameters.drawLimit = options.drawLimit;
   set.vehicleGenerator = std::make_unique<VehicleGenerator>(site.data, parameters);
+  makeJamSchedules(config, options.patterns, site.data, set);
   for (int i = 0; i < config.totalLanes && set.drawFailure().empty(); ++i) {
     int direction = i < config.lanesDir1 ? 1 : 2;
     set.lanes.push_back(std::make_unique<LaneFlowGenerator>(parameters));
+    set.lanes.back()->usePatterns(set.directionJams[direction - 1].get(),
+                                  options.patterns.platoons);
     set.lanes.back()->setUp(set.vehicleGenerator.get(), site.data.laneFlows(i),
                             site.data.getCarFraction(), i, direction);
   }

@@ -19,6 +19,8 @@ struct LaneSet {
   // and the draws come from the one process-wide stream in any case.
   std::unique_ptr<VehicleGenerator> vehicleGenerator;
   std::vector<std::unique_ptr<LaneFlowGenerator>> lanes;  // creation order: lane index
+  // With jams, the schedule of each direction (1 and 2), shared by its lanes.
+  std::unique_ptr<JamSchedule> directionJams[2];
 
   // The lanes in creation order, as the merge loop takes them.
   std::vector<LaneFlowGenerator*> laneList() const;
@@ -32,6 +34,9 @@ void printBanner();
 // road; else false, with *error one line.
 bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options,
                            std::string* error);
+// True when config's traffic can take the patterns: jams need a free-flow traffic model and
+// usable congested-model parameters. Else false, with *error one line.
+bool patternsSuitRun(const RunConfig& config, const TrafficPatterns& patterns, std::string* error);
 // Reads "VLMin.txt" into config (or keeps its defaults, saying so), loads and checks the
 // site data, empties the output file (unless the options write no records) and sets up
 // every lane of set, direction-1 lanes first. False, with *error set and the output files

@@ -130,19 +130,26 @@ std::string RunConfig::findProblem() const {
     return refusal(13, numberText(carFraction),
                    congested ? "0 to 1" : "0 or more and below 1 (1 only under traffic model 5)");
   }
+  return congestedProblem(congested, "under traffic model 5");
+}
+
+bool RunConfig::suitsJams(std::string* error) const {
+  *error = congestedProblem(true, "with --jams");
+  return error->empty();
+}
+
+std::string RunConfig::congestedProblem(bool congested, const std::string& when) const {
   double speedKmh = speed / kmhToMetresPerSecond;
   if ((congested && speed <= 0) || speedKmh > maxSpeedKmh) {
     return refusal(10, numberText(speedKmh) + " km/h",
-                   congested ? "above 0 and at most 300 km/h under traffic model 5"
-                             : "at most 300 km/h");
+                   congested ? "above 0 and at most 300 km/h " + when : "at most 300 km/h");
   }
   if ((congested && gapDistance < 0) || gapDistance > maxDistance) {
     return refusal(9, numberText(gapDistance) + " m",
-                   congested ? "0 to 10000 m under traffic model 5" : "at most 10000 m");
+                   congested ? "0 to 10000 m " + when : "at most 10000 m");
   }
   if ((congested && gapCv < 0) || gapCv > maxGapCv) {
-    return refusal(11, numberText(gapCv),
-                   congested ? "0 to 10 under traffic model 5" : "at most 10");
+    return refusal(11, numberText(gapCv), congested ? "0 to 10 " + when : "at most 10");
   }
   return "";
 }

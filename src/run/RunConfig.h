@@ -30,6 +30,9 @@ class RunConfig {
   // that names the first one that it cannot, the value found and what is
   // accepted.
   bool isUsable(std::string* error) const;
+  // True when the congested model's speed, gap and its variation (value lines 9 to 11) can
+  // serve the jams of a free-flowing run; else false, with *error as isUsable gives it.
+  bool suitsJams(std::string* error) const;
   TrafficModel model() const { return TrafficModel(trafficModel); }
   // What the lane and vehicle generators take from the parameters.
   TrafficParameters trafficParameters() const;
@@ -65,6 +68,9 @@ class RunConfig {
  private:
   // The first parameter that no run can use, as isUsable's message; empty when none.
   std::string findProblem() const;
+  // The first of the congested model's parameters that a run cannot use, when `congested`
+  // traffic uses them (`when` says when that is); empty when none.
+  std::string congestedProblem(bool congested, const std::string& when) const;
   void readParameters();
   std::string nextValueLine();
   // The number on the next value line, which is value line `valueLine` (from 1).

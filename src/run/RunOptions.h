@@ -6,6 +6,7 @@
 #include "load/LoadEffectEngine.h"
 #include "output/RecordLayout.h"
 #include "traffic/DrawLimit.h"
+#include "traffic/TrafficPatterns.h"
 
 struct RunOptions {
   RecordFormat format = RecordFormat::fixedColumns;  // of the output file
@@ -16,6 +17,7 @@ struct RunOptions {
   std::string eventMaximaFile;  // empty: no event maxima
   std::string spectrumFile;     // the fatigue spectra; empty: none
   std::string damageFile;       // the fatigue damage; empty: none
+  TrafficPatterns patterns;     // jams and platoons; none: steady traffic all day
   bool writeRecords = true;  // false: no output file is written or touched
   // Rejections in a row after which a draw gives up and the run fails (tests and the
   // fuzzing harness take small ones).

@@ -85,6 +85,7 @@ bool StreamSummary::addStream(std::istream& in, const std::string& name, std::st
       },
       &why);
   csvInput = stream.isCsv();
+  patternFinder.finish();
   if (!read) {
     *error = "the stream \"" + name + "\" " + why;
   }
@@ -113,6 +114,7 @@ void StreamSummary::addRecord(const RecordValues& record) {
   ++classSpeedCounts[vehicleClass][at(speed)];
   keepIfHeavy(record);
   addHeadwayPair(record);
+  patternFinder.add(record, timeOf(record));
 }
 
 void StreamSummary::addHeadwayPair(const RecordValues& record) {

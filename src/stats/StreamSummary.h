@@ -12,6 +12,7 @@
 #include "output/RecordLayout.h"
 #include "output/RecordValues.h"
 #include "run/RunConfig.h"
+#include "stats/PatternFinder.h"
 
 // The classes a summary tells apart: cars, then trucks by number of axles.
 enum class VehicleClass {
@@ -101,6 +102,8 @@ class StreamSummary {
   const HeadwayPairs& headwayPairs(int lane, int hour) const {
     return pairsByHour[static_cast<std::size_t>(lane)][static_cast<std::size_t>(hour)];
   }
+  // The jams and platoons found in the stream.
+  const PatternFinder& patterns() const { return patternFinder; }
   // Heaviest vehicles first, at most heaviestKept.
   const std::vector<Heavy>& heaviest() const { return heavy; }
 
@@ -134,6 +137,7 @@ class StreamSummary {
   double catchUp;  // m
   std::array<Leader, maxLanes + 1> leaders{};
   std::array<std::array<HeadwayPairs, 24>, maxLanes + 1> pairsByHour{};
+  PatternFinder patternFinder;
 };
 
 // The sum of a histogram's counts.

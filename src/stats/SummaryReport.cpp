@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "output/Calendar.h"
+
 namespace {
 
 constexpr double kmhPerDecimetrePerSecond = 0.36;
@@ -67,6 +69,58 @@ void writeHourlyProfile(std::ostream& out, const StreamSummary& summary,
       out << column(cell, site ? 19 : 10);
     }
     out << "\n";
+  }
+  out << "\n";
+}
+
+double percentOf(double part, double whole) {
+  return whole > 0 ? 100 * part / whole : 0.0;
+}
+
+void writeJams(std::ostream& out, const StreamSummary& summary) {
+  const PatternFinder& found = summary.patterns();
+  double streamSeconds = static_cast<double>(summary.days()) * calendar::secondsPerDay;
+  out << "Jams: runs of " << PatternFinder::minJamVehicles
+      << " or more consecutive vehicles of a direction at one speed\n"
+      << "  direction   jams   jammed (h)   of the time   jammed vehicles   of the vehicles\n";
+  for (int direction = 1; direction <= 2; ++direction) {
+    const PatternFinder::DirectionJams& jams = found.jams(direction);
+    double hours = jams.jammedSeconds / calendar::secondsPerHour;
+    out << column(direction, 11) << column(jams.jams, 7) << column(format("%.2f", hours), 13)
+        << column(format("%.2f %%", percentOf(jams.jammedSeconds, streamSeconds)), 14)
+        << column(jams.jammedVehicles, 18)
+        << column(format("%.2f %%", percentOf(static_cast<double>(jams.jammedVehicles),
+                                              static_cast<double>(jams.vehicles))),
+                  18)
+        << "\n";
+  }
+  out << "\n";
+}
+
+void writePlatoons(std::ostream& out, const StreamSummary& summary) {
+  const PatternFinder& found = summary.patterns();
+  out << "Platoons: consecutive trucks of a lane at one speed outside jams, each within "
+      << format("%.0f", PatternFinder::platoonGapLimit())
+      << " m of the one ahead (rear axle to front axle)\n"
+      << "  trucks in platoons: " << found.platoonTrucks() << " of " << found.trucks() << " ("
+      << format("%.2f %%", percentOf(static_cast<double>(found.platoonTrucks()),
+                                     static_cast<double>(found.trucks())))
+      << ")\n";
+  out << "  trucks   platoons\n";
+  for (int size = 2; size <= PatternFinder::largestSizeKept; ++size) {
+    if (found.platoons(size) > 0) {
+      std::string label =
+          std::to_string(size) + (size == PatternFinder::largestSizeKept ? " or more" : "");
+      out << column(label, 8) << column(found.platoons(size), 11) << "\n";
+    }
+  }
+  const std::vector<long long>& gaps = found.platoonGaps();
+  out << "  gap (m, nearest)   gaps\n";
+  for (std::size_t bin = 0; bin < gaps.size(); ++bin) {
+    if (gaps[bin] > 0) {
+      double centre = static_cast<double>(bin) * PatternFinder::gapBinWidth;
+      out << column(format("%.0f", centre), 17) << column(gaps[bin], 7) << "\n";
+    }
   }
   out << "\n";
 }
@@ -237,6 +291,8 @@ std::string summaryText(const std::string& source, const StreamSummary& summary,
   writeLanes(out, summary, truckClasses);
   writeHourlyProfile(out, summary, site);
   writePercentiles(out, summary);
+  writeJams(out, summary);
+  writePlatoons(out, summary);
   writeHeaviest(out, summary);
   writeUnparseable(out, summary);
   if (site != nullptr) {

@@ -1,6 +1,7 @@
 #include "stats/SvgChart.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -147,6 +148,29 @@ std::vector<double> binShares(const std::vector<long long>& histogram, double fr
   return shares;
 }
 
+// Shades the hours of the day in which the stream had jams, the deeper the more of the hour
+// was jammed, and says so below the legend at legendY. Nothing without jams.
+void markJamHours(std::ostream& out, const Panel& p, const StreamSummary& summary, double legendY) {
+  const std::array<double, 24>& jammed = summary.patterns().jammedSecondsByHour();
+  double most = *std::max_element(jammed.begin(), jammed.end());
+  if (!(most > 0)) {
+    return;
+  }
+  const char* const jamColour = "#f4a582";
+  for (std::size_t hour = 0; hour < jammed.size(); ++hour) {
+    if (jammed[hour] > 0) {
+      double hourStart = static_cast<double>(hour);
+      out << "<rect x=\"" << number(p.x(hourStart)) << "\" y=\"" << number(p.top) << "\" width=\""
+          << number(p.x(hourStart + 1) - p.x(hourStart)) << "\" height=\"" << number(p.height)
+          << "\" fill=\"" << jamColour << "\" opacity=\""
+          << number(0.15 + 0.55 * jammed[hour] / most) << "\"/>\n";
+    }
+  }
+  out << "<rect x=\"975\" y=\"" << number(legendY - 7) << "\" width=\"30\" height=\"14\" fill=\""
+      << jamColour << "\" opacity=\"0.7\"/>\n";
+  text(out, 1012, legendY + 4, "jam hours (deeper: more jam)", 12, "start");
+}
+
 void drawFlowPanel(std::ostream& out, const StreamSummary& summary, const SiteExpectation* site) {
   double top = 1;
   for (int lane = 1; lane <= summary.highestLane(); ++lane) {
@@ -160,6 +184,7 @@ void drawFlowPanel(std::ostream& out, const StreamSummary& summary, const SiteEx
   }
   Panel p{90, 110, 860, 300, 0, 24, top * 1.08};
   drawAxes(out, p, "Hourly flow per lane", "hour of day", "vehicles per hour", 3);
+  markJamHours(out, p, summary, 130 + 22 * (summary.highestLane() + (site != nullptr ? 1 : 0)));
   for (int lane = 1; lane <= summary.highestLane(); ++lane) {
     const char* colour = laneColours[(lane - 1) % 9];
     std::vector<std::pair<double, double>> generated;

@@ -1,5 +1,6 @@
 #include "traffic/LaneFlowGenerator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -60,25 +61,126 @@ const std::string& LaneFlowGenerator::drawFailure() const {
                                                        : vehicleGenerator->drawFailure();
 }
 
+void LaneFlowGenerator::usePatterns(JamSchedule* directionJams,
+                                    const std::optional<PlatoonSettings>& platoons) {
+  jamSchedule = directionJams;
+  if (!platoons) {
+    return;
+  }
+  platoonSize = platoons->size;
+  platoonGap = platoons->gapMetres * VehicleGenerator::speedScale;
+  // A leader brings size - 1 followers and drops as many later trucks, so a share s of the
+  // trucks ride in platoons when s = size q / (1 + (size - 1) q).
+  double share = platoons->share;
+  leaderChance = share / (platoonSize - share * (platoonSize - 1));
+}
+
 std::unique_ptr<Vehicle> LaneFlowGenerator::nextVehicle() {
   std::unique_ptr<Vehicle> result = std::move(pendingVehicle);
   hasLeader = true;
   leaderSpeed = result->getSpeed();
   leaderLength = result->getLength();
+  leaderJammed = pendingJammed;
+  if (platoonSize > 0) {
+    hasRealLeader = true;
+    realLeader = {arrivalTime, leaderSpeed, leaderLength};
+    behindDropped = false;
+  }
   prepareNextVehicle();
   return result;
 }
 
 void LaneFlowGenerator::prepareNextVehicle() {
-  pendingVehicle = vehicleGenerator->makeVehicle(laneIndex, direction);
-  updateHour();
-  skipHoursWithoutFlow();
-  arrivalTime += drawHeadway();
-  if (!(arrivalTime < Vehicle::latestTime)) {
-    arrivalTime = std::numeric_limits<double>::infinity();  // beyond any stamp: no arrival
-    return;
+  if (jamSchedule != nullptr) {
+    jamSchedule->forgetBefore(arrivalTime);
   }
+  bool dropped = false;
+  do {
+    dropped = makePendingVehicle();
+    updateHour();
+    if (!pendingFollows) {
+      skipHoursWithoutFlow();
+    }
+    double from = arrivalTime;
+    arrivalTime = usesPatterns() ? patternedArrival() : arrivalTime + drawHeadway();
+    if (dropped) {
+      refundPlatoonTime(from);
+      followDroppedTruck();
+    }
+    if (!(arrivalTime < Vehicle::latestTime)) {
+      arrivalTime = std::numeric_limits<double>::infinity();  // beyond any stamp: no arrival
+      return;
+    }
+  } while (dropped && drawFailure().empty());
   pendingVehicle->setTime(arrivalTime);
+}
+
+bool LaneFlowGenerator::makePendingVehicle() {
+  pendingFollows = followersLeft > 0;
+  if (pendingFollows) {
+    --followersLeft;
+    pendingVehicle = vehicleGenerator->makeTruck(laneIndex, direction);
+    return false;
+  }
+  pendingVehicle = vehicleGenerator->makeVehicle(laneIndex, direction);
+  if (platoonSize == 0 || vehicleGenerator->madeCar()) {
+    return false;
+  }
+  if (trucksOwed > 0) {
+    --trucksOwed;
+    return true;
+  }
+  if (leaderChance > 0 && generator.uniform() <= leaderChance) {
+    followersLeft = platoonSize - 1;
+    trucksOwed += platoonSize - 1;
+  }
+  return false;
+}
+
+void LaneFlowGenerator::followDroppedTruck() {
+  behindDropped = true;
+  hasLeader = true;
+  leaderSpeed = pendingVehicle->getSpeed();
+  leaderLength = pendingVehicle->getLength();
+  leaderJammed = pendingJammed;
+}
+
+void LaneFlowGenerator::refundPlatoonTime(double from) {
+  double refunded = std::min(arrivalTime - from, platoonCredit);
+  platoonCredit -= refunded;
+  arrivalTime -= refunded;
+}
+
+double LaneFlowGenerator::patternedArrival() {
+  const double from = arrivalTime;
+  const double ownSpeed = pendingVehicle->getSpeed();
+  double start = from;
+  for (;;) {
+    JamSchedule::Spell spell = jamSchedule != nullptr
+                                   ? jamSchedule->spellAt(start)
+                                   : JamSchedule::Spell{false, Vehicle::latestTime};
+    pendingJammed = spell.jammed;
+    double arrival = start + spellHeadway(spell.jammed, start - from, ownSpeed);
+    if (arrival < spell.end || !drawFailure().empty()) {
+      return arrival;
+    }
+    start = spell.end;
+    if (!(start < Vehicle::latestTime)) {
+      return std::numeric_limits<double>::infinity();
+    }
+  }
+}
+
+double LaneFlowGenerator::spellHeadway(bool jammed, double elapsed, double ownSpeed) {
+  bool rides = pendingFollows && !jammed && !leaderJammed && elapsed == 0 && leaderSpeed > 0;
+  if (rides) {
+    pendingVehicle->setSpeed(leaderSpeed);
+    double spacing = (leaderLength + platoonGap) / leaderSpeed;
+    platoonCredit += spacing;
+    return spacing;
+  }
+  pendingVehicle->setSpeed(jammed ? vehicleGenerator->congestedSpeed() : ownSpeed);
+  return drawHeadway(jammed, elapsed);
 }
 
 void LaneFlowGenerator::updateHour() {
@@ -129,13 +231,21 @@ void LaneFlowGenerator::updateFlowRate() {
   generator.setExponentialLocation(0.0);
 }
 
-double LaneFlowGenerator::drawHeadway() {
+double LaneFlowGenerator::drawHeadway(bool jammed, double elapsed) {
   double minimum = minimumHeadway();
-  if (minimum <= 0) {
+  if (behindDropped && hasRealLeader) {
+    double behindReal =
+        minimumHeadwayBehind(realLeader.speed, realLeader.length, pendingVehicle->getSpeed(),
+                             catchUpLength, minimumGapDistance) -
+        (arrivalTime - realLeader.time);
+    minimum = std::max(minimum, behindReal);
+  }
+  if (elapsed == 0 && minimum <= 0) {
     return 0;
   }
+  minimum = std::max(minimum - elapsed, 0.0);
   return draws.drawUntil(
-      [this] { return drawModelHeadway(); },
+      [this, jammed] { return drawModelHeadway(jammed); },
       [minimum](double headway) { return std::isfinite(headway) && headway >= minimum; }, minimum,
       [&] {
         return UndrawableValue{
@@ -144,7 +254,10 @@ double LaneFlowGenerator::drawHeadway() {
       });
 }
 
-double LaneFlowGenerator::drawModelHeadway() {
+double LaneFlowGenerator::drawModelHeadway(bool jammed) {
+  if (jammed) {
+    return congestedHeadway(vehicleGenerator->congestedSpeed());
+  }
   if (trafficModel.usesHeadwayTable()) {
     return tableHeadway();
   }
@@ -175,9 +288,9 @@ double LaneFlowGenerator::minimumHeadwayBehind(double leaderSpeed, double leader
   return (length + clearance) / followerMetres;
 }
 
-double LaneFlowGenerator::congestedHeadway() {
+double LaneFlowGenerator::congestedHeadway(double speedOfLeader) {
   double base = !hasLeader ? congestedBaseLength / constantSpeed
-                          : (leaderLength * 0.1 + minimumGapDistance) / (leaderSpeed * 0.1);
+                           : (leaderLength * 0.1 + minimumGapDistance) / (speedOfLeader * 0.1);
   return generator.normal(meanGapTime, meanGapTime * gapCv) + base;
 }
 

@@ -6,16 +6,36 @@
 // (its arrival time is infinite); so does a lane whose next arrival lies beyond what a
 // time stamp holds (Vehicle::latestTime). Draws from the process-wide random stream: the vehicle's
 // own draws come before its headway's.
+//
+// A run may add jams and truck platoons (usePatterns):
+// - While the direction is jammed every vehicle of the lane travels at the congested speed
+//   and its headway is the congested model's. A pending vehicle is timed in the spell (jam or
+//   free flow) in which its headway starts; when its arrival would fall at or beyond the
+//   spell's end, it is timed afresh from that edge under the next spell's model and speed,
+//   with a draw that still keeps the minimum headway behind its leader counted from the
+//   leader's arrival. So no edge breaks a minimum headway, and a jam starts or ends at once.
+// - A truck leads a platoon with the chance that puts the asked share of trucks in platoons.
+//   Its followers are the lane's next vehicles, each made as a truck (its class by the
+//   lane's class shares); in free flow each rides the platoon's gap behind the truck ahead at
+//   that truck's speed, and in a jam it follows the jam like any vehicle. The lane then owes
+//   the trucks its followers took: that many of its next trucks are made and dropped, so
+//   that the lane's trucks and class mix stay the site's. A dropped truck's headway still
+//   passes, less the time the riding followers took (as far as it goes), so that the lane's
+//   flow stays the site's too; the vehicle behind the slot keeps the headway it would have
+//   kept behind that truck, and always its minimum behind the vehicle really ahead of it.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "data/TrafficData.h"
 #include "output/Vehicle.h"
 #include "random/RandomGenerator.h"
+#include "traffic/JamSchedule.h"
 #include "traffic/TrafficParameters.h"
+#include "traffic/TrafficPatterns.h"
 #include "traffic/VehicleGenerator.h"
 
 class LaneFlowGenerator {
@@ -31,6 +51,9 @@ class LaneFlowGenerator {
   // makes the first pending vehicle and draws its arrival time.
   void setUp(VehicleGenerator* generatorOfLane, std::vector<double> flows, double fraction,
              int index, int travelDirection);
+  // Gives the lane the jams of its direction (none: nullptr; kept, not owned, and shared by
+  // the direction's lanes) and its platoons. REQUIRES: before setUp.
+  void usePatterns(JamSchedule* directionJams, const std::optional<PlatoonSettings>& platoons);
   // Arrival time in seconds of the pending vehicle; infinite for a lane that never delivers.
   // No draw.
   double nextArrivalTime() const { return arrivalTime; }
@@ -47,7 +70,7 @@ class LaneFlowGenerator {
   // Headway model, public so that its steps can be checked on their own.
   // The pending vehicle's headway: a finite model draw of at least minimumHeadway(), or 0
   // with no draw when that minimum is not positive.
-  double drawHeadway();
+  double drawHeadway() { return drawHeadway(false, 0.0); }
   // s: 0.1 without a previous vehicle; else the time the pending vehicle needs to keep the
   // clearance behind the previous one, with the catch-up distance when it is faster.
   double minimumHeadway() const;
@@ -58,7 +81,11 @@ class LaneFlowGenerator {
                                      double followerSpeed, double catchUpLength,
                                      double clearance);
   double exponentialHeadway() { return generator.exponential(); }
-  double congestedHeadway();
+  // The leader's time to pass at speedOfLeader (dm/s) with the clearance, plus a normal gap.
+  // In a jam the leader counts at the congested speed, as the jam moves, even when it
+  // passed before the jam began.
+  double congestedHeadway(double speedOfLeader);
+  double congestedHeadway() { return congestedHeadway(leaderSpeed); }
   double tableHeadway();
 
  private:
@@ -74,6 +101,25 @@ class LaneFlowGenerator {
   };
 
   void prepareNextVehicle();
+  // Makes the pending vehicle. True when it is a truck owed to a platoon, to be dropped.
+  bool makePendingVehicle();
+  // A dropped truck's slot gives back, from its headway, the time that platoon followers
+  // riding ahead of their slots took, so that platoons do not thin the lane's flow.
+  void refundPlatoonTime(double from);
+  // The next vehicle keeps the headway it would have kept behind the dropped truck, as in
+  // the lane without platoons, and still its minimum behind the real vehicle ahead.
+  void followDroppedTruck();
+  bool usesPatterns() const { return jamSchedule != nullptr || platoonSize > 0; }
+  // The pending vehicle's arrival, from the leader's at arrivalTime, through the spells of
+  // jam and free flow it meets; its speed set for the spell it arrives in.
+  double patternedArrival();
+  // s: the pending vehicle's headway from a spell's start, `elapsed` s after its leader's
+  // arrival; its speed set for the spell.
+  double spellHeadway(bool jammed, double elapsed, double ownSpeed);
+  // A finite draw of the congested (jammed) or the run's own model of at least what is left
+  // of minimumHeadway() `elapsed` s after the leader's arrival, and not negative; 0 with no
+  // draw when nothing has elapsed and that minimum is not positive.
+  double drawHeadway(bool jammed, double elapsed);
   void updateHour();
   void updateFlowRate();
   bool usesFlows() const { return !trafficModel.isCongested(); }
@@ -82,7 +128,7 @@ class LaneFlowGenerator {
   void skipHoursWithoutFlow();
   void readHeadwayPieces();
   const FlowBand& bandOfFlow(double flow) const;
-  double drawModelHeadway();
+  double drawModelHeadway(bool jammed);
   std::string describeLane() const;
 
   double minimumGapDistance = clearanceBehindLeader;
@@ -91,6 +137,7 @@ class LaneFlowGenerator {
   bool hasLeader = false;
   double leaderSpeed = 0.0;   // dm/s
   double leaderLength = 0.0;  // dm
+  bool leaderJammed = false;  // the leader arrived in a jam
   int hourIndex = 0;          // hour of day whose flow sets the rate
   RandomGenerator generator;
   std::vector<double> hourlyFlows;  // vehicles per hour, hours 0..23
@@ -115,4 +162,24 @@ class LaneFlowGenerator {
   double shortEndShare = 0.0;   // the short piece at 1 s
   double middleEndShare = 0.0;  // the middle piece at 1.5 s
   std::vector<FlowBand> bands;
+
+  // Jams and platoons.
+  JamSchedule* jamSchedule = nullptr;  // not owned; none: no jams
+  bool pendingJammed = false;          // the pending vehicle arrives in a jam
+  int platoonSize = 0;                 // 0: no platoons
+  double platoonGap = 0.0;             // dm, rear axle to front axle
+  double leaderChance = 0.0;           // that a truck not in a platoon leads one
+  int followersLeft = 0;               // trucks still to join the platoon being formed
+  bool pendingFollows = false;         // the pending vehicle rides in a platoon
+  long long trucksOwed = 0;            // trucks that platoons took ahead of their time
+  double platoonCredit = 0.0;          // s that riding followers took, not yet given back
+  // The vehicle handed over last, when dropped trucks' slots have passed since.
+  struct HandedVehicle {
+    double time = 0.0;    // s
+    double speed = 0.0;   // dm/s
+    double length = 0.0;  // dm
+  };
+  bool hasRealLeader = false;
+  HandedVehicle realLeader;
+  bool behindDropped = false;  // the leader fields hold a dropped truck
 };

@@ -21,6 +21,24 @@ VehicleGenerator::VehicleGenerator(TrafficData data, const TrafficParameters& pa
       trafficModel(parameters.model) {}
 
 std::unique_ptr<Vehicle> VehicleGenerator::makeVehicle(int lane, int travelDirection) {
+  std::unique_ptr<Vehicle> vehicle = startVehicle(lane, travelDirection);
+  lastWasCar = drawIsCar();
+  if (lastWasCar) {
+    makeCar(*vehicle);
+  } else {
+    buildTruck(*vehicle);
+  }
+  return vehicle;
+}
+
+std::unique_ptr<Vehicle> VehicleGenerator::makeTruck(int lane, int travelDirection) {
+  std::unique_ptr<Vehicle> vehicle = startVehicle(lane, travelDirection);
+  lastWasCar = false;
+  buildTruck(*vehicle);
+  return vehicle;
+}
+
+std::unique_ptr<Vehicle> VehicleGenerator::startVehicle(int lane, int travelDirection) {
   laneIndex = lane;
   direction = travelDirection;
   auto vehicle = std::make_unique<Vehicle>();
@@ -29,24 +47,23 @@ std::unique_ptr<Vehicle> VehicleGenerator::makeVehicle(int lane, int travelDirec
   vehicle->setTrackWidth(trackWidth);
   vehicle->setHeadCode(headCode);
   vehicle->setSpeed(drawSpeed());
-  if (drawIsCar()) {
-    makeCar(*vehicle);
-    return vehicle;
-  }
+  return vehicle;
+}
+
+void VehicleGenerator::buildTruck(Vehicle& vehicle) {
   int axles = drawAxleCount();
   if (axles <= maxSmallTruckAxles) {
-    buildSmallTruck(*vehicle, axles);
+    buildSmallTruck(vehicle, axles);
   } else if (axles < firstHeavyAxles) {
-    buildLargeTruck(*vehicle, axles);
+    buildLargeTruck(vehicle, axles);
   } else {
-    buildHeavyTruck(*vehicle, axles);
+    buildHeavyTruck(vehicle, axles);
   }
-  return vehicle;
 }
 
 double VehicleGenerator::drawSpeed() {
   if (trafficModel.isCongested()) {
-    return constantSpeed * speedScale;
+    return congestedSpeed();
   }
   return random.normalMixture(trafficData.getSpeedMixture(direction));
 }

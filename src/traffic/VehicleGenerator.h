@@ -27,6 +27,13 @@ class VehicleGenerator {
   // When a table cannot give a value in its accepted range, the vehicle is still whole but
   // drawFailure() says so, and no vehicle made after it is to be used.
   std::unique_ptr<Vehicle> makeVehicle(int laneIndex, int direction);
+  // A new truck, made as makeVehicle makes one once its draw has said truck: its speed, then
+  // its class by the lane's class shares, and the rest.
+  std::unique_ptr<Vehicle> makeTruck(int laneIndex, int direction);
+  // Whether the vehicle made last is a car.
+  bool madeCar() const { return lastWasCar; }
+  // dm/s: the speed of every vehicle in congested traffic.
+  double congestedSpeed() const { return constantSpeed * speedScale; }
   // The message of the first draw that gave up, or "" when none did.
   const std::string& drawFailure() const { return draws.failure(); }
   // A copy of the headway-model table. No draw.
@@ -45,6 +52,9 @@ class VehicleGenerator {
   static constexpr double carLength = car_record::length;    // dm
 
  private:
+  // The vehicle's lane, direction and fixed values, and its speed.
+  std::unique_ptr<Vehicle> startVehicle(int laneIndex, int direction);
+  void buildTruck(Vehicle& vehicle);
   double drawSpeed();
   bool drawIsCar();
   int drawAxleCount();
@@ -67,4 +77,5 @@ class VehicleGenerator {
   DrawLimit draws;
   double constantSpeed;  // m/s
   TrafficModel trafficModel;
+  bool lastWasCar = false;
 };

@@ -71,6 +71,8 @@ TEST(CampaignPlanTest, ReadsBackExactlyWhatItWrote) {
   plan.loadArguments = {"--effect", "il:/data/line=1.csv", "--lane-factors", "1,0.5"};
   plan.returnYears = {1.5, 0.1 + 1000.0};
   plan.blockDays = 7;
+  plan.patterns.jams = JamSettings{0.1 + 0.2, 45.0};
+  plan.patterns.platoons = PlatoonSettings{0.2, 3, 10.5};
   std::stringstream text;
   writePlan(text, plan);
   CampaignPlan read;
@@ -84,6 +86,11 @@ TEST(CampaignPlanTest, ReadsBackExactlyWhatItWrote) {
   EXPECT_EQ(read.blockDays, 7);
   EXPECT_EQ(read.loadArguments, plan.loadArguments);
   EXPECT_EQ(read.returnYears, plan.returnYears);
+  EXPECT_EQ(traffic_patterns::arguments(read.patterns), traffic_patterns::arguments(plan.patterns));
+  EXPECT_EQ(read.patterns.jams->perDay, 0.1 + 0.2);
+  EXPECT_NE(text.str().find("\njams=0.30000000000000004:45\nplatoons=0.2:3:10.5\n"),
+            std::string::npos)
+      << text.str();
 }
 
 TEST(CampaignPlanTest, ShortCampaignsAreSplitSoThatEveryCoreHasARun) {
@@ -238,6 +245,30 @@ TEST_F(CampaignProgramTest, EachRunIsTheSeededRunOfItsDays) {
   ASSERT_EQ(direct.status, 0) << direct.errors;
   EXPECT_EQ(folder.read("c/run-0001/maxima.csv"), folder.read("direct.csv"));
   EXPECT_EQ(linesOf(folder.read("direct.csv")).size(), 1u + 4);
+}
+
+TEST_F(CampaignProgramTest, PassesJamsAndPlatoonsToEveryRun) {
+  ASSERT_EQ(plan("c", " --jams 3:30 --platoons 0.5:3:8").status, 0);
+  EXPECT_NE(folder.read("c/campaign.txt").find("jams=3:30\nplatoons=0.5:3:8\n"), std::string::npos);
+  ASSERT_EQ(campaign("task c 1").status, 0);
+  folder.write("VLMin.txt", folder.read("c/run-0001/VLMin.txt"));
+  std::string direct = std::string(VELMORA_PROGRAM) +
+                       " --seed 42 --no-records --effect moment:30 --maxima direct.csv";
+  ASSERT_EQ(runCommand(direct + " --jams 3:30 --platoons 0.5:3:8").status, 0);
+  EXPECT_EQ(folder.read("c/run-0001/maxima.csv"), folder.read("direct.csv"));
+  ASSERT_EQ(runCommand(direct).status, 0);
+  EXPECT_NE(folder.read("c/run-0001/maxima.csv"), folder.read("direct.csv"));
+
+  std::string congested = folder.read("VLMin.txt");
+  congested.replace(congested.rfind("\n6\n"), 3, "\n5\n");
+  folder.write("VLMin.txt", congested);
+  ProgramRun refused = plan("d", " --jams 1:60");
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.errors.find("error: --jams needs free-flowing traffic; the run parameters "
+                                "give traffic model 5"),
+            std::string::npos)
+      << refused.errors;
+  EXPECT_TRUE(folder.read("d/campaign.txt").empty());
 }
 
 TEST_F(CampaignProgramTest, TakesUpAStoppedCampaignWithoutRemakingRuns) {
@@ -423,9 +454,12 @@ TEST_F(CampaignProgramTest, RefusesPlansAndLeavesNothingBehind) {
            {"c", " --years-per-run 13000",
             "error: --years-per-run is 13000; accepted: a whole number from 1 to 12427 (a run "
             "holds at most 24855 days of 2 a year)"},
-           {"c", " --jobs 2", "error: unknown option \"--jobs\"\nrun velmora-campaign --help for the options"},
+           {"c", " --jobs 2",
+            "error: --jobs is an option of run (velmora-campaign run CAMPAIGN --jobs N), not of "
+            "plan\nrun velmora-campaign --help for the options"},
            {"c", " --effect moment:20 --effect=moment:20",
-            "error: --effect \"moment:20\" is given twice; accepted: each effect once\nrun velmora-campaign --help for the options"},
+            "error: --effect \"moment:20\" is given twice; accepted: each effect once\nrun "
+            "velmora-campaign --help for the options"},
            {"c", " --block-days 3",
             "error: --block-days 3 gives 3 block maxima over the runs' days; accepted: blocks "
             "that give the fits at least 5 (more years or shorter blocks)"},

@@ -49,6 +49,38 @@ TEST(CommandLineTest, ReadsSeedsAndRefusesTheRest) {
             "current folder)");
 }
 
+TEST(CommandLineTest, ReadsJamsAndPlatoonsWithinTheirRanges) {
+  Parsed both = parse({"--jams", "1.5:45", "--platoons", "0.2:3:10"});
+  ASSERT_TRUE(both.accepted) << both.error;
+  ASSERT_TRUE(both.line.options.patterns.jams.has_value());
+  EXPECT_EQ(both.line.options.patterns.jams->perDay, 1.5);
+  EXPECT_EQ(both.line.options.patterns.jams->meanMinutes, 45.0);
+  ASSERT_TRUE(both.line.options.patterns.platoons.has_value());
+  EXPECT_EQ(both.line.options.patterns.platoons->share, 0.2);
+  EXPECT_EQ(both.line.options.patterns.platoons->size, 3);
+  EXPECT_EQ(both.line.options.patterns.platoons->gapMetres, 10.0);
+  EXPECT_EQ(traffic_patterns::arguments(both.line.options.patterns),
+            (std::vector<std::string>{"--jams", "1.5:45", "--platoons", "0.2:3:10"}));
+  EXPECT_FALSE(parse({}).line.options.patterns.jams.has_value());
+
+  const std::string jams =
+      "; accepted: PER_DAY:MEAN_MINUTES, jams a day in each direction above 0 and at most 100, "
+      "and their mean length above 0 and at most 1440 minutes";
+  for (const char* bad : {"0:60", "1", "1:0", "1:60:2", "101:60", "1:1441", "1:x", "1:"}) {
+    EXPECT_EQ(parse({"--jams", bad}).error, std::string("--jams is \"") + bad + "\"" + jams);
+  }
+  const std::string platoons =
+      "; accepted: SHARE:SIZE:GAP_M, the share of trucks in platoons from 0 to 1, 2 to 7 trucks "
+      "a platoon and 1 to 25 m from one truck's rear axle to the next one's front axle";
+  for (const char* bad : {"1.1:3:10", "0.2:1:10", "0.2:8:10", "0.2:2.5:10", "0.2:3:0.5", "0.2:3:26",
+                          "0.2:3", "-0.1:3:10"}) {
+    EXPECT_EQ(parse({"--platoons", bad}).error,
+              std::string("--platoons is \"") + bad + "\"" + platoons);
+  }
+  EXPECT_TRUE(parse({"--platoons", "1:7:1"}).accepted);
+  EXPECT_TRUE(parse({"--platoons", "0:2:25"}).accepted);
+}
+
 // The program itself, run as a user runs it, in a copy of the sample run folder.
 class ProgramTest : public ::testing::Test {
  protected:

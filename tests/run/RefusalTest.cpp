@@ -106,6 +106,29 @@ TEST_F(RefusalTest, RefusesCongestedModelWithoutSpeedOrWithNegativeGaps) {
   EXPECT_EQ(run(), 0);
 }
 
+TEST_F(RefusalTest, RefusesJamsWithoutFreeFlowOrCongestedParameters) {
+  RunOptions options;
+  options.patterns.jams = JamSettings{1.0, 60.0};
+  for (const char* model : {"5", "0"}) {
+    values[11] = model;
+    EXPECT_EQ(run(options), 2);
+    EXPECT_EQ(errors, std::string("error: --jams needs free-flowing traffic; the run parameters "
+                                  "give traffic model ") +
+                          model + " (value line 12); accepted: 6 or any other model but 0 and 5\n");
+    EXPECT_EQ(folder.read("TrafOut.txt"), earlierOutput);
+  }
+  values[11] = "6";
+  values[9] = "0";
+  EXPECT_EQ(run(options), 2);
+  EXPECT_EQ(errors,
+            "error: the run parameter speed (value line 10) is 0 km/h; accepted: above 0 and at "
+            "most 300 km/h with --jams\n");
+  EXPECT_EQ(folder.read("TrafOut.txt"), earlierOutput);
+  EXPECT_EQ(run(), 0);  // free flow does not need the congested speed
+  values[9] = "30";
+  EXPECT_EQ(run(options), 0);
+}
+
 TEST_F(RefusalTest, RefusesOutputFileThatCannotBeCreated) {
   values[0] = "no-such-folder/out.txt";
   EXPECT_EQ(run(), 2);
