@@ -143,6 +143,13 @@ void BM_MotorwayFatigue(benchmark::State& state) {
               "--stress-per-unit", "moment:30=0.03", "--stress-per-unit", "moment:30:10=0.03",
               "--stress-per-unit", "shear:30=0.1"});
 }
+// The default mix with a jam of an hour a day in each direction and a fifth of the trucks in
+// platoons of three: side by side with BM_Motorway, per vehicle (jams add vehicles).
+void BM_MotorwayJamsAndPlatoons(benchmark::State& state) {
+  reportRuns(state,
+             prepareFolder(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))),
+             {"--jams", "1:60", "--platoons", "0.2:3:10"});
+}
 // Default mix (free flow, car fraction 0.8): about 10 million vehicles.
 BENCHMARK(BM_Motorway)
     ->ArgNames({"model", "days"})
@@ -166,6 +173,16 @@ BENCHMARK(BM_Motorway)
     ->Args({6, 30})
     ->UseManualTime()
     ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+// 30 and 180 days show that memory stays flat.
+BENCHMARK(BM_MotorwayJamsAndPlatoons)
+    ->ArgNames({"model", "days"})
+    ->Args({6, 180})
+    ->Args({6, 30})
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5)
     ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_MotorwayLoadEffects)

@@ -13,6 +13,7 @@
 #include "run/RunConfig.h"
 #include "run/SiteLoading.h"
 #include "stats/PatternFinder.h"
+#include "support/JamReference.h"
 #include "support/SampleFolderTest.h"
 #include "traffic/LaneFlowGenerator.h"
 
@@ -115,27 +116,6 @@ class TrafficPatternsRunTest : public SampleFolderTest {
 
   std::vector<std::string> values;
 };
-
-// The expected share of time jammed, as the jam schedule's own test derives it, for a
-// direction whose hourly flows are `flows`.
-double expectedJammedShare(const std::vector<double>& flows, double perDay, double minutes) {
-  double daily = 0.0;
-  for (double flow : flows) {
-    daily += flow;
-  }
-  double mean = minutes * 60.0;
-  double decay = std::exp(-1.0 / mean);
-  double mu = 0.0;
-  double jammed = 0.0;
-  for (int day = 0; day <= 5; ++day) {
-    for (int second = 0; second < 86400; ++second) {
-      double rate = perDay * flows[static_cast<std::size_t>(second / 3600)] / daily / 3600.0;
-      mu = mu * decay + rate * mean * (1.0 - decay);
-      jammed += day == 5 ? 1.0 - std::exp(-mu) : 0.0;
-    }
-  }
-  return jammed / 86400.0;
-}
 
 TEST_F(TrafficPatternsRunTest, PlatoonsHoldTheirShareSizeAndGap) {
   useRoad(60, false);

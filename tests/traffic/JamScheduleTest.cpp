@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "support/JamReference.h"
 #include "support/SeededTest.h"
 #include "traffic/JamSchedule.h"
 
@@ -14,33 +15,6 @@ using Flows = std::array<double, TrafficData::hoursPerDay>;
 Flows dayProfile() {
   return {50,  0,   0,   0,   80,   300,  900,  1500, 1200, 800, 700, 700,
           750, 700, 750, 900, 1300, 1600, 1100, 700,  400,  250, 150, 100};
-}
-
-// The share of time jammed when episodes start at the hourly rates perDay * flow / daily
-// flow and last exponential times of mean `minutes`, a jam lasting while any episode does:
-// at time t the episodes under way are Poisson with mean mu(t), which decays by the
-// episodes' end rate and grows by their start rate, so the share is the day's mean of
-// 1 - exp(-mu). Integrated exactly over steps of a second, after ten days to settle.
-double expectedJammedShare(const Flows& flows, double perDay, double minutes) {
-  double daily = 0.0;
-  for (double flow : flows) {
-    daily += flow;
-  }
-  double mean = minutes * 60.0;
-  double decay = std::exp(-1.0 / mean);
-  double mu = 0.0;
-  double jammed = 0.0;
-  const int settleDays = 10;
-  for (int day = 0; day <= settleDays; ++day) {
-    for (int second = 0; second < 86400; ++second) {
-      double rate = perDay * flows[static_cast<std::size_t>(second / 3600)] / daily / 3600.0;
-      mu = mu * decay + rate * mean * (1.0 - decay);
-      if (day == settleDays) {
-        jammed += 1.0 - std::exp(-mu);
-      }
-    }
-  }
-  return jammed / 86400.0;
 }
 
 struct Walk {
@@ -85,7 +59,8 @@ TEST_F(JamScheduleTest, ShareOfTimeJammedIsThatOfOverlappingEpisodes) {
     JamSchedule schedule({c.perDay, c.minutes}, dayProfile());
     Walk walk = walkSchedule(schedule, days);
     double share = walk.jammedSeconds / (days * 86400.0);
-    double expected = expectedJammedShare(dayProfile(), c.perDay, c.minutes);
+    Flows profile = dayProfile();
+    double expected = expectedJammedShare({profile.begin(), profile.end()}, c.perDay, c.minutes);
     // About perDay * days episodes, each of exponential length: the total's relative
     // spread is near sqrt(2 / episodes), 1 % and 0.5 % here; four of them are allowed.
     double spread = std::sqrt(2.0 / (c.perDay * days));
