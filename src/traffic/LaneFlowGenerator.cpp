@@ -104,8 +104,7 @@ void LaneFlowGenerator::prepareNextVehicle() {
     double from = arrivalTime;
     arrivalTime = usesPatterns() ? patternedArrival() : arrivalTime + drawHeadway();
     if (dropped) {
-      refundPlatoonTime(from);
-      followDroppedTruck();
+      passDroppedTruck(from);
     }
     if (!(arrivalTime < Vehicle::latestTime)) {
       arrivalTime = std::numeric_limits<double>::infinity();  // beyond any stamp: no arrival
@@ -137,18 +136,19 @@ bool LaneFlowGenerator::makePendingVehicle() {
   return false;
 }
 
-void LaneFlowGenerator::followDroppedTruck() {
+void LaneFlowGenerator::passDroppedTruck(double from) {
+  if (pendingJammed) {
+    arrivalTime = from;  // a jam's headways are its own: the slot leaves no hole
+    return;
+  }
+  double refunded = std::min(arrivalTime - from, platoonCredit);
+  platoonCredit -= refunded;
+  arrivalTime -= refunded;
   behindDropped = true;
   hasLeader = true;
   leaderSpeed = pendingVehicle->getSpeed();
   leaderLength = pendingVehicle->getLength();
-  leaderJammed = pendingJammed;
-}
-
-void LaneFlowGenerator::refundPlatoonTime(double from) {
-  double refunded = std::min(arrivalTime - from, platoonCredit);
-  platoonCredit -= refunded;
-  arrivalTime -= refunded;
+  leaderJammed = false;
 }
 
 double LaneFlowGenerator::patternedArrival() {
@@ -160,8 +160,10 @@ double LaneFlowGenerator::patternedArrival() {
                                    ? jamSchedule->spellAt(start)
                                    : JamSchedule::Spell{false, Vehicle::latestTime};
     pendingJammed = spell.jammed;
-    double arrival = start + spellHeadway(spell.jammed, start - from, ownSpeed);
+    bool rides = false;
+    double arrival = start + spellHeadway(spell.jammed, start - from, ownSpeed, &rides);
     if (arrival < spell.end || !drawFailure().empty()) {
+      platoonCredit += rides ? arrival - start : 0.0;
       return arrival;
     }
     start = spell.end;
@@ -171,13 +173,12 @@ double LaneFlowGenerator::patternedArrival() {
   }
 }
 
-double LaneFlowGenerator::spellHeadway(bool jammed, double elapsed, double ownSpeed) {
-  bool rides = pendingFollows && !jammed && !leaderJammed && elapsed == 0 && leaderSpeed > 0;
-  if (rides) {
+double LaneFlowGenerator::spellHeadway(bool jammed, double elapsed, double ownSpeed,
+                                       bool* rides) {
+  *rides = pendingFollows && !jammed && !leaderJammed && elapsed == 0 && leaderSpeed > 0;
+  if (*rides) {
     pendingVehicle->setSpeed(leaderSpeed);
-    double spacing = (leaderLength + platoonGap) / leaderSpeed;
-    platoonCredit += spacing;
-    return spacing;
+    return (leaderLength + platoonGap) / leaderSpeed;
   }
   pendingVehicle->setSpeed(jammed ? vehicleGenerator->congestedSpeed() : ownSpeed);
   return drawHeadway(jammed, elapsed);

@@ -19,10 +19,11 @@
 //   lane's class shares); in free flow each rides the platoon's gap behind the truck ahead at
 //   that truck's speed, and in a jam it follows the jam like any vehicle. The lane then owes
 //   the trucks its followers took: that many of its next trucks are made and dropped, so
-//   that the lane's trucks and class mix stay the site's. A dropped truck's headway still
-//   passes, less the time the riding followers took (as far as it goes), so that the lane's
-//   flow stays the site's too; the vehicle behind the slot keeps the headway it would have
-//   kept behind that truck, and always its minimum behind the vehicle really ahead of it.
+//   that the lane's trucks and class mix stay the site's. In free flow a dropped truck's
+//   headway still passes, less the time the riding followers took (as far as it goes), so
+//   that the lane's flow stays the site's too; the vehicle behind the slot keeps the headway
+//   it would have kept behind that truck, and always its minimum behind the vehicle really
+//   ahead of it. In a jam a dropped truck's slot takes no time.
 #pragma once
 
 #include <memory>
@@ -103,19 +104,19 @@ class LaneFlowGenerator {
   void prepareNextVehicle();
   // Makes the pending vehicle. True when it is a truck owed to a platoon, to be dropped.
   bool makePendingVehicle();
-  // A dropped truck's slot gives back, from its headway, the time that platoon followers
-  // riding ahead of their slots took, so that platoons do not thin the lane's flow.
-  void refundPlatoonTime(double from);
-  // The next vehicle keeps the headway it would have kept behind the dropped truck, as in
-  // the lane without platoons, and still its minimum behind the real vehicle ahead.
-  void followDroppedTruck();
+  // Passes the slot of a dropped truck whose arrival was timed from `from`: in a jam it takes
+  // no time (the jam's headways are its own); in free flow it takes its headway less the
+  // time that followers riding ahead of their slots took, so that platoons do not thin the
+  // lane's flow, and the next vehicle keeps the headway it would have kept behind the truck,
+  // as in the lane without platoons, and still its minimum behind the real vehicle ahead.
+  void passDroppedTruck(double from);
   bool usesPatterns() const { return jamSchedule != nullptr || platoonSize > 0; }
   // The pending vehicle's arrival, from the leader's at arrivalTime, through the spells of
   // jam and free flow it meets; its speed set for the spell it arrives in.
   double patternedArrival();
   // s: the pending vehicle's headway from a spell's start, `elapsed` s after its leader's
-  // arrival; its speed set for the spell.
-  double spellHeadway(bool jammed, double elapsed, double ownSpeed);
+  // arrival; its speed set for the spell. *rides: it rides in a platoon, at the gap.
+  double spellHeadway(bool jammed, double elapsed, double ownSpeed, bool* rides);
   // A finite draw of the congested (jammed) or the run's own model of at least what is left
   // of minimumHeadway() `elapsed` s after the leader's arrival, and not negative; 0 with no
   // draw when nothing has elapsed and that minimum is not positive.
