@@ -171,7 +171,7 @@ class LaneFlowGenerator {
   double platoonGap = 0.0;             // dm, rear axle to front axle
   double leaderChance = 0.0;           // that a truck not in a platoon leads one
   int followersLeft = 0;               // trucks still to join the platoon being formed
-  bool pendingFollows = false;         // the pending vehicle rides in a platoon
+  bool pendingFollows = false;         // the pending vehicle is a platoon's follower
   long long trucksOwed = 0;            // trucks that platoons took ahead of their time
   double platoonCredit = 0.0;          // s that riding followers took, not yet given back
   // The vehicle handed over last, when dropped trucks' slots have passed since.
