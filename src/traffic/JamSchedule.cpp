@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "output/Calendar.h"
+#include "output/Vehicle.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ double JamSchedule::drawStartAfter(double from) {
   double wholeDays = std::floor(remaining / perDay);
   time += wholeDays * calendar::secondsPerDay;
   remaining = std::max(remaining - wholeDays * perDay, 0.0);
-  for (;;) {
+  while (time < Vehicle::latestTime) {  // no run reaches a jam beyond any time stamp
     auto hour = static_cast<long long>(time / secondsPerHour);
     double hourEnd = static_cast<double>(hour + 1) * secondsPerHour;
     double rate = hourlyRates[static_cast<std::size_t>(hour % TrafficData::hoursPerDay)];
@@ -93,4 +94,5 @@ double JamSchedule::drawStartAfter(double from) {
     remaining -= expected;
     time = hourEnd;
   }
+  return infinity;
 }
