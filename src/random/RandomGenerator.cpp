@@ -1,6 +1,8 @@
 #include "random/RandomGenerator.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstdio>
 #include <ctime>
 
@@ -48,6 +50,24 @@ void RandomGenerator::fillState(std::uint32_t seed) {
   for (int i = 1; i < stateSize; ++i) {
     state[i] = 1812433253u * (state[i - 1] ^ (state[i - 1] >> 30)) + static_cast<std::uint32_t>(i);
   }
+}
+
+RandomGenerator::Snapshot RandomGenerator::snapshot() {
+  Snapshot saved{};
+  std::copy(std::begin(state), std::end(state), std::begin(saved.state));
+  saved.next = next;
+  saved.remaining = remaining;
+  saved.hasCachedNormal = hasCachedNormal;
+  saved.cachedNormal = cachedNormal;
+  return saved;
+}
+
+void RandomGenerator::restore(const Snapshot& saved) {
+  std::copy(std::begin(saved.state), std::end(saved.state), std::begin(state));
+  next = saved.next;
+  remaining = saved.remaining;
+  hasCachedNormal = saved.hasCachedNormal;
+  cachedNormal = saved.cachedNormal;
 }
 
 // In place and in index order, so words already regenerated are used as they now stand;

@@ -51,6 +51,13 @@ class RandomGenerator {
   // Forgets the cached second normal value (tests use it to start from a known state).
   static void clearNormalCache() { hasCachedNormal = false; }
 
+  // The whole state of the one stream, cached normal value included: a stream put aside with
+  // snapshot() and taken up again with restore() goes on exactly as if nothing had drawn
+  // in between.
+  struct Snapshot;
+  static Snapshot snapshot();
+  static void restore(const Snapshot& saved);
+
   static constexpr double wordToUnit = 2.3283064370807974e-10;  // nearest to 1/(2^32 - 1)
 
  private:
@@ -74,6 +81,14 @@ class RandomGenerator {
   static inline int remaining = 0;
   static inline bool hasCachedNormal = false;
   static inline double cachedNormal = 0.0;
+};
+
+struct RandomGenerator::Snapshot {
+  std::uint32_t state[RandomGenerator::stateSize];
+  int next;
+  int remaining;
+  bool hasCachedNormal;
+  double cachedNormal;
 };
 
 // (a * x + b) * x + c.

@@ -21,6 +21,49 @@ inline bool stampReaches(double arrival, const Vehicle& vehicle, double endTime)
   return arrival >= endTime + 1.0 || vehicle.getTime() >= endTime;
 }
 
+// The merge taken one vehicle at a time, so that a caller can stop and go on later (the
+// in-process streams hand their vehicles over in chunks). REQUIRES: the lanes outlive it.
+class LaneMerge {
+ public:
+  // Merges laneList's vehicles up to the first whose stamp reaches endTime (seconds);
+  // nothing when endTime <= 0 or there are no lanes.
+  LaneMerge(const std::vector<LaneFlowGenerator*>& laneList, double endTime)
+      : endTime(endTime), done(!(endTime > 0) || laneList.empty()) {
+    if (!done) {
+      queue = std::make_unique<LaneQueue>(laneList);
+    }
+  }
+
+  // The next vehicle in time order; null once the vehicle that reaches the end time has been
+  // handed over, no lane has any flow left, or a draw gave up (*drawFailure then holds the
+  // lane's message line, and the vehicle taken when it did is not handed over).
+  std::unique_ptr<Vehicle> next(std::string* drawFailure) {
+    if (done) {
+      return nullptr;
+    }
+    LaneFlowGenerator* lane = queue->earliest();
+    double arrival = lane->nextArrivalTime();
+    if (!std::isfinite(arrival)) {
+      done = true;  // no lane has any flow
+      return nullptr;
+    }
+    std::unique_ptr<Vehicle> vehicle = lane->nextVehicle();
+    if (!lane->drawFailure().empty()) {
+      *drawFailure = lane->drawFailure();
+      done = true;
+      return nullptr;
+    }
+    queue->requeueEarliest();
+    done = stampReaches(arrival, *vehicle, endTime);
+    return vehicle;
+  }
+
+ private:
+  double endTime;
+  bool done;
+  std::unique_ptr<LaneQueue> queue;
+};
+
 // Hands the earliest lane's vehicle to consume (a callable taking a
 // std::unique_ptr<Vehicle> and returning false to stop) until one whose time stamp reaches
 // endTime (seconds) has been handed over, or no lane has any flow left. Hands over nothing
@@ -29,27 +72,12 @@ inline bool stampReaches(double arrival, const Vehicle& vehicle, double endTime)
 template <typename Consume>
 bool mergeLanes(const std::vector<LaneFlowGenerator*>& laneList, double endTime,
                 Consume&& consume, std::string* drawFailure) {
-  if (!(endTime > 0) || laneList.empty()) {
-    return true;
-  }
-  LaneQueue queue(laneList);
-  bool reachedEnd = false;
-  while (!reachedEnd) {
-    LaneFlowGenerator* lane = queue.earliest();
-    double arrival = lane->nextArrivalTime();
-    if (!std::isfinite(arrival)) {
-      return true;  // no lane has any flow
-    }
-    std::unique_ptr<Vehicle> vehicle = lane->nextVehicle();
-    if (!lane->drawFailure().empty()) {
-      *drawFailure = lane->drawFailure();
-      return false;
-    }
-    queue.requeueEarliest();
-    reachedEnd = stampReaches(arrival, *vehicle, endTime);
+  LaneMerge merge(laneList, endTime);
+  drawFailure->clear();
+  while (std::unique_ptr<Vehicle> vehicle = merge.next(drawFailure)) {
     if (!consume(std::move(vehicle))) {
       return true;
     }
   }
-  return true;
+  return drawFailure->empty();
 }

@@ -79,12 +79,13 @@ bool openMaximaFile(const std::string& path, const char* what, std::ofstream& fi
   return true;
 }
 
-// Reads the working folder's parameters and site data, saying so when the defaults are
-// used.
-bool readRunFolder(RunConfig& config, CheckedSite* site, std::string* error) {
+// Reads the run folder's parameters and site data, saying so on the console when the
+// defaults are used.
+bool readRunFolder(RunConfig& config, const RunOptions& options, CheckedSite* site,
+                   std::string* error) {
   bool parametersFound = false;
-  bool read = loadRunFolder("", std::nullopt, config, site, &parametersFound, error);
-  if (!parametersFound) {
+  bool read = loadRunFolder(options.runFolder, options.days, config, site, &parametersFound, error);
+  if (!parametersFound && options.console) {
     printLine("VLMin file could not be opened");
     printLine("Using default values");
   }
@@ -197,7 +198,7 @@ void printBanner() {
 bool setUpRun(RunConfig& config, const RunOptions& options, LaneSet& set, std::string* error) {
   CheckedSite site;
   std::ofstream emptied;
-  if (!readRunFolder(config, &site, error) || !outputsCanBeWritten(config, options, site, error) ||
+  if (!readRunFolder(config, options, &site, error) || !outputsCanBeWritten(config, options, site, error) ||
       !laneFactorsCoverLanes(config, options, error) ||
       !patternsSuitRun(config, options.patterns, error) ||
       (options.writeRecords && !openOutputFile(config, emptied, error))) {
@@ -218,6 +219,57 @@ bool setUpRun(RunConfig& config, const RunOptions& options, LaneSet& set, std::s
   return true;
 }
 
+bool generateInto(const RunConfig& config, const RunOptions& options,
+                  const std::vector<LaneFlowGenerator*>& laneList, const RunSinks& sinks,
+                  std::string* error) {
+  std::unique_ptr<VehicleWriter> writer;
+  if (sinks.records) {
+    writer = std::make_unique<VehicleWriter>(*sinks.records, config.bufferSize, options.format);
+  }
+  std::unique_ptr<BackgroundLoadEngine> engine;
+  if (!options.load.effects.empty()) {
+    engine = std::make_unique<BackgroundLoadEngine>(options.load, *sinks.maxima, sinks.events,
+                                                    sinks.fatigue);
+  }
+  ProgressReport progress(config.bufferSize);
+  error->clear();
+  std::int64_t endStamp = std::int64_t{config.days} * calendar::secondsPerDay * 100;
+  std::string drawFailure;
+  bool drawn = mergeLanes(
+      laneList, endTimeOfRun(config),
+      [&](std::unique_ptr<Vehicle> vehicle) {
+        if (engine && !addToLoadEffects(*engine, *vehicle, endStamp, error)) {
+          return false;
+        }
+        if (!writer) {
+          if (options.console) {
+            progress.count(*vehicle);
+          }
+          return true;
+        }
+        writer->add(std::move(vehicle));
+        return !writer->failed();
+      },
+      &drawFailure);
+  if (!drawn) {
+    *error = drawFailure;  // the vehicles before it are still written
+  }
+  if (writer) {
+    writer->flush();
+    if (!writer->finish()) {
+      *error = "cannot write the output file \"" + config.outputFile +
+               "\": " + writer->failureReason();
+      return false;
+    }
+  } else if (options.console) {
+    progress.finish();
+  }
+  if (engine && error->empty() && !engine->finish(config.days)) {
+    *error = loadRefusal + engine->refusal();
+  }
+  return error->empty();
+}
+
 bool runGeneration(const RunConfig& config, const RunOptions& options,
                    std::vector<LaneFlowGenerator*> laneList, std::string* error) {
   std::ofstream file;
@@ -233,52 +285,14 @@ bool runGeneration(const RunConfig& config, const RunOptions& options,
       !openMaximaFile(options.damageFile, "fatigue damage", damageFile, error)) {
     return false;
   }
-  std::unique_ptr<VehicleWriter> writer;
-  if (options.writeRecords) {
-    writer = std::make_unique<VehicleWriter>(file, config.bufferSize, options.format);
-  }
-  std::unique_ptr<BackgroundLoadEngine> engine;
-  if (!options.load.effects.empty()) {
-    FatigueStreams fatigue{spectrumFile.is_open() ? &spectrumFile : nullptr,
-                           damageFile.is_open() ? &damageFile : nullptr};
-    engine = std::make_unique<BackgroundLoadEngine>(options.load, maximaFile,
-                                                    events ? &eventFile : nullptr, fatigue);
-  }
-  ProgressReport progress(config.bufferSize);
-  error->clear();
-  std::int64_t endStamp = std::int64_t{config.days} * calendar::secondsPerDay * 100;
-  std::string drawFailure;
-  bool drawn = mergeLanes(
-      laneList, endTimeOfRun(config),
-      [&](std::unique_ptr<Vehicle> vehicle) {
-      if (engine && !addToLoadEffects(*engine, *vehicle, endStamp, error)) {
-        return false;
-      }
-      if (!writer) {
-        progress.count(*vehicle);
-        return true;
-      }
-        writer->add(std::move(vehicle));
-        return !writer->failed();
-      },
-      &drawFailure);
-  if (!drawn) {
-    *error = drawFailure;  // the vehicles before it are still written
-  }
-  if (writer) {
-    writer->flush();
-    if (!writer->finish()) {
-      *error = "cannot write the output file \"" + config.outputFile +
-               "\": " + writer->failureReason();
-      return false;
-    }
-  } else {
-    progress.finish();
-  }
-  if (engine && error->empty() && !engine->finish(config.days)) {
-    *error = loadRefusal + engine->refusal();
-  }
-  if (engine && !maximaFile.flush()) {
+  RunSinks sinks;
+  sinks.records = options.writeRecords ? &file : nullptr;
+  sinks.maxima = &maximaFile;
+  sinks.events = events ? &eventFile : nullptr;
+  sinks.fatigue = {spectrumFile.is_open() ? &spectrumFile : nullptr,
+                   damageFile.is_open() ? &damageFile : nullptr};
+  bool generated = generateInto(config, options, laneList, sinks, error);
+  if (!options.load.effects.empty() && !maximaFile.flush()) {
     *error = "cannot write the maxima file \"" + options.maximaFile + "\"";
   }
   if (events && !eventFile.flush()) {
@@ -290,7 +304,7 @@ bool runGeneration(const RunConfig& config, const RunOptions& options,
   if (damageFile.is_open() && !damageFile.flush()) {
     *error = "cannot write the fatigue damage file \"" + options.damageFile + "\"";
   }
-  return error->empty();
+  return generated && error->empty();
 }
 
 int runProgram(RunConfig& config, const RunOptions& options) {

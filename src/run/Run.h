@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,8 @@ bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options,
 // True when config's traffic can take the patterns: jams need a free-flow traffic model and
 // usable congested-model parameters. Else false, with *error one line.
 bool patternsSuitRun(const RunConfig& config, const TrafficPatterns& patterns, std::string* error);
-// Reads "VLMin.txt" into config (or keeps its defaults, saying so), loads and checks the
+// Reads the options' run folder's "VLMin.txt" into config (or keeps its defaults, saying so
+// on the console), takes the options' days when given, loads and checks the
 // site data, empties the output file (unless the options write no records) and sets up
 // every lane of set, direction-1 lanes first. False, with *error set and the output files
 // untouched, when the parameters or the site data cannot be used or an output file would
@@ -45,6 +47,22 @@ bool patternsSuitRun(const RunConfig& config, const TrafficPatterns& patterns, s
 // When a lane's first vehicle cannot be drawn, the set-up stops there and
 // set.drawFailure() says so.
 bool setUpRun(RunConfig& config, const RunOptions& options, LaneSet& set, std::string* error);
+// Where a run's vehicles go: their records, and the rows of the options' load effects.
+struct RunSinks {
+  std::ostream* records = nullptr;  // null: no records are written
+  std::ostream* maxima = nullptr;   // REQUIRES: given when the options ask for load effects
+  std::ostream* events = nullptr;   // the event maxima; null: none
+  FatigueStreams fatigue;           // the spectra and damage; null: none
+};
+
+// Merges the lanes until the end of config's days into the sinks: the records in the
+// options' format, the load effects' rows (written when the last day is done). False, with
+// *error set, when the records cannot be written, a draw gave up or the load effects cannot
+// take a vehicle (the vehicles before it are written).
+bool generateInto(const RunConfig& config, const RunOptions& options,
+                  const std::vector<LaneFlowGenerator*>& laneList, const RunSinks& sinks,
+                  std::string* error);
+
 // Merges the lanes until the end of config's days into config's output file, in the
 // options' format, and into the daily maxima of the options' load effects. False, with
 // *error set, when a file cannot be written, a draw gave up or the load effects cannot

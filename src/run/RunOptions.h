@@ -1,6 +1,7 @@
 // What the command line asks of a run beyond its parameter file.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "load/LoadEffectEngine.h"
@@ -19,6 +20,10 @@ struct RunOptions {
   std::string damageFile;       // the fatigue damage; empty: none
   TrafficPatterns patterns;     // jams and platoons; none: steady traffic all day
   bool writeRecords = true;  // false: no output file is written or touched
+  // Where the parameter file and the site data are read; "": the working folder.
+  std::string runFolder;
+  std::optional<int> days;  // replaces the parameter file's days when given
+  bool console = true;      // false: nothing is printed (a run inside another program)
   // Rejections in a row after which a draw gives up and the run fails (tests and the
   // fuzzing harness take small ones).
   long drawLimit = maxRejections;
