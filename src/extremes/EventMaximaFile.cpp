@@ -146,11 +146,9 @@ bool checkRun(const std::string& path, std::vector<EffectEvents>& effects,
   return true;
 }
 
-bool readFile(const std::string& path, std::vector<EffectEvents>& effects, std::string* error) {
-  CsvReader reader;
-  if (!reader.open(path, ",")) {
-    return refuse("cannot read the event maxima file " + path + ": " + reader.problem(), error);
-  }
+// Reads the event maxima of one run from reader, opened on the file or stream named path.
+bool readRun(CsvReader& reader, const std::string& path, std::vector<EffectEvents>& effects,
+             std::string* error) {
   std::string line;
   if (!reader.readLine(line) || line != header) {
     return refuse(path + " is not an event maxima file: its first line is \"" + line +
@@ -187,7 +185,25 @@ bool isEventMaximaFile(const std::string& path) {
 bool readEventMaximaFiles(const std::vector<std::string>& paths, std::vector<EffectEvents>* effects,
                           std::string* error) {
   for (const std::string& path : paths) {
-    if (!readFile(path, *effects, error)) {
+    CsvReader reader;
+    if (!reader.open(path, ",")) {
+      return refuse("cannot read the event maxima file " + path + ": " + reader.problem(), error);
+    }
+    if (!readRun(reader, path, *effects, error)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool readEventMaximaStreams(const std::vector<NamedStream>& inputs,
+                            std::vector<EffectEvents>* effects, std::string* error) {
+  for (const NamedStream& input : inputs) {
+    CsvReader reader;
+    if (!reader.open(*input.in, ",")) {
+      return refuse("cannot read " + input.name + ": " + reader.problem(), error);
+    }
+    if (!readRun(reader, input.name, *effects, error)) {
       return false;
     }
   }

@@ -29,5 +29,9 @@ bool isEventMaximaFile(const std::string& path);
 bool readEventMaximaFiles(const std::vector<std::string>& paths, std::vector<EffectEvents>* effects,
                           std::string* error);
 
+// As readEventMaximaFiles, from streams in the event maxima files' form: one run each.
+bool readEventMaximaStreams(const std::vector<NamedStream>& inputs,
+                            std::vector<EffectEvents>* effects, std::string* error);
+
 // The daily maxima the events make: each day's greatest value over its classes, run by run.
 EffectMaxima dailyMaximaOf(const EffectEvents& events);

@@ -1,6 +1,7 @@
 #include "extremes/ExtremesOptions.h"
 
 #include "data/NumberText.h"
+#include "extremes/AnalysisLimits.h"
 
 namespace extremes_options {
 namespace {
@@ -29,7 +30,83 @@ bool takeThreshold(const std::string& text, ThresholdSettings* threshold, std::s
   return true;
 }
 
+// A number that is the whole of text, above 0 and up to `most`.
+bool readPositive(const std::string& text, double most, double* value) {
+  return readNumberText(text, value) && *value > 0.0 && *value <= most;
+}
+
+bool takeSeed(const std::string& text, AnalysisSettings* settings, std::string* error) {
+  long long seed = 0;
+  if (!readWholeText(text, 0, 4294967295LL, &seed)) {
+    return refuse("--seed is \"" + text + "\"; accepted: a whole number from 0 to 4294967295",
+                  error);
+  }
+  settings->seed = static_cast<std::uint64_t>(seed);
+  return true;
+}
+
+bool takeBlockDays(const std::string& text, AnalysisSettings* settings, std::string* error) {
+  double value = 0.0;
+  if (!readPositive(text, analysis_limits::maxBlockDays, &value) ||
+      value != static_cast<int>(value)) {
+    return refuse("--block-days is \"" + text + "\"; accepted: a whole number from 1 to " +
+                      std::to_string(analysis_limits::maxBlockDays),
+                  error);
+  }
+  settings->blockDays = static_cast<int>(value);
+  return true;
+}
+
+bool takeReturnPeriod(const std::string& text, AnalysisSettings* settings, bool* defaultPeriods,
+                      std::string* error) {
+  double value = 0.0;
+  if (!readPositive(text, analysis_limits::maxReturnYears, &value) || !(value > 1.0)) {
+    return refuse("--return-period is \"" + text +
+                      "\"; accepted: a number of years above 1 and up to " +
+                      std::to_string(static_cast<long>(analysis_limits::maxReturnYears)),
+                  error);
+  }
+  if (*defaultPeriods) {
+    settings->returnYears.clear();
+    *defaultPeriods = false;
+  }
+  settings->returnYears.push_back(value);
+  return true;
+}
+
+bool takeDaysPerYear(const std::string& text, AnalysisSettings* settings, std::string* error) {
+  double value = 0.0;
+  if (!readPositive(text, maxDaysPerYear, &value)) {
+    return refuse("--days-per-year is \"" + text +
+                      "\"; accepted: a number of days above 0 and up to " +
+                      std::to_string(static_cast<int>(maxDaysPerYear)),
+                  error);
+  }
+  settings->daysPerYear = value;
+  return true;
+}
+
 }  // namespace
+
+bool takeAnalysisOption(const std::string& name, const std::string& value,
+                        AnalysisSettings* settings, bool* defaultPeriods, std::string* error) {
+  if (isTailOption(name)) {
+    return takeTailOption(name, value, settings, error);
+  }
+  if (name == "--seed") {
+    return takeSeed(value, settings, error);
+  }
+  if (name == "--block-days") {
+    return takeBlockDays(value, settings, error);
+  }
+  if (name == "--return-period") {
+    return takeReturnPeriod(value, settings, defaultPeriods, error);
+  }
+  if (name == "--days-per-year") {
+    return takeDaysPerYear(value, settings, error);
+  }
+  return refuse("unknown option " + name, error);
+}
 
 std::vector<KnownOption> tailOptions() {
   return {{"--threshold", true, "a number, or EFFECT=number"},

@@ -8,6 +8,7 @@
 
 #include "cli/OptionParser.h"
 #include "extremes/EffectAnalysis.h"
+#include "output/Calendar.h"
 
 namespace extremes_options {
 
@@ -18,6 +19,16 @@ bool isTailOption(const std::string& name);
 // naming the option, the value and what is accepted, for a bad value.
 bool takeTailOption(const std::string& name, const std::string& value, AnalysisSettings* settings,
                     std::string* error);
+// The days of the longest year a run can hold.
+constexpr double maxDaysPerYear = calendar::maxRunDays;
+
+// Reads the value of `name`, a tail option or one of "--block-days", "--return-period",
+// "--days-per-year" and "--seed", into *settings. The first return period given replaces
+// the default ones while *defaultPeriods, which it then clears. False, with *error one line
+// naming the option, the value and what is accepted, for a bad value or another option.
+bool takeAnalysisOption(const std::string& name, const std::string& value,
+                        AnalysisSettings* settings, bool* defaultPeriods, std::string* error);
+
 // The options' lines for a usage text.
 std::string tailUsageLines();
 

@@ -115,13 +115,9 @@ bool readRow(const CsvReader& reader, const std::string& path, const std::string
   return true;
 }
 
-bool readFile(const std::string& path, std::size_t run, std::vector<EffectMaxima>& effects,
-              std::string* error) {
-  CsvReader reader;
-  if (!reader.open(path, ",")) {
-    *error = "cannot read the maxima file " + path + ": " + reader.problem();
-    return false;
-  }
+// Reads the maxima of one run from reader, opened on the file or stream named path.
+bool readRun(CsvReader& reader, const std::string& path, std::size_t run,
+             std::vector<EffectMaxima>& effects, std::string* error) {
   std::string line;
   if (!reader.readLine(line) || (line != header && line != headerWithoutUnit)) {
     *error = path + " is not a maxima file: its first line is \"" + line +
@@ -154,7 +150,27 @@ bool readFile(const std::string& path, std::size_t run, std::vector<EffectMaxima
 bool readMaximaFiles(const std::vector<std::string>& paths, std::vector<EffectMaxima>* effects,
                      std::string* error) {
   for (std::size_t run = 0; run < paths.size(); ++run) {
-    if (!readFile(paths[run], run, *effects, error)) {
+    CsvReader reader;
+    if (!reader.open(paths[run], ",")) {
+      *error = "cannot read the maxima file " + paths[run] + ": " + reader.problem();
+      return false;
+    }
+    if (!readRun(reader, paths[run], run, *effects, error)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool readMaximaStreams(const std::vector<NamedStream>& inputs, std::vector<EffectMaxima>* effects,
+                       std::string* error) {
+  for (std::size_t run = 0; run < inputs.size(); ++run) {
+    CsvReader reader;
+    if (!reader.open(*inputs[run].in, ",")) {
+      *error = "cannot read " + inputs[run].name + ": " + reader.problem();
+      return false;
+    }
+    if (!readRun(reader, inputs[run].name, run, *effects, error)) {
       return false;
     }
   }

@@ -2,6 +2,7 @@
 // effect's daily values in day order, one run for each file, and their block maxima.
 #pragma once
 
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,16 @@ struct EffectMaxima {
 // column (the header without its last column) read with their unit unknown.
 bool readMaximaFiles(const std::vector<std::string>& paths, std::vector<EffectMaxima>* effects,
                      std::string* error);
+
+// Maxima held in memory, as a maxima file's text, under the name that messages give them.
+struct NamedStream {
+  std::string name;
+  std::istream* in = nullptr;
+};
+
+// As readMaximaFiles, from streams in the maxima files' form: one run each.
+bool readMaximaStreams(const std::vector<NamedStream>& inputs, std::vector<EffectMaxima>* effects,
+                       std::string* error);
 
 // The greatest value of every whole block of blockDays days, run by run; the days that do
 // not fill a block at a run's end are left out.

@@ -1,6 +1,4 @@
 // velmora-extremes: extreme-value fits and return levels of the daily maxima of load effects.
-#include <algorithm>
-#include <cmath>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -9,9 +7,9 @@
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
-#include "data/NumberText.h"
 #include "extremes/AnalysisLimits.h"
 #include "extremes/EffectAnalysis.h"
+#include "extremes/MaximaAnalysis.h"
 #include "extremes/EventMaximaFile.h"
 #include "extremes/ExtremesOptions.h"
 #include "extremes/MaximaFile.h"
@@ -21,7 +19,6 @@
 namespace {
 
 const char* const program = "velmora-extremes";
-constexpr double maxDaysPerYear = calendar::maxRunDays;  // the longest year a run can hold
 
 struct Arguments {
   std::vector<std::string> files;        // maxima or event maxima files, told by their header
@@ -64,64 +61,15 @@ std::string usageText() {
          "  --help, --version\n";
 }
 
-// A number that is the whole of text, above 0 and up to `most`.
-bool readPositive(const std::string& text, double most, double* value) {
-  return readNumberText(text, value) && *value > 0.0 && *value <= most;
-}
-
-bool refuse(const std::string& message, std::string* error) {
-  *error = message;
-  return false;
-}
-
 bool takeOption(const GivenOption& option, Arguments* parsed, bool* defaultPeriods,
                 std::string* error) {
-  const std::string& text = option.value;
-  double value = 0.0;
-  if (extremes_options::isTailOption(option.name)) {
-    return extremes_options::takeTailOption(option.name, text, &parsed->settings, error);
-  }
   if (option.name == "--composite") {
-    parsed->eventFiles.push_back(text);
-    return true;
-  }
-  if (option.name == "--seed") {
-    long long seed = 0;
-    if (!readWholeText(text, 0, 4294967295LL, &seed)) {
-      return refuse("--seed is \"" + text + "\"; accepted: a whole number from 0 to 4294967295",
-                    error);
-    }
-    parsed->settings.seed = static_cast<std::uint64_t>(seed);
-    return true;
-  }
-  if (option.name == "--svg" || option.name == "--csv") {
-    (option.name == "--svg" ? parsed->svgFile : parsed->csvFile) = text;
-  } else if (option.name == "--block-days") {
-    if (!readPositive(text, analysis_limits::maxBlockDays, &value) ||
-        value != static_cast<int>(value)) {
-      return refuse("--block-days is \"" + text + "\"; accepted: a whole number from 1 to " +
-                        std::to_string(analysis_limits::maxBlockDays),
-                    error);
-    }
-    parsed->settings.blockDays = static_cast<int>(value);
-  } else if (option.name == "--return-period") {
-    if (!readPositive(text, analysis_limits::maxReturnYears, &value) || !(value > 1.0)) {
-      return refuse("--return-period is \"" + text +
-                        "\"; accepted: a number of years above 1 and up to " +
-                        std::to_string(static_cast<long>(analysis_limits::maxReturnYears)),
-                    error);
-    }
-    if (*defaultPeriods) {
-      parsed->settings.returnYears.clear();
-      *defaultPeriods = false;
-    }
-    parsed->settings.returnYears.push_back(value);
-  } else if (!readPositive(text, maxDaysPerYear, &value)) {
-    return refuse("--days-per-year is \"" + text + "\"; accepted: a number of days above 0 and up to " +
-                      std::to_string(static_cast<int>(maxDaysPerYear)),
-                  error);
+    parsed->eventFiles.push_back(option.value);
+  } else if (option.name == "--svg" || option.name == "--csv") {
+    (option.name == "--svg" ? parsed->svgFile : parsed->csvFile) = option.value;
   } else {
-    parsed->settings.daysPerYear = value;
+    return extremes_options::takeAnalysisOption(option.name, option.value, &parsed->settings,
+                                                defaultPeriods, error);
   }
   return true;
 }
@@ -138,7 +86,8 @@ bool readArguments(const CommandArguments& given, Arguments* parsed, std::string
   }
   parsed->settings.forChart = !parsed->svgFile.empty();
   if (parsed->files.empty() && parsed->eventFiles.empty()) {
-    return refuse("velmora-extremes needs at least one maxima file", error);
+    *error = "velmora-extremes needs at least one maxima file";
+    return false;
   }
   return true;
 }
@@ -154,67 +103,12 @@ bool writeOutput(const std::string& what, const std::string& path, Write write, 
   return output.commit(error);
 }
 
-// The event maxima must be of the maxima's days: each day's greatest event row its maximum.
-bool eventsMatchMaxima(const EffectEvents& events, const EffectMaxima& maxima, std::string* error) {
-  if (dailyMaximaOf(events).runs != maxima.runs) {
-    *error = "the event maxima of " + events.effect + " are not of the maxima files' days: each "
-             "day's greatest event value must be its maximum; accepted: both files of the same runs";
-    return false;
-  }
-  if (events.unit != maxima.unit && !maxima.unit.empty()) {
-    *error = "the event maxima give " + events.effect + " in " + events.unit +
-             " and the maxima files in " + maxima.unit + "; accepted: files of one unit";
-    return false;
-  }
-  return true;
-}
-
 // Reads the maxima, and the event maxima, which alone also give the daily maxima.
 bool readInputs(const Arguments& arguments, std::vector<EffectMaxima>* effects,
                 std::vector<EffectEvents>* events, std::string* error) {
-  if (!readEventMaximaFiles(arguments.eventFiles, events, error)) {
-    return false;
-  }
-  if (arguments.files.empty()) {
-    for (const EffectEvents& effect : *events) {
-      effects->push_back(dailyMaximaOf(effect));
-    }
-    return true;
-  }
-  if (!readMaximaFiles(arguments.files, effects, error)) {
-    return false;
-  }
-  for (const EffectEvents& effect : *events) {
-    auto maxima = std::find_if(effects->begin(), effects->end(),
-                               [&effect](const EffectMaxima& m) { return m.effect == effect.effect; });
-    if (maxima == effects->end()) {
-      *error = "the event maxima hold " + effect.effect + ", which the maxima files do not; "
-               "accepted: event maxima of the maxima files' effects";
-      return false;
-    }
-    if (!eventsMatchMaxima(effect, *maxima, error)) {
-      return false;
-    }
-  }
-  return true;
-}
-
-EffectData dataOf(const EffectMaxima& effect, const std::vector<EffectEvents>& events,
-                  const AnalysisSettings& settings) {
-  EffectData data{effect.effect, effect.unit, {}, blockMaxima(effect, settings.blockDays), {},
-                  nullptr};
-  for (const std::vector<double>& run : effect.runs) {
-    data.dailyMaxima.insert(data.dailyMaxima.end(), run.begin(), run.end());
-  }
-  if (settings.daysPerYear == std::floor(settings.daysPerYear)) {
-    data.annualMaxima = blockMaxima(effect, static_cast<int>(settings.daysPerYear));
-  }
-  for (const EffectEvents& each : events) {
-    if (each.effect == effect.effect) {
-      data.events = &each;
-    }
-  }
-  return data;
+  return readEventMaximaFiles(arguments.eventFiles, events, error) &&
+         readMaximaFiles(arguments.files, effects, error) &&
+         joinEventMaxima(!arguments.files.empty(), effects, *events, error);
 }
 
 int analyseFiles(const Arguments& arguments) {
@@ -233,31 +127,16 @@ int analyseFiles(const Arguments& arguments) {
   if (!checkOutputs(outputs, inputs, &error) || !readInputs(arguments, &effects, &events, &error)) {
     return program_frame::report(error, exit_status::refused);
   }
-  for (const auto& given : arguments.settings.threshold.byEffect) {
-    if (std::none_of(effects.begin(), effects.end(),
-                     [&given](const EffectMaxima& e) { return e.effect == given.first; })) {
-      return program_frame::report("--threshold names " + given.first + ", which the files do "
-                                   "not hold; accepted: one of their effects",
-                                   exit_status::refused);
-    }
-  }
   std::vector<EffectAnalysis> analyses;
-  for (const EffectMaxima& effect : effects) {
-    analyses.emplace_back();
-    if (!analyse(dataOf(effect, events, arguments.settings), arguments.settings, &analyses.back(),
-                 &error)) {
-      return program_frame::report(effect.effect + " cannot be fitted: " + error,
-                                   exit_status::refused);
-    }
-    writeReport(std::cout, analyses.back(), arguments.settings);
+  if (!analyseEffects(effects, events, arguments.settings, &analyses, &error)) {
+    return program_frame::report(error, exit_status::refused);
+  }
+  for (const EffectAnalysis& analysis : analyses) {
+    writeReport(std::cout, analysis, arguments.settings);
   }
   if (!arguments.csvFile.empty() &&
-      !writeOutput("--csv", arguments.csvFile, [&](std::ostream& out) {
-        out << csvHeader() << '\n';
-        for (const EffectAnalysis& analysis : analyses) {
-          writeCsvRows(out, analysis);
-        }
-      }, &error)) {
+      !writeOutput("--csv", arguments.csvFile,
+                   [&](std::ostream& out) { writeCsvTable(out, analyses); }, &error)) {
     return program_frame::report(error, exit_status::failure);
   }
   if (!arguments.svgFile.empty() &&

@@ -80,7 +80,7 @@ const char* LoadEffectEngine::eventHeader() {
 
 std::string effectUnit(const LoadEffect& effect, const LoadSettings& settings) {
   std::string load = settings.inKilonewtons ? "kN" : "site weight unit";
-  if (effect.name.compare(0, 3, "il:") == 0) {
+  if (effect.ownLine) {
     return "ordinate·" + load;
   }
   return effect.name.compare(0, 6, "shear:") == 0 ? load : load + "·m";

@@ -24,6 +24,7 @@
 struct LoadEffect {
   std::string name;  // as the rows name it
   InfluenceLine line;
+  bool ownLine = false;  // an influence line of one's own, whose ordinate has its own unit
 };
 
 // What the fatigue count is asked to give, besides the cycles themselves.

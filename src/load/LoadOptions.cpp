@@ -79,16 +79,8 @@ bool readInfluenceFile(const std::string& definition, const std::string& path, L
   if (!reader.problem().empty()) {
     return refuse(prefix + " cannot be read: " + reader.problem(), error);
   }
-  std::string why;
-  if (!InfluenceLine::fromPoints(points, &effect->line, &why)) {
-    return refuse(prefix + " is not a line of x rising from 0: " + why, error);
-  }
-  if (effect->line.length() > maxSpan) {
-    return refuse(prefix + " is " + numberText(effect->line.length()) + " m long; accepted: up to " +
-                      numberText(maxSpan) + " m",
-                  error);
-  }
-  return true;
+  effect->ownLine = true;
+  return lineFromPoints(prefix, points, &effect->line, error);
 }
 
 bool readFactors(const std::string& option, const std::string& text, std::vector<double>* factors,
@@ -198,20 +190,42 @@ bool eventOptionsAgree(const LoadSettings& settings, bool eventFile, const std::
   return true;
 }
 
+bool lineFromPoints(const std::string& what, const std::vector<InfluencePoint>& points,
+                    InfluenceLine* line, std::string* error) {
+  if (points.size() > maxInfluencePoints) {
+    return refuse(what + " has more than " + std::to_string(maxInfluencePoints) + " points", error);
+  }
+  std::string why;
+  if (!InfluenceLine::fromPoints(points, line, &why)) {
+    return refuse(what + " is not a line of x rising from 0: " + why, error);
+  }
+  if (line->length() > maxSpan) {
+    return refuse(what + " is " + numberText(line->length()) + " m long; accepted: up to " +
+                      numberText(maxSpan) + " m",
+                  error);
+  }
+  return true;
+}
+
+bool addEffect(LoadEffect effect, LoadSettings* settings, std::string* error) {
+  for (const LoadEffect& given : settings->effects) {
+    if (given.name == effect.name) {
+      return refuse("--effect \"" + effect.name + "\" is given twice; accepted: each effect once",
+                    error);
+    }
+  }
+  settings->effects.push_back(std::move(effect));
+  return true;
+}
+
 bool takeOption(const std::string& name, const std::string& value, LoadSettings* settings,
                 std::string* error) {
   if (fatigue_options::isFatigueOption(name)) {
     return fatigue_options::takeOption(name, value, &settings->fatigue, error);
   }
   if (name == "--effect") {
-    for (const LoadEffect& effect : settings->effects) {
-      if (effect.name == value) {
-        return refuse("--effect \"" + value + "\" is given twice; accepted: each effect once",
-                      error);
-      }
-    }
-    settings->effects.emplace_back();
-    return parseEffect(value, &settings->effects.back(), error);
+    LoadEffect effect;
+    return parseEffect(value, &effect, error) && addEffect(std::move(effect), settings, error);
   }
   if (name == "--lane-factors") {
     return readFactors(name, value, &settings->laneFactors, error);
@@ -240,7 +254,7 @@ bool takeOption(const std::string& name, const std::string& value, LoadSettings*
 std::vector<std::string> influenceFiles(const LoadSettings& settings) {
   std::vector<std::string> files;
   for (const LoadEffect& effect : settings.effects) {
-    if (effect.name.compare(0, 3, "il:") == 0) {
+    if (effect.ownLine && effect.name.compare(0, 3, "il:") == 0) {
       files.push_back(effect.name.substr(3));
     }
   }

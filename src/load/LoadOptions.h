@@ -31,6 +31,16 @@ std::string describeEffect(const std::string& definition);
 // line naming the definition, what is wrong and what is accepted.
 bool parseEffect(const std::string& definition, LoadEffect* effect, std::string* error);
 
+// Makes *line from points, x in m rising from 0 to the bridge's length, a repeated x a jump.
+// False, with *error one line starting with `what`, for more than maxInfluencePoints
+// points, points that are no such line, or a line longer than maxSpan.
+bool lineFromPoints(const std::string& what, const std::vector<InfluencePoint>& points,
+                    InfluenceLine* line, std::string* error);
+
+// Adds effect to the settings' effects. False, with *error one line, when an effect of its
+// name is there already (its maxima would be twice in one file).
+bool addEffect(LoadEffect effect, LoadSettings* settings, std::string* error);
+
 // The load options, for a program's option parser.
 std::vector<KnownOption> knownOptions();
 // True when name is one of the load options.

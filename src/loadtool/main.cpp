@@ -113,18 +113,6 @@ bool readArguments(const CommandArguments& given, Arguments* parsed, std::string
                                        error);
 }
 
-// The stream has as many lanes as lane factors were given.
-bool factorsFitLanes(const Arguments& arguments, const StreamReading& reading, std::string* error) {
-  std::size_t factors = arguments.settings.laneFactors.size();
-  if (factors == 0 || factors == static_cast<std::size_t>(reading.highestLane)) {
-    return true;
-  }
-  *error = "--lane-factors gives " + program_frame::countOf(static_cast<long long>(factors), "factor") +
-           "; the stream \"" + arguments.stream + "\" has " +
-           program_frame::countOf(reading.highestLane, "lane") + "; accepted: one factor for every lane";
-  return false;
-}
-
 // Computes the maxima into the output, which replaces an earlier one only when the whole
 // stream was read: a refused stream leaves it as it was.
 int computeMaxima(const Arguments& arguments) {
@@ -166,7 +154,7 @@ int computeMaxima(const Arguments& arguments) {
   StreamReading reading;
   reading.skipBadLines = arguments.skipBadLines;
   if (!loadStream(in, arguments.stream, arguments.days, engine, &reading, &error) ||
-      !factorsFitLanes(arguments, reading, &error)) {
+      !laneFactorsFitRecords(arguments.settings, reading, "the stream \"" + arguments.stream + "\"", &error)) {
     return program_frame::report(error, exit_status::refused);
   }
   if (!output.commit(&error) || (events && !eventOutput.commit(&error)) ||

@@ -276,10 +276,14 @@ bool readCsvRecord(const std::string& line, RecordValues* record, std::string* w
     }
     start = end + 1;
   }
-  std::string problem = rangeProblem(values + 1);
+  return readRecordFields(values + 1, record, why);
+}
+
+bool readRecordFields(const std::int64_t* values, RecordValues* record, std::string* why) {
+  std::string problem = rangeProblem(values);
   if (!problem.empty()) {
     return refuse(problem, why);
   }
-  fillRecord(values + 1, *record);
+  fillRecord(values, *record);
   return true;
 }

@@ -3,6 +3,7 @@
 // line right, and the CSV form's lines.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "output/RecordValues.h"
@@ -17,3 +18,8 @@ bool readFixedRecord(const std::string& line, RecordValues* record, std::string*
 // Reads a line of the CSV form, in the columns of Vehicle::csvHeader(). False, with *why
 // set, for a line that is not such a record.
 bool readCsvRecord(const std::string& line, RecordValues* record, std::string* why);
+
+// Fills *record from the numbers of one record in record_fields order (from the day to the
+// last axle's weight; record_fields::count of them). False, with *why set, for a stamp,
+// axle count, direction or lane out of its range.
+bool readRecordFields(const std::int64_t* values, RecordValues* record, std::string* why);

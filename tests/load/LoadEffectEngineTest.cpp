@@ -102,6 +102,7 @@ TEST(LoadEffectEngineTest, RefusesVehiclesItCannotPlaceAndStaysUnchanged) {
 TEST(LoadEffectEngineTest, QuotesEffectNamesThatHoldCommas) {
   LoadSettings settings;
   settings.effects = {effectOf("il:a,b.csv", InfluenceLine::simpleSpanShear(10.0))};
+  settings.effects[0].ownLine = true;
   std::ostringstream out;
   LoadEffectEngine engine(settings, out);
   engine.finish(1);
