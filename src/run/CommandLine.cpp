@@ -47,8 +47,9 @@ bool loadOptionsAgree(const RunOptions& options, std::string* error) {
                                        !options.damageFile.empty(), "--fatigue", "--damage", error);
 }
 
-// Takes one option of the command line into *line. False, with *error, for a bad value.
-bool takeOption(const GivenOption& option, CommandLine* line, std::string* error) {
+}  // namespace
+
+bool takeCommandLineOption(const GivenOption& option, CommandLine* line, std::string* error) {
   const std::string& value = option.value;
   if (option.name == "--seed") {
     if (!parseSeed(value, line->seed)) {
@@ -80,8 +81,6 @@ bool takeOption(const GivenOption& option, CommandLine* line, std::string* error
   return true;
 }
 
-}  // namespace
-
 bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* line,
                       std::string* error) {
   *line = CommandLine();
@@ -110,7 +109,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* li
                   error);
   }
   for (const GivenOption& option : parsed.options) {
-    if (!takeOption(option, line, error)) {
+    if (!takeCommandLineOption(option, line, error)) {
       return false;
     }
   }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/OptionParser.h"
 #include "run/RunOptions.h"
 
 struct CommandLine {
@@ -22,6 +23,10 @@ struct CommandLine {
 // line, for an argument the program does not take.
 bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* line,
                       std::string* error);
+
+// Takes one option of the command line, named as the program names it, into *line. False,
+// with *error one line, for a bad value. REQUIRES: option.name is one of the program's.
+bool takeCommandLineOption(const GivenOption& option, CommandLine* line, std::string* error);
 
 // What the program reads and writes, and its options.
 std::string usageText();

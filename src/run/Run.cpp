@@ -97,11 +97,6 @@ void reportError(const std::string& error) {
   std::cerr << program_frame::errorPrefix << error << std::endl;
 }
 
-// days * 86400 s (days is at most 24855, so the product fits); no time for 0 days or less.
-double endTimeOfRun(const RunConfig& config) {
-  return config.days > 0 ? static_cast<double>(config.days * calendar::secondsPerDay) : 0;
-}
-
 // With jams, one schedule for each direction, from the hourly flows of all its lanes.
 void makeJamSchedules(const RunConfig& config, const TrafficPatterns& patterns,
                       const TrafficData& data, LaneSet& set) {
@@ -122,6 +117,11 @@ void makeJamSchedules(const RunConfig& config, const TrafficPatterns& patterns,
 }
 
 }  // namespace
+
+double endTimeOfRun(const RunConfig& config) {
+  // days is at most 24855, so the product fits.
+  return config.days > 0 ? static_cast<double>(config.days * calendar::secondsPerDay) : 0;
+}
 
 bool patternsSuitRun(const RunConfig& config, const TrafficPatterns& patterns, std::string* error) {
   return traffic_patterns::suitsModel(patterns, config.model(), error) &&

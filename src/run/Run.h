@@ -29,6 +29,9 @@ struct LaneSet {
   const std::string& drawFailure() const;
 };
 
+// s: the end of config's days, days * 86400; 0 for 0 days or less.
+double endTimeOfRun(const RunConfig& config);
+
 // Writes the four banner lines to standard output.
 void printBanner();
 // True when the options' lane factors, if any, give one factor for every lane of config's
