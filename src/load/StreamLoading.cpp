@@ -33,6 +33,10 @@ bool loadRecords(RecordSource& source, const std::string& name, int days, LoadEf
   std::string why;
   for (RecordStream::Outcome outcome; (outcome = source.next(&record, &why)) !=
                                       RecordStream::Outcome::end;) {
+    if (reading->stop.due()) {
+      *error = StopRequest::message;
+      return false;
+    }
     std::string where = name + " " + source.place();
     if (outcome == RecordStream::Outcome::failed) {
       *error = name + " " + why;

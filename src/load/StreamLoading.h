@@ -4,6 +4,7 @@
 #include <istream>
 #include <string>
 
+#include "base/StopRequest.h"
 #include "load/LoadEffectEngine.h"
 #include "output/RecordStream.h"
 #include "output/SkippedLines.h"
@@ -15,6 +16,7 @@ struct StreamReading {
   bool skipBadLines = false;
   SkippedLines skipped;
   int highestLane = 0;  // of the records taken
+  StopRequest stop;     // asked at every record; a stopped reading fails
 };
 
 // Records read one after another, from a written stream or from the rows of a table.

@@ -17,10 +17,15 @@ bool GenerationSession::open(std::uint32_t seed, const RunOptions& options, std:
 }
 
 bool GenerationSession::nextChunk(std::size_t maxVehicles, std::vector<double>* times,
-                                  std::vector<std::int64_t>* fields, std::string* error) {
+                                  std::vector<std::int64_t>* fields, StopRequest stop,
+                                  std::string* error) {
   RandomGenerator::restore(stream);
   std::string drawFailure;
   for (std::size_t taken = 0; taken < maxVehicles && !done; ++taken) {
+    if (stop.due()) {
+      drawFailure = StopRequest::message;
+      break;
+    }
     std::unique_ptr<Vehicle> vehicle = merge->next(&drawFailure);
     if (!vehicle) {
       done = true;

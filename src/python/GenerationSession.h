@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/StopRequest.h"
 #include "random/RandomGenerator.h"
 #include "run/LaneMerge.h"
 #include "run/Run.h"
@@ -32,10 +33,11 @@ class GenerationSession {
   // Appends up to maxVehicles next vehicles: the stamp in seconds to *times, and the
   // record's fields from the day to the last axle's weight (record_fields::count a
   // vehicle) to *fields. Ends, as velmora's stream does, with the first vehicle that
-  // reaches the end of the days. False, with *error the lane's line, when a draw gave up.
+  // reaches the end of the days. False, with *error the lane's line, when a draw gave up,
+  // or StopRequest::message when stop came due (the session can go on from there).
   // REQUIRES: open() succeeded.
   bool nextChunk(std::size_t maxVehicles, std::vector<double>* times,
-                 std::vector<std::int64_t>* fields, std::string* error);
+                 std::vector<std::int64_t>* fields, StopRequest stop, std::string* error);
 
   // True once the last vehicle has been handed over (or a draw gave up).
   bool finished() const { return done; }

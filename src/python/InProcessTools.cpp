@@ -102,7 +102,7 @@ ToolOutcome runLoadEffects(std::uint32_t seed, const RunOptions& options, const 
 
 ToolOutcome recordLoadEffects(const std::int64_t* fields, std::size_t rows, const std::string& name,
                               int days, const LoadSettings& settings, const LoadTables& tables,
-                              LoadEffectTexts* texts, std::string* error) {
+                              StopRequest stop, LoadEffectTexts* texts, std::string* error) {
   if (!tablesAgree(settings, tables, error)) {
     return ToolOutcome::refused;
   }
@@ -111,6 +111,7 @@ ToolOutcome recordLoadEffects(const std::int64_t* fields, std::size_t rows, cons
                           streams.fatigueFor(tables));
   FieldRows source(fields, rows);
   StreamReading reading;
+  reading.stop = std::move(stop);
   if (!loadRecords(source, name, days, engine, &reading, error) ||
       !laneFactorsFitRecords(settings, reading, name, error)) {
     return ToolOutcome::refused;

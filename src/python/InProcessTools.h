@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/StopRequest.h"
 #include "extremes/EffectAnalysis.h"
 #include "load/LoadEffectEngine.h"
 #include "run/RunOptions.h"
@@ -34,7 +35,8 @@ struct LoadEffectTexts {
 // The load effects of options.load over the run of options.runFolder seeded with seed, as
 // `velmora --seed N --no-records --maxima ...` writes them. refused, with *error one line,
 // for what velmora refuses (the tables asked for need the options velmora's files need);
-// failed, with *error, when a draw gives up or the effects cannot take a vehicle.
+// failed, with *error, when a draw gives up, the effects cannot take a vehicle or
+// options.stop comes due (StopRequest::message).
 ToolOutcome runLoadEffects(std::uint32_t seed, const RunOptions& options, const LoadTables& tables,
                            LoadEffectTexts* texts, std::string* error);
 
@@ -43,9 +45,10 @@ ToolOutcome runLoadEffects(std::uint32_t seed, const RunOptions& options, const 
 // `name` in messages) of those records: the days given, or, with days 0, every day before
 // the last record's. refused, with *error one line naming the row, for a record out of its
 // ranges or one the effects cannot take, or lane factors that do not fit the lanes.
+// Asked at every row, stop refuses the rows with StopRequest::message when it comes due.
 ToolOutcome recordLoadEffects(const std::int64_t* fields, std::size_t rows, const std::string& name,
                               int days, const LoadSettings& settings, const LoadTables& tables,
-                              LoadEffectTexts* texts, std::string* error);
+                              StopRequest stop, LoadEffectTexts* texts, std::string* error);
 
 // Maxima and event maxima in the form of their files, one text a run each, under names for
 // messages.

@@ -39,7 +39,21 @@ auto withGenerator(Work work) {
   return work();
 }
 
+// A stop request that comes due when Python has a signal to handle (Ctrl-C in a notebook):
+// its handler runs, and the exception it raises waits for the call's return.
+StopRequest interruptible() {
+  return StopRequest([] {
+    py::gil_scoped_acquire held;
+    return PyErr_CheckSignals() != 0;
+  });
+}
+
+// Raises what a call that did not end as done left: the exception of a signal's handler
+// when one is pending, else the tool's message.
 [[noreturn]] void raise(ToolOutcome outcome, const std::string& error) {
+  if (PyErr_Occurred() != nullptr) {
+    throw py::error_already_set();
+  }
   if (outcome == ToolOutcome::failed) {
     throw std::runtime_error(error);
   }
@@ -174,9 +188,10 @@ class Generation {
     std::vector<double> times;
     std::vector<std::int64_t> fields;
     std::string error;
-    bool drawn = withGenerator([&] { return session->nextChunk(maxVehicles, &times, &fields, &error); });
+    bool drawn = withGenerator(
+        [&] { return session->nextChunk(maxVehicles, &times, &fields, interruptible(), &error); });
     if (!drawn) {
-      throw std::runtime_error(error);
+      raise(ToolOutcome::failed, error);
     }
     auto rows = static_cast<py::ssize_t>(times.size());
     return py::make_tuple(arrayOf(std::move(times), {rows}),
@@ -191,6 +206,7 @@ class Generation {
 py::dict runLoad(const std::string& folder, std::optional<long long> days, const OptionList& options,
                  const py::list& effects, bool events, bool spectra, bool damage) {
   CommandLine line = runCommandLine(folder, days, options, effects);
+  line.options.stop = interruptible();
   LoadEffectTexts texts;
   std::string error;
   LoadTables tables = tablesOf(events, spectra, damage);
@@ -224,7 +240,7 @@ py::dict recordLoad(py::array_t<std::int64_t, py::array::c_style | py::array::fo
   const std::int64_t* data = fields.data();
   ToolOutcome outcome = withGenerator([&] {
     return recordLoadEffects(data, rows, name, static_cast<int>(days.value_or(0)), settings, tables,
-                             &texts, &error);
+                             interruptible(), &texts, &error);
   });
   if (outcome != ToolOutcome::done) {
     raise(outcome, error);

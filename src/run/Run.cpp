@@ -235,9 +235,14 @@ bool generateInto(const RunConfig& config, const RunOptions& options,
   error->clear();
   std::int64_t endStamp = std::int64_t{config.days} * calendar::secondsPerDay * 100;
   std::string drawFailure;
+  StopRequest stop = options.stop;
   bool drawn = mergeLanes(
       laneList, endTimeOfRun(config),
       [&](std::unique_ptr<Vehicle> vehicle) {
+        if (stop.due()) {
+          *error = StopRequest::message;
+          return false;
+        }
         if (engine && !addToLoadEffects(*engine, *vehicle, endStamp, error)) {
           return false;
         }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "base/StopRequest.h"
 #include "load/LoadEffectEngine.h"
 #include "output/RecordLayout.h"
 #include "traffic/DrawLimit.h"
@@ -24,6 +25,7 @@ struct RunOptions {
   std::string runFolder;
   std::optional<int> days;  // replaces the parameter file's days when given
   bool console = true;      // false: nothing is printed (a run inside another program)
+  StopRequest stop;         // asked at every vehicle; a stopped run fails
   // Rejections in a row after which a draw gives up and the run fails (tests and the
   // fuzzing harness take small ones).
   long drawLimit = maxRejections;

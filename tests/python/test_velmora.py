@@ -5,6 +5,7 @@ the environment CTest sets (VELMORA_PROGRAM, VELMORA_LOAD_PROGRAM, VELMORA_EXTRE
 import os
 import resource
 import shutil
+import signal
 import subprocess
 import threading
 from pathlib import Path
@@ -120,6 +121,27 @@ class TestGenerate:
         grown = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss - before
         assert vehicles > 9_000_000  # a whole frame would take 2.3 GB
         assert grown < 100 * 1024, f"the peak grew by {grown} KiB"
+
+
+class TestInterruption:
+    """Ctrl-C (SIGINT) stops a long call with KeyboardInterrupt, and the module goes on."""
+
+    @staticmethod
+    def interrupted(call):
+        timer = threading.Timer(0.3, os.kill, (os.getpid(), signal.SIGINT))
+        timer.start()
+        try:
+            with pytest.raises(KeyboardInterrupt):
+                call()
+        finally:
+            timer.cancel()
+
+    def test_a_long_run_stops_at_ctrl_c(self, run_folder):
+        expected = velmora.daily_maxima(run_folder, 5, "moment:30", days=3)
+        self.interrupted(lambda: velmora.daily_maxima(run_folder, 5, "moment:30", days=2000))
+        self.interrupted(lambda: velmora.generate(run_folder, 5, days=2000))
+        pd.testing.assert_frame_equal(velmora.daily_maxima(run_folder, 5, "moment:30", days=3),
+                                      expected)
 
 
 class TestLoadEffects:
