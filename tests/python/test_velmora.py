@@ -69,6 +69,13 @@ class TestGenerate:
         assert list(frame.columns) == list(velmora.RECORD_COLUMNS)
         assert len(frame) > 70000
 
+    def test_a_folder_without_parameters_takes_velmoras_defaults(self, run_folder):
+        (run_folder / "VLMin.txt").unlink()
+        run(VELMORA, "--seed", 2, "--format", "csv", folder=run_folder)
+        with pytest.warns(UserWarning, match="holds no VLMin.txt: using the default values"):
+            frame = velmora.generate(run_folder, 2)
+        pd.testing.assert_frame_equal(frame, pd.read_csv(run_folder / "TrafOut.txt"))
+
     def test_chunks_are_the_same_stream_cut_in_pieces(self, run_folder):
         whole = velmora.generate(run_folder, 11, days=1)
         chunks = list(velmora.generate(run_folder, 11, days=1, chunk_vehicles=7001))

@@ -213,10 +213,14 @@ def _days(days):
 
 
 def _folder(folder):
+    """The run folder's path; velmora's notice, as a warning, when it takes the defaults."""
     path = os.fspath(folder)
     if not os.path.isdir(path):
         raise ValueError(f'the run folder "{path}" is not a folder; accepted: a folder that holds '
-                         'VLMin.txt (or takes the defaults) and Traffic/')
+                         f'{_core.parameter_file} (or takes the defaults) and Traffic/')
+    if not os.path.exists(os.path.join(path, _core.parameter_file)):
+        warnings.warn(f'{path} holds no {_core.parameter_file}: using the default values',
+                      stacklevel=3)
     return path
 
 
