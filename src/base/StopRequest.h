@@ -14,9 +14,7 @@ class StopRequest {
   explicit StopRequest(std::function<bool()> question) : question(std::move(question)) {}
 
   // True when the loop must stop now; puts the question only every 65,536th call.
-  bool due() {
-    return question && (++steps & askMask) == 0 && question();
-  }
+  bool due() { return question && (++steps & askMask) == 0 && question(); }
 
   // What a stopped loop reports.
   static constexpr const char* message = "stopped on request";

@@ -8,8 +8,10 @@ namespace {
 // The event maxima must be of the maxima's days: each day's greatest event row its maximum.
 bool eventsMatchMaxima(const EffectEvents& events, const EffectMaxima& maxima, std::string* error) {
   if (dailyMaximaOf(events).runs != maxima.runs) {
-    *error = "the event maxima of " + events.effect + " are not of the maxima files' days: each "
-             "day's greatest event value must be its maximum; accepted: both files of the same runs";
+    *error =
+        "the event maxima of " + events.effect +
+        " are not of the maxima files' days: each "
+        "day's greatest event value must be its maximum; accepted: both files of the same runs";
     return false;
   }
   if (events.unit != maxima.unit && !maxima.unit.empty()) {
@@ -49,10 +51,12 @@ bool joinEventMaxima(bool maximaGiven, std::vector<EffectMaxima>* effects,
     return true;
   }
   for (const EffectEvents& effect : events) {
-    auto maxima = std::find_if(effects->begin(), effects->end(),
-                               [&effect](const EffectMaxima& m) { return m.effect == effect.effect; });
+    auto maxima = std::find_if(effects->begin(), effects->end(), [&effect](const EffectMaxima& m) {
+      return m.effect == effect.effect;
+    });
     if (maxima == effects->end()) {
-      *error = "the event maxima hold " + effect.effect + ", which the maxima files do not; "
+      *error = "the event maxima hold " + effect.effect +
+               ", which the maxima files do not; "
                "accepted: event maxima of the maxima files' effects";
       return false;
     }
@@ -63,13 +67,14 @@ bool joinEventMaxima(bool maximaGiven, std::vector<EffectMaxima>* effects,
   return true;
 }
 
-bool analyseEffects(const std::vector<EffectMaxima>& effects, const std::vector<EffectEvents>& events,
-                    const AnalysisSettings& settings, std::vector<EffectAnalysis>* analyses,
-                    std::string* error) {
+bool analyseEffects(const std::vector<EffectMaxima>& effects,
+                    const std::vector<EffectEvents>& events, const AnalysisSettings& settings,
+                    std::vector<EffectAnalysis>* analyses, std::string* error) {
   for (const auto& given : settings.threshold.byEffect) {
     if (std::none_of(effects.begin(), effects.end(),
                      [&given](const EffectMaxima& e) { return e.effect == given.first; })) {
-      *error = "--threshold names " + given.first + ", which the files do not hold; accepted: "
+      *error = "--threshold names " + given.first +
+               ", which the files do not hold; accepted: "
                "one of their effects";
       return false;
     }

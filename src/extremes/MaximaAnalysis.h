@@ -17,9 +17,9 @@ bool joinEventMaxima(bool maximaGiven, std::vector<EffectMaxima>* effects,
 
 // Fits every effect in order into *analyses. False, with *error one line, for a threshold
 // that names an effect the maxima do not hold, or an effect that cannot be fitted.
-bool analyseEffects(const std::vector<EffectMaxima>& effects, const std::vector<EffectEvents>& events,
-                    const AnalysisSettings& settings, std::vector<EffectAnalysis>* analyses,
-                    std::string* error);
+bool analyseEffects(const std::vector<EffectMaxima>& effects,
+                    const std::vector<EffectEvents>& events, const AnalysisSettings& settings,
+                    std::vector<EffectAnalysis>* analyses, std::string* error);
 
 // The analyses as the CSV table: the header and every analysis's rows.
 void writeCsvTable(std::ostream& out, const std::vector<EffectAnalysis>& analyses);

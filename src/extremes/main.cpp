@@ -9,9 +9,9 @@
 #include "cli/ProgramFrame.h"
 #include "extremes/AnalysisLimits.h"
 #include "extremes/EffectAnalysis.h"
-#include "extremes/MaximaAnalysis.h"
 #include "extremes/EventMaximaFile.h"
 #include "extremes/ExtremesOptions.h"
+#include "extremes/MaximaAnalysis.h"
 #include "extremes/MaximaFile.h"
 #include "extremes/ReturnLevelChart.h"
 #include "output/Calendar.h"
@@ -135,8 +135,9 @@ int analyseFiles(const Arguments& arguments) {
     writeReport(std::cout, analysis, arguments.settings);
   }
   if (!arguments.csvFile.empty() &&
-      !writeOutput("--csv", arguments.csvFile,
-                   [&](std::ostream& out) { writeCsvTable(out, analyses); }, &error)) {
+      !writeOutput(
+          "--csv", arguments.csvFile, [&](std::ostream& out) { writeCsvTable(out, analyses); },
+          &error)) {
     return program_frame::report(error, exit_status::failure);
   }
   if (!arguments.svgFile.empty() &&

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "output/Calendar.h"
 #include "cli/ProgramFrame.h"
+#include "output/Calendar.h"
 
 namespace {
 
@@ -31,8 +31,8 @@ bool loadRecords(RecordSource& source, const std::string& name, int days, LoadEf
   std::int64_t lastStamp = -1;
   RecordValues record;
   std::string why;
-  for (RecordStream::Outcome outcome; (outcome = source.next(&record, &why)) !=
-                                      RecordStream::Outcome::end;) {
+  for (RecordStream::Outcome outcome;
+       (outcome = source.next(&record, &why)) != RecordStream::Outcome::end;) {
     if (reading->stop.due()) {
       *error = StopRequest::message;
       return false;
@@ -60,7 +60,8 @@ bool loadRecords(RecordSource& source, const std::string& name, int days, LoadEf
         return false;
       }
       bool early = record.stampHundredths() < lastStamp;
-      reading->skipped.note("record", early ? "out of time order" : "that the load effects cannot take",
+      reading->skipped.note("record",
+                            early ? "out of time order" : "that the load effects cannot take",
                             source.number());
       continue;
     }
@@ -84,8 +85,9 @@ bool laneFactorsFitRecords(const LoadSettings& settings, const StreamReading& re
   if (factors == 0 || factors == static_cast<std::size_t>(reading.highestLane)) {
     return true;
   }
-  *error = "--lane-factors gives " + program_frame::countOf(static_cast<long long>(factors), "factor") +
-           "; " + name + " has " + program_frame::countOf(reading.highestLane, "lane") +
+  *error = "--lane-factors gives " +
+           program_frame::countOf(static_cast<long long>(factors), "factor") + "; " + name +
+           " has " + program_frame::countOf(reading.highestLane, "lane") +
            "; accepted: one factor for every lane";
   return false;
 }

@@ -154,7 +154,8 @@ int computeMaxima(const Arguments& arguments) {
   StreamReading reading;
   reading.skipBadLines = arguments.skipBadLines;
   if (!loadStream(in, arguments.stream, arguments.days, engine, &reading, &error) ||
-      !laneFactorsFitRecords(arguments.settings, reading, "the stream \"" + arguments.stream + "\"", &error)) {
+      !laneFactorsFitRecords(arguments.settings, reading, "the stream \"" + arguments.stream + "\"",
+                             &error)) {
     return program_frame::report(error, exit_status::refused);
   }
   if (!output.commit(&error) || (events && !eventOutput.commit(&error)) ||

@@ -73,21 +73,36 @@ inline void set(RecordValues& r, int index, std::int64_t value) {
 inline std::int64_t get(const RecordValues& r, int index) {
   namespace layout = record_layout;
   switch (index + 1) {
-    case layout::day: return r.day;
-    case layout::month: return r.month;
-    case layout::year: return r.year;
-    case layout::hour: return r.hour;
-    case layout::minute: return r.minute;
-    case layout::second: return r.second;
-    case layout::hundredths: return r.hundredths;
-    case layout::speed: return r.speed;
-    case layout::grossWeight: return r.grossWeight;
-    case layout::length: return r.length;
-    case layout::axleCount: return r.axleCount;
-    case layout::direction: return r.direction;
-    case layout::lane: return r.lane;
-    case layout::trackWidth: return r.trackWidth;
-    default: break;
+    case layout::day:
+      return r.day;
+    case layout::month:
+      return r.month;
+    case layout::year:
+      return r.year;
+    case layout::hour:
+      return r.hour;
+    case layout::minute:
+      return r.minute;
+    case layout::second:
+      return r.second;
+    case layout::hundredths:
+      return r.hundredths;
+    case layout::speed:
+      return r.speed;
+    case layout::grossWeight:
+      return r.grossWeight;
+    case layout::length:
+      return r.length;
+    case layout::axleCount:
+      return r.axleCount;
+    case layout::direction:
+      return r.direction;
+    case layout::lane:
+      return r.lane;
+    case layout::trackWidth:
+      return r.trackWidth;
+    default:
+      break;
   }
   auto axleField = static_cast<std::size_t>(index + 1 - layout::leadingFieldCount);
   return axleField % 2 == 0 ? r.axleWeights[axleField / 2] : r.axleSpacings[axleField / 2];

@@ -1,6 +1,5 @@
 #include "python/GenerationSession.h"
 
-
 bool GenerationSession::open(std::uint32_t seed, const RunOptions& options, std::string* error) {
   RandomGenerator::seedWithWord(seed);
   RandomGenerator::clearNormalCache();

@@ -121,7 +121,8 @@ ToolOutcome recordLoadEffects(const std::int64_t* fields, std::size_t rows, cons
 }
 
 ToolOutcome analyseMaxima(const MaximaTexts& inputs, const AnalysisSettings& settings,
-                          std::string* csv, std::vector<std::string>* warnings, std::string* error) {
+                          std::string* csv, std::vector<std::string>* warnings,
+                          std::string* error) {
   if (inputs.maxima.empty() && inputs.events.empty()) {
     return refuse("velmora-extremes needs at least one maxima file", error);
   }

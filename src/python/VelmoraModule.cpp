@@ -80,8 +80,9 @@ ArrayLine makeArrayLine(py::array_t<double, py::array::c_style | py::array::forc
                "influence_line: x has " + std::to_string(x.size()) + " values and ordinates " +
                    std::to_string(ordinates.size()) +
                    "; accepted: two one-dimensional arrays of equal length");
-  refuseUnless(!name || !name->empty(), "influence_line: the name is empty; accepted: a name "
-                                        "such as \"support moment\", or none");
+  refuseUnless(!name || !name->empty(),
+               "influence_line: the name is empty; accepted: a name "
+               "such as \"support moment\", or none");
   std::vector<InfluencePoint> points(static_cast<std::size_t>(x.size()));
   for (std::size_t i = 0; i < points.size(); ++i) {
     points[i] = {x.at(static_cast<py::ssize_t>(i)), ordinates.at(static_cast<py::ssize_t>(i))};
@@ -204,15 +205,16 @@ class Generation {
   std::unique_ptr<GenerationSession> session;
 };
 
-py::dict runLoad(const std::string& folder, std::optional<long long> days, const OptionList& options,
-                 const py::list& effects, bool events, bool spectra, bool damage) {
+py::dict runLoad(const std::string& folder, std::optional<long long> days,
+                 const OptionList& options, const py::list& effects, bool events, bool spectra,
+                 bool damage) {
   CommandLine line = runCommandLine(folder, days, options, effects);
   line.options.stop = interruptible();
   LoadEffectTexts texts;
   std::string error;
   LoadTables tables = tablesOf(events, spectra, damage);
-  ToolOutcome outcome =
-      withGenerator([&] { return runLoadEffects(line.seed, line.options, tables, &texts, &error); });
+  ToolOutcome outcome = withGenerator(
+      [&] { return runLoadEffects(line.seed, line.options, tables, &texts, &error); });
   if (outcome != ToolOutcome::done) {
     raise(outcome, error);
   }
@@ -228,7 +230,8 @@ py::dict recordLoad(py::array_t<std::int64_t, py::array::c_style | py::array::fo
                    " fields a row; accepted: " + std::to_string(record_fields::count));
   refuseUnless(!days || (*days >= 1 && *days <= calendar::maxStampDays),
                "days is " + std::to_string(days.value_or(0)) +
-                   "; accepted: a whole number from 1 to " + std::to_string(calendar::maxStampDays));
+                   "; accepted: a whole number from 1 to " +
+                   std::to_string(calendar::maxStampDays));
   LoadSettings settings;
   std::string error;
   addEffects(effects, &settings);
@@ -254,8 +257,9 @@ py::tuple analyseTexts(const MaximaTexts& inputs, const OptionList& options) {
   bool defaultPeriods = true;
   std::string error;
   for (const auto& [name, value] : options) {
-    refuseUnless(extremes_options::takeAnalysisOption(name, value, &settings, &defaultPeriods, &error),
-                 error);
+    refuseUnless(
+        extremes_options::takeAnalysisOption(name, value, &settings, &defaultPeriods, &error),
+        error);
   }
   std::string csv;
   std::vector<std::string> warnings;
@@ -276,16 +280,23 @@ PYBIND11_MODULE(_core, module) {
   module.doc() = "The C++ core of velmora; use the functions of the velmora package.";
   module.attr("__version__") = VELMORA_VERSION;
   module.attr("parameter_file") = run_folder_files::parameters;
-  module.def("record_columns", [] { return Vehicle::csvHeader(); },
-             "The header of velmora's CSV records.");
+  module.def(
+      "record_columns", [] { return Vehicle::csvHeader(); },
+      "The header of velmora's CSV records.");
   py::class_<ArrayLine>(module, "InfluenceLine")
-      .def(py::init(&makeArrayLine), py::arg("x"), py::arg("ordinates"), py::arg("name") = py::none())
-      .def_property_readonly("name", [](const ArrayLine& line) {
-        return line.named ? py::object(py::str(line.effect.name)) : py::object(py::none());
-      })
-      .def_property_readonly("length_m", [](const ArrayLine& line) { return line.effect.line.length(); })
-      .def("ordinate_at", [](const ArrayLine& line, double x) { return line.effect.line.ordinateAt(x); },
-           py::arg("x_m"));
+      .def(py::init(&makeArrayLine), py::arg("x"), py::arg("ordinates"),
+           py::arg("name") = py::none())
+      .def_property_readonly("name",
+                             [](const ArrayLine& line) {
+                               return line.named ? py::object(py::str(line.effect.name))
+                                                 : py::object(py::none());
+                             })
+      .def_property_readonly("length_m",
+                             [](const ArrayLine& line) { return line.effect.line.length(); })
+      .def(
+          "ordinate_at",
+          [](const ArrayLine& line, double x) { return line.effect.line.ordinateAt(x); },
+          py::arg("x_m"));
   py::class_<Generation>(module, "Generation")
       .def(py::init<const std::string&, std::optional<long long>, const OptionList&>(),
            py::arg("folder"), py::arg("days"), py::arg("options"))
@@ -293,9 +304,9 @@ PYBIND11_MODULE(_core, module) {
       .def_property_readonly("finished", &Generation::finished);
   module.def("run_load_effects", &runLoad, py::arg("folder"), py::arg("days"), py::arg("options"),
              py::arg("effects"), py::arg("events"), py::arg("spectra"), py::arg("damage"));
-  module.def("record_load_effects", &recordLoad, py::arg("fields"), py::arg("name"), py::arg("days"),
-             py::arg("options"), py::arg("effects"), py::arg("events"), py::arg("spectra"),
-             py::arg("damage"));
+  module.def("record_load_effects", &recordLoad, py::arg("fields"), py::arg("name"),
+             py::arg("days"), py::arg("options"), py::arg("effects"), py::arg("events"),
+             py::arg("spectra"), py::arg("damage"));
   py::class_<MaximaTexts>(module, "MaximaTexts")
       .def(py::init<>())
       .def_readwrite("maxima", &MaximaTexts::maxima)

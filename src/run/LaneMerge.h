@@ -70,8 +70,8 @@ class LaneMerge {
 // when endTime <= 0 or there are no lanes. False, with *drawFailure the lane's message
 // line, when a draw gave up: the vehicle taken when it did is not handed over.
 template <typename Consume>
-bool mergeLanes(const std::vector<LaneFlowGenerator*>& laneList, double endTime,
-                Consume&& consume, std::string* drawFailure) {
+bool mergeLanes(const std::vector<LaneFlowGenerator*>& laneList, double endTime, Consume&& consume,
+                std::string* drawFailure) {
   LaneMerge merge(laneList, endTime);
   drawFailure->clear();
   while (std::unique_ptr<Vehicle> vehicle = merge.next(drawFailure)) {

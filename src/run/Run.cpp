@@ -198,7 +198,8 @@ void printBanner() {
 bool setUpRun(RunConfig& config, const RunOptions& options, LaneSet& set, std::string* error) {
   CheckedSite site;
   std::ofstream emptied;
-  if (!readRunFolder(config, options, &site, error) || !outputsCanBeWritten(config, options, site, error) ||
+  if (!readRunFolder(config, options, &site, error) ||
+      !outputsCanBeWritten(config, options, site, error) ||
       !laneFactorsCoverLanes(config, options, error) ||
       !patternsSuitRun(config, options.patterns, error) ||
       (options.writeRecords && !openOutputFile(config, emptied, error))) {

@@ -120,8 +120,8 @@ TEST_F(InProcessToolsTest, AStoppedChunkEndsAtTheStopAndTheSessionGoesOnFromTher
   ASSERT_TRUE(session.open(8, commandLine({}).options, &error)) << error;
   Records records;
   int asked = 0;
-  EXPECT_FALSE(session.nextChunk(1000000, &records.times, &records.fields, stopAtOnce(&asked),
-                                 &error));
+  EXPECT_FALSE(
+      session.nextChunk(1000000, &records.times, &records.fields, stopAtOnce(&asked), &error));
   EXPECT_EQ(error, StopRequest::message);
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(records.count(), 65535u);  // the question is put at the 65,536th vehicle
@@ -134,8 +134,8 @@ TEST_F(InProcessToolsTest, AStoppedChunkEndsAtTheStopAndTheSessionGoesOnFromTher
 
 TEST_F(InProcessToolsTest, LoadEffectsOfARunAreVelmorasFilesByteForByte) {
   const std::string effects = " --effect moment:30 --effect shear:12 --kn-per-unit 0.981";
-  program(VELMORA_PROGRAM, " --seed 17 --no-records" + effects +
-                               " --maxima maxima.csv --event-maxima events.csv");
+  program(VELMORA_PROGRAM,
+          " --seed 17 --no-records" + effects + " --maxima maxima.csv --event-maxima events.csv");
   CommandLine line = commandLine({{"--seed", "17"},
                                   {"--effect", "moment:30"},
                                   {"--effect", "shear:12"},
@@ -189,7 +189,8 @@ TEST_F(InProcessToolsTest, LoadEffectsOfRecordsAreVelmoraLoadsAndTheirFitsVelmor
   // 30 days of maxima fitted as velmora-extremes fits the file.
   CommandLine line = commandLine({{"--seed", "5"}, {"--effect", "hogging:20"}});
   line.options.days = 30;
-  ASSERT_EQ(runLoadEffects(line.seed, line.options, {}, &texts, &error), ToolOutcome::done) << error;
+  ASSERT_EQ(runLoadEffects(line.seed, line.options, {}, &texts, &error), ToolOutcome::done)
+      << error;
   folder.write("month.csv", texts.maxima);
   program(VELMORA_EXTREMES_PROGRAM, " --days-per-year 10 --csv fits.csv month.csv");
   MaximaTexts inputs;
