@@ -128,6 +128,9 @@ def fatigue(source, effects, seed=None, days=None, lane_factors=None, kn_per_uni
     range_from, range_to, cycles, unit) and, with categories, "damage" (effect,
     detail_category, cycles, damage, equivalent_range_mpa).
     """
+    if np.isscalar(detail_categories):
+        detail_categories = [detail_categories]
+    detail_categories = list(detail_categories)
     extra = []
     for category in detail_categories:
         extra.append(("--detail-category", _number(category)))
