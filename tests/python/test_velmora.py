@@ -8,6 +8,7 @@ import shutil
 import signal
 import subprocess
 import threading
+import time
 from pathlib import Path
 
 import numpy as np
@@ -118,6 +119,19 @@ class TestGenerate:
             thread.join()
         for seed, frame in expected.items():
             pd.testing.assert_frame_equal(results[seed], frame)
+
+    def test_python_runs_on_while_the_core_works(self, run_folder):
+        """The core releases Python's lock: this thread wakes and loops while a long call
+        runs in another (with the lock held, it could not wake before the call returned)."""
+        worker = threading.Thread(
+            target=lambda: velmora.daily_maxima(run_folder, 1, "moment:30", days=150))
+        worker.start()
+        time.sleep(0.3)
+        loops, start = 0, time.perf_counter()
+        while time.perf_counter() - start < 0.2:
+            loops += 1
+        assert worker.is_alive() and loops > 1000
+        worker.join()
 
     def test_memory_stays_bounded_when_a_year_streams_in_chunks(self, run_folder):
         chunks = velmora.generate(run_folder, 2, days=250, chunk_vehicles=50000)
