@@ -178,11 +178,18 @@ class Generation {
   }
   Generation(const Generation&) = delete;
   Generation& operator=(const Generation&) = delete;
-  // Keeps the interpreter's lock: a call that holds the generator gives it up before it
-  // takes the lock back, so waiting here cannot deadlock.
+  // Drops the session with the generator to itself. While another thread holds the
+  // generator, waits without Python's lock, which that thread asks for now and then.
   ~Generation() {
-    std::lock_guard<std::mutex> alone(generatorUse);
+    std::unique_lock<std::mutex> alone(generatorUse, std::try_to_lock);
+    if (alone.owns_lock()) {
+      session.reset();
+      return;
+    }
+    py::gil_scoped_release released;
+    alone.lock();
     session.reset();
+    alone.unlock();
   }
 
   // (times, fields) of up to maxVehicles next vehicles; empty arrays once the run is done.

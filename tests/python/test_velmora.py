@@ -7,6 +7,7 @@ import resource
 import shutil
 import signal
 import subprocess
+import sys
 import threading
 import time
 from pathlib import Path
@@ -132,6 +133,24 @@ class TestGenerate:
             loops += 1
         assert worker.is_alive() and loops > 1000
         worker.join()
+
+    def test_a_stream_dropped_while_another_thread_runs_does_not_block_it(self, run_folder):
+        script = f"""
+import gc, threading, time, velmora
+folder = {str(run_folder)!r}
+worker = threading.Thread(target=lambda: velmora.daily_maxima(folder, 1, "moment:30", days=60))
+chunks = velmora.generate(folder, 2, days=1, chunk_vehicles=10)
+next(chunks)
+worker.start()
+time.sleep(0.5)  # the worker is in the core, which asks for Python's lock now and then
+del chunks
+gc.collect()
+worker.join()
+print("done")
+"""
+        done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                              timeout=120)
+        assert done.stdout.strip() == "done", done.stderr
 
     def test_memory_stays_bounded_when_a_year_streams_in_chunks(self, run_folder):
         chunks = velmora.generate(run_folder, 2, days=250, chunk_vehicles=50000)
