@@ -141,14 +141,6 @@ CommandLine runCommandLine(const std::string& folder, std::optional<long long> d
   return line;
 }
 
-LoadTables tablesOf(bool events, bool spectra, bool damage) {
-  LoadTables tables;
-  tables.events = events;
-  tables.spectra = spectra;
-  tables.damage = damage;
-  return tables;
-}
-
 py::dict dictOf(const LoadEffectTexts& texts) {
   py::dict tables;
   tables["maxima"] = texts.maxima;
@@ -219,7 +211,7 @@ py::dict runLoad(const std::string& folder, std::optional<long long> days,
   line.options.stop = interruptible();
   LoadEffectTexts texts;
   std::string error;
-  LoadTables tables = tablesOf(events, spectra, damage);
+  LoadTables tables{events, spectra, damage};
   ToolOutcome outcome = withGenerator(
       [&] { return runLoadEffects(line.seed, line.options, tables, &texts, &error); });
   if (outcome != ToolOutcome::done) {
@@ -246,7 +238,7 @@ py::dict recordLoad(py::array_t<std::int64_t, py::array::c_style | py::array::fo
     refuseUnless(load_options::takeOption(option, value, &settings, &error), error);
   }
   LoadEffectTexts texts;
-  LoadTables tables = tablesOf(events, spectra, damage);
+  LoadTables tables{events, spectra, damage};
   auto rows = static_cast<std::size_t>(fields.shape(0));
   const std::int64_t* data = fields.data();
   ToolOutcome outcome = withGenerator([&] {
