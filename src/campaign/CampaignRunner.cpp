@@ -17,6 +17,7 @@
 #include "data/NumberText.h"
 #include "load/FatigueRows.h"
 #include "load/LoadEffectEngine.h"
+#include "output/CsvField.h"
 
 namespace fs = std::filesystem;
 
@@ -86,7 +87,7 @@ std::string incompleteness(const std::string& campaignFolder, const CampaignPlan
   long long row = 0;
   for (; std::getline(in, line); ++row) {
     std::size_t effect = static_cast<std::size_t>(row) % effects.size();
-    std::string start = effects[effect] + "," + std::to_string(row / static_cast<long long>(effects.size()) + 1) + ",";
+    std::string start = csvField(effects[effect]) + "," + std::to_string(row / static_cast<long long>(effects.size()) + 1) + ",";
     if (row >= expected || line.compare(0, start.size(), start) != 0 || in.eof()) {
       return "line " + std::to_string(row + 2) + " is not the row of " + effects[effect] +
              " on day " + std::to_string(row / static_cast<long long>(effects.size()) + 1);

@@ -7,11 +7,13 @@
 #include "data/CsvReader.h"
 #include "data/NumberText.h"
 #include "load/LoadEffectEngine.h"
+#include "load/LoadOptions.h"
 
 namespace {
 
 const std::string header = LoadEffectEngine::eventHeader();
 constexpr int columns = 6;  // effect,day,trucks,max,time_s,unit
+constexpr long long maxDay = std::numeric_limits<int>::max();
 
 // Where an effect's reading stands in the current file.
 struct Progress {
@@ -67,15 +69,16 @@ bool followsOrder(EffectEvents& effect, Progress& progress, long long day, long 
 bool readRow(const CsvReader& reader, const std::string& where, const std::string& line,
              std::vector<EffectEvents>& effects, std::vector<Progress>& progress,
              std::string* error) {
-  double day = 0.0;
-  double trucks = 0.0;
+  long long day = 0;
+  long long trucks = 0;
   double value = std::numeric_limits<double>::quiet_NaN();
   bool empty = reader.field(3).empty() && reader.field(4).empty();
-  if (reader.fieldCount != columns || !readNumberText(reader.field(1), &day) ||
-      !readNumberText(reader.field(2), &trucks) || trucks < 0 || trucks != std::floor(trucks) ||
+  if (reader.fieldCount != columns || !readWholeText(reader.field(1), 1, maxDay, &day) ||
+      !readWholeText(reader.field(2), 0, load_options::maxEventClasses, &trucks) ||
       (!empty && !readNumberText(reader.field(3), &value))) {
     return refuse(where + " is \"" + line + "\"; accepted: effect,day,trucks,max,time_s,unit "
-                  "with numbers, max and time_s empty together",
+                  "with whole numbers of days from 1 and of trucks from 0 to " +
+                  std::to_string(load_options::maxEventClasses) + ", max and time_s numbers or empty together",
                   error);
   }
   bool added = false;
@@ -90,8 +93,7 @@ bool readRow(const CsvReader& reader, const std::string& where, const std::strin
   }
   progress.resize(effects.size());
   Progress& at = progress[static_cast<std::size_t>(&effect - effects.data())];
-  if (!followsOrder(effect, at, static_cast<long long>(day), static_cast<long long>(trucks), where,
-                    error)) {
+  if (!followsOrder(effect, at, day, trucks, where, error)) {
     return false;
   }
   effect.byClass[static_cast<std::size_t>(trucks)].push_back(value);

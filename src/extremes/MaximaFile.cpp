@@ -11,8 +11,30 @@
 namespace {
 
 const std::string header = LoadEffectEngine::header();
-// The header of files written before the unit column: the header without its last column.
-const std::string headerWithoutUnit = header.substr(0, header.rfind(','));
+
+// A form of maxima file: its header, its number of columns and where its unit stands.
+struct MaximaForm {
+  std::string header;
+  int columns = 0;
+  int unitColumn = -1;  // -1: the rows give no unit
+};
+
+// velmora's form; the same without its last column (files written before the unit
+// column); and the least that any series of daily maxima needs, with or without a unit.
+const MaximaForm forms[] = {{header, 7, 6},
+                            {header.substr(0, header.rfind(',')), 6, -1},
+                            {"effect,day,max", 3, -1},
+                            {"effect,day,max,unit", 4, 3}};
+constexpr long long maxDay = 2147483647;
+
+const MaximaForm* formOf(const std::string& firstLine) {
+  for (const MaximaForm& form : forms) {
+    if (firstLine == form.header) {
+      return &form;
+    }
+  }
+  return nullptr;
+}
 
 EffectMaxima& effectNamed(std::vector<EffectMaxima>& effects, const std::string& name) {
   auto found = std::find_if(effects.begin(), effects.end(),
@@ -89,24 +111,25 @@ bool unitAgrees(EffectMaxima& effect, const std::string& unit, const std::string
 }
 
 bool readRow(const CsvReader& reader, const std::string& path, const std::string& line,
-             std::size_t run, int columns, std::vector<EffectMaxima>& effects,
+             std::size_t run, const MaximaForm& form, std::vector<EffectMaxima>& effects,
              std::string* error) {
   std::string where = path + " line " + std::to_string(reader.lineNumber());
-  double day = 0.0;
+  long long day = 0;
   double value = 0.0;
-  if (reader.fieldCount != columns || !readNumberText(reader.field(1), &day) ||
+  if (reader.fieldCount != form.columns || !readWholeText(reader.field(1), 1, maxDay, &day) ||
       !readNumberText(reader.field(2), &value)) {
-    *error = where + " is \"" + line + "\"; accepted: effect,day,max,... with numbers";
+    *error = where + " is \"" + line + "\"; accepted: " + form.header +
+             " with a whole number of days from 1 and a number for max";
     return false;
   }
-  std::string unit = columns > 6 ? reader.field(6) : "";
+  std::string unit = form.unitColumn < 0 ? "" : reader.field(form.unitColumn);
   EffectMaxima& effect = effectNamed(effects, reader.field(0));
   if (!unitAgrees(effect, unit, where, error)) {
     return false;
   }
   effect.runs.resize(run + 1);
   std::vector<double>& days = effect.runs[run];
-  if (day != static_cast<double>(days.size() + 1)) {
+  if (day != static_cast<long long>(days.size() + 1)) {
     *error = where + ": day " + reader.field(1) + " of " + reader.field(0) +
              " does not follow day " + std::to_string(days.size());
     return false;
@@ -119,14 +142,14 @@ bool readRow(const CsvReader& reader, const std::string& path, const std::string
 bool readRun(CsvReader& reader, const std::string& path, std::size_t run,
              std::vector<EffectMaxima>& effects, std::string* error) {
   std::string line;
-  if (!reader.readLine(line) || (line != header && line != headerWithoutUnit)) {
+  const MaximaForm* form = reader.readLine(line) ? formOf(line) : nullptr;
+  if (form == nullptr) {
     *error = path + " is not a maxima file: its first line is \"" + line +
-             "\"; accepted: the header " + header;
+             "\"; accepted: the header " + header + ", or effect,day,max with an optional unit";
     return false;
   }
-  int columns = line == header ? 7 : 6;
   while (reader.readLine(line)) {
-    if (!readRow(reader, path, line, run, columns, effects, error)) {
+    if (!readRow(reader, path, line, run, *form, effects, error)) {
       return false;
     }
   }

@@ -17,7 +17,9 @@ struct EffectMaxima {
 // file, a row that is not one (a last row cut short without its line end included), a row
 // whose day does not follow the effect's day before, a file without rows, or a file whose
 // effects, days or units differ from the first file's. Files written before the unit
-// column (the header without its last column) read with their unit unknown.
+// column (the header without its last column) read with their unit unknown, and so do
+// files of the least form, "effect,day,max" (any series of daily maxima), which may add a
+// last column "unit". Days are whole numbers.
 bool readMaximaFiles(const std::vector<std::string>& paths, std::vector<EffectMaxima>* effects,
                      std::string* error);
 

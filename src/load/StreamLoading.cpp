@@ -69,6 +69,13 @@ bool loadRecords(RecordSource& source, const std::string& name, int days, LoadEf
     reading->highestLane = std::max(reading->highestLane, record.lane);
   }
   int lastDay = lastStamp < 0 ? 0 : static_cast<int>(lastStamp / hundredthsPerDay);
+  if (days == 0 && lastDay == 0) {
+    // No day to report: the maxima would be a header alone, which no fit can take.
+    *error = name + (lastStamp < 0 ? " holds no records" : " ends within its first day") +
+             ", so it has no day to report; accepted: a stream of velmora (its last record "
+             "is past its last day), or --days N";
+    return false;
+  }
   engine.finish(days > 0 ? days : lastDay);
   return true;
 }

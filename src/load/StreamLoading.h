@@ -47,6 +47,7 @@ bool laneFactorsFitRecords(const LoadSettings& settings, const StreamReading& re
 // N days ends with one record past its end, so its stream gives the same N days). The CSV
 // form is told by its header line. False, with *error one line naming the line
 // and what is wrong, for a stream that cannot be read to its end or, unless
-// reading->skipBadLines, a line that is not a record or a record the engine refuses.
+// reading->skipBadLines, a line that is not a record or a record the engine refuses; and
+// when days is 0 and the records end within their first day, which leaves no day to report.
 bool loadStream(std::istream& in, const std::string& name, int days, LoadEffectEngine& engine,
                 StreamReading* reading, std::string* error);

@@ -1,9 +1,9 @@
 #include "output/RecordStream.h"
 
 #include <algorithm>
-#include <limits>
 #include <vector>
 
+#include "base/BoundedLine.h"
 #include "output/RecordReader.h"
 #include "output/Vehicle.h"
 
@@ -50,41 +50,19 @@ std::string headerProblem(const std::string& header) {
 
 }  // namespace
 
-bool RecordStream::readLine(std::string& line, bool* tooLong) {
-  char buffer[maxLineLength + 2];
-  in.getline(buffer, sizeof buffer);
-  std::streamsize count = in.gcount();
-  if (in.fail() && !in.eof() && count == static_cast<std::streamsize>(sizeof buffer) - 1) {
-    *tooLong = true;  // the buffer filled before the line ended: skip the rest of it
-    in.clear();
-    in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-    return false;
-  }
-  if (count == 0) {
-    return false;  // the end of the input, or a read that failed
-  }
-  line.assign(buffer, static_cast<std::size_t>(in.eof() ? count : count - 1));  // no '\n'
-  if (!line.empty() && line.back() == '\r') {
-    line.pop_back();
-  }
-  return true;
-}
-
 RecordStream::Outcome RecordStream::next(RecordValues* record, std::string* why) {
   std::string line;
-  bool tooLong = false;
-  if (!readLine(line, &tooLong)) {
-    if (tooLong && !in.bad()) {
-      ++lines;
-      length = maxLineLength + 1;
-      *why = "longer than " + std::to_string(maxLineLength) + " characters";
-      return Outcome::notRecord;
-    }
-    if (in.bad()) {
-      *why = "could not be read to its end";
-      return Outcome::failed;
-    }
+  LineRead lineRead = readBoundedLine(in, &line, maxLineLength);
+  if (lineRead == LineRead::end) {
     return Outcome::end;
+  }
+  if (lineRead != LineRead::line) {
+    ++lines;
+    *why = lineRead == LineRead::readError
+               ? lineReadProblem(lineRead, maxLineLength)
+               : "line " + std::to_string(lines) + " " + lineReadProblem(lineRead, maxLineLength) +
+                     "; accepted: records of velmora, one a line";
+    return Outcome::failed;
   }
   ++lines;
   if (lines == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) {

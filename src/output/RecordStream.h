@@ -13,11 +13,11 @@ class RecordStream {
 
   enum class Outcome {
     record,     // *record holds the line's record
-    notRecord,  // the line is no record of the stream's form (one longer than
-                // maxLineLength included, which is skipped unread); *why says why
+    notRecord,  // the line is no record of the stream's form; *why says why
     end,        // no more lines
-    failed,     // a read error, or a first line meant as a CSV header that is not the CSV
-                // form's; *why says which
+    failed,     // a read error, a line longer than maxLineLength or holding a NUL byte
+                // (no text: nothing after it is read), or a first line meant as a CSV
+                // header that is not the CSV form's; *why says which
   };
 
   // REQUIRES: in outlives the stream.
@@ -48,8 +48,6 @@ class RecordStream {
   const char* formName() const { return csv ? "CSV" : "fixed-column"; }
 
  private:
-  bool readLine(std::string& line, bool* tooLong);
-
   std::istream& in;
   long long lines = 0;
   std::size_t length = 0;

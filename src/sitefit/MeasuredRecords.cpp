@@ -107,16 +107,21 @@ bool readDateTime(const std::string& text, MeasuredVehicle* vehicle, std::string
   return true;
 }
 
-std::string firstLineOf(std::istream& in) {
-  std::string line;
-  std::getline(in, line);
-  if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-    line.erase(0, 3);
+LineRead firstLineOf(std::istream& in, std::string* line) {
+  line->clear();
+  LineRead read = readBoundedLine(in, line, maxStationLineLength);
+  if (line->compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    line->erase(0, 3);
   }
-  if (!line.empty() && line.back() == '\r') {
-    line.pop_back();
+  return read;
+}
+
+std::string MeasuredRecords::refusedLine(long long number, LineRead read) {
+  if (read == LineRead::readError) {
+    return lineReadProblem(read, maxStationLineLength);
   }
-  return line;
+  return "line " + std::to_string(number) + " " + lineReadProblem(read, maxStationLineLength) +
+         "; accepted: vehicle records, one a line";
 }
 
 bool MeasuredRecords::readHeader(const std::string& header, std::string* error) {

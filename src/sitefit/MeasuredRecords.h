@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BoundedLine.h"
 #include "output/Calendar.h"
 #include "output/RecordStream.h"
 #include "output/RecordValues.h"
@@ -62,6 +63,8 @@ class MeasuredRecords {
     std::size_t count = 0;
   };
 
+  // Why line number is refused as no text (too long, a NUL byte, a read error).
+  static std::string refusedLine(long long number, LineRead read);
   bool readHeader(const std::string& header, std::string* error);
   // The station line's vehicle. False, with *why, when it is none; *zone when its datetime
   // has a time zone.
@@ -78,12 +81,21 @@ class MeasuredRecords {
   std::string formText;
 };
 
-// The first line of in, without its line end or a UTF-8 byte-order mark; in is left after it.
-std::string firstLineOf(std::istream& in);
+// The longest line of a station's records that is read: far beyond any vehicle's.
+constexpr std::size_t maxStationLineLength = RecordStream::maxLineLength;
+
+// Reads the first line of in into *line, without its line end or a UTF-8 byte-order mark;
+// in is left after it.
+LineRead firstLineOf(std::istream& in, std::string* line);
 
 template <typename Visit>
 bool MeasuredRecords::visitLines(Visit visit, std::string* error) {
-  std::string header = firstLineOf(in);
+  std::string header;
+  LineRead first = firstLineOf(in, &header);
+  if (first != LineRead::line && first != LineRead::end) {
+    *error = refusedLine(1, first);
+    return false;
+  }
   if (header.find("datetime") == std::string::npos || header.find(',') == std::string::npos) {
     in.clear();
     in.seekg(0);
@@ -95,10 +107,11 @@ bool MeasuredRecords::visitLines(Visit visit, std::string* error) {
     return false;
   }
   std::string line;
-  while (std::getline(in, line)) {
+  for (LineRead read; (read = readBoundedLine(in, &line, maxStationLineLength)) != LineRead::end;) {
     ++lines;
-    if (!line.empty() && line.back() == '\r') {
-      line.pop_back();
+    if (read != LineRead::line) {
+      *error = refusedLine(lines, read);
+      return false;
     }
     MeasuredVehicle vehicle;
     std::string why;
@@ -112,10 +125,6 @@ bool MeasuredRecords::visitLines(Visit visit, std::string* error) {
     } else {
       visit(nullptr, why);
     }
-  }
-  if (in.bad()) {
-    *error = "could not be read to its end";
-    return false;
   }
   return true;
 }
