@@ -6,6 +6,7 @@
 
 #include "data/NumberText.h"
 #include "extremes/AnalysisLimits.h"
+#include "extremes/ExtremesOptions.h"
 #include "load/FatigueOptions.h"
 #include "run/RunConfig.h"
 
@@ -183,10 +184,10 @@ std::string CampaignPlan::problem() const {
     return "--effect \"" + repeated + "\" is given twice; accepted: each effect once";
   }
   for (double period : returnYears) {
-    if (!(period > 1.0) || !(period <= analysis_limits::maxReturnYears)) {
-      return "--return-period is " + shortestText(period) +
-             "; accepted: a number of years above 1 and up to " +
-             shortestText(analysis_limits::maxReturnYears);
+    double years = 0.0;
+    std::string error;
+    if (!extremes_options::readReturnPeriod(shortestText(period), &years, &error)) {
+      return error;
     }
   }
   if (blocksOf(*this) < analysis_limits::minMaxima) {

@@ -176,12 +176,7 @@ bool takePlanOption(const GivenOption& option, CampaignPlan* plan, PlanReading* 
       reading->defaultPeriods = false;
     }
     double years = 0.0;
-    const std::string& text = option.value;
-    if (!readNumberText(text, &years) || !(years > 1.0) ||
-        years > analysis_limits::maxReturnYears) {
-      *error = "--return-period is \"" + text +
-               "\"; accepted: a number of years above 1 and up to " +
-               shortestText(analysis_limits::maxReturnYears);
+    if (!extremes_options::readReturnPeriod(option.value, &years, error)) {
       return false;
     }
     plan->returnYears.push_back(years);

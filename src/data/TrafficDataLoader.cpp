@@ -84,6 +84,27 @@ double TrafficDataLoader::fieldValue(int index) {
   return value;
 }
 
+void TrafficDataLoader::requireFields(int fields, const std::string& what) {
+  SiteFileReport& report = reports.back();
+  if (reader.fieldCount == fields || !report.badRow.empty() || !report.opened) {
+    return;
+  }
+  report.badRow = "line " + std::to_string(reader.lineNumber()) + " with " +
+                  std::to_string(reader.fieldCount) + (reader.fieldCount == 1 ? " field" : " fields") +
+                  "; accepted: exactly " + std::to_string(fields) + ", " + what;
+}
+
+double TrafficDataLoader::deviationValue(int index) {
+  double value = fieldValue(index);
+  SiteFileReport& report = reports.back();
+  if (value < 0.0 && report.badRow.empty()) {
+    report.badRow = "the deviation " + reader.field(index).substr(0, 40) + " in field " +
+                    std::to_string(index + 1) + " of line " + std::to_string(reader.lineNumber()) +
+                    "; accepted: a deviation of 0 or more";
+  }
+  return value;
+}
+
 bool TrafficDataLoader::skipLine() {
   std::string text;
   bool beforeEnd = reader.readLine(text);
@@ -127,8 +148,11 @@ void TrafficDataLoader::readAxleWeights45() {
     for (int row = 0; row < bandRows; ++row) {
       skipLine();
       AxleWeightRow values;
-      for (std::size_t i = 0; i < values.size(); ++i) {
-        values[i] = fieldValue(static_cast<int>(i));
+      constexpr int groups = static_cast<int>(std::tuple_size<AxleWeightRow>::value) / 2;
+      requireFields(2 * groups, "the " + std::to_string(groups) +
+                                    " axle groups' mean weights, then their deviations");
+      for (int i = 0; i < 2 * groups; ++i) {
+        values[static_cast<std::size_t>(i)] = i < groups ? fieldValue(i) : deviationValue(i);
       }
       data.setAxleWeightRow(values, axles, row);
     }
@@ -198,8 +222,10 @@ void TrafficDataLoader::readHeavyTrucks() {
     for (int row = 0; row < TrafficData::heavyBandRowCount; ++row) {
       skipLine();
       TrafficData::HeavyBandRow values;
+      requireFields(2 * axles, "the " + std::to_string(axles) +
+                                   " axles' mean weights, then their deviations");
       for (int axle = 0; axle < axles; ++axle) {
-        values[static_cast<std::size_t>(axle)] = {fieldValue(axle), fieldValue(axles + axle)};
+        values[static_cast<std::size_t>(axle)] = {fieldValue(axle), deviationValue(axles + axle)};
       }
       data.setHeavyBandRow(axles, row, values);
     }

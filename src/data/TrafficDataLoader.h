@@ -54,6 +54,8 @@ struct SiteFileReport {
   std::string openError;        // the reason when not opened
   std::string readError;        // why reading stopped before the file's end, if it did
   std::string badNumber;        // the first field read as a number that holds none, if any
+  std::string badRow;           // the first row of too few or too many fields, or with a
+                                // negative deviation, and what it must hold, if any
   long long linesExpected = 0;  // by the file's layout
   long long linesFound = 0;     // lines the file really has, up to what its layout reads
 };
@@ -97,6 +99,11 @@ class TrafficDataLoader {
   // Field index of the line read last as a number; a field that holds text but no number
   // reads 0 and is noted in the file's report.
   double fieldValue(int index);
+  // Notes the line read last in the report unless it holds exactly `fields` fields: what
+  // tells what they are ("3 axle groups' means, then their deviations").
+  void requireFields(int fields, const std::string& what);
+  // fieldValue of a standard deviation: a negative one is noted in the report.
+  double deviationValue(int index);
   void closeSiteFile();
 
   CsvReader reader;

@@ -21,6 +21,12 @@ bool takeThreshold(const std::string& text, ThresholdSettings* threshold, std::s
     return refuse("--threshold is \"" + text + "\"; accepted: a number, or EFFECT=number "
                   "(moment:30=5200)", error);
   }
+  bool again = effect.empty() ? threshold->forAll : threshold->byEffect.count(effect) > 0;
+  if (again) {
+    return refuse("--threshold " + (effect.empty() ? std::string("for every effect") : "for " + effect) +
+                      " is given twice (\"" + text + "\" again); accepted: one threshold for each effect",
+                  error);
+  }
   if (effect.empty()) {
     threshold->forAll = true;
     threshold->value = value;
@@ -57,14 +63,27 @@ bool takeBlockDays(const std::string& text, AnalysisSettings* settings, std::str
   return true;
 }
 
+}  // namespace
+
+std::string returnPeriodRange() {
+  return "a number of years above 1 and up to " +
+         std::to_string(static_cast<long>(analysis_limits::maxReturnYears));
+}
+
+bool readReturnPeriod(const std::string& text, double* years, std::string* error) {
+  if (!readPositive(text, analysis_limits::maxReturnYears, years) || !(*years > 1.0)) {
+    return refuse("--return-period is \"" + text + "\"; accepted: " + returnPeriodRange(), error);
+  }
+  return true;
+}
+
+namespace {
+
 bool takeReturnPeriod(const std::string& text, AnalysisSettings* settings, bool* defaultPeriods,
                       std::string* error) {
   double value = 0.0;
-  if (!readPositive(text, analysis_limits::maxReturnYears, &value) || !(value > 1.0)) {
-    return refuse("--return-period is \"" + text +
-                      "\"; accepted: a number of years above 1 and up to " +
-                      std::to_string(static_cast<long>(analysis_limits::maxReturnYears)),
-                  error);
+  if (!readReturnPeriod(text, &value, error)) {
+    return false;
   }
   if (*defaultPeriods) {
     settings->returnYears.clear();

@@ -29,6 +29,12 @@ constexpr double maxDaysPerYear = calendar::maxRunDays;
 bool takeAnalysisOption(const std::string& name, const std::string& value,
                         AnalysisSettings* settings, bool* defaultPeriods, std::string* error);
 
+// Reads a return period: a number of years above 1 and up to analysis_limits::
+// maxReturnYears. False, with *error naming --return-period, the value and that range.
+bool readReturnPeriod(const std::string& text, double* years, std::string* error);
+// "a number of years above 1 and up to 1000000": what --return-period accepts.
+std::string returnPeriodRange();
+
 // The options' lines for a usage text.
 std::string tailUsageLines();
 

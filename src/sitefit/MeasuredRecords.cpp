@@ -1,5 +1,6 @@
 #include "sitefit/MeasuredRecords.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "cli/ProgramFrame.h"
@@ -137,6 +138,12 @@ bool MeasuredRecords::readHeader(const std::string& header, std::string* error) 
                                                  {"track_width_dm", &columns.trackWidth}};
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string& name = names[i];
+    if (std::find(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(i), name) !=
+        names.begin() + static_cast<std::ptrdiff_t>(i)) {
+      *error = "line 1 is a station header that names the column `" + name +
+               "` twice; accepted: each column once";
+      return false;
+    }
     bool known = false;
     for (const auto& [column, index] : single) {
       known = known || name == column;

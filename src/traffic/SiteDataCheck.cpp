@@ -74,6 +74,9 @@ std::string checkFiles(const Reports& reports) {
       return "the site file " + report.path + " has " + plural(report.linesFound, "line") +
              "; its layout needs " + std::to_string(report.linesExpected);
     }
+    if (!report.badRow.empty()) {
+      return "the site file " + report.path + " has " + report.badRow;
+    }
   }
   return "";
 }

@@ -319,8 +319,7 @@ TEST_F(StatsInputTest, RefusesWhatIsNotAStreamAndNeverOverwritesIt) {
 TEST_F(StatsInputTest, CountsCrlfLinesAndLanesOfTwoDigits) {
   std::string lane12 = truckRecord;
   lane12.replace(30, 1, "12");  // the lane widens the record by one column
-  folder.write("in.txt", std::string(carRecord) + "\r\n" + lane12 + "\r\n" +
-                             std::string(3u << 20, 'x') + "\n");
+  folder.write("in.txt", std::string(carRecord) + "\r\n" + lane12 + "\r\nxxx\n");
   ProgramRun run = stats("in.txt");
   EXPECT_EQ(run.status, 0) << run.errors;
   EXPECT_NE(run.console.find("Records: 2 over 1 day; cars 1, trucks 1"), std::string::npos)
@@ -328,6 +327,21 @@ TEST_F(StatsInputTest, CountsCrlfLinesAndLanesOfTwoDigits) {
   EXPECT_NE(run.console.find("Lines that are not records: 1 (line 3)"), std::string::npos)
       << run.console;
   EXPECT_NE(run.console.find("\n    12"), std::string::npos) << run.console;
+}
+
+// No line of a stream is longer than a record can be, and none holds a NUL byte: an endless
+// or binary input is refused at its first line, before memory or time run out.
+TEST_F(StatsInputTest, RefusesALineNoRecordCanBeAndBinaryInput) {
+  folder.write("long.txt", std::string(carRecord) + "\n" + std::string(3u << 20, 'x') + "\n");
+  ProgramRun run = stats("long.txt");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.errors, "error: the stream \"long.txt\" line 2 is longer than 4096 characters; "
+                        "accepted: records of velmora, one a line\n");
+  folder.write("nul.txt", std::string(carRecord) + "\n" + std::string(20, '\0') + "\n");
+  run = stats("nul.txt");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.errors, "error: the stream \"nul.txt\" line 2 holds a NUL byte: no text; "
+                        "accepted: records of velmora, one a line\n");
 }
 
 }  // namespace
