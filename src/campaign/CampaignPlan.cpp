@@ -91,13 +91,30 @@ std::vector<PlannedRun> CampaignPlan::runs() const {
   return planned;
 }
 
-void CampaignPlan::splitForCores(int cores) {
-  yearsPerRun = defaultYearsPerRun;
-  coresSplitFor = 0;
-  if (cores > 1 && years < defaultYearsPerRun * cores) {
-    yearsPerRun = std::max(1, (years + cores - 1) / cores);
-    coresSplitFor = cores;
+namespace {
+
+// The fewest runs of at most the default years that split `years` evenly and that
+// `accepted` takes; 0 when none does.
+int fewestEqualRuns(int years, bool (*accepted)(int runs, int cores), int cores) {
+  for (int runs = 1; runs <= years; ++runs) {
+    if (years % runs == 0 && years / runs <= CampaignPlan::defaultYearsPerRun &&
+        accepted(runs, cores)) {
+      return runs;
+    }
   }
+  return 0;
+}
+
+}  // namespace
+
+void CampaignPlan::splitForCores(int cores) {
+  cores = std::max(cores, 1);
+  auto shared = [](int runs, int coreCount) { return runs % coreCount == 0; };
+  auto busy = [](int runs, int coreCount) { return runs >= coreCount; };
+  int runs = fewestEqualRuns(years, shared, cores);
+  runs = runs > 0 ? runs : fewestEqualRuns(years, busy, cores);
+  yearsPerRun = runs > 0 ? years / runs : 1;
+  coresSplitFor = yearsPerRun == defaultYearsPerRun ? 0 : cores;
 }
 
 namespace {
@@ -210,9 +227,13 @@ void writePlan(std::ostream& out, const CampaignPlan& plan) {
       << "days-per-year=" << plan.daysPerYear << '\n'
       << "years-per-run=" << plan.yearsPerRun << '\n';
   if (plan.coresSplitFor > 0) {
-    out << "# runs of " << plan.yearsPerRun << " years rather than "
-        << CampaignPlan::defaultYearsPerRun << ", so that each of the " << plan.coresSplitFor
-        << " cores has a run\n";
+    std::size_t runs = plan.runs().size();
+    out << "# " << runs << " equal runs of " << plan.yearsPerRun << " years rather than runs of "
+        << CampaignPlan::defaultYearsPerRun << ", so that "
+        << (runs % static_cast<std::size_t>(plan.coresSplitFor) == 0
+                ? "the " + std::to_string(plan.coresSplitFor) + " cores share them evenly"
+                : "every one of the " + std::to_string(plan.coresSplitFor) + " cores has one")
+        << "\n";
   }
   out
       << "first-seed=" << plan.firstSeed << '\n';

@@ -51,8 +51,10 @@ struct CampaignPlan {
   std::vector<PlannedRun> runs() const;
   // The runs write fatigue damage: fatigue with detail categories.
   bool countsDamage() const;
-  // Sets yearsPerRun to the default, or, when the years do not give every one of `cores`
-  // cores a run of the default length, to the length that does (noted in coresSplitFor).
+  // Splits the years into the fewest equal runs of at most the default length whose number
+  // is a multiple of `cores` (50 years on 2 cores: 10 runs of 5); when the years allow none,
+  // into the fewest equal runs that give every core one, or runs of one year. A length
+  // other than the default is noted in coresSplitFor.
   void splitForCores(int cores);
   // Sets blockDays to the longest block, at most a year, that leaves the fits
   // analysis_limits::plannedBlocks block maxima over the runs; a day when none does.

@@ -1,10 +1,12 @@
 #include "campaign/ChildProcess.h"
 
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -48,8 +50,14 @@ pid_t startProcess(const std::vector<std::string>& command, const std::string& f
     *error = "cannot create \"" + logPath + "\": " + std::strerror(errno);
     return -1;
   }
+  pid_t parent = getpid();
   pid_t child = fork();
   if (child == 0) {
+    // The child ends with the driver, however the driver ends (kill -9 included), so that a
+    // later driver never shares a run's files with a writer left behind.
+    if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent) {
+      _exit(127);
+    }
     if (dup2(log, STDOUT_FILENO) < 0 || dup2(log, STDERR_FILENO) < 0) {
       _exit(127);
     }

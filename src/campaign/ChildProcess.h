@@ -14,7 +14,8 @@ std::string siblingProgram(const std::string& name);
 // Starts command[0] with the rest as its arguments, in folder, its standard output and
 // standard error written to logPath (truncated first). Returns the child's process id, or -1
 // with *error one line when it cannot be started. A program that cannot be run
-// ends with status 127 and says why in the log.
+// ends with status 127 and says why in the log. The child is killed when the process that
+// started it ends, however it ends.
 pid_t startProcess(const std::vector<std::string>& command, const std::string& folder,
                    const std::string& logPath, std::string* error);
 

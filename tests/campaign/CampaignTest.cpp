@@ -93,18 +93,30 @@ TEST(CampaignPlanTest, ReadsBackExactlyWhatItWrote) {
       << text.str();
 }
 
-TEST(CampaignPlanTest, ShortCampaignsAreSplitSoThatEveryCoreHasARun) {
-  CampaignPlan plan = planOf(6, 20, 250, 1);
+TEST(CampaignPlanTest, CampaignsAreSplitIntoEqualRunsThatTheCoresShareEvenly) {
+  CampaignPlan plan = planOf(50, 20, 250, 1);
+  plan.splitForCores(2);
+  EXPECT_EQ(plan.yearsPerRun, 5);  // not 20, 20 and 10: one core would idle
+  EXPECT_EQ(plan.runs().size(), 10u);
+  plan.years = 6;
   plan.splitForCores(4);
-  EXPECT_EQ(plan.yearsPerRun, 2);
-  EXPECT_EQ(plan.runs().size(), 3u);  // two years a run already give fewer runs than cores
+  EXPECT_EQ(plan.yearsPerRun, 1);  // no even share of 6 years on 4 cores: every core busy
+  EXPECT_EQ(plan.runs().size(), 6u);
+  plan.years = 7;
+  plan.splitForCores(2);
+  EXPECT_EQ(plan.yearsPerRun, 1);
+  plan.years = 1000;
+  plan.splitForCores(2);
+  EXPECT_EQ(plan.yearsPerRun, 20);
+  EXPECT_EQ(plan.coresSplitFor, 0);
+  plan.years = 6;
   plan.splitForCores(2);
   EXPECT_EQ(plan.yearsPerRun, 3);
   EXPECT_EQ(plan.coresSplitFor, 2);
   std::stringstream text;
   writePlan(text, plan);
-  EXPECT_NE(text.str().find("\n# runs of 3 years rather than 20, so that each of the 2 cores has "
-                            "a run\n"),
+  EXPECT_NE(text.str().find("\n# 2 equal runs of 3 years rather than runs of 20, so that the 2 "
+                            "cores share them evenly\n"),
             std::string::npos)
       << text.str();
   CampaignPlan read;
