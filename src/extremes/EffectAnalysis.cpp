@@ -6,6 +6,7 @@
 
 #include <gsl/gsl_cdf.h>
 
+#include "cli/ProgramFrame.h"
 #include "extremes/Resampling.h"
 #include "output/CsvField.h"
 
@@ -407,8 +408,9 @@ std::string longRunText(const EffectAnalysis& analysis, const LongRunLevel& leve
 // it passes its goodness-of-fit test.
 void writeSummary(std::ostream& out, const EffectAnalysis& analysis,
                   const AnalysisSettings& settings) {
-  out << "  return levels in " << unitText(analysis) << ", " << number(settings.daysPerYear)
-      << " days a year, with 95 % intervals; a model passes when its Anderson-Darling p is "
+  out << "  return levels in " << unitText(analysis) << ", "
+      << (settings.daysPerYear == 1.0 ? "1 day" : number(settings.daysPerYear) + " days")
+      << " a year, with 95 % intervals; a model passes when its Anderson-Darling p is "
       << number(analysis_limits::passingPValue) << " or more:\n";
   for (std::size_t i = 0; i < settings.returnYears.size(); ++i) {
     out << "    " << number(settings.returnYears[i]) << " years:\n";
@@ -432,12 +434,32 @@ void writeSummary(std::ostream& out, const EffectAnalysis& analysis,
   }
 }
 
+// "200 maxima of 1-day blocks from 200 days", "65 annual maxima from 65 days", and the days
+// at runs' ends that fill no block.
+std::string blocksText(const EffectAnalysis& analysis, const AnalysisSettings& settings) {
+  auto blocks = static_cast<long long>(analysis.maxima.size());
+  auto days = static_cast<long long>(analysis.days);
+  bool annual = settings.blockDays == settings.daysPerYear;
+  std::string text =
+      annual ? program_frame::countOf(blocks, "annual maximum", "annual maxima")
+             : program_frame::countOf(blocks, "maximum", "maxima") + " of " +
+                   std::to_string(settings.blockDays) + "-day blocks";
+  text += " from " + program_frame::countOf(days, "day");
+  long long leftOut = days - blocks * settings.blockDays;
+  if (leftOut > 0) {
+    text += "; " + program_frame::countOf(leftOut, "day") + " at the runs' ends, " +
+            (leftOut == 1 ? "which fills" : "which fill") + " no " +
+            std::to_string(settings.blockDays) + "-day block, left out";
+  }
+  return text;
+}
+
 }  // namespace
 
 void writeReport(std::ostream& out, const EffectAnalysis& analysis,
                  const AnalysisSettings& settings) {
-  out << analysis.effect << ": " << analysis.maxima.size() << " maxima of " << settings.blockDays
-      << "-day blocks from " << analysis.days << " days (values in " << unitText(analysis) << ")\n";
+  out << analysis.effect << ": " << blocksText(analysis, settings) << " (values in "
+      << unitText(analysis) << ")\n";
   for (const FittedModel& model : analysis.models) {
     writeModel(out, model, analysis.days);
   }
