@@ -340,14 +340,32 @@ int actOnCampaign(const std::string& action, const std::vector<std::string>& arg
   return program_frame::finishConsole();
 }
 
+// "--help", "-h" or "--version" where it stands first or right after an action ("plan
+// --help"), or "" when none does.
+std::string askedForHelp(const std::vector<std::string>& arguments) {
+  for (std::size_t i = 0; i < arguments.size() && i < 2; ++i) {
+    const std::string& word = arguments[i];
+    if (word == "--help" || word == "-h" || word == "--version") {
+      return word;
+    }
+  }
+  for (const std::string& word : arguments) {
+    if (word == "--help" || word == "-h") {
+      return word;  // after the folders and options too: "run CAMPAIGN --help"
+    }
+  }
+  return "";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv + 1, argv + argc);
   std::string action = arguments.empty() ? "" : arguments[0];
-  if (action == "--help" || action == "-h" || action == "--version") {
+  std::string asking = askedForHelp(arguments);
+  if (!asking.empty()) {
     CommandArguments asked;
-    (action == "--version" ? asked.version : asked.help) = true;
+    (asking == "--version" ? asked.version : asked.help) = true;
     int status = 0;
     program_frame::answersHelpOrVersion(asked, program, usageText(), &status);
     return status;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -58,9 +59,12 @@ class FatigueTally {
  public:
   explicit FatigueTally(const FatigueOfEffect& settings);
 
-  // Takes `cycles` (1 or 0.5) cycles of `range` (>= 0, effect unit).
+  // Takes `cycles` (1 or 0.5) cycles of `range` (>= 0, effect unit). A range within a few
+  // units in the last place below a bin's upper edge is taken as the edge itself, so that a
+  // range that is a whole number of bins, summed from loads with rounding, lands in the bin
+  // it starts.
   void count(double range, double cycles) {
-    auto bin = static_cast<std::int64_t>(range / settings.binWidth);
+    std::int64_t bin = binOf(range, settings.binWidth);
     if (bin < denseBins) {
       if (static_cast<std::size_t>(bin) >= dense.size()) {
         dense.resize(static_cast<std::size_t>(bin) + 1, 0.0);
@@ -73,6 +77,15 @@ class FatigueTally {
       addDamage(range, cycles);
     }
   }
+
+  // The bin of range: floor(range / width), or the next bin when range lies within
+  // edgeTolerance (relative) below that bin's upper edge.
+  static std::int64_t binOf(double range, double width) {
+    auto bin = static_cast<std::int64_t>(range / width);
+    double edge = static_cast<double>(bin + 1) * width;
+    return edge - range <= edge * edgeTolerance ? bin + 1 : bin;
+  }
+  static constexpr double edgeTolerance = 8 * std::numeric_limits<double>::epsilon();
 
   const FatigueOfEffect& fatigueSettings() const { return settings; }
   // The cycles in each non-empty bin, by bin index (bin i holds ranges from i to i + 1
