@@ -1,9 +1,6 @@
 #include "run/Run.h"
 
 #include <array>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <iostream>
 
 #include "cli/ExitStatus.h"
@@ -19,20 +16,11 @@
 
 namespace {
 
+// How messages name the records' file.
+const char* const recordsOutput = "the run parameter outputFile (value line 1)";
+
 void printLine(const char* text) {
   std::cout << text << std::endl;
-}
-
-// Creates or truncates the output file. False, with *error set, when it cannot be.
-bool openOutputFile(const RunConfig& config, std::ofstream& file, std::string* error) {
-  errno = 0;
-  file.open(config.outputFile, std::ios::out | std::ios::trunc);
-  if (!file.is_open()) {
-    *error = "cannot create the output file \"" + config.outputFile +
-             "\": " + std::strerror(errno != 0 ? errno : EIO);
-    return false;
-  }
-  return true;
 }
 
 // Every output file can be written, and none overwrites the parameter file, a site file,
@@ -45,7 +33,7 @@ bool outputsCanBeWritten(const RunConfig& config, const RunOptions& options,
   inputs.insert(inputs.end(), lines.begin(), lines.end());
   std::vector<OutputRequest> outputs;
   if (options.writeRecords) {
-    outputs.push_back({"the run parameter outputFile (value line 1)", config.outputFile});
+    outputs.push_back({recordsOutput, config.outputFile});
   }
   if (!options.maximaFile.empty()) {
     outputs.push_back({"--maxima", options.maximaFile});
@@ -60,23 +48,6 @@ bool outputsCanBeWritten(const RunConfig& config, const RunOptions& options,
     outputs.push_back({"--damage", options.damageFile});
   }
   return checkOutputs(outputs, inputs, error);
-}
-
-// Creates or truncates a file of the load effects (`what`: "maxima", "event maxima", ...);
-// none when path is empty. False, with *error set, when it cannot be.
-bool openMaximaFile(const std::string& path, const char* what, std::ofstream& file,
-                    std::string* error) {
-  if (path.empty()) {
-    return true;
-  }
-  errno = 0;
-  file.open(path, std::ios::out | std::ios::trunc);
-  if (!file.is_open()) {
-    *error = std::string("cannot create the ") + what + " file \"" + path +
-             "\": " + std::strerror(errno != 0 ? errno : EIO);
-    return false;
-  }
-  return true;
 }
 
 // Reads the run folder's parameters and site data, saying so on the console when the
@@ -197,12 +168,10 @@ void printBanner() {
 
 bool setUpRun(RunConfig& config, const RunOptions& options, LaneSet& set, std::string* error) {
   CheckedSite site;
-  std::ofstream emptied;
   if (!readRunFolder(config, options, &site, error) ||
       !outputsCanBeWritten(config, options, site, error) ||
       !laneFactorsCoverLanes(config, options, error) ||
-      !patternsSuitRun(config, options.patterns, error) ||
-      (options.writeRecords && !openOutputFile(config, emptied, error))) {
+      !patternsSuitRun(config, options.patterns, error)) {
     return false;
   }
   TrafficParameters parameters = config.trafficParameters();
@@ -278,39 +247,41 @@ bool generateInto(const RunConfig& config, const RunOptions& options,
 
 bool runGeneration(const RunConfig& config, const RunOptions& options,
                    std::vector<LaneFlowGenerator*> laneList, std::string* error) {
-  std::ofstream file;
-  std::ofstream maximaFile;
-  std::ofstream eventFile;
-  std::ofstream spectrumFile;
-  std::ofstream damageFile;
-  bool events = !options.eventMaximaFile.empty();
-  if ((options.writeRecords && !openOutputFile(config, file, error)) ||
-      !openMaximaFile(options.maximaFile, "maxima", maximaFile, error) ||
-      !openMaximaFile(options.eventMaximaFile, "event maxima", eventFile, error) ||
-      !openMaximaFile(options.spectrumFile, "fatigue spectra", spectrumFile, error) ||
-      !openMaximaFile(options.damageFile, "fatigue damage", damageFile, error)) {
+  // Each output is written beside its file and put in place only once the run has
+  // succeeded, so that a run that fails part-way leaves the earlier files as they were.
+  OutputFile records(recordsOutput, config.outputFile);
+  OutputFile maxima("--maxima", options.maximaFile);
+  OutputFile events("--event-maxima", options.eventMaximaFile);
+  OutputFile spectra("--fatigue", options.spectrumFile);
+  OutputFile damage("--damage", options.damageFile);
+  std::vector<OutputFile*> asked;
+  auto ask = [&asked](bool wanted, OutputFile& output) -> std::ostream* {
+    if (!wanted) {
+      return nullptr;
+    }
+    asked.push_back(&output);
+    return &output.stream();
+  };
+  RunSinks sinks;
+  sinks.records = ask(options.writeRecords, records);
+  sinks.maxima = ask(!options.maximaFile.empty(), maxima);
+  sinks.events = ask(!options.eventMaximaFile.empty(), events);
+  sinks.fatigue = {ask(!options.spectrumFile.empty(), spectra),
+                   ask(!options.damageFile.empty(), damage)};
+  for (OutputFile* output : asked) {
+    if (!output->open(error)) {
+      return false;
+    }
+  }
+  if (!generateInto(config, options, laneList, sinks, error)) {
     return false;
   }
-  RunSinks sinks;
-  sinks.records = options.writeRecords ? &file : nullptr;
-  sinks.maxima = &maximaFile;
-  sinks.events = events ? &eventFile : nullptr;
-  sinks.fatigue = {spectrumFile.is_open() ? &spectrumFile : nullptr,
-                   damageFile.is_open() ? &damageFile : nullptr};
-  bool generated = generateInto(config, options, laneList, sinks, error);
-  if (!options.load.effects.empty() && !maximaFile.flush()) {
-    *error = "cannot write the maxima file \"" + options.maximaFile + "\"";
+  for (OutputFile* output : asked) {
+    if (!output->commit(error)) {
+      return false;
+    }
   }
-  if (events && !eventFile.flush()) {
-    *error = "cannot write the event maxima file \"" + options.eventMaximaFile + "\"";
-  }
-  if (spectrumFile.is_open() && !spectrumFile.flush()) {
-    *error = "cannot write the fatigue spectra file \"" + options.spectrumFile + "\"";
-  }
-  if (damageFile.is_open() && !damageFile.flush()) {
-    *error = "cannot write the fatigue damage file \"" + options.damageFile + "\"";
-  }
-  return generated && error->empty();
+  return true;
 }
 
 int runProgram(RunConfig& config, const RunOptions& options) {

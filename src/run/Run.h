@@ -43,10 +43,10 @@ bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options,
 bool patternsSuitRun(const RunConfig& config, const TrafficPatterns& patterns, std::string* error);
 // Reads the options' run folder's "VLMin.txt" into config (or keeps its defaults, saying so
 // on the console), takes the options' days when given, loads and checks the
-// site data, empties the output file (unless the options write no records) and sets up
-// every lane of set, direction-1 lanes first. False, with *error set and the output files
-// untouched, when the parameters or the site data cannot be used or an output file would
-// overwrite an input; false, with *error set, when the output file cannot be created.
+// site data, checks that every output can be written and sets up every lane of set,
+// direction-1 lanes first. False, with *error set and the output files untouched, when
+// the parameters or the site data cannot be used or an output cannot be written or would
+// overwrite an input.
 // When a lane's first vehicle cannot be drawn, the set-up stops there and
 // set.drawFailure() says so.
 bool setUpRun(RunConfig& config, const RunOptions& options, LaneSet& set, std::string* error);
@@ -69,7 +69,8 @@ bool generateInto(const RunConfig& config, const RunOptions& options,
 // Merges the lanes until the end of config's days into config's output file, in the
 // options' format, and into the daily maxima of the options' load effects. False, with
 // *error set, when a file cannot be written, a draw gave up or the load effects cannot
-// take a vehicle (the vehicles before it are written).
+// take a vehicle. Every output is written beside its file and put in place only when the
+// run succeeds: a failed run leaves the earlier files as they were.
 bool runGeneration(const RunConfig& config, const RunOptions& options,
                    std::vector<LaneFlowGenerator*> laneList, std::string* error);
 // The whole program with config's parameters: banner, set-up, generation and "Generation

@@ -316,7 +316,8 @@ TEST_F(RefusalTest, AFailedDrawEndsTheRunThroughTheErrorPath) {
   EXPECT_EQ(run(options), 1);
   EXPECT_EQ(errors.rfind("error: could not draw a headway of at least ", 0), 0u) << errors;
   EXPECT_EQ(console.find("Generation complete"), std::string::npos);
-  EXPECT_NE(folder.read("TrafOut.txt"), earlierOutput);
+  EXPECT_EQ(folder.read("TrafOut.txt"), earlierOutput);  // a failed run keeps the earlier file
+  EXPECT_FALSE(std::filesystem::exists("TrafOut.txt.partial"));
 }
 
 // A lane of the sample's Auxerre site with the given flows in hours 0 to 5 of both lanes.
