@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
 #include <sstream>
 #include <string>
 #include <vector>
