@@ -89,8 +89,21 @@ double classQuantile(const EventClass& c, double u) {
   return c.constant ? c.fit.location : quantile(c.fit, u);
 }
 
-// The x where log F(x) reaches target (< 0), by bisection.
+// log F far below every value: the log of the share of days without a value in any class.
+double logFloor(const std::vector<EventClass>& classes) {
+  double sum = 0.0;
+  for (const EventClass& c : classes) {
+    sum += std::log(c.emptyShare);
+  }
+  return sum;
+}
+
+// The x where log F(x) reaches target (< 0), by bisection; NaN when no x does, as when the
+// days without a value in any class are already more than the target asks for.
 double solveLevel(const std::vector<EventClass>& classes, double target) {
+  if (!(logFloor(classes) < target)) {
+    return std::numeric_limits<double>::quiet_NaN();
+  }
   double high = -std::numeric_limits<double>::infinity();
   double share = std::exp(target / static_cast<double>(classes.size()));
   for (const EventClass& c : classes) {
@@ -101,7 +114,12 @@ double solveLevel(const std::vector<EventClass>& classes, double target) {
   for (const EventClass& c : classes) {
     width = std::max(width, c.constant ? 0.0 : c.fit.scale);
   }
-  while (logDayCumulative(classes, low) > target) {
+  // Doublings past the range of a double end the search whatever the classes are.
+  constexpr int maxDoublings = 2100;
+  for (int i = 0; logDayCumulative(classes, low) > target; ++i) {
+    if (i == maxDoublings || !std::isfinite(low)) {
+      return std::numeric_limits<double>::quiet_NaN();
+    }
     low -= width;
     width *= 2.0;
   }
@@ -219,7 +237,9 @@ CompositeResampling resampleComposite(const CompositeModel& model,
     ++result.resamples;
     atLeast += outcome.atLeast ? 1 : 0;
     for (std::size_t t = 0; t < returnYears.size(); ++t) {
-      levels[t].push_back(outcome.levels[t]);
+      if (!std::isnan(outcome.levels[t])) {
+        levels[t].push_back(outcome.levels[t]);  // a resample may have no level
+      }
     }
   }
   for (const std::vector<double>& resampled : levels) {

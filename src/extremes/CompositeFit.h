@@ -43,7 +43,9 @@ bool fitComposite(const EffectEvents& events, CompositeModel* model, std::string
 // F(x), the day's non-exceedance probability.
 double dayCumulative(const CompositeModel& model, double x);
 
-// The T-year level: the x with F(x)^daysPerYear = 1 - 1/years.
+// The T-year level: the x with F(x)^daysPerYear = 1 - 1/years; NaN when no x solves it,
+// as when the days without a value in any class are so many that F never falls so low
+// (return periods near one year).
 double compositeLevel(const CompositeModel& model, double years, double daysPerYear);
 
 // What a parametric bootstrap of the model gives: each resample draws every class's values

@@ -106,6 +106,13 @@ void diagnoseLevels(double largest, FittedModel* model) {
   for (const ReturnLevel& level : model->levels) {
     std::vector<std::string> warnings;
     std::string period = fit + ": the " + number(level.years) + "-year level";
+    if (std::isnan(level.level)) {
+      warnings.push_back(period + " does not exist: the days without a value in the classes "
+                         "leave the day's distribution above 1 - 1/T at every level; a longer "
+                         "return period has one");
+      model->levelWarnings.push_back(warnings);
+      continue;
+    }
     if (largest > 0 && level.level > analysis_limits::farBeyondData * largest) {
       warnings.push_back(period + " " + number(level.level) + " is " +
                          number(level.level / largest, "%.2g") +
@@ -417,6 +424,10 @@ void writeSummary(std::ostream& out, const EffectAnalysis& analysis,
     for (const FittedModel& model : analysis.models) {
       char label[32];
       std::snprintf(label, sizeof label, "%-10s", model.look.label);
+      if (std::isnan(model.levels[i].level)) {
+        out << "      " << label << " none: no level solves it\n";
+        continue;
+      }
       out << "      " << label << " " << number(model.levels[i].level) << " "
           << (model.look.kind == ModelKind::composite && !model.tested ? "[none]"
                                                                        : interval(model.levels[i]))
@@ -508,7 +519,8 @@ void writeModelRows(std::ostream& out, const EffectAnalysis& analysis, const Fit
     }
     out << csvField(analysis.effect) << ',' << model.look.name << ',' << model.fitted.size()
         << ',' << parameterColumns(model) << ',' << number(model.fit.andersonDarling, "%.6g")
-        << ',' << number(level.years) << ',' << number(level.level, "%.10g") << ','
+        << ',' << number(level.years) << ','
+        << (std::isnan(level.level) ? "" : number(level.level, "%.10g")) << ','
         << (level.intervalFound ? number(level.lower, "%.10g") : "") << ','
         << (level.intervalFound ? number(level.upper, "%.10g") : "") << ','
         << (model.tested ? number(model.pValue, "%.6g") : "") << ','

@@ -112,8 +112,11 @@ Points curveOf(const FittedModel& model, const Frame& frame) {
   for (int i = 0; i <= 120; ++i) {
     double variate = frame.x0 + (frame.x1 - frame.x0) * i / 120.0;
     double years = yearsOfVariate(variate);
-    if (years > 1.0 && (!pareto || years >= shortestYearsOf(model))) {
-      points.emplace_back(variate, levelOfModel(model, years));
+    double level = years > 1.0 && (!pareto || years >= shortestYearsOf(model))
+                       ? levelOfModel(model, years)
+                       : std::nan("");
+    if (!std::isnan(level)) {  // the composite has no level at some short periods
+      points.emplace_back(variate, level);
     }
   }
   return points;
