@@ -29,7 +29,9 @@ std::vector<EffectFatigue> plannedEffects(const CampaignPlan& plan) {
   std::string ignored;  // the plan's options were checked when it was made
   for (std::size_t i = 0; i + 1 < arguments.size(); i += 2) {
     if (arguments[i] == "--effect") {
-      settings.effects.push_back({arguments[i + 1], InfluenceLine()});
+      LoadEffect effect;
+      effect.name = arguments[i + 1];
+      settings.effects.push_back(effect);
     } else if (fatigue_options::isFatigueOption(arguments[i])) {
       fatigue_options::takeOption(arguments[i], arguments[i + 1], &settings.fatigue, &ignored);
     }

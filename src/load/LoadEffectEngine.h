@@ -25,6 +25,11 @@ struct LoadEffect {
   std::string name;  // as the rows name it
   InfluenceLine line;
   bool ownLine = false;  // an influence line of one's own, whose ordinate has its own unit
+  // What the effect is, whatever its spelling: the kind and its lengths as numbers
+  // ("moment:30:15" for moment:30.0), or the influence line's file; "" when only its name
+  // tells it (a line made in memory).
+  std::string identity;
+  std::string file;  // the influence line's file, for il: effects
 };
 
 // What the fatigue count is asked to give, besides the cycles themselves.

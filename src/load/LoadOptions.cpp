@@ -1,5 +1,6 @@
 #include "load/LoadOptions.h"
 
+#include "cli/FileIdentity.h"
 #include "data/CsvReader.h"
 #include "data/NumberText.h"
 #include "load/FatigueOptions.h"
@@ -131,7 +132,9 @@ bool parseEffect(const std::string& definition, LoadEffect* effect, std::string*
   std::size_t colon = definition.find(':');
   std::string kind = definition.substr(0, colon);
   if (kind == "il" && colon != std::string::npos && colon + 1 < definition.size()) {
-    return readInfluenceFile(definition, definition.substr(colon + 1), effect, error);
+    effect->file = definition.substr(colon + 1);
+    effect->identity = "il:" + effect->file;
+    return readInfluenceFile(definition, effect->file, effect, error);
   }
   std::vector<std::string> parts = splitAt(definition, ':');
   double span = 0.0;
@@ -143,6 +146,7 @@ bool parseEffect(const std::string& definition, LoadEffect* effect, std::string*
   if (!readSpan(definition, parts[1], &span, error)) {
     return false;
   }
+  effect->identity = kind + ":" + shortestText(span);
   if (kind == "shear") {
     effect->line = InfluenceLine::simpleSpanShear(span);
   } else if (kind == "hogging") {
@@ -155,6 +159,7 @@ bool parseEffect(const std::string& definition, LoadEffect* effect, std::string*
                     error);
     }
     effect->line = InfluenceLine::simpleSpanMoment(span, a);
+    effect->identity += ":" + shortestText(a);  // moment:30 is moment:30:15
   }
   return true;
 }
@@ -207,10 +212,25 @@ bool lineFromPoints(const std::string& what, const std::vector<InfluencePoint>& 
   return true;
 }
 
+namespace {
+
+// Whether two effects are one: by name, by what they are, or by their file's identity.
+bool sameEffect(const LoadEffect& a, const LoadEffect& b) {
+  return a.name == b.name || (!a.identity.empty() && a.identity == b.identity) ||
+         (!a.file.empty() && !b.file.empty() && isSameFile(a.file, b.file));
+}
+
+}  // namespace
+
 bool addEffect(LoadEffect effect, LoadSettings* settings, std::string* error) {
   for (const LoadEffect& given : settings->effects) {
     if (given.name == effect.name) {
       return refuse("--effect \"" + effect.name + "\" is given twice; accepted: each effect once",
+                    error);
+    }
+    if (sameEffect(given, effect)) {
+      return refuse("--effect \"" + effect.name + "\" is the effect \"" + given.name +
+                        "\" given before; accepted: each effect once",
                     error);
     }
   }

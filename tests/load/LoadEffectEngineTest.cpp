@@ -14,7 +14,10 @@
 namespace {
 
 LoadEffect effectOf(const std::string& name, const InfluenceLine& line) {
-  return {name, line};
+  LoadEffect effect;
+  effect.name = name;
+  effect.line = line;
+  return effect;
 }
 
 LoadSettings midSpanAndShear() {
