@@ -113,9 +113,13 @@ bool copyInfluenceLines(const fs::path& folder, CampaignPlan* plan, std::error_c
       return false;
     }
     std::string copy = "il:" + (fs::path("..") / linesFolder / name).string();
-    for (std::size_t j = 0; j + 1 < arguments.size(); j += 2) {
-      if (arguments[j] == "--stress-per-unit" && arguments[j + 1].rfind(effect + "=", 0) == 0) {
-        arguments[j + 1] = copy + arguments[j + 1].substr(effect.size());
+    for (std::vector<std::string>* list : {&arguments, &plan->extremesArguments}) {
+      for (std::size_t j = 0; j + 1 < list->size(); j += 2) {
+        std::string& value = (*list)[j + 1];
+        bool namesEffect = (*list)[j] == "--stress-per-unit" || (*list)[j] == "--threshold";
+        if (namesEffect && value.rfind(effect + "=", 0) == 0) {
+          value = copy + value.substr(effect.size());
+        }
       }
     }
     effect = copy;

@@ -8,6 +8,7 @@
 #include "extremes/AnalysisLimits.h"
 #include "extremes/ExtremesOptions.h"
 #include "load/FatigueOptions.h"
+#include "load/LoadOptions.h"
 #include "run/RunConfig.h"
 
 namespace {
@@ -155,6 +156,48 @@ std::string repeatedEffect(const std::vector<std::string>& arguments) {
   return "";
 }
 
+// Why the plan's velmora and velmora-extremes arguments are not what those programs take,
+// read with their own readers (an influence line's file is read by the runs), or "".
+std::string argumentProblem(const CampaignPlan& plan) {
+  const std::vector<std::string>& load = plan.loadArguments;
+  const std::vector<std::string>& tails = plan.extremesArguments;
+  if (load.size() % 2 != 0 || tails.size() % 2 != 0) {
+    return "an option of the plan has no value";
+  }
+  LoadSettings loadSettings;
+  std::string error;
+  for (std::size_t i = 0; i < load.size(); i += 2) {
+    if (!load_options::isLoadOption(load[i])) {
+      return "argument " + load[i] + " is no load option; accepted: those of velmora";
+    }
+    bool file = load[i] == "--effect" && load[i + 1].compare(0, 3, "il:") == 0;
+    if (!file && !load_options::takeOption(load[i], load[i + 1], &loadSettings, &error)) {
+      return error;
+    }
+  }
+  AnalysisSettings tailSettings;
+  for (std::size_t i = 0; i < tails.size(); i += 2) {
+    if (!extremes_options::isTailOption(tails[i])) {
+      return "extremes-argument " + tails[i] + " is no tail option; accepted: " +
+             "--threshold, --threshold-quantile and --resamples";
+    }
+    if (!extremes_options::takeTailOption(tails[i], tails[i + 1], &tailSettings, &error)) {
+      return error;
+    }
+  }
+  for (const auto& [effect, value] : tailSettings.threshold.byEffect) {
+    bool planned = false;
+    for (std::size_t i = 0; i < load.size(); i += 2) {
+      planned = planned || (load[i] == "--effect" && load[i + 1] == effect);
+    }
+    if (!planned) {
+      return "--threshold names " + effect + ", which is none of the campaign's effects; " +
+             "accepted: one of them, as its --effect gives it";
+    }
+  }
+  return "";
+}
+
 }  // namespace
 
 std::string CampaignPlan::problem() const {
@@ -195,6 +238,10 @@ std::string CampaignPlan::problem() const {
     if (fatigue_options::isFatigueOption(loadArguments[i])) {
       return loadArguments[i] + " needs --fatigue, which has the runs count fatigue cycles";
     }
+  }
+  std::string arguments = argumentProblem(*this);
+  if (!arguments.empty()) {
+    return arguments;
   }
   std::string repeated = repeatedEffect(loadArguments);
   if (!repeated.empty()) {

@@ -17,6 +17,7 @@
 #include "data/NumberText.h"
 #include "load/FatigueRows.h"
 #include "load/LoadEffectEngine.h"
+#include "load/LoadOptions.h"
 #include "output/CsvField.h"
 
 namespace fs = std::filesystem;
@@ -49,7 +50,9 @@ int eventClasses(const CampaignPlan& plan) {
   if (given == plan.loadArguments.end() || given + 1 == plan.loadArguments.end()) {
     return LoadSettings().eventClasses;
   }
-  return std::stoi(*(given + 1));
+  long long classes = LoadSettings().eventClasses;
+  readWholeText(*(given + 1), 1, load_options::maxEventClasses, &classes);  // checked with the plan
+  return static_cast<int>(classes);
 }
 
 // Why the event maxima file of run is not whole (its header and a row for every effect, day

@@ -104,14 +104,15 @@ std::string anchoredEffect(const std::string& definition) {
   return "il:" + std::filesystem::absolute(definition.substr(3)).string();
 }
 
-// A load option's value as the plan keeps it: effects anchored, also where
-// --stress-per-unit names one.
+// A load or tail option's value as the plan keeps it: effects anchored, also where
+// --stress-per-unit or --threshold names one.
 std::string anchoredValue(const std::string& name, const std::string& value) {
   if (name == "--effect") {
     return anchoredEffect(value);
   }
   std::size_t equals = value.rfind('=');
-  if (name == "--stress-per-unit" && equals != std::string::npos) {
+  bool namesEffect = name == "--stress-per-unit" || name == "--threshold";
+  if (namesEffect && equals != std::string::npos) {
     return anchoredEffect(value.substr(0, equals)) + value.substr(equals);
   }
   return value;
@@ -157,7 +158,7 @@ bool takePlanOption(const GivenOption& option, CampaignPlan* plan, PlanReading* 
       return false;
     }
     plan->extremesArguments.push_back(name);
-    plan->extremesArguments.push_back(option.value);
+    plan->extremesArguments.push_back(anchoredValue(name, option.value));
   } else if (traffic_patterns::isPatternOption(name)) {
     return traffic_patterns::takeOption(name, option.value, &plan->patterns, error);
   } else if (name == "--event-maxima") {
