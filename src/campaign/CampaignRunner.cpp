@@ -1,6 +1,7 @@
 #include "campaign/CampaignRunner.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -76,6 +77,22 @@ std::string eventsIncompleteness(const std::string& campaignFolder, const Campai
   return "";
 }
 
+// Whether the rest of a maxima row after its effect and day is max,time_s as numbers,
+// vehicles_on_bridge,trucks_on_bridge as whole numbers and a unit.
+bool holdsMaximaValues(const std::string& rest) {
+  std::vector<std::string> fields;
+  std::string::size_type start = 0;
+  for (std::string::size_type comma; fields.size() < 4 && (comma = rest.find(',', start)) != std::string::npos;
+       start = comma + 1) {
+    fields.push_back(rest.substr(start, comma - start));
+  }
+  double number = 0.0;
+  long long count = 0;
+  return fields.size() == 4 && readNumberText(fields[0], &number) &&
+         readNumberText(fields[1], &number) && readWholeText(fields[2], 0, LLONG_MAX, &count) &&
+         readWholeText(fields[3], 0, count, &count);
+}
+
 // Why the maxima file of run is not whole (every effect of the plan for every day of the
 // run, in the order velmora writes them, each line ended), or "" when it is.
 std::string incompleteness(const std::string& campaignFolder, const CampaignPlan& plan,
@@ -91,7 +108,8 @@ std::string incompleteness(const std::string& campaignFolder, const CampaignPlan
   for (; std::getline(in, line); ++row) {
     std::size_t effect = static_cast<std::size_t>(row) % effects.size();
     std::string start = csvField(effects[effect]) + "," + std::to_string(row / static_cast<long long>(effects.size()) + 1) + ",";
-    if (row >= expected || line.compare(0, start.size(), start) != 0 || in.eof()) {
+    if (row >= expected || line.compare(0, start.size(), start) != 0 || in.eof() ||
+        !holdsMaximaValues(line.substr(start.size()))) {
       return "line " + std::to_string(row + 2) + " is not the row of " + effects[effect] +
              " on day " + std::to_string(row / static_cast<long long>(effects.size()) + 1);
     }
@@ -102,9 +120,10 @@ std::string incompleteness(const std::string& campaignFolder, const CampaignPlan
   return "";
 }
 
-// Why a fatigue file of run is not whole (it starts with its header and ends with a line
-// end), or "" when it is.
-std::string fatigueIncompleteness(const std::string& path, const char* header) {
+// Why a fatigue file of run is not whole (it starts with its header, ends with a line end
+// and holds only rows of the plan's effects), or "" when it is.
+std::string fatigueIncompleteness(const std::string& path, const char* header,
+                                  const CampaignPlan& plan) {
   std::ifstream in(path, std::ios::binary);
   std::string line;
   if (!std::getline(in, line) || line != header) {
@@ -114,7 +133,8 @@ std::string fatigueIncompleteness(const std::string& path, const char* header) {
   if (in.bad() || (!rest.empty() && rest.back() != '\n')) {
     return "its last line is cut short";
   }
-  return "";
+  return fatigue_summary::fileProblem(path, plan,
+                                      std::string(header) == fatigue_rows::spectrumHeader());
 }
 
 // The run's fatigue files that are planned, with their headers.
@@ -142,7 +162,7 @@ std::pair<std::string, std::string> incompleteFile(const std::string& campaignFo
     return {campaign_folder::eventsFile, why};
   }
   for (const auto& [file, header] : fatigueFiles(plan)) {
-    why = fatigueIncompleteness(runPath(campaignFolder, run.index, file), header);
+    why = fatigueIncompleteness(runPath(campaignFolder, run.index, file), header, plan);
     if (!why.empty()) {
       return {file, why};
     }

@@ -81,7 +81,8 @@ bool readNumbers(const std::vector<std::string>& fields, std::size_t count, doub
 // order of the same bin edges.
 bool addSpectrumRow(EffectFatigue& effect, const std::vector<std::string>& fields) {
   double numbers[3];
-  if (fields.size() != 4 || !readNumbers(fields, 3, numbers)) {
+  if (fields.size() != 4 || !readNumbers(fields, 3, numbers) || !(numbers[0] < numbers[1]) ||
+      numbers[2] < 0.0) {
     return false;
   }
   effect.unit = fields[3];
@@ -97,7 +98,8 @@ bool addSpectrumRow(EffectFatigue& effect, const std::vector<std::string>& field
 
 bool addDamageRow(EffectFatigue& effect, const std::vector<std::string>& fields) {
   double numbers[3];
-  if (fields.size() != 4 || !readNumbers(fields, 3, numbers)) {
+  if (fields.size() != 4 || !readNumbers(fields, 3, numbers) || numbers[1] < 0.0 ||
+      numbers[2] < 0.0) {
     return false;
   }
   for (DamageSum& sum : effect.damage) {
@@ -123,9 +125,8 @@ bool addFile(const std::string& path, std::vector<EffectFatigue>& effects, bool 
     bool added =
         effect && (spectra ? addSpectrumRow(*effect, fields) : addDamageRow(*effect, fields));
     if (!added) {
-      *error = "\"" + path + "\" line " + std::to_string(number) + " is \"" + line +
-               "\", which is no " + (spectra ? "spectrum" : "damage") +
-               " row of the plan's effects";
+      *error = "line " + std::to_string(number) + " is \"" + line + "\", which is no " +
+               (spectra ? "spectrum" : "damage") + " row of the plan's effects";
       return false;
     }
   }
@@ -216,16 +217,23 @@ std::string reportText(const std::vector<EffectFatigue>& effects, int years) {
 
 }  // namespace
 
+std::string fileProblem(const std::string& path, const CampaignPlan& plan, bool spectra) {
+  std::vector<EffectFatigue> effects = plannedEffects(plan);
+  std::string why;
+  return addFile(path, effects, spectra, &why) ? "" : why;
+}
+
 bool combineFatigue(const std::string& campaignFolder, const CampaignPlan& plan,
                     std::string* error) {
   std::vector<EffectFatigue> effects = plannedEffects(plan);
   for (const PlannedRun& run : plan.runs()) {
-    if (!addFile(campaign_folder::runPath(campaignFolder, run.index, campaign_folder::spectraFile),
-                 effects, true, error) ||
-        (plan.countsDamage() &&
-         !addFile(campaign_folder::runPath(campaignFolder, run.index, campaign_folder::damageFile),
-                  effects, false, error))) {
-      return false;
+    for (bool spectra : {true, false}) {
+      std::string path = campaign_folder::runPath(
+          campaignFolder, run.index, spectra ? campaign_folder::spectraFile : campaign_folder::damageFile);
+      if ((spectra || plan.countsDamage()) && !addFile(path, effects, spectra, error)) {
+        *error = "\"" + path + "\" " + *error;
+        return false;
+      }
     }
   }
   std::string report = reportText(effects, plan.years);

@@ -39,6 +39,11 @@ struct EffectFatigue {
   double gammaMf = 1.0;
 };
 
+// Why a run's spectra (or damage) file at path holds a row that is none of the plan's
+// effects' (a number that is none, a negative count, an unknown effect or category), or ""
+// when every row is one.
+std::string fileProblem(const std::string& path, const CampaignPlan& plan, bool spectra);
+
 // Adds up the fatigue files of the plan's runs, all made, and writes the campaign's files
 // into campaignFolder, the report also to standard output. False, with *error one line
 // naming the file and line, when a run's file is not what the runs write.
