@@ -213,14 +213,17 @@ bool MeasuredRecords::readStationLine(const std::string& line, MeasuredVehicle* 
     return false;
   }
   RecordValues& r = vehicle->values;
-  std::int64_t axles = 0, direction = 0, lane = 0;
+  long long axles = 0, direction = 0, lane = 0;
+  bool counts = readWholeText(field(columns.axles), 0, 99, &axles) &&
+                readWholeText(field(columns.direction), -99, 99, &direction) &&
+                readWholeText(field(columns.lane), -9999, 9999, &lane);
+  if (!counts) {
+    *why = "with axles, direction or lane not a whole number (axles 0 to 99)";
+    return false;
+  }
   bool numbers = wholeOf(field(columns.speed), 1.0, &r.speed) &&
-                 wholeOf(field(columns.grossWeight), 1.0, &r.grossWeight) &&
-                 wholeOf(field(columns.axles), 1.0, &axles) &&
-                 wholeOf(field(columns.direction), 1.0, &direction) &&
-                 wholeOf(field(columns.lane), 1.0, &lane);
-  if (!numbers || axles < 0 || axles > 99 || std::llabs(direction) > 99 ||
-      std::llabs(lane) > 9999) {
+                 wholeOf(field(columns.grossWeight), 1.0, &r.grossWeight);
+  if (!numbers) {
     *why = "with a field that holds no number";
     return false;
   }
