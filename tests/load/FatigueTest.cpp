@@ -163,6 +163,22 @@ double constantAmplitudeDamage(double range, int cycles) {
   return tally.damage()[0];
 }
 
+// A range that is a whole number of bins, reached through sums with rounding, lands in the
+// bin it starts, not the one below; ranges truly below an edge stay below it.
+TEST(FatigueTallyTest, ExactRangesLandInTheBinTheyStart) {
+  EXPECT_EQ(0.7 / 0.1 < 7.0, true);  // the quotient falls a hair short of the edge
+  EXPECT_EQ(FatigueTally::binOf(0.7, 0.1), 7);
+  EXPECT_EQ(FatigueTally::binOf(0.1 * 3.0, 0.1), 3);
+  EXPECT_EQ(FatigueTally::binOf(3.0 - 1e-9, 1.0), 2);
+  EXPECT_EQ(FatigueTally::binOf(2.5, 1.0), 2);
+  EXPECT_EQ(FatigueTally::binOf(0.0, 1.0), 0);
+  double sum = 0.0;
+  for (int i = 0; i < 10; ++i) {
+    sum += 0.1;  // 0.9999999999999999
+  }
+  EXPECT_EQ(FatigueTally::binOf(sum, 1.0), 1);
+}
+
 TEST(FatigueTallyTest, ConstantAmplitudeHistoriesMeetHandCalculations) {
   // 142 units are delta_c (71 MPa): 1000 cycles of 2e6 make 1/2000.
   EXPECT_NEAR(constantAmplitudeDamage(142.0, 1000), 1000.0 / 2e6, 1e-15);

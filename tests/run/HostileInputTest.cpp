@@ -245,6 +245,8 @@ TEST_F(HostileInputTest, AFileSizeLimitIsAnErrorNotASignal) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.errors, "error: cannot write the output file \"TrafOut.txt\": File too large\n");
   EXPECT_EQ(run.console.find("Generation complete"), std::string::npos);
+  EXPECT_EQ(folder.read("TrafOut.txt"), earlierOutput);  // a failed run keeps the earlier file
+  EXPECT_FALSE(fs::exists("TrafOut.txt.partial"));
 }
 
 TEST_F(HostileInputTest, AHugeBufferKeepsMemoryBoundedAndTheBytesTheSame) {
