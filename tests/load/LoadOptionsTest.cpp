@@ -126,9 +126,13 @@ TEST(LoadOptionsTest, AnEffectGivenTwiceIsRefused) {
   LoadSettings settings;
   std::string error;
   ASSERT_TRUE(load_options::takeOption("--effect", "moment:30", &settings, &error)) << error;
-  ASSERT_TRUE(load_options::takeOption("--effect", "moment:30:15", &settings, &error)) << error;
+  ASSERT_TRUE(load_options::takeOption("--effect", "moment:30:10", &settings, &error)) << error;
   EXPECT_FALSE(load_options::takeOption("--effect", "moment:30", &settings, &error));
   EXPECT_EQ(error, "--effect \"moment:30\" is given twice; accepted: each effect once");
+  // The same effect under another spelling: the mid-span moment, a span of 30.0 m.
+  EXPECT_FALSE(load_options::takeOption("--effect", "moment:30.0:15", &settings, &error));
+  EXPECT_EQ(error, "--effect \"moment:30.0:15\" is the effect \"moment:30\" given before; "
+                   "accepted: each effect once");
   EXPECT_EQ(settings.effects.size(), 2u);
 }
 
