@@ -178,8 +178,8 @@ std::string argumentProblem(const CampaignPlan& plan) {
   AnalysisSettings tailSettings;
   for (std::size_t i = 0; i < tails.size(); i += 2) {
     if (!extremes_options::isTailOption(tails[i])) {
-      return "extremes-argument " + tails[i] + " is no tail option; accepted: " +
-             "--threshold, --threshold-quantile and --resamples";
+      return "extremes-argument " + tails[i] +
+             " is no tail option; accepted: " + "--threshold, --threshold-quantile and --resamples";
     }
     if (!extremes_options::takeTailOption(tails[i], tails[i + 1], &tailSettings, &error)) {
       return error;

@@ -82,7 +82,8 @@ std::string eventsIncompleteness(const std::string& campaignFolder, const Campai
 bool holdsMaximaValues(const std::string& rest) {
   std::vector<std::string> fields;
   std::string::size_type start = 0;
-  for (std::string::size_type comma; fields.size() < 4 && (comma = rest.find(',', start)) != std::string::npos;
+  for (std::string::size_type comma;
+       fields.size() < 4 && (comma = rest.find(',', start)) != std::string::npos;
        start = comma + 1) {
     fields.push_back(rest.substr(start, comma - start));
   }
@@ -107,7 +108,8 @@ std::string incompleteness(const std::string& campaignFolder, const CampaignPlan
   long long row = 0;
   for (; std::getline(in, line); ++row) {
     std::size_t effect = static_cast<std::size_t>(row) % effects.size();
-    std::string start = csvField(effects[effect]) + "," + std::to_string(row / static_cast<long long>(effects.size()) + 1) + ",";
+    std::string start = csvField(effects[effect]) + "," +
+                        std::to_string(row / static_cast<long long>(effects.size()) + 1) + ",";
     if (row >= expected || line.compare(0, start.size(), start) != 0 || in.eof() ||
         !holdsMaximaValues(line.substr(start.size()))) {
       return "line " + std::to_string(row + 2) + " is not the row of " + effects[effect] +

@@ -229,7 +229,8 @@ bool combineFatigue(const std::string& campaignFolder, const CampaignPlan& plan,
   for (const PlannedRun& run : plan.runs()) {
     for (bool spectra : {true, false}) {
       std::string path = campaign_folder::runPath(
-          campaignFolder, run.index, spectra ? campaign_folder::spectraFile : campaign_folder::damageFile);
+          campaignFolder, run.index,
+          spectra ? campaign_folder::spectraFile : campaign_folder::damageFile);
       if ((spectra || plan.countsDamage()) && !addFile(path, effects, spectra, error)) {
         *error = "\"" + path + "\" " + *error;
         return false;

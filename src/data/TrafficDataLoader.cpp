@@ -90,8 +90,9 @@ void TrafficDataLoader::requireFields(int fields, const std::string& what) {
     return;
   }
   report.badRow = "line " + std::to_string(reader.lineNumber()) + " with " +
-                  std::to_string(reader.fieldCount) + (reader.fieldCount == 1 ? " field" : " fields") +
-                  "; accepted: exactly " + std::to_string(fields) + ", " + what;
+                  std::to_string(reader.fieldCount) +
+                  (reader.fieldCount == 1 ? " field" : " fields") + "; accepted: exactly " +
+                  std::to_string(fields) + ", " + what;
 }
 
 double TrafficDataLoader::deviationValue(int index) {
@@ -222,8 +223,8 @@ void TrafficDataLoader::readHeavyTrucks() {
     for (int row = 0; row < TrafficData::heavyBandRowCount; ++row) {
       skipLine();
       TrafficData::HeavyBandRow values;
-      requireFields(2 * axles, "the " + std::to_string(axles) +
-                                   " axles' mean weights, then their deviations");
+      requireFields(2 * axles,
+                    "the " + std::to_string(axles) + " axles' mean weights, then their deviations");
       for (int axle = 0; axle < axles; ++axle) {
         values[static_cast<std::size_t>(axle)] = {fieldValue(axle), deviationValue(axles + axle)};
       }

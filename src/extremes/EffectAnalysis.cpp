@@ -107,7 +107,8 @@ void diagnoseLevels(double largest, FittedModel* model) {
     std::vector<std::string> warnings;
     std::string period = fit + ": the " + number(level.years) + "-year level";
     if (std::isnan(level.level)) {
-      warnings.push_back(period + " does not exist: the days without a value in the classes "
+      warnings.push_back(period +
+                         " does not exist: the days without a value in the classes "
                          "leave the day's distribution above 1 - 1/T at every level; a longer "
                          "return period has one");
       model->levelWarnings.push_back(warnings);
@@ -451,10 +452,9 @@ std::string blocksText(const EffectAnalysis& analysis, const AnalysisSettings& s
   auto blocks = static_cast<long long>(analysis.maxima.size());
   auto days = static_cast<long long>(analysis.days);
   bool annual = settings.blockDays == settings.daysPerYear;
-  std::string text =
-      annual ? program_frame::countOf(blocks, "annual maximum", "annual maxima")
-             : program_frame::countOf(blocks, "maximum", "maxima") + " of " +
-                   std::to_string(settings.blockDays) + "-day blocks";
+  std::string text = annual ? program_frame::countOf(blocks, "annual maximum", "annual maxima")
+                            : program_frame::countOf(blocks, "maximum", "maxima") + " of " +
+                                  std::to_string(settings.blockDays) + "-day blocks";
   text += " from " + program_frame::countOf(days, "day");
   long long leftOut = days - blocks * settings.blockDays;
   if (leftOut > 0) {
@@ -517,15 +517,15 @@ void writeModelRows(std::ostream& out, const EffectAnalysis& analysis, const Fit
         warnings += (warnings.empty() ? "" : "; ") + warning;
       }
     }
-    out << csvField(analysis.effect) << ',' << model.look.name << ',' << model.fitted.size()
-        << ',' << parameterColumns(model) << ',' << number(model.fit.andersonDarling, "%.6g")
-        << ',' << number(level.years) << ','
+    out << csvField(analysis.effect) << ',' << model.look.name << ',' << model.fitted.size() << ','
+        << parameterColumns(model) << ',' << number(model.fit.andersonDarling, "%.6g") << ','
+        << number(level.years) << ','
         << (std::isnan(level.level) ? "" : number(level.level, "%.10g")) << ','
         << (level.intervalFound ? number(level.lower, "%.10g") : "") << ','
         << (level.intervalFound ? number(level.upper, "%.10g") : "") << ','
         << (model.tested ? number(model.pValue, "%.6g") : "") << ','
-        << (model.tested ? (model.passes() ? "yes" : "no") : "") << ','
-        << csvField(analysis.unit) << ',' << csvField(warnings) << '\n';
+        << (model.tested ? (model.passes() ? "yes" : "no") : "") << ',' << csvField(analysis.unit)
+        << ',' << csvField(warnings) << '\n';
   }
 }
 

@@ -76,9 +76,11 @@ bool readRow(const CsvReader& reader, const std::string& where, const std::strin
   if (reader.fieldCount != columns || !readWholeText(reader.field(1), 1, maxDay, &day) ||
       !readWholeText(reader.field(2), 0, load_options::maxEventClasses, &trucks) ||
       (!empty && !readNumberText(reader.field(3), &value))) {
-    return refuse(where + " is \"" + line + "\"; accepted: effect,day,trucks,max,time_s,unit "
-                  "with whole numbers of days from 1 and of trucks from 0 to " +
-                  std::to_string(load_options::maxEventClasses) + ", max and time_s numbers or empty together",
+    return refuse(where + " is \"" + line +
+                      "\"; accepted: effect,day,trucks,max,time_s,unit "
+                      "with whole numbers of days from 1 and of trucks from 0 to " +
+                      std::to_string(load_options::maxEventClasses) +
+                      ", max and time_s numbers or empty together",
                   error);
   }
   bool added = false;

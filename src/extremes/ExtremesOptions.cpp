@@ -23,9 +23,10 @@ bool takeThreshold(const std::string& text, ThresholdSettings* threshold, std::s
   }
   bool again = effect.empty() ? threshold->forAll : threshold->byEffect.count(effect) > 0;
   if (again) {
-    return refuse("--threshold " + (effect.empty() ? std::string("for every effect") : "for " + effect) +
-                      " is given twice (\"" + text + "\" again); accepted: one threshold for each effect",
-                  error);
+    return refuse(
+        "--threshold " + (effect.empty() ? std::string("for every effect") : "for " + effect) +
+            " is given twice (\"" + text + "\" again); accepted: one threshold for each effect",
+        error);
   }
   if (effect.empty()) {
     threshold->forAll = true;

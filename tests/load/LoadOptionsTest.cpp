@@ -131,8 +131,9 @@ TEST(LoadOptionsTest, AnEffectGivenTwiceIsRefused) {
   EXPECT_EQ(error, "--effect \"moment:30\" is given twice; accepted: each effect once");
   // The same effect under another spelling: the mid-span moment, a span of 30.0 m.
   EXPECT_FALSE(load_options::takeOption("--effect", "moment:30.0:15", &settings, &error));
-  EXPECT_EQ(error, "--effect \"moment:30.0:15\" is the effect \"moment:30\" given before; "
-                   "accepted: each effect once");
+  EXPECT_EQ(error,
+            "--effect \"moment:30.0:15\" is the effect \"moment:30\" given before; "
+            "accepted: each effect once");
   EXPECT_EQ(settings.effects.size(), 2u);
 }
 

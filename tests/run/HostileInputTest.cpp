@@ -337,13 +337,15 @@ TEST_F(StatsInputTest, RefusesALineNoRecordCanBeAndBinaryInput) {
   folder.write("long.txt", std::string(carRecord) + "\n" + std::string(3u << 20, 'x') + "\n");
   ProgramRun run = stats("long.txt");
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.errors, "error: the stream \"long.txt\" line 2 is longer than 4096 characters; "
-                        "accepted: records of velmora, one a line\n");
+  EXPECT_EQ(run.errors,
+            "error: the stream \"long.txt\" line 2 is longer than 4096 characters; "
+            "accepted: records of velmora, one a line\n");
   folder.write("nul.txt", std::string(carRecord) + "\n" + std::string(20, '\0') + "\n");
   run = stats("nul.txt");
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.errors, "error: the stream \"nul.txt\" line 2 holds a NUL byte: no text; "
-                        "accepted: records of velmora, one a line\n");
+  EXPECT_EQ(run.errors,
+            "error: the stream \"nul.txt\" line 2 holds a NUL byte: no text; "
+            "accepted: records of velmora, one a line\n");
 }
 
 }  // namespace

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "output/RecordReader.h"
+#include "output/RecordValues.h"
 #include "random/RandomGenerator.h"
 #include "run/Run.h"
 #include "run/RunConfig.h"
-#include "output/RecordReader.h"
-#include "output/RecordValues.h"
 #include "support/SampleFolderTest.h"
 #include "traffic/DrawLimit.h"
 

@@ -43,24 +43,29 @@ class ToolPromisesTest : public SampleFolderTest {
 TEST_F(ToolPromisesTest, EndlessAndBinaryInputIsRefusedAtItsFirstLine) {
   ProgramRun load = run(VELMORA_LOAD_PROGRAM, "--effect moment:30 -o m.csv /dev/zero");
   EXPECT_EQ(load.status, 2);
-  EXPECT_EQ(load.errors, "error: /dev/zero line 1 holds a NUL byte: no text; accepted: records "
-                         "of velmora, one a line\n");
+  EXPECT_EQ(load.errors,
+            "error: /dev/zero line 1 holds a NUL byte: no text; accepted: records "
+            "of velmora, one a line\n");
   ProgramRun fit = run(VELMORA_FIT_PROGRAM, "-o site /dev/zero");
   EXPECT_EQ(fit.status, 2);
-  EXPECT_EQ(fit.errors, "error: the records file \"/dev/zero\" line 1 holds a NUL byte: no "
-                        "text; accepted: vehicle records, one a line\n");
+  EXPECT_EQ(fit.errors,
+            "error: the records file \"/dev/zero\" line 1 holds a NUL byte: no "
+            "text; accepted: vehicle records, one a line\n");
   ProgramRun endless = runCommand(std::string("yes | tr -d \"\\n\" | ") + VELMORA_LOAD_PROGRAM +
                                   " --effect moment:30 -o m.csv /dev/stdin");
   EXPECT_EQ(endless.status, 2);
-  EXPECT_EQ(endless.errors, "error: /dev/stdin line 1 is longer than 4096 characters; "
-                            "accepted: records of velmora, one a line\n");
-  folder.write("station.csv", "datetime,speed_dm_per_s,gross_weight,axles,direction,lane,"
-                              "axle1_weight,axle2_weight,axle1_spacing_dm\n" +
-                                  std::string(5000, 'y') + "\n");
+  EXPECT_EQ(endless.errors,
+            "error: /dev/stdin line 1 is longer than 4096 characters; "
+            "accepted: records of velmora, one a line\n");
+  folder.write("station.csv",
+               "datetime,speed_dm_per_s,gross_weight,axles,direction,lane,"
+               "axle1_weight,axle2_weight,axle1_spacing_dm\n" +
+                   std::string(5000, 'y') + "\n");
   fit = run(VELMORA_FIT_PROGRAM, "-o site station.csv");
   EXPECT_EQ(fit.status, 2);
-  EXPECT_EQ(fit.errors, "error: the records file \"station.csv\" line 2 is longer than 4096 "
-                        "characters; accepted: vehicle records, one a line\n");
+  EXPECT_EQ(fit.errors,
+            "error: the records file \"station.csv\" line 2 is longer than 4096 "
+            "characters; accepted: vehicle records, one a line\n");
   EXPECT_FALSE(fs::exists("m.csv"));
   EXPECT_FALSE(fs::exists("site"));
 }
@@ -68,8 +73,8 @@ TEST_F(ToolPromisesTest, EndlessAndBinaryInputIsRefusedAtItsFirstLine) {
 TEST_F(ToolPromisesTest, WhatOneToolWritesTheNextReads) {
   writeStream(6);
   folder.write("span 30,5 m.csv", "0,0\n15,1\n30,0\n");
-  ProgramRun load =
-      run(VELMORA_LOAD_PROGRAM, "--effect \"il:span 30,5 m.csv\" --effect moment:30 -o m.csv TrafOut.txt");
+  ProgramRun load = run(VELMORA_LOAD_PROGRAM,
+                        "--effect \"il:span 30,5 m.csv\" --effect moment:30 -o m.csv TrafOut.txt");
   ASSERT_EQ(load.status, 0) << load.errors;
   EXPECT_EQ(linesOf(folder.read("m.csv"))[1].rfind("\"il:span 30,5 m.csv\",1,", 0), 0u);
   ProgramRun extremes = run(VELMORA_EXTREMES_PROGRAM, "--resamples 0 m.csv");
@@ -86,9 +91,10 @@ TEST_F(ToolPromisesTest, WhatOneToolWritesTheNextReads) {
   folder.write("empty.txt", "");
   load = run(VELMORA_LOAD_PROGRAM, "--effect moment:30 -o e.csv empty.txt");
   EXPECT_EQ(load.status, 2);
-  EXPECT_EQ(load.errors, "error: empty.txt holds no records, so it has no day to report; "
-                         "accepted: a stream of velmora (its last record is past its last day), "
-                         "or --days N\n");
+  EXPECT_EQ(load.errors,
+            "error: empty.txt holds no records, so it has no day to report; "
+            "accepted: a stream of velmora (its last record is past its last day), "
+            "or --days N\n");
   EXPECT_FALSE(fs::exists("e.csv"));
 
   // Whole-number columns are read as whole numbers.
@@ -159,13 +165,15 @@ TEST_F(ToolPromisesTest, TheSameThingGivenTwiceIsRefused) {
   for (const auto& [effects, named] : twice) {
     ProgramRun load = run(VELMORA_LOAD_PROGRAM, effects + " -o m.csv TrafOut.txt");
     EXPECT_EQ(load.status, 2) << effects;
-    EXPECT_NE(load.errors.find("error: --effect \"" + named + " given before; accepted: each "
+    EXPECT_NE(load.errors.find("error: --effect \"" + named +
+                               " given before; accepted: each "
                                "effect once"),
               std::string::npos)
         << load.errors;
   }
-  ProgramRun apart = run(VELMORA_LOAD_PROGRAM, "--effect moment:30 --effect moment:30:10 -o m.csv "
-                                               "TrafOut.txt");
+  ProgramRun apart = run(VELMORA_LOAD_PROGRAM,
+                         "--effect moment:30 --effect moment:30:10 -o m.csv "
+                         "TrafOut.txt");
   EXPECT_EQ(apart.status, 0) << apart.errors;
   ProgramRun thresholds =
       run(VELMORA_EXTREMES_PROGRAM, "--threshold moment:30=5 --threshold moment:30=6 m.csv");
@@ -181,17 +189,19 @@ TEST_F(ToolPromisesTest, TheSameThingGivenTwiceIsRefused) {
                "axle2_weight,axle1_spacing_dm,speed_dm_per_s\n");
   ProgramRun fit = run(VELMORA_FIT_PROGRAM, "-o site station.csv");
   EXPECT_EQ(fit.status, 2);
-  EXPECT_EQ(fit.errors, "error: the records file \"station.csv\" line 1 is a station header "
-                        "that names the column `speed_dm_per_s` twice; accepted: each column "
-                        "once\n");
+  EXPECT_EQ(fit.errors,
+            "error: the records file \"station.csv\" line 1 is a station header "
+            "that names the column `speed_dm_per_s` twice; accepted: each column "
+            "once\n");
 }
 
 TEST_F(ToolPromisesTest, APlanDecidesEverythingBeforeAnyRunIsMade) {
   ProgramRun planned = plan("unknown", "--effect moment:30 --threshold moment:99=5");
   EXPECT_EQ(planned.status, 2);
-  EXPECT_EQ(planned.errors, "error: --threshold names moment:99, which is none of the "
-                            "campaign's effects; accepted: one of them, as its --effect gives "
-                            "it\n");
+  EXPECT_EQ(planned.errors,
+            "error: --threshold names moment:99, which is none of the "
+            "campaign's effects; accepted: one of them, as its --effect gives "
+            "it\n");
   EXPECT_FALSE(fs::exists("unknown"));
   folder.write("h.csv", "0,0\n10,1\n20,0\n");
   ASSERT_EQ(plan("lined", "--effect il:h.csv --threshold il:h.csv=1000").status, 0);
@@ -199,8 +209,10 @@ TEST_F(ToolPromisesTest, APlanDecidesEverythingBeforeAnyRunIsMade) {
                 .find("\nextremes-argument=il:../influence-lines/1-h.csv=1000\n"),
             std::string::npos);
 
-  ASSERT_EQ(plan("tired", "--effect moment:30 --fatigue --detail-category 71 "
-                          "--stress-per-unit moment:30=0.01").status,
+  ASSERT_EQ(plan("tired",
+                 "--effect moment:30 --fatigue --detail-category 71 "
+                 "--stress-per-unit moment:30=0.01")
+                .status,
             0);
   ProgramRun made = run(VELMORA_CAMPAIGN_PROGRAM, "run tired");
   ASSERT_EQ(made.status, 0) << made.errors;
@@ -238,15 +250,17 @@ TEST_F(ToolPromisesTest, APlanDecidesEverythingBeforeAnyRunIsMade) {
 // Killing the driver alone with kill -9 ends its velmora children too, so that a later
 // driver never shares a run's files with a writer left behind.
 TEST_F(ToolPromisesTest, TheDriversChildrenEndWithIt) {
-  ASSERT_EQ(run(VELMORA_CAMPAIGN_PROGRAM, "plan . long --years 40 --years-per-run 20 "
-                                          "--effect moment:30 --seed 1").status,
+  ASSERT_EQ(run(VELMORA_CAMPAIGN_PROGRAM,
+                "plan . long --years 40 --years-per-run 20 "
+                "--effect moment:30 --seed 1")
+                .status,
             0);
   const std::string children =
       "for p in $(pgrep -x velmora); do readlink /proc/$p/cwd; done | grep -c \"$PWD/long/\"";
   ProgramRun killed = runCommand(std::string(VELMORA_CAMPAIGN_PROGRAM) +
                                  " run long --jobs 2 > driver.log 2>&1 & driver=$!; "
-                                 "for i in $(seq 100); do [ \"$(" + children +
-                                 ")\" = 2 ] && break; sleep 0.05; done; " + children +
+                                 "for i in $(seq 100); do [ \"$(" +
+                                 children + ")\" = 2 ] && break; sleep 0.05; done; " + children +
                                  "; kill -9 $driver; sleep 0.5; " + children + "; true");
   EXPECT_EQ(linesOf(killed.console), (std::vector<std::string>{"2", "0"})) << killed.errors;
 }
@@ -259,7 +273,8 @@ TEST_F(ToolPromisesTest, ALevelSearchEndsAndSaysWhenThereIsNoLevel) {
   for (int day = 1; day <= 300; ++day) {
     int busy = day % 3;
     std::string value = std::to_string(100 + 30 * busy + (day * 7) % 10) + ".5";
-    maxima += "x," + std::to_string(day) + "," + value + ",1.000,1," + std::to_string(busy) + ",kN\n";
+    maxima +=
+        "x," + std::to_string(day) + "," + value + ",1.000,1," + std::to_string(busy) + ",kN\n";
     for (int trucks = 0; trucks < 3; ++trucks) {
       events += "x," + std::to_string(day) + "," + std::to_string(trucks) +
                 (trucks == busy ? "," + value + ",1.000" : ",,") + ",kN\n";
@@ -287,12 +302,14 @@ TEST_F(ToolPromisesTest, HelpAfterEverySubCommandAndOneRangeOfReturnPeriods) {
     EXPECT_EQ(help.status, 0) << command;
     EXPECT_EQ(help.console.rfind("usage: velmora-campaign plan", 0), 0u) << command;
   }
-  const std::string range = "--return-period is \"2e6\"; accepted: a number of years above 1 "
-                            "and up to 1000000\n";
-  EXPECT_EQ(run(VELMORA_EXTREMES_PROGRAM, "--return-period 2e6 m.csv").errors.rfind("error: " + range, 0),
-            0u);
-  EXPECT_EQ(plan("far", "--effect moment:30 --return-period 2e6").errors.rfind("error: " + range, 0),
-            0u);
+  const std::string range =
+      "--return-period is \"2e6\"; accepted: a number of years above 1 "
+      "and up to 1000000\n";
+  EXPECT_EQ(
+      run(VELMORA_EXTREMES_PROGRAM, "--return-period 2e6 m.csv").errors.rfind("error: " + range, 0),
+      0u);
+  EXPECT_EQ(
+      plan("far", "--effect moment:30 --return-period 2e6").errors.rfind("error: " + range, 0), 0u);
 }
 
 TEST_F(ToolPromisesTest, TheReportSaysWhichDaysFillNoBlock) {
