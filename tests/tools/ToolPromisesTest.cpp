@@ -16,6 +16,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Thirty days of a series of maxima in the least form effect,day,max, with the unit column
+// when unit is ",m".
+std::string leastMaxima(const std::string& unit) {
+  std::string text = "effect,day,max" + std::string(unit.empty() ? "" : ",unit") + "\n";
+  for (int day = 1; day <= 30; ++day) {
+    text += "level," + std::to_string(day) + "," + std::to_string(100 + (day * 37) % 23) + unit + "\n";
+  }
+  return text;
+}
+
 class ToolPromisesTest : public SampleFolderTest {
  protected:
   static ProgramRun run(const char* program, const std::string& arguments) {
@@ -108,11 +118,7 @@ TEST_F(ToolPromisesTest, WhatOneToolWritesTheNextReads) {
       << extremes.errors;
 
   // The least form of a series of daily maxima, from any source.
-  std::string least = "effect,day,max,unit\n";
-  for (int day = 1; day <= 30; ++day) {
-    least += "level," + std::to_string(day) + "," + std::to_string(100 + (day * 37) % 23) + ",m\n";
-  }
-  folder.write("least.csv", least);
+  folder.write("least.csv", leastMaxima(",m"));
   extremes = run(VELMORA_EXTREMES_PROGRAM, "--resamples 0 least.csv");
   EXPECT_EQ(extremes.status, 0) << extremes.errors;
   EXPECT_NE(extremes.console.find("level: 30 maxima of 1-day blocks from 30 days (values in m)"),
@@ -313,11 +319,7 @@ TEST_F(ToolPromisesTest, HelpAfterEverySubCommandAndOneRangeOfReturnPeriods) {
 }
 
 TEST_F(ToolPromisesTest, TheReportSaysWhichDaysFillNoBlock) {
-  std::string least = "effect,day,max\n";
-  for (int day = 1; day <= 30; ++day) {
-    least += "level," + std::to_string(day) + "," + std::to_string(100 + (day * 37) % 23) + "\n";
-  }
-  folder.write("least.csv", least);
+  folder.write("least.csv", leastMaxima(""));
   ProgramRun extremes = run(VELMORA_EXTREMES_PROGRAM, "--resamples 0 --block-days 4 least.csv");
   EXPECT_NE(extremes.console.find("level: 7 maxima of 4-day blocks from 30 days; 2 days at the "
                                   "runs' ends, which fill no 4-day block, left out"),
