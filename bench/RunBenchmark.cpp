@@ -88,8 +88,8 @@ RunResult runProgram(const fs::path& folder, std::vector<const char*> arguments 
   result.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                       static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
   bool records = fs::exists(folder / "TrafOut.txt");
-  result.vehicles = records ? countLines(folder / "TrafOut.txt")
-                            : generatedVehicles(folder / "console.txt");
+  result.vehicles =
+      records ? countLines(folder / "TrafOut.txt") : generatedVehicles(folder / "console.txt");
   result.bytes = records ? static_cast<double>(fs::file_size(folder / "TrafOut.txt")) : 0.0;
   return result;
 }
@@ -113,8 +113,7 @@ void reportRuns(benchmark::State& state, const fs::path& folder,
 
 void BM_Motorway(benchmark::State& state) {
   reportRuns(state,
-             prepareFolder(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))),
-             {});
+             prepareFolder(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))), {});
 }
 
 // The daily maxima of three load effects on a 30 m span, computed while generating, with
@@ -137,11 +136,29 @@ void BM_MotorwayEventMaxima(benchmark::State& state) {
 void BM_MotorwayFatigue(benchmark::State& state) {
   reportRuns(state,
              prepareFolder(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))),
-             {"--no-records", "--effect", "moment:30", "--effect", "moment:30:10", "--effect",
-              "shear:30", "--maxima", "maxima.csv", "--fatigue", "spectra.csv", "--damage",
-              "damage.csv", "--detail-category", "71", "--detail-category", "36",
-              "--stress-per-unit", "moment:30=0.03", "--stress-per-unit", "moment:30:10=0.03",
-              "--stress-per-unit", "shear:30=0.1"});
+             {"--no-records",
+              "--effect",
+              "moment:30",
+              "--effect",
+              "moment:30:10",
+              "--effect",
+              "shear:30",
+              "--maxima",
+              "maxima.csv",
+              "--fatigue",
+              "spectra.csv",
+              "--damage",
+              "damage.csv",
+              "--detail-category",
+              "71",
+              "--detail-category",
+              "36",
+              "--stress-per-unit",
+              "moment:30=0.03",
+              "--stress-per-unit",
+              "moment:30:10=0.03",
+              "--stress-per-unit",
+              "shear:30=0.1"});
 }
 // The default mix with a jam of an hour a day in each direction and a fifth of the trucks in
 // platoons of three: side by side with BM_Motorway, per vehicle (jams add vehicles).

@@ -10,8 +10,8 @@
 #          notebook (nbconvert, ipykernel, matplotlib);
 #   bench  also build the benchmarks (Google Benchmark);
 #   slurm  a one-node Slurm cluster for velmora-campaign submit (slurm-wlm, munge);
-#   ci     also build the sanitized and fuzzing builds (clang with its libFuzzer runtime)
-#          and try the campaign on Slurm.
+#   ci     also build the sanitized and fuzzing builds (clang with its libFuzzer runtime),
+#          check the code's format (clang-format) and try the campaign on Slurm.
 # Needs root, as apt-get does.
 set -eu
 
@@ -27,7 +27,7 @@ case "$purpose" in
   bench) packages="$packages libbenchmark-dev" ;;
   slurm) packages="slurm-wlm munge" ;;
   ci) packages="$packages libgtest-dev zlib1g-dev libxml2-utils librsvg2-bin python3-pandas
-                python3-numpy python3-scipy python3-sklearn util-linux libbenchmark-dev clang libclang-rt-dev
+                python3-numpy python3-scipy python3-sklearn util-linux libbenchmark-dev clang libclang-rt-dev clang-format
                 slurm-wlm munge $python $notebook" ;;
   *) echo "usage: $0 run|python|test|bench|slurm|ci" >&2; exit 2 ;;
 esac

@@ -65,7 +65,7 @@ class BlockHandover {
     }
   }
 
-  Block taking;         // the block handed over last, the worker's while hasWork
+  Block taking;          // the block handed over last, the worker's while hasWork
   bool hasWork = false;  // taking waits for the worker, or is being taken
   bool closing = false;
   std::function<void(Block&)> take;

@@ -42,7 +42,8 @@ bool checkRunFolder(const std::string& runFolder, const CampaignPlan& plan, std:
   CheckedSite site;
   bool parametersFound = false;
   std::string parameters = pathInFolder(runFolder, parameterFile);
-  bool usable = loadRunFolder(runFolder, longestRunDays(plan), config, &site, &parametersFound, error);
+  bool usable =
+      loadRunFolder(runFolder, longestRunDays(plan), config, &site, &parametersFound, error);
   if (!parametersFound) {
     *error = "the run folder has no \"" + parameters + "\"; a campaign copies its own";
     return false;
@@ -140,8 +141,7 @@ bool writeFolder(const std::string& runFolder, const fs::path& folder, CampaignP
     copyInfluenceLines(folder, &plan, failure);
   }
   if (failure) {
-    *error =
-        "cannot make the campaign folder \"" + folder.string() + "\": " + failure.message();
+    *error = "cannot make the campaign folder \"" + folder.string() + "\": " + failure.message();
     return false;
   }
   std::string parameters = pathInFolder(runFolder, parameterFile);
@@ -201,8 +201,7 @@ bool readFolderPlan(const std::string& campaignFolder, CampaignPlan* plan, std::
   std::string path = (fs::path(campaignFolder) / planFile).string();
   std::ifstream in(path, std::ios::binary);
   if (!in.is_open()) {
-    *error =
-        "cannot read \"" + path + "\"; accepted: a folder made by velmora-campaign plan";
+    *error = "cannot read \"" + path + "\"; accepted: a folder made by velmora-campaign plan";
     return false;
   }
   if (!readPlan(in, plan, error)) {

@@ -34,7 +34,8 @@ bool CampaignLock::take(const std::string& campaignFolder, const std::string& ac
              "; accepted: one run or combine at a time (wait for it to end)";
     return false;
   }
-  std::string holder = "velmora-campaign " + action + " (process " + std::to_string(::getpid()) + ")\n";
+  std::string holder =
+      "velmora-campaign " + action + " (process " + std::to_string(::getpid()) + ")\n";
   if (::ftruncate(descriptor, 0) != 0 ||
       ::write(descriptor, holder.data(), holder.size()) != static_cast<ssize_t>(holder.size())) {
     *error = "cannot write the campaign's lock \"" + path + "\": " + std::strerror(errno);

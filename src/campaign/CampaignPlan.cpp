@@ -255,7 +255,8 @@ std::string CampaignPlan::problem() const {
     }
   }
   if (blocksOf(*this) < analysis_limits::minMaxima) {
-    return "--block-days " + std::to_string(blockDays) + " gives " + std::to_string(blocksOf(*this)) +
+    return "--block-days " + std::to_string(blockDays) + " gives " +
+           std::to_string(blocksOf(*this)) +
            " block maxima over the runs' days; accepted: blocks that give the fits at least " +
            std::to_string(analysis_limits::minMaxima) + " (more years or shorter blocks)";
   }
@@ -282,8 +283,7 @@ void writePlan(std::ostream& out, const CampaignPlan& plan) {
                 : "every one of the " + std::to_string(plan.coresSplitFor) + " cores has one")
         << "\n";
   }
-  out
-      << "first-seed=" << plan.firstSeed << '\n';
+  out << "first-seed=" << plan.firstSeed << '\n';
   for (const std::string& argument : plan.loadArguments) {
     out << "argument=" << argument << '\n';
   }

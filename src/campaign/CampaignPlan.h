@@ -23,7 +23,7 @@ struct PlannedRun {
 
 struct CampaignPlan {
   static constexpr int maxYears = 1000000;
-  static constexpr int maxRuns = 10000;         // their maxima files must fit on one command line
+  static constexpr int maxRuns = 10000;  // their maxima files must fit on one command line
   static constexpr int maxDaysPerYear = calendar::maxRunDays;  // one year must fit in one run
   static constexpr int defaultYearsPerRun = 20;
 

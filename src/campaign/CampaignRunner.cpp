@@ -60,13 +60,14 @@ int eventClasses(const CampaignPlan& plan) {
 // and class, each line ended), or "" when it is.
 std::string eventsIncompleteness(const std::string& campaignFolder, const CampaignPlan& plan,
                                  const PlannedRun& run) {
-  std::ifstream in(runPath(campaignFolder, run.index, campaign_folder::eventsFile), std::ios::binary);
+  std::ifstream in(runPath(campaignFolder, run.index, campaign_folder::eventsFile),
+                   std::ios::binary);
   std::string line;
   if (!std::getline(in, line) || line != LoadEffectEngine::eventHeader()) {
     return "it does not start with the event maxima header";
   }
-  long long expected = static_cast<long long>(effectNames(plan).size()) * run.days *
-                       (eventClasses(plan) + 1);
+  long long expected =
+      static_cast<long long>(effectNames(plan).size()) * run.days * (eventClasses(plan) + 1);
   long long rows = 0;
   while (std::getline(in, line) && !in.eof()) {
     ++rows;
@@ -98,7 +99,8 @@ bool holdsMaximaValues(const std::string& rest) {
 // run, in the order velmora writes them, each line ended), or "" when it is.
 std::string incompleteness(const std::string& campaignFolder, const CampaignPlan& plan,
                            const PlannedRun& run) {
-  std::ifstream in(runPath(campaignFolder, run.index, campaign_folder::maximaFile), std::ios::binary);
+  std::ifstream in(runPath(campaignFolder, run.index, campaign_folder::maximaFile),
+                   std::ios::binary);
   std::string line;
   if (!std::getline(in, line) || line != LoadEffectEngine::header()) {
     return "it does not start with the maxima header";
@@ -154,7 +156,8 @@ std::vector<std::pair<const char*, const char*>> fatigueFiles(const CampaignPlan
 // What of the run's files is not whole: the file's name and why, or empty names when all
 // are whole.
 std::pair<std::string, std::string> incompleteFile(const std::string& campaignFolder,
-                                                   const CampaignPlan& plan, const PlannedRun& run) {
+                                                   const CampaignPlan& plan,
+                                                   const PlannedRun& run) {
   std::string why = incompleteness(campaignFolder, plan, run);
   if (!why.empty()) {
     return {campaign_folder::maximaFile, why};
@@ -390,9 +393,8 @@ bool combine(const std::string& campaignFolder, const CampaignPlan& plan, std::s
   if (status != 0) {
     std::string cause = lastErrorLine(partialReport);
     std::string prefix = program_frame::errorPrefix;
-    *error = cause.empty()
-                 ? "velmora-extremes failed with exit status " + std::to_string(status)
-                 : cause.substr(prefix.size());  // its message, printed again as ours
+    *error = cause.empty() ? "velmora-extremes failed with exit status " + std::to_string(status)
+                           : cause.substr(prefix.size());  // its message, printed again as ours
     fs::remove(partialReport, failure);
     return false;
   }

@@ -26,8 +26,7 @@ std::string submitJob(std::vector<std::string> arguments, const std::string& log
   std::getline(in, jobId);
   jobId = jobId.substr(0, jobId.find(';'));  // "id;cluster" on a federation
   if ((status != 0 && !waiting) || jobId.empty()) {
-    *error =
-        "sbatch failed with exit status " + std::to_string(status) + "; see \"" + log + "\"";
+    *error = "sbatch failed with exit status " + std::to_string(status) + "; see \"" + log + "\"";
     return "";
   }
   return jobId;
@@ -44,8 +43,7 @@ bool checkOutcome(const std::string& folder, const CampaignPlan& plan, std::stri
     return false;
   }
   if (!fs::exists(fs::path(folder) / campaign_runner::reportFile)) {
-    *error =
-        "the combining ended without a report; see \"" + folder + "/slurm-combine.out\"";
+    *error = "the combining ended without a report; see \"" + folder + "/slurm-combine.out\"";
     return false;
   }
   return true;

@@ -88,9 +88,8 @@ bool readWhole(const std::string& text, long long low, long long high, long long
 bool takeWhole(const GivenOption& option, long long low, long long high, long long* value,
                std::string* error) {
   if (!readWhole(option.value, low, high, value)) {
-    *error = option.name + " is \"" + option.value +
-             "\"; accepted: a whole number from " + std::to_string(low) + " to " +
-             std::to_string(high);
+    *error = option.name + " is \"" + option.value + "\"; accepted: a whole number from " +
+             std::to_string(low) + " to " + std::to_string(high);
     return false;
   }
   return true;
@@ -120,8 +119,8 @@ std::string anchoredValue(const std::string& name, const std::string& value) {
 
 std::vector<KnownOption> planOptions() {
   std::vector<KnownOption> known = {{"--years", true},         {"--years-per-run", true},
-                                   {"--days-per-year", true}, {"--block-days", true},
-                                   {"--seed", true},          {"--return-period", true}};
+                                    {"--days-per-year", true}, {"--block-days", true},
+                                    {"--seed", true},          {"--return-period", true}};
   std::vector<KnownOption> load = load_options::knownOptions();
   known.insert(known.end(), load.begin(), load.end());
   std::vector<KnownOption> tail = extremes_options::tailOptions();
@@ -138,7 +137,7 @@ struct PlanReading {
   bool seeded = false;
   bool blockDaysGiven = false;
   bool yearsPerRunGiven = false;
-  LoadSettings checked;  // the load options are checked here and kept as text in the plan
+  LoadSettings checked;    // the load options are checked here and kept as text in the plan
   AnalysisSettings tails;  // so are the tail options
 };
 
@@ -197,8 +196,8 @@ bool takePlanOption(const GivenOption& option, CampaignPlan* plan, PlanReading* 
 }
 
 // Reads plan's arguments (after "plan") into *plan and the two folders. False, with *error.
-bool parsePlan(const CommandArguments& given, CampaignPlan* plan,
-               std::vector<std::string>* folders, std::string* error) {
+bool parsePlan(const CommandArguments& given, CampaignPlan* plan, std::vector<std::string>* folders,
+               std::string* error) {
   PlanReading reading;
   for (const GivenOption& option : given.options) {
     if (!takePlanOption(option, plan, &reading, error)) {
@@ -253,8 +252,9 @@ int planCampaign(const std::vector<std::string>& arguments) {
   if (!campaign_folder::create(folders[0], folders[1], plan, &error)) {
     return program_frame::report(error, exit_status::refused);
   }
-  std::cout << "planned " << program_frame::countOf(static_cast<long long>(plan.runs().size()), "run")
-            << " of " << program_frame::countOf(plan.years, "year") << " in all, seeds from "
+  std::cout << "planned "
+            << program_frame::countOf(static_cast<long long>(plan.runs().size()), "run") << " of "
+            << program_frame::countOf(plan.years, "year") << " in all, seeds from "
             << plan.firstSeed << ", in \"" << folders[1] << "\"" << std::endl;
   return program_frame::finishConsole();
 }
@@ -272,9 +272,8 @@ int taskIndex(const std::vector<std::string>& arguments, const CampaignPlan& pla
   long long index = 0;
   long long last = static_cast<long long>(plan.runs().size()) - 1;
   if (!readWhole(text, 0, last, &index)) {
-    *error = "the task's run index is \"" + text +
-             "\"; accepted: a whole number from 0 to " + std::to_string(last) +
-             " (an argument or SLURM_ARRAY_TASK_ID)";
+    *error = "the task's run index is \"" + text + "\"; accepted: a whole number from 0 to " +
+             std::to_string(last) + " (an argument or SLURM_ARRAY_TASK_ID)";
     return -1;
   }
   return static_cast<int>(index);
@@ -287,8 +286,7 @@ bool readJobs(const std::vector<std::string>& rest, long long* jobs, std::string
     return false;
   }
   if (!given.operands.empty()) {
-    *error = "run takes a campaign folder and --jobs N; found also \"" +
-             given.operands[0] + "\"";
+    *error = "run takes a campaign folder and --jobs N; found also \"" + given.operands[0] + "\"";
     return false;
   }
   *jobs = coreCount();

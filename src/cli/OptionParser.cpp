@@ -63,8 +63,9 @@ std::string nearestName(const std::string& name, const std::vector<KnownOption>&
   return best;
 }
 
-bool parseArguments(const std::vector<std::string>& arguments, const std::vector<KnownOption>& known,
-                    CommandArguments* parsed, std::string* error) {
+bool parseArguments(const std::vector<std::string>& arguments,
+                    const std::vector<KnownOption>& known, CommandArguments* parsed,
+                    std::string* error) {
   *parsed = CommandArguments();
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];

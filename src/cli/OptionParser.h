@@ -28,8 +28,9 @@ struct CommandArguments {
 // Reads arguments against the known options into *parsed. False, with *error one line naming
 // the option and what it needs, for a missing value, a value given to a flag or an unknown
 // option (with the nearest known name when there is one).
-bool parseArguments(const std::vector<std::string>& arguments, const std::vector<KnownOption>& known,
-                    CommandArguments* parsed, std::string* error);
+bool parseArguments(const std::vector<std::string>& arguments,
+                    const std::vector<KnownOption>& known, CommandArguments* parsed,
+                    std::string* error);
 
 // The known name nearest to name by edit distance, when it is near enough to be a likely
 // typing slip (at most two edits, or a quarter of its characters); else "". One-letter options get

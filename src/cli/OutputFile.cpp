@@ -41,7 +41,8 @@ std::string pathProblem(const std::string& path) {
   }
   std::string folder = folderOf(path);
   if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-    return "in the folder \"" + folder + "\", which does not exist; accepted: a file in a folder that exists";
+    return "in the folder \"" + folder +
+           "\", which does not exist; accepted: a file in a folder that exists";
   }
   if (::access(folder.c_str(), W_OK | X_OK) != 0) {
     return "in the folder \"" + folder + "\", which cannot be written: " + std::strerror(errno);
@@ -52,7 +53,8 @@ std::string pathProblem(const std::string& path) {
 // True when a and b name one file: the same file on disk, or, for files not made yet, the
 // same path once "." and ".." are resolved.
 bool isOneFile(const std::string& a, const std::string& b) {
-  return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal() ||
+  return std::filesystem::path(a).lexically_normal() ==
+             std::filesystem::path(b).lexically_normal() ||
          isSameFile(a, b);
 }
 
@@ -171,7 +173,7 @@ bool OutputFile::commit(std::string* error) {
 }
 
 bool OutputFile::fail(const std::string& doing, int cause, std::string* error) {
-  *error = "cannot " + doing + " \"" + path + "\" (" + what + "): " +
-           std::strerror(cause != 0 ? cause : EIO);
+  *error = "cannot " + doing + " \"" + path + "\" (" + what +
+           "): " + std::strerror(cause != 0 ? cause : EIO);
   return false;
 }

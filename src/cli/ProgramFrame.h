@@ -35,8 +35,7 @@ int finishConsole();
 // refusal) and returns work(options), the exit status.
 template <typename Options, typename Read, typename Work>
 int runTool(const std::vector<std::string>& arguments, const std::string& program,
-            const std::string& usage, const std::vector<KnownOption>& known, Read read,
-            Work work) {
+            const std::string& usage, const std::vector<KnownOption>& known, Read read, Work work) {
   CommandArguments given;
   std::string error;
   if (!parseArguments(arguments, known, &given, &error)) {

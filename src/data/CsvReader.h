@@ -76,8 +76,8 @@ class CsvReader {
   std::string::size_type readQuotedField(std::string::size_type start, std::string& text) const;
 
   std::ifstream file;
-  std::istream* source = &file;  // what is read: file, or a stream handed to open
-  bool attached = false;         // true from a successful open until close
+  std::istream* source = &file;     // what is read: file, or a stream handed to open
+  bool attached = false;            // true from a successful open until close
   std::string line;                 // the line read last, without its line end
   std::vector<std::string> fields;  // entries past fieldCount are stale
   std::string delimiters;

@@ -24,8 +24,8 @@ using Table = std::vector<std::vector<double>>;
 
 class TrafficData {
  public:
-  static constexpr int bandRowCount = 12;  // rows 0 .. 11 of "AW4&5.csv"; row 0 is never used
-  static constexpr int hoursPerDay = 24;   // hourly flows of a lane
+  static constexpr int bandRowCount = 12;       // rows 0 .. 11 of "AW4&5.csv"; row 0 is never used
+  static constexpr int hoursPerDay = 24;        // hourly flows of a lane
   static constexpr int heavyBandRowCount = 16;  // band rows of the heavy-truck table
 
   // The mean and standard deviation of one axle's weight in a heavy truck's band row.
@@ -36,7 +36,9 @@ class TrafficData {
   using HeavyBandRow = std::array<AxleStats, maxTruckAxles>;  // by axle index
 
   // The table row that band row `row` reads: rows above the last read the last.
-  static constexpr int tableBandRow(int row) { return row > bandRowCount - 1 ? bandRowCount - 1 : row; }
+  static constexpr int tableBandRow(int row) {
+    return row > bandRowCount - 1 ? bandRowCount - 1 : row;
+  }
 
   TrafficData() = default;
   TrafficData(const TrafficData&) = default;

@@ -6,10 +6,11 @@
 
 namespace analysis_limits {
 
-constexpr int minMaxima = 5;                 // block maxima a fit needs
-constexpr int wellFittedMaxima = 50;         // fewer make a fit that is warned about
-constexpr int plannedBlocks = 100;           // the blocks a campaign's default block length leaves
-constexpr double farBeyondData = 1.5;  // a level this many times the largest maximum is warned about
+constexpr int minMaxima = 5;          // block maxima a fit needs
+constexpr int wellFittedMaxima = 50;  // fewer make a fit that is warned about
+constexpr int plannedBlocks = 100;    // the blocks a campaign's default block length leaves
+constexpr double farBeyondData =
+    1.5;  // a level this many times the largest maximum is warned about
 constexpr double maxReturnYears = 1000000.0;  // return periods are above 1 year and up to this
 constexpr int maxBlockDays = 100000;
 constexpr std::array<double, 3> defaultReturnYears = {75.0, 100.0, 1000.0};

@@ -28,8 +28,8 @@ void merge(std::vector<EventClass>& classes, std::size_t from, std::size_t into,
   const EventClass& source = classes[from];
   merges.push_back("the class of " + source.label() + " has " +
                    std::to_string(source.daysWithValue) + " days with a value, fewer than " +
-                   std::to_string(analysis_limits::wellFittedMaxima) + "; merged into the class of " +
-                   target.label());
+                   std::to_string(analysis_limits::wellFittedMaxima) +
+                   "; merged into the class of " + target.label());
   for (std::size_t day = 0; day < target.values.size(); ++day) {
     double value = source.values[day];
     if (!std::isnan(value) && !(value <= target.values[day])) {
@@ -149,9 +149,8 @@ std::vector<double> dayMaxima(const std::vector<EventClass>& classes) {
 }
 
 double dayAndersonDarling(const std::vector<EventClass>& classes) {
-  return andersonDarling(dayMaxima(classes), [&classes](double x) {
-    return std::exp(logDayCumulative(classes, x));
-  });
+  return andersonDarling(dayMaxima(classes),
+                         [&classes](double x) { return std::exp(logDayCumulative(classes, x)); });
 }
 
 }  // namespace
@@ -170,10 +169,11 @@ bool fitComposite(const EffectEvents& events, CompositeModel* model, std::string
   CompositeModel result;
   result.classes = classesOf(events, result.merges);
   for (EventClass& c : result.classes) {
-    c.emptyShare = 1.0 - static_cast<double>(c.daysWithValue) / static_cast<double>(c.values.size());
+    c.emptyShare =
+        1.0 - static_cast<double>(c.daysWithValue) / static_cast<double>(c.values.size());
     std::vector<double> present = valuesOnly(c.values);
-    c.constant = !present.empty() &&
-                 std::all_of(present.begin(), present.end(), [&](double v) { return v == present[0]; });
+    c.constant = !present.empty() && std::all_of(present.begin(), present.end(),
+                                                 [&](double v) { return v == present[0]; });
     if (c.constant) {
       c.fit.location = present[0];
       continue;

@@ -18,13 +18,13 @@
 struct EventClass {
   int fewestTrucks = 0;
   int mostTrucks = 0;
-  bool orMore = false;          // the top class: mostTrucks or more
-  std::vector<double> values;   // by day; NaN for a day without a value
+  bool orMore = false;         // the top class: mostTrucks or more
+  std::vector<double> values;  // by day; NaN for a day without a value
   std::size_t daysWithValue = 0;
-  double emptyShare = 0.0;      // q_k
-  ExtremeValueFit fit;          // the GEV of the days with a value
-  bool constant = false;        // every value is the same (as 0 with no car on a road of
-                                // trucks): a step at it, fitted with no GEV
+  double emptyShare = 0.0;  // q_k
+  ExtremeValueFit fit;      // the GEV of the days with a value
+  bool constant = false;    // every value is the same (as 0 with no car on a road of
+                            // trucks): a step at it, fitted with no GEV
 
   // "2 trucks", "2 to 3 trucks", "4 or more trucks".
   std::string label() const;

@@ -1,10 +1,10 @@
 #include "extremes/EffectAnalysis.h"
 
+#include <gsl/gsl_cdf.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-
-#include <gsl/gsl_cdf.h>
 
 #include "cli/ProgramFrame.h"
 #include "extremes/Resampling.h"
@@ -33,8 +33,8 @@ const ModelLook catalogue[] = {
     {ModelKind::gev, "gev", "GEV",
      "GEV of the block maxima, shape xi > 0 a heavy upper tail (scipy's genextreme c = -xi):",
      "GEV of the block maxima", "#1f5fa8", "", "#9cc3e6"},
-    {ModelKind::gumbel, "gumbel", "Gumbel", "Gumbel of the block maxima:",
-     "Gumbel of the block maxima", "#d9822b", "6,4", "#f3c99b"},
+    {ModelKind::gumbel, "gumbel", "Gumbel",
+     "Gumbel of the block maxima:", "Gumbel of the block maxima", "#d9822b", "6,4", "#f3c99b"},
     {ModelKind::peaksOverThreshold, "gpd", "GPD",
      "generalized Pareto of the daily maxima over a threshold (scipy's genpareto c = xi):",
      "generalized Pareto over a threshold", "#2e8b57", "2,3", "#a8d8b9"},
@@ -88,8 +88,8 @@ void diagnoseFit(FittedModel* model) {
   } else {
     if (model->fitted.size() < wellFitted) {
       model->warnings.push_back(fit + " rests on " + std::to_string(model->fitted.size()) + " " +
-                                valuesName(model->look.kind) + "; " +
-                                std::to_string(wellFitted) + " or more make a fit to rely on");
+                                valuesName(model->look.kind) + "; " + std::to_string(wellFitted) +
+                                " or more make a fit to rely on");
     }
     warnAboutShape(fit, model->fit, model->warnings);
   }
@@ -124,8 +124,9 @@ void diagnoseLevels(double largest, FittedModel* model) {
       warnings.push_back(
           model->look.kind == ModelKind::composite
               ? period + " has no 95 % interval: no resample of the bootstrap could be fitted"
-              : period + " has no 95 % interval: the profile likelihood does not fall to its "
-                         "limit on one side, as when the values are too few for so long a period");
+              : period +
+                    " has no 95 % interval: the profile likelihood does not fall to its "
+                    "limit on one side, as when the values are too few for so long a period");
     }
     model->levelWarnings.push_back(warnings);
   }
@@ -210,9 +211,9 @@ void completeComposite(const AnalysisSettings& settings, FittedModel* model) {
                                    settings.resamples, settings.seed);
     model->pValue = resampling.pValue;
   }
-  model->intervalMethod = model->tested ? "bootstrap of " + std::to_string(resampling.resamples) +
-                                              " resamples"
-                                        : std::string("no bootstrap, --resamples 0");
+  model->intervalMethod =
+      model->tested ? "bootstrap of " + std::to_string(resampling.resamples) + " resamples"
+                    : std::string("no bootstrap, --resamples 0");
   for (std::size_t i = 0; i < years.size(); ++i) {
     ReturnLevel level;
     level.years = years[i];
@@ -233,9 +234,10 @@ bool fitModel(const EffectData& data, const AnalysisSettings& settings, FittedMo
     case ModelKind::gumbel:
       model->fitted = data.blockMaxima;
       model->perYear = settings.daysPerYear / settings.blockDays;
-      return fitExtremes(model->fitted,
-                         model->look.kind == ModelKind::gev ? ExtremeModel::gev : ExtremeModel::gumbel,
-                         &model->fit, error);
+      return fitExtremes(
+          model->fitted,
+          model->look.kind == ModelKind::gev ? ExtremeModel::gev : ExtremeModel::gumbel,
+          &model->fit, error);
     case ModelKind::peaksOverThreshold: {
       double threshold = chooseThreshold(data, settings.threshold, &model->thresholdRule);
       model->perYear = settings.daysPerYear;
@@ -369,10 +371,10 @@ void writeComposite(std::ostream& out, const CompositeModel& composite) {
       out << "every one " << number(c.fit.location) << "\n";
       continue;
     }
-    out << "mu " << number(c.fit.location) << " +/- "
-        << number(c.fit.locationError) << ", sigma " << number(c.fit.scale) << " +/- "
-        << number(c.fit.scaleError) << ", xi " << number(c.fit.shape) << " +/- "
-        << number(c.fit.shapeError) << ", A^2 " << number(c.fit.andersonDarling, "%.4f") << "\n";
+    out << "mu " << number(c.fit.location) << " +/- " << number(c.fit.locationError) << ", sigma "
+        << number(c.fit.scale) << " +/- " << number(c.fit.scaleError) << ", xi "
+        << number(c.fit.shape) << " +/- " << number(c.fit.shapeError) << ", A^2 "
+        << number(c.fit.andersonDarling, "%.4f") << "\n";
   }
   for (const std::string& merge : composite.merges) {
     out << "    " << merge << "\n";
@@ -395,9 +397,9 @@ void writeModel(std::ostream& out, const FittedModel& model, std::size_t days) {
       writeParameters(out, fit);
   }
   if (model.look.kind != ModelKind::composite) {
-    out << "    log-likelihood " << number(fit.logLikelihood, "%.10g")
-        << ", Kolmogorov-Smirnov D " << number(fit.kolmogorovSmirnov, "%.4f")
-        << ", Anderson-Darling A^2 " << number(fit.andersonDarling, "%.4f") << "\n";
+    out << "    log-likelihood " << number(fit.logLikelihood, "%.10g") << ", Kolmogorov-Smirnov D "
+        << number(fit.kolmogorovSmirnov, "%.4f") << ", Anderson-Darling A^2 "
+        << number(fit.andersonDarling, "%.4f") << "\n";
   }
   out << "    goodness of fit: " << testResult(model) << "\n";
 }
@@ -433,7 +435,10 @@ void writeSummary(std::ostream& out, const EffectAnalysis& analysis,
           << (model.look.kind == ModelKind::composite && !model.tested ? "[none]"
                                                                        : interval(model.levels[i]))
           << " (" << model.intervalMethod << "), "
-          << (!model.tested ? "not tested" : model.passes() ? "passes" : "fails") << "\n";
+          << (!model.tested    ? "not tested"
+              : model.passes() ? "passes"
+                               : "fails")
+          << "\n";
     }
     if (!analysis.annualMaxima.empty()) {
       out << "      long-run   " << longRunText(analysis, analysis.longRun[i]) << "\n";

@@ -48,7 +48,7 @@ struct EffectData {
   std::string unit;                 // "" when unknown
   std::vector<double> dailyMaxima;  // every day of every run, run after run
   std::vector<double> blockMaxima;
-  std::vector<double> annualMaxima;  // empty when years are no whole number of days
+  std::vector<double> annualMaxima;      // empty when years are no whole number of days
   const EffectEvents* events = nullptr;  // for the composite model; none without
 };
 
@@ -57,30 +57,30 @@ enum class ModelKind { gev, gumbel, peaksOverThreshold, composite };
 // How a model is named and drawn.
 struct ModelLook {
   ModelKind kind;
-  const char* name;        // as the table names it: "gev"
-  const char* label;       // as the report's return levels name it: "GEV"
-  const char* title;       // the report's heading of its parameters
-  const char* legend;      // the chart's legend
-  const char* colour;      // of its curve and legend on the chart
-  const char* dashes;      // the curve's SVG dash pattern; "" for a solid line
-  const char* fill;         // of its 95 % band
+  const char* name;    // as the table names it: "gev"
+  const char* label;   // as the report's return levels name it: "GEV"
+  const char* title;   // the report's heading of its parameters
+  const char* legend;  // the chart's legend
+  const char* colour;  // of its curve and legend on the chart
+  const char* dashes;  // the curve's SVG dash pattern; "" for a solid line
+  const char* fill;    // of its 95 % band
 };
 
 // One model fitted to an effect's maxima.
 struct FittedModel {
   ModelLook look;
-  ExtremeValueFit fit;  // parameters, standard errors, likelihood, diagnostics; for the
-                        // composite its parameters are its classes'
-  std::vector<double> fitted;   // the values fitted: block maxima, or daily maxima above the
-                                // threshold; for the composite the daily maxima
-  double perYear = 0.0;         // the fitted values' blocks (or days) in a year
-  CompositeModel composite;     // the composite's classes
-  std::string thresholdRule;    // how the gpd's threshold was chosen
-  double pValue = 0.0;          // of the Anderson-Darling A^2, by bootstrap; NaN: not found
-  bool tested = false;          // the p-value was sought (the bootstrap had resamples)
-  std::vector<ReturnLevel> levels;      // by return period
+  ExtremeValueFit fit;              // parameters, standard errors, likelihood, diagnostics; for the
+                                    // composite its parameters are its classes'
+  std::vector<double> fitted;       // the values fitted: block maxima, or daily maxima above the
+                                    // threshold; for the composite the daily maxima
+  double perYear = 0.0;             // the fitted values' blocks (or days) in a year
+  CompositeModel composite;         // the composite's classes
+  std::string thresholdRule;        // how the gpd's threshold was chosen
+  double pValue = 0.0;              // of the Anderson-Darling A^2, by bootstrap; NaN: not found
+  bool tested = false;              // the p-value was sought (the bootstrap had resamples)
+  std::vector<ReturnLevel> levels;  // by return period
   std::vector<ReturnLevel> bandLevels;  // at the chart's band periods, when forChart
-  std::string intervalMethod;  // "profile likelihood", "bootstrap of 200 resamples"
+  std::string intervalMethod;           // "profile likelihood", "bootstrap of 200 resamples"
   bool passes() const { return !tested || !(pValue < analysis_limits::passingPValue); }
   // What makes the fit or a level doubtful, one line each: for the whole fit (too few
   // maxima, a shape whose standard error exceeds it), and by return period (a level far
@@ -100,17 +100,16 @@ struct LikelihoodRatio {
 
 struct EffectAnalysis {
   std::string effect;
-  std::string unit;                 // of the maxima and levels; "" when unknown
-  std::vector<double> maxima;       // of the blocks
-  std::size_t days = 0;             // daily maxima
-  std::vector<FittedModel> models;  // in the catalogue's order; those that could be fitted
-  std::vector<std::string> notFitted;  // a line for each model that could not be
+  std::string unit;                        // of the maxima and levels; "" when unknown
+  std::vector<double> maxima;              // of the blocks
+  std::size_t days = 0;                    // daily maxima
+  std::vector<FittedModel> models;         // in the catalogue's order; those that could be fitted
+  std::vector<std::string> notFitted;      // a line for each model that could not be
   std::vector<ThresholdPoint> thresholds;  // the threshold diagnostics, when forChart
   LikelihoodRatio gumbelAgainstGev;
-  std::vector<double> annualMaxima;  // for the long-run levels; empty when years are no
-                                     // whole number of days
+  std::vector<double> annualMaxima;   // for the long-run levels; empty when years are no
+                                      // whole number of days
   std::vector<LongRunLevel> longRun;  // by return period
-
 };
 
 // The chart shows return periods from chartShortestYears (or the smallest block maximum's,

@@ -17,7 +17,7 @@ constexpr long long maxDay = std::numeric_limits<int>::max();
 
 // Where an effect's reading stands in the current file.
 struct Progress {
-  long long day = 0;     // of the file's run
+  long long day = 0;      // of the file's run
   long long trucks = -1;  // the class of the last row
 };
 
@@ -48,8 +48,7 @@ bool followsOrder(EffectEvents& effect, Progress& progress, long long day, long 
   }
   long long expectedDay = newDay ? progress.day + 1 : progress.day;
   bool dayComplete = progress.day == 0 || progress.trucks == effect.topClass;
-  bool ordered = day == expectedDay &&
-                 (newDay ? dayComplete : trucks == progress.trucks + 1) &&
+  bool ordered = day == expectedDay && (newDay ? dayComplete : trucks == progress.trucks + 1) &&
                  (effect.topClass < 0 || trucks <= effect.topClass);
   if (!ordered) {
     return refuse(where + ": day " + std::to_string(day) + ", " + std::to_string(trucks) +
@@ -107,11 +106,13 @@ bool readRow(const CsvReader& reader, const std::string& where, const std::strin
 bool everyDayHasAValue(const EffectEvents& effect, std::string* error) {
   std::size_t days = effect.byClass.front().size();
   for (std::size_t day = days - effect.runDays.back(); day < days; ++day) {
-    bool any = std::any_of(effect.byClass.begin(), effect.byClass.end(),
-                           [day](const std::vector<double>& values) { return !std::isnan(values[day]); });
+    bool any =
+        std::any_of(effect.byClass.begin(), effect.byClass.end(),
+                    [day](const std::vector<double>& values) { return !std::isnan(values[day]); });
     if (!any) {
       return refuse("day " + std::to_string(day - (days - effect.runDays.back()) + 1) + " of " +
-                        effect.effect + " has no value in any class; accepted: a value in at "
+                        effect.effect +
+                        " has no value in any class; accepted: a value in at "
                         "least one class each day",
                     error);
     }
@@ -136,9 +137,11 @@ bool checkRun(const std::string& path, std::vector<EffectEvents>& effects,
     if (i >= progress.size() || progress[i].trucks != effect.topClass ||
         progress[i].day != progress.front().day ||
         (firstFileEffects > 0 && effects.size() != firstFileEffects)) {
-      return refuse(path + " does not give every effect of the first file, each for the same "
-                    "days, each day ending with the class of " + std::to_string(effect.topClass) +
-                    " or more trucks; accepted: runs of the same effects and classes",
+      return refuse(path +
+                        " does not give every effect of the first file, each for the same "
+                        "days, each day ending with the class of " +
+                        std::to_string(effect.topClass) +
+                        " or more trucks; accepted: runs of the same effects and classes",
                     error);
     }
     effect.runDays.push_back(static_cast<std::size_t>(progress[i].day));

@@ -1,7 +1,5 @@
 #include "extremes/ExtremeValueFit.h"
 
-#include "extremes/AnalysisLimits.h"
-
 #include <gsl/gsl_cdf.h>
 #include <gsl/gsl_deriv.h>
 #include <gsl/gsl_errno.h>
@@ -16,11 +14,13 @@
 #include <limits>
 #include <numeric>
 
+#include "extremes/AnalysisLimits.h"
+
 namespace {
 
-constexpr double outside = 1e300;  // the negative log-likelihood outside the support
+constexpr double outside = 1e300;      // the negative log-likelihood outside the support
 constexpr double gumbelShape = 1e-10;  // shapes closer to 0 than this are the Gumbel limit
-constexpr double lowestShape = -1.0;  // below it the likelihood has no maximum
+constexpr double lowestShape = -1.0;   // below it the likelihood has no maximum
 constexpr double eulerGamma = 0.57721566490153286;
 
 // -log L of the GEV (or, with shape 0, the Gumbel) distribution.
@@ -142,7 +142,8 @@ double derivative(const std::function<double(double)>& f, double x, double step)
 // The standard errors of the parameters: the square roots of the diagonal of the inverse of
 // the negative log-likelihood's Hessian there. NaN where it is not positive definite.
 std::vector<double> standardErrors(const std::function<double(const std::vector<double>&)>& f,
-                                   const std::vector<double>& at, const std::vector<double>& steps) {
+                                   const std::vector<double>& at,
+                                   const std::vector<double>& steps) {
   std::size_t n = at.size();
   gsl_matrix* hessian = gsl_matrix_alloc(n, n);
   for (std::size_t i = 0; i < n; ++i) {
@@ -230,14 +231,16 @@ struct Standardized {
     ExtremeValueFit result = fit;
     result.location = (fit.location - center) / spread;
     result.scale = fit.scale / spread;
-    result.logLikelihood = fit.logLikelihood + static_cast<double>(values.size()) * std::log(spread);
+    result.logLikelihood =
+        fit.logLikelihood + static_cast<double>(values.size()) * std::log(spread);
     return result;
   }
 };
 
 }  // namespace
 
-double andersonDarling(const std::vector<double>& values, const std::function<double(double)>& cdf) {
+double andersonDarling(const std::vector<double>& values,
+                       const std::function<double(double)>& cdf) {
   std::vector<double> sorted = values;
   std::sort(sorted.begin(), sorted.end());
   auto n = static_cast<double>(sorted.size());
@@ -437,8 +440,7 @@ bool refit(const std::vector<double>& values, const ExtremeValueFit& start, Extr
   result.location = pareto ? start.location : standard.center + standard.spread * point[0];
   result.scale = standard.spread * std::exp(point[scaleAt]);
   result.shape = gev || pareto ? point[scaleAt + 1] : 0.0;
-  result.logLikelihood =
-      -minimum - static_cast<double>(values.size()) * std::log(standard.spread);
+  result.logLikelihood = -minimum - static_cast<double>(values.size()) * std::log(standard.spread);
   result.andersonDarling =
       andersonDarling(values, [&result](double x) { return cumulative(result, x); });
   *fit = result;
@@ -488,7 +490,9 @@ bool intervalBound(const std::vector<double>& maxima, const ExtremeValueFit& fit
     start = {fit.shape};
   }
   double best = -fit.logLikelihood;
-  auto deviance = [&](double z) { return 2.0 * (profileAt(maxima, fit.model, y, z, start) - best); };
+  auto deviance = [&](double z) {
+    return 2.0 * (profileAt(maxima, fit.model, y, z, start) - best);
+  };
   double step = 0.05 * fit.scale + 0.05 * std::fabs(level - fit.location);
   double inside = level;
   double outsideLevel = level + direction * step;
@@ -527,8 +531,8 @@ bool intervalBound(const std::vector<double>& maxima, const ExtremeValueFit& fit
 
 }  // namespace
 
-ReturnLevel returnLevel(const std::vector<double>& fitted, const ExtremeValueFit& fit,
-                        double years, double perYear) {
+ReturnLevel returnLevel(const std::vector<double>& fitted, const ExtremeValueFit& fit, double years,
+                        double perYear) {
   gsl_set_error_handler_off();
   ReturnLevel result;
   result.years = years;

@@ -19,12 +19,12 @@ enum class ExtremeModel { gev, gumbel, gpd };
 
 struct ExtremeValueFit {
   ExtremeModel model = ExtremeModel::gev;
-  double location = 0.0;  // mu, in the maxima's unit; the threshold u of the gpd
-  double scale = 0.0;     // sigma, in the maxima's unit
-  double shape = 0.0;     // xi; 0 for the Gumbel fit
+  double location = 0.0;       // mu, in the maxima's unit; the threshold u of the gpd
+  double scale = 0.0;          // sigma, in the maxima's unit
+  double shape = 0.0;          // xi; 0 for the Gumbel fit
   double locationError = 0.0;  // standard errors from the observed information
   double scaleError = 0.0;
-  double shapeError = 0.0;     // 0 for the Gumbel fit
+  double shapeError = 0.0;  // 0 for the Gumbel fit
   double logLikelihood = 0.0;
   double kolmogorovSmirnov = 0.0;  // the greatest distance between fitted and empirical CDF
   double andersonDarling = 0.0;    // A^2
@@ -54,8 +54,8 @@ double andersonDarling(const std::vector<double>& values, const std::function<do
 // u + sigma / xi ((years perYear zeta_u)^xi - 1), perYear days a year.
 double levelOfYears(const ExtremeValueFit& fit, double years, double perYear);
 
-// Fits the model, gev or gumbel, to the maxima. False, with *error saying why, for fewer than 5 maxima, maxima
-// that do not vary, or a fit that does not converge.
+// Fits the model, gev or gumbel, to the maxima. False, with *error saying why, for fewer than 5
+// maxima, maxima that do not vary, or a fit that does not converge.
 bool fitExtremes(const std::vector<double>& maxima, ExtremeModel model, ExtremeValueFit* fit,
                  std::string* error);
 
@@ -77,5 +77,5 @@ std::vector<double> fittedValues(const std::vector<double>& values, const Extrem
 
 // levelOfYears with its 95 % confidence interval by profile likelihood (for the gpd, with
 // zeta_u held at its estimate). REQUIRES: fit was fitted to fitted, what fittedValues gives.
-ReturnLevel returnLevel(const std::vector<double>& fitted, const ExtremeValueFit& fit,
-                        double years, double perYear);
+ReturnLevel returnLevel(const std::vector<double>& fitted, const ExtremeValueFit& fit, double years,
+                        double perYear);

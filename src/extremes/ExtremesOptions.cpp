@@ -18,8 +18,10 @@ bool takeThreshold(const std::string& text, ThresholdSettings* threshold, std::s
   std::string number = equals == std::string::npos ? text : text.substr(equals + 1);
   double value = 0.0;
   if (!readNumberText(number, &value) || (equals != std::string::npos && effect.empty())) {
-    return refuse("--threshold is \"" + text + "\"; accepted: a number, or EFFECT=number "
-                  "(moment:30=5200)", error);
+    return refuse("--threshold is \"" + text +
+                      "\"; accepted: a number, or EFFECT=number "
+                      "(moment:30=5200)",
+                  error);
   }
   bool again = effect.empty() ? threshold->forAll : threshold->byEffect.count(effect) > 0;
   if (again) {
@@ -146,8 +148,10 @@ bool takeTailOption(const std::string& name, const std::string& value, AnalysisS
   if (name == "--threshold-quantile") {
     double q = 0.0;
     if (!readNumberText(value, &q) || !(q > 0.0 && q < 1.0)) {
-      return refuse("--threshold-quantile is \"" + value + "\"; accepted: a number above 0 and "
-                    "below 1", error);
+      return refuse("--threshold-quantile is \"" + value +
+                        "\"; accepted: a number above 0 and "
+                        "below 1",
+                    error);
     }
     settings->threshold.byQuantile = true;
     settings->threshold.quantile = q;
@@ -170,7 +174,8 @@ std::string tailUsageLines() {
          "  --threshold-quantile Q the threshold at the quantile Q of the daily maxima, 0 < Q < 1\n"
          "  --resamples N          resamples of each parametric bootstrap, 0 to " +
          std::to_string(analysis_limits::maxResamples) + " (default " +
-         std::to_string(analysis_limits::defaultResamples) + "; 0: no\n"
+         std::to_string(analysis_limits::defaultResamples) +
+         "; 0: no\n"
          "                         goodness-of-fit p-values nor composite intervals)\n";
 }
 

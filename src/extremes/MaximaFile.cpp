@@ -83,9 +83,8 @@ bool checkRunShape(const std::string& path, std::size_t run, std::vector<EffectM
     if (effect.runs[run].size() != effects.front().runs[run].size()) {
       *error = path + " holds " +
                program_frame::countOf(static_cast<long long>(effect.runs[run].size()), "day") +
-               " of " + effect.effect + " and " +
-               std::to_string(effects.front().runs[run].size()) + " of " +
-               effects.front().effect + "; accepted: every effect for every day";
+               " of " + effect.effect + " and " + std::to_string(effects.front().runs[run].size()) +
+               " of " + effects.front().effect + "; accepted: every effect for every day";
       return false;
     }
   }
@@ -205,8 +204,9 @@ std::vector<double> blockMaxima(const EffectMaxima& effect, int blockDays) {
   auto block = static_cast<std::size_t>(blockDays);
   for (const std::vector<double>& days : effect.runs) {
     for (std::size_t start = 0; start + block <= days.size(); start += block) {
-      maxima.push_back(*std::max_element(days.begin() + static_cast<std::ptrdiff_t>(start),
-                                         days.begin() + static_cast<std::ptrdiff_t>(start + block)));
+      maxima.push_back(
+          *std::max_element(days.begin() + static_cast<std::ptrdiff_t>(start),
+                            days.begin() + static_cast<std::ptrdiff_t>(start + block)));
     }
   }
   return maxima;

@@ -38,8 +38,8 @@ void forEachResample(int count, std::uint64_t seed,
   }
 }
 
-double bootstrapPValue(const std::vector<double>& fitted, const ExtremeValueFit& fit,
-                       int resamples, std::uint64_t seed) {
+double bootstrapPValue(const std::vector<double>& fitted, const ExtremeValueFit& fit, int resamples,
+                       std::uint64_t seed) {
   // By resample: 1 when its A^2 is at least the fit's, 0 below it, -1 when it was not fitted.
   std::vector<int> outcomes(static_cast<std::size_t>(std::max(resamples, 0)), -1);
   forEachResample(resamples, seed, [&](int index, UniformStream& uniform) {
@@ -71,5 +71,6 @@ double percentile(std::vector<double> values, double q) {
   if (below + 1 >= values.size()) {
     return values.back();
   }
-  return values[below] + (position - static_cast<double>(below)) * (values[below + 1] - values[below]);
+  return values[below] +
+         (position - static_cast<double>(below)) * (values[below + 1] - values[below]);
 }

@@ -17,9 +17,7 @@ class UniformStream {
   // The stream of resample `index` of the bootstrap of `seed`.
   UniformStream(std::uint64_t seed, int index);
   // The next number, strictly between 0 and 1.
-  double next() {
-    return (static_cast<double>(engine() >> 11) + 0.5) * 0x1.0p-53;
-  }
+  double next() { return (static_cast<double>(engine() >> 11) + 0.5) * 0x1.0p-53; }
 
  private:
   std::mt19937_64 engine;
@@ -33,8 +31,8 @@ void forEachResample(int count, std::uint64_t seed,
 // The p-value of the fit's A^2 by parametric bootstrap: the share of `resamples` samples
 // drawn from the fit, each as many as `fitted` and fitted again, whose A^2 is at least the
 // fit's, counted as (1 + at least) / (1 + resamples). NaN when no resample could be fitted.
-double bootstrapPValue(const std::vector<double>& fitted, const ExtremeValueFit& fit,
-                       int resamples, std::uint64_t seed);
+double bootstrapPValue(const std::vector<double>& fitted, const ExtremeValueFit& fit, int resamples,
+                       std::uint64_t seed);
 
 // The q point of the values, 0 <= q <= 1, between order statistics as numpy's default.
 double percentile(std::vector<double> values, double q);

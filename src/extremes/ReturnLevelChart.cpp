@@ -23,19 +23,28 @@ std::string xmlText(const std::string& text) {
   std::string escaped;
   for (char c : text) {
     switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
-      default: escaped += c;
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      default:
+        escaped += c;
     }
   }
   return escaped;
 }
 
 constexpr double chartWidth = 760.0;
-constexpr double levelsHeight = 420.0;   // the return-level plot and its axis labels
-constexpr double legendHeight = 96.0;    // the legend, below the plot: a line a model
+constexpr double levelsHeight = 420.0;  // the return-level plot and its axis labels
+constexpr double legendHeight = 96.0;   // the legend, below the plot: a line a model
 constexpr double diagnosticsHeight = 250.0;
 
 // A plot's frame on the page and the ranges it shows.
@@ -89,7 +98,8 @@ void writeText(std::ostream& out, double x, double y, const std::string& text, i
 std::string pointsText(const Points& points, const Frame& frame) {
   std::string text;
   for (const auto& point : points) {
-    text += number(frame.x(point.first), "%.1f") + "," + number(frame.y(point.second), "%.1f") + " ";
+    text +=
+        number(frame.x(point.first), "%.1f") + "," + number(frame.y(point.second), "%.1f") + " ";
   }
   return text;
 }
@@ -179,10 +189,12 @@ void writeLegend(std::ostream& out, const EffectAnalysis& analysis, double left,
   for (const FittedModel& model : analysis.models) {
     out << "<line x1=\"" << left << "\" y1=\"" << y - 4 << "\" x2=\"" << left + 24 << "\" y2=\""
         << y - 4 << "\" stroke=\"" << model.look.colour << "\" stroke-width=\"2\""
-        << (*model.look.dashes ? std::string(" stroke-dasharray=\"") + model.look.dashes + "\"" : "")
+        << (*model.look.dashes ? std::string(" stroke-dasharray=\"") + model.look.dashes + "\""
+                               : "")
         << "/>\n";
-    writeText(out, left + 30, y, std::string(model.look.legend) + "; band: 95 %, " +
-                                     model.intervalMethod, 11, "start", model.look.colour);
+    writeText(out, left + 30, y,
+              std::string(model.look.legend) + "; band: 95 %, " + model.intervalMethod, 11, "start",
+              model.look.colour);
     y += 15;
   }
   writeText(out, left, y, "dots: the block maxima at plotting positions i/(n+1)", 11);
@@ -192,10 +204,14 @@ void writeLevelsPlot(std::ostream& out, const EffectAnalysis& analysis,
                      const AnalysisSettings& settings, double originY) {
   Points dots = plottingPositions(analysis, settings);
   double longest = *std::max_element(settings.returnYears.begin(), settings.returnYears.end());
-  Frame frame{90, originY + 60, chartWidth - 120, levelsHeight - 120,
+  Frame frame{90,
+              originY + 60,
+              chartWidth - 120,
+              levelsHeight - 120,
               std::min(dots.front().first, reducedVariate(chartShortestYears)),
               reducedVariate(longest * chartReach),
-              dots.front().second, dots.back().second};
+              dots.front().second,
+              dots.back().second};
   std::vector<Points> bands;
   for (const FittedModel& model : analysis.models) {
     bands.push_back(bandOf(model));
@@ -208,7 +224,8 @@ void writeLevelsPlot(std::ostream& out, const EffectAnalysis& analysis,
   }
   writeText(out, 90, originY + 24,
             load_options::describeEffect(analysis.effect) + " (" + analysis.effect +
-                "): return levels, in " + (analysis.unit.empty() ? "the maxima files' unit" : analysis.unit),
+                "): return levels, in " +
+                (analysis.unit.empty() ? "the maxima files' unit" : analysis.unit),
             15);
   writeLevelTicks(out, frame, 6);
   writeBox(out, frame);
@@ -230,7 +247,8 @@ void writeLevelsPlot(std::ostream& out, const EffectAnalysis& analysis,
   for (const FittedModel& model : analysis.models) {
     out << "<polyline points=\"" << pointsText(curveOf(model, frame), frame)
         << "\" fill=\"none\" stroke=\"" << model.look.colour << "\" stroke-width=\"2\""
-        << (*model.look.dashes ? std::string(" stroke-dasharray=\"") + model.look.dashes + "\"" : "")
+        << (*model.look.dashes ? std::string(" stroke-dasharray=\"") + model.look.dashes + "\""
+                               : "")
         << "/>\n";
   }
   std::size_t stride = std::max<std::size_t>(1, dots.size() / 2000);  // a readable file
@@ -301,7 +319,8 @@ void writeDiagnostics(std::ostream& out, const EffectAnalysis& analysis, const F
                         "shape xi fitted over the threshold");
   }
   writeText(out, chartWidth / 2, top + diagnosticsHeight - 48,
-            "threshold, in " + (analysis.unit.empty() ? std::string("the maxima files' unit") : analysis.unit) +
+            "threshold, in " +
+                (analysis.unit.empty() ? std::string("the maxima files' unit") : analysis.unit) +
                 " (dashed: the threshold fitted; bands: 95 %; both straight above a good one)",
             11, "middle");
 }

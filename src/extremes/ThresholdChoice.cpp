@@ -56,8 +56,8 @@ std::vector<ThresholdPoint> thresholdDiagnostics(const std::vector<double>& dail
     point.threshold = leaving(sorted, above);
     double sum = 0.0;
     double squares = 0.0;
-    for (auto x = std::upper_bound(sorted.begin(), sorted.end(), point.threshold); x != sorted.end();
-         ++x) {
+    for (auto x = std::upper_bound(sorted.begin(), sorted.end(), point.threshold);
+         x != sorted.end(); ++x) {
       ++point.excesses;
       sum += *x - point.threshold;
       squares += (*x - point.threshold) * (*x - point.threshold);

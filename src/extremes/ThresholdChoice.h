@@ -17,10 +17,10 @@ double thresholdAtQuantile(const std::vector<double>& dailyMaxima, double q);
 
 struct ThresholdPoint {
   double threshold = 0.0;
-  int excesses = 0;          // days above it
-  double meanExcess = 0.0;   // of the days above it
+  int excesses = 0;                  // days above it
+  double meanExcess = 0.0;           // of the days above it
   double meanExcessHalfWidth = 0.0;  // of its 95 % interval, 1.96 s / sqrt(excesses)
-  bool shapeFitted = false;  // false when the generalized Pareto fit failed there
+  bool shapeFitted = false;          // false when the generalized Pareto fit failed there
   double shape = 0.0;
   double shapeError = 0.0;
 };

@@ -21,8 +21,8 @@ namespace {
 const char* const program = "velmora-extremes";
 
 struct Arguments {
-  std::vector<std::string> files;        // maxima or event maxima files, told by their header
-  std::vector<std::string> eventFiles;   // --composite
+  std::vector<std::string> files;       // maxima or event maxima files, told by their header
+  std::vector<std::string> eventFiles;  // --composite
   AnalysisSettings settings;
   std::string svgFile;
   std::string csvFile;
@@ -94,7 +94,8 @@ bool readArguments(const CommandArguments& given, Arguments* parsed, std::string
 
 // Writes with write into the output at path.
 template <typename Write>
-bool writeOutput(const std::string& what, const std::string& path, Write write, std::string* error) {
+bool writeOutput(const std::string& what, const std::string& path, Write write,
+                 std::string* error) {
   OutputFile output(what, path);
   if (!output.open(error)) {
     return false;
@@ -141,9 +142,9 @@ int analyseFiles(const Arguments& arguments) {
     return program_frame::report(error, exit_status::failure);
   }
   if (!arguments.svgFile.empty() &&
-      !writeOutput("--svg", arguments.svgFile, [&](std::ostream& out) {
-        writeChart(out, analyses, arguments.settings);
-      }, &error)) {
+      !writeOutput(
+          "--svg", arguments.svgFile,
+          [&](std::ostream& out) { writeChart(out, analyses, arguments.settings); }, &error)) {
     return program_frame::report(error, exit_status::failure);
   }
   int status = program_frame::finishConsole();
@@ -160,14 +161,14 @@ int analyseFiles(const Arguments& arguments) {
 
 int main(int argc, char** argv) {
   std::vector<KnownOption> known = {{"--block-days", true},
-                                         {"--return-period", true},
-                                         {"--days-per-year", true},
-                                         {"--composite", true, "an event maxima file"},
-                                         {"--seed", true, "a whole number"},
-                                         {"--svg", true, "a file name"},
-                                         {"--csv", true, "a file name"}};
+                                    {"--return-period", true},
+                                    {"--days-per-year", true},
+                                    {"--composite", true, "an event maxima file"},
+                                    {"--seed", true, "a whole number"},
+                                    {"--svg", true, "a file name"},
+                                    {"--csv", true, "a file name"}};
   std::vector<KnownOption> tail = extremes_options::tailOptions();
   known.insert(known.end(), tail.begin(), tail.end());
   return program_frame::runTool<Arguments>(std::vector<std::string>(argv + 1, argv + argc), program,
-                                        usageText(), known, readArguments, analyseFiles);
+                                           usageText(), known, readArguments, analyseFiles);
 }

@@ -42,6 +42,6 @@ class BackgroundLoadEngine {
   LoadEffectEngine engine;
   std::vector<RecordValues> filling;  // queued by the caller
   std::atomic<bool> refused{false};
-  std::string refusalText;  // written by the thread before refused is set
+  std::string refusalText;                            // written by the thread before refused is set
   BlockHandover<std::vector<RecordValues>> handover;  // started last, stopped first
 };

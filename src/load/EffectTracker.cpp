@@ -115,12 +115,11 @@ void EffectTracker::moveTo(double time) {
     for (int i = 0; i < count; ++i) {
       note(line, valueAt(p, points[i]), clock + points[i], vehiclesOn, trucksOn);
     }
-    p = {valueAt(p, span), p[1] + span * (2.0 * p[2] + 3.0 * p[3] * span),
-         p[2] + 3.0 * p[3] * span, p[3]};
+    p = {valueAt(p, span), p[1] + span * (2.0 * p[2] + 3.0 * p[3] * span), p[2] + 3.0 * p[3] * span,
+         p[3]};
   }
   clock = time;
 }
-
 
 inline void EffectTracker::note(std::size_t line, double value, double time, int vehicles,
                                 int trucks) {
@@ -229,8 +228,8 @@ const std::vector<DailyMaximum>& EffectTracker::closeDay() {
     on.entry = static_cast<double>(on.vehicle.stampHundredths - dayStart) / 100.0;
   }
   for (Passage& passage : passages.all()) {
-    passage.time = passageTime(vehicles[static_cast<std::size_t>(passage.vehicle)],
-                               passage.axle, passage.breakIndex);
+    passage.time = passageTime(vehicles[static_cast<std::size_t>(passage.vehicle)], passage.axle,
+                               passage.breakIndex);
   }
   passages.rebuild();
   startDay();

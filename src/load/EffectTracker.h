@@ -67,9 +67,9 @@ class EffectTracker {
 
  private:
   using Polynomial = std::array<double, 4>;  // sum of p[j] s^j, s in seconds from the clock
-  struct Passage {  // an axle's next break: when it reaches it
-    double time;      // s on the clock
-    int vehicle;      // slot in vehicles
+  struct Passage {                           // an axle's next break: when it reaches it
+    double time;                             // s on the clock
+    int vehicle;                             // slot in vehicles
     short axle;
     short breakIndex;
   };
@@ -108,15 +108,15 @@ class EffectTracker {
   std::vector<OnBridge> vehicles;
   std::vector<int> freeSlots;
   BinaryHeap<Passage, EarlierPassage> passages;  // one for each axle not yet off the bridge
-  std::int64_t dayStart = 0;         // hundredths of a second
-  double clock = 0.0;                // s since dayStart
-  std::vector<Polynomial> effects;   // by line
+  std::int64_t dayStart = 0;                     // hundredths of a second
+  double clock = 0.0;                            // s since dayStart
+  std::vector<Polynomial> effects;               // by line
   int vehiclesOn = 0;
   int trucksOn = 0;
-  std::vector<DailyMaximum> best;  // by line, this day's so far
-  std::vector<DailyMaximum> closed;  // by line, the day closed last
-  int topClass;                     // K: the class of K or more trucks; -1 without classes
-  std::size_t classesPerLine;       // K + 1, or 0
+  std::vector<DailyMaximum> best;          // by line, this day's so far
+  std::vector<DailyMaximum> closed;        // by line, the day closed last
+  int topClass;                            // K: the class of K or more trucks; -1 without classes
+  std::size_t classesPerLine;              // K + 1, or 0
   std::vector<EventMaximum> events;        // by line and class, this day's so far
   std::vector<EventMaximum> closedEvents;  // by line and class, the day closed last
   std::vector<RainflowCounter> counters;   // by line; empty without fatigue

@@ -4,8 +4,8 @@
 
 InfluenceLine InfluenceLine::simpleSpanMoment(double span, double a) {
   double peak = a * (span - a) / span;
-  return InfluenceLine({{0.0, a, {0.0, (span - a) / span, 0.0, 0.0}},
-                        {a, span, {peak, -a / span, 0.0, 0.0}}});
+  return InfluenceLine(
+      {{0.0, a, {0.0, (span - a) / span, 0.0, 0.0}}, {a, span, {peak, -a / span, 0.0, 0.0}}});
 }
 
 InfluenceLine InfluenceLine::simpleSpanShear(double span) {

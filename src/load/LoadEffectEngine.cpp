@@ -97,7 +97,8 @@ bool LoadEffectEngine::loadVehicle(const RecordValues& record, LoadedVehicle* ve
     return refuse("it is stamped before the vehicle before it; vehicles must come in time order");
   }
   if (stamp >= static_cast<std::int64_t>(Vehicle::latestTime) * 100) {
-    return refuse("it is stamped at or beyond " + std::to_string(static_cast<std::int64_t>(Vehicle::latestTime)) +
+    return refuse("it is stamped at or beyond " +
+                  std::to_string(static_cast<std::int64_t>(Vehicle::latestTime)) +
                   " s, the latest time a stamp holds");
   }
   if (record.speed < 1) {

@@ -49,8 +49,8 @@ struct LoadSettings {
   std::vector<double> laneFactors;  // by lane from 1; empty: 1 for every lane
   double unitScale = 1.0;           // effect units per site weight unit (kN per unit)
   bool inKilonewtons = false;       // unitScale converts the site weight unit to kN
-  int eventClasses = 4;  // K of the event maxima: 0, 1, ..., K - 1 and K or more trucks
-  bool eventClassesGiven = false;  // K was asked for, not left at its default
+  int eventClasses = 4;             // K of the event maxima: 0, 1, ..., K - 1 and K or more trucks
+  bool eventClassesGiven = false;   // K was asked for, not left at its default
   FatigueSettings fatigue;
 };
 
@@ -106,7 +106,7 @@ class LoadEffectEngine {
   // With fatigue, the trackers as the last closed day left them: what the fatigue rows
   // count, so that vehicles taken after the last day reported are left out.
   std::vector<EffectTracker> atDayEnd;
-  std::vector<Place> places;            // by effect
+  std::vector<Place> places;  // by effect
   std::ostream& out;
   std::ostream* events;
   FatigueStreams fatigue;

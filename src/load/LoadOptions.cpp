@@ -34,7 +34,8 @@ const char* const acceptedEffects =
     "accepted: moment:L, moment:L:a, shear:L, hogging:L (L and a in m, 0 < a < L, "
     "L up to 10000) or il:FILE";
 
-bool readSpan(const std::string& definition, const std::string& text, double* span, std::string* error) {
+bool readSpan(const std::string& definition, const std::string& text, double* span,
+              std::string* error) {
   if (!readNumber(text, span) || !(*span > 0.0) || *span > maxSpan) {
     return refuse("--effect \"" + definition + "\": the span \"" + text +
                       "\" is not a length in m above 0 and up to " + numberText(maxSpan) + "; " +

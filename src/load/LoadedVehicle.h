@@ -12,7 +12,7 @@ struct LoadedVehicle {
   double speed = 0.0;                // dm/s, at least 1
   int direction = 1;                 // 1 or 2
   bool isTruck = false;
-  int axleCount = 0;                 // 1 to 9
+  int axleCount = 0;  // 1 to 9
   // Each axle's load (its weight times the lane factor and the unit conversion) and its
   // distance behind the first axle (dm).
   std::array<double, record_layout::maxAxles> axleLoads{};

@@ -14,7 +14,8 @@ Polynomial shifted(const Polynomial& p, double shift) {
   for (int j = 0; j < 4; ++j) {
     double power = 1.0;  // shift^(j - i), built from i = j down
     for (int i = j; i >= 0; --i) {
-      result[static_cast<std::size_t>(i)] += p[static_cast<std::size_t>(j)] * binomial[j][i] * power;
+      result[static_cast<std::size_t>(i)] +=
+          p[static_cast<std::size_t>(j)] * binomial[j][i] * power;
       power *= shift;
     }
   }
@@ -30,8 +31,8 @@ Polynomial reversed(const Polynomial& p, double length) {
 }
 
 struct TravelPiece {
-  double start;   // m from the entry end
-  double length;  // m
+  double start;         // m from the entry end
+  double length;        // m
   Polynomial ordinate;  // in the distance travelled past its start
 };
 

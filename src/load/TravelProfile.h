@@ -19,11 +19,14 @@ class TravelProfile {
 
   int breakCount() const { return static_cast<int>(distances.size()); }
   // The break's distance from the entry end, in dm like the axle spacings.
-  double distanceDm(int breakIndex) const { return distances[static_cast<std::size_t>(breakIndex)]; }
+  double distanceDm(int breakIndex) const {
+    return distances[static_cast<std::size_t>(breakIndex)];
+  }
   // The change of line `line`'s ordinate at the break (0 for a line without a break there);
   // the changes of the following lines follow it.
   const Change& change(int breakIndex, int line) const {
-    return changes[static_cast<std::size_t>(breakIndex) * lineCount + static_cast<std::size_t>(line)];
+    return changes[static_cast<std::size_t>(breakIndex) * lineCount +
+                   static_cast<std::size_t>(line)];
   }
   // The highest degree of any piece: 1 for straight lines.
   int degree() const { return highestDegree; }

@@ -22,7 +22,7 @@ constexpr int maxDays = calendar::maxStampDays;
 struct Arguments {
   LoadSettings settings;
   std::string output;
-  std::string eventOutput;  // empty: no event maxima
+  std::string eventOutput;     // empty: no event maxima
   std::string spectrumOutput;  // empty: no fatigue spectra
   std::string damageOutput;    // empty: no fatigue damage
   std::string stream;
@@ -97,8 +97,8 @@ bool readArguments(const CommandArguments& given, Arguments* parsed, std::string
     }
   }
   if (given.operands.size() > 1) {
-    *error = "more than one stream: \"" + given.operands[0] + "\" and \"" +
-             given.operands[1] + "\"";
+    *error =
+        "more than one stream: \"" + given.operands[0] + "\" and \"" + given.operands[1] + "\"";
     return false;
   }
   if (parsed->settings.effects.empty() || parsed->output.empty() || given.operands.empty()) {
@@ -177,5 +177,5 @@ int main(int argc, char** argv) {
                              {"--days", true, "a whole number of days"},
                              {"--skip-bad-lines", false}});
   return program_frame::runTool<Arguments>(std::vector<std::string>(argv + 1, argv + argc), program,
-                                        usageText(), known, readArguments, computeMaxima);
+                                           usageText(), known, readArguments, computeMaxima);
 }

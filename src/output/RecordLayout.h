@@ -89,8 +89,8 @@ constexpr int startOf(Field field) {
 }
 
 // Characters of a record whose every value fits its field.
-constexpr int recordLength = startOf(leadingFieldCount) + maxAxles * axleWeightWidth +
-                             (maxAxles - 1) * axleSpacingWidth;
+constexpr int recordLength =
+    startOf(leadingFieldCount) + maxAxles * axleWeightWidth + (maxAxles - 1) * axleSpacingWidth;
 static_assert(recordLength == 77, "the record is 77 characters wide");
 
 }  // namespace record_layout

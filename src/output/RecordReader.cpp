@@ -13,7 +13,7 @@ namespace layout = record_layout;
 constexpr int axleFieldCount = 2 * layout::maxAxles - 1;
 constexpr int fieldCount = layout::leadingFieldCount + axleFieldCount;
 constexpr std::size_t maxSplits = 10000;  // a line with more readings is refused as unclear
-constexpr int maxNumberLength = 18;     // digits that always fit 64 bits
+constexpr int maxNumberLength = 18;       // digits that always fit 64 bits
 
 int widthOfField(int index) {
   if (index < layout::leadingFieldCount) {
@@ -174,12 +174,18 @@ std::string rangeProblem(const std::int64_t* v) {
     std::int64_t low;
     std::int64_t high;
   };
-  const Range ranges[] = {{"day", 1, daysPerMonth},       {"month", 1, monthsPerYear},
-                          {"year", firstYear, 1000000},   {"hour", 0, hoursPerDay - 1},
-                          {"minute", 0, 59},              {"second", 0, 59},
-                          {"hundredths", 0, 99},          {"speed", -1000000, 1000000},
-                          {"gross weight", 0, 1000000000}, {"length", 0, 1000000000},
-                          {"axles", 1, layout::maxAxles}, {"direction", 1, 2},
+  const Range ranges[] = {{"day", 1, daysPerMonth},
+                          {"month", 1, monthsPerYear},
+                          {"year", firstYear, 1000000},
+                          {"hour", 0, hoursPerDay - 1},
+                          {"minute", 0, 59},
+                          {"second", 0, 59},
+                          {"hundredths", 0, 99},
+                          {"speed", -1000000, 1000000},
+                          {"gross weight", 0, 1000000000},
+                          {"length", 0, 1000000000},
+                          {"axles", 1, layout::maxAxles},
+                          {"direction", 1, 2},
                           {"lane", 1, 1000000}};
   for (std::size_t i = 0; i < sizeof ranges / sizeof ranges[0]; ++i) {
     if (!within(v[i], ranges[i].low, ranges[i].high)) {
@@ -214,9 +220,8 @@ bool refuse(const std::string& reason, std::string* why) {
 
 bool readFixedRecord(const std::string& line, RecordValues* record, std::string* why) {
   if (line.size() < static_cast<std::size_t>(layout::recordLength)) {
-    return refuse("shorter than the record's " + std::to_string(layout::recordLength) +
-                      " characters",
-                  why);
+    return refuse(
+        "shorter than the record's " + std::to_string(layout::recordLength) + " characters", why);
   }
   SplitSearch search(line);
   search.from(0, 0);
@@ -225,9 +230,10 @@ bool readFixedRecord(const std::string& line, RecordValues* record, std::string*
   }
   const std::vector<Split>& splits = search.splits;
   if (splits.empty()) {
-    return refuse("its fields are not right-aligned whole numbers within their ranges in the "
-                  "record's columns",
-                  why);
+    return refuse(
+        "its fields are not right-aligned whole numbers within their ranges in the "
+        "record's columns",
+        why);
   }
   std::vector<RecordValues> readings;
   std::string problem;
@@ -249,9 +255,10 @@ bool readFixedRecord(const std::string& line, RecordValues* record, std::string*
       }
     }
     if (agreeing.size() != 1) {
-      return refuse("its overflowed fields can be read in more than one way, and the sums of "
-                    "its axle spacings and weights do not tell which",
-                    why);
+      return refuse(
+          "its overflowed fields can be read in more than one way, and the sums of "
+          "its axle spacings and weights do not tell which",
+          why);
     }
     readings = agreeing;
   }

@@ -26,7 +26,8 @@ bool holds(const std::vector<std::string>& columns, const std::string& column) {
 
 // A first line that starts with a letter and holds a comma is meant as a CSV header.
 bool looksLikeHeader(const std::string& line) {
-  bool letter = !line.empty() && ((line[0] >= 'a' && line[0] <= 'z') || (line[0] >= 'A' && line[0] <= 'Z'));
+  bool letter =
+      !line.empty() && ((line[0] >= 'a' && line[0] <= 'z') || (line[0] >= 'A' && line[0] <= 'Z'));
   return letter && line.find(',') != std::string::npos;
 }
 

@@ -24,4 +24,3 @@ bool RecordValues::isCar() const {
          axleWeights[1] == static_cast<std::int64_t>(car_record::axleWeight) &&
          axleSpacings[0] == static_cast<std::int64_t>(car_record::spacing);
 }
-

@@ -21,10 +21,10 @@ struct RecordValues {
   std::int64_t grossWeight = 0;  // weight unit of the site files
   std::int64_t length = 0;       // dm
   int axleCount = 0;
-  int direction = 0;  // 1 or 2
-  int lane = 0;       // from 1
-  std::int64_t trackWidth = 0;  // dm
-  std::array<std::int64_t, record_layout::maxAxles> axleWeights{};        // site weight unit
+  int direction = 0;                                                     // 1 or 2
+  int lane = 0;                                                          // from 1
+  std::int64_t trackWidth = 0;                                           // dm
+  std::array<std::int64_t, record_layout::maxAxles> axleWeights{};       // site weight unit
   std::array<std::int64_t, record_layout::maxAxles - 1> axleSpacings{};  // dm to the next axle
 
   // Hundredths of a second from the start of the first day.
@@ -49,21 +49,50 @@ inline void set(RecordValues& r, int index, std::int64_t value) {
   namespace layout = record_layout;
   auto whole = static_cast<int>(value);
   switch (index + 1) {
-    case layout::day: r.day = whole; return;
-    case layout::month: r.month = whole; return;
-    case layout::year: r.year = whole; return;
-    case layout::hour: r.hour = whole; return;
-    case layout::minute: r.minute = whole; return;
-    case layout::second: r.second = whole; return;
-    case layout::hundredths: r.hundredths = whole; return;
-    case layout::speed: r.speed = value; return;
-    case layout::grossWeight: r.grossWeight = value; return;
-    case layout::length: r.length = value; return;
-    case layout::axleCount: r.axleCount = whole; return;
-    case layout::direction: r.direction = whole; return;
-    case layout::lane: r.lane = whole; return;
-    case layout::trackWidth: r.trackWidth = value; return;
-    default: break;
+    case layout::day:
+      r.day = whole;
+      return;
+    case layout::month:
+      r.month = whole;
+      return;
+    case layout::year:
+      r.year = whole;
+      return;
+    case layout::hour:
+      r.hour = whole;
+      return;
+    case layout::minute:
+      r.minute = whole;
+      return;
+    case layout::second:
+      r.second = whole;
+      return;
+    case layout::hundredths:
+      r.hundredths = whole;
+      return;
+    case layout::speed:
+      r.speed = value;
+      return;
+    case layout::grossWeight:
+      r.grossWeight = value;
+      return;
+    case layout::length:
+      r.length = value;
+      return;
+    case layout::axleCount:
+      r.axleCount = whole;
+      return;
+    case layout::direction:
+      r.direction = whole;
+      return;
+    case layout::lane:
+      r.lane = whole;
+      return;
+    case layout::trackWidth:
+      r.trackWidth = value;
+      return;
+    default:
+      break;
   }
   auto axleField = static_cast<std::size_t>(index + 1 - layout::leadingFieldCount);
   (axleField % 2 == 0 ? r.axleWeights[axleField / 2] : r.axleSpacings[axleField / 2]) = value;

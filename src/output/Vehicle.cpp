@@ -159,22 +159,38 @@ std::string Vehicle::timeText() const {
 __attribute__((always_inline)) inline std::int64_t Vehicle::leadingValue(
     layout::Field field) const {
   switch (field) {
-    case layout::headCode: return headCode;
-    case layout::day: return day;
-    case layout::month: return month;
-    case layout::year: return year;
-    case layout::hour: return hour;
-    case layout::minute: return minute;
-    case layout::second: return second;
-    case layout::hundredths: return hundredths;
-    case layout::speed: return rounded(speed);
-    case layout::grossWeight: return rounded(gvw);
-    case layout::length: return rounded(length);
-    case layout::axleCount: return axleCount;
-    case layout::direction: return direction;
-    case layout::lane: return lane;
-    case layout::trackWidth: return rounded(trackWidth * 10);
-    case layout::leadingFieldCount: break;
+    case layout::headCode:
+      return headCode;
+    case layout::day:
+      return day;
+    case layout::month:
+      return month;
+    case layout::year:
+      return year;
+    case layout::hour:
+      return hour;
+    case layout::minute:
+      return minute;
+    case layout::second:
+      return second;
+    case layout::hundredths:
+      return hundredths;
+    case layout::speed:
+      return rounded(speed);
+    case layout::grossWeight:
+      return rounded(gvw);
+    case layout::length:
+      return rounded(length);
+    case layout::axleCount:
+      return axleCount;
+    case layout::direction:
+      return direction;
+    case layout::lane:
+      return lane;
+    case layout::trackWidth:
+      return rounded(trackWidth * 10);
+    case layout::leadingFieldCount:
+      break;
   }
   return 0;
 }
@@ -203,7 +219,8 @@ char* putLeadingFields(char* out, const Source& value, std::index_sequence<Field
 
 int Vehicle::formatRecord(char* buffer) const {
   auto value = [this](layout::Field field) { return leadingValue(field); };
-  char* out = putLeadingFields(buffer, value, std::make_index_sequence<layout::leadingFieldCount>());
+  char* out =
+      putLeadingFields(buffer, value, std::make_index_sequence<layout::leadingFieldCount>());
   int shown = std::clamp(axleCount, 0, layout::maxAxles);
   for (int i = 0; i < shown; ++i) {
     out = fixed_width::put<layout::axleWeightWidth>(out, axleValue(i, false));

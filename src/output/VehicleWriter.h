@@ -1,13 +1,12 @@
 // Collects the vehicles of a run in arrival order and writes them to a stream (the output
-// file, which the run opens) in blocks of `capacity`, one record per line, announcing each block on standard output
-// with "Flushing buffer of <n> vehicles at <time of the block's last vehicle>".
-// A vehicle's record is formed as soon as it is added, while the vehicle is fresh in
-// memory, and the vehicle is then released. A flushed block is written by a background
-// thread while the next block fills, so the program's own work and the system's work of
-// writing overlap; the bytes written are the same. Memory stays bounded whatever the
-// capacity: once a block's records fill handOffBytes they are handed over early, and the
-// block's announcement follows when it completes. A stream that cannot be written is not
-// reported here: failed() and finish() tell.
+// file, which the run opens) in blocks of `capacity`, one record per line, announcing each block on
+// standard output with "Flushing buffer of <n> vehicles at <time of the block's last vehicle>". A
+// vehicle's record is formed as soon as it is added, while the vehicle is fresh in memory, and the
+// vehicle is then released. A flushed block is written by a background thread while the next block
+// fills, so the program's own work and the system's work of writing overlap; the bytes written are
+// the same. Memory stays bounded whatever the capacity: once a block's records fill handOffBytes
+// they are handed over early, and the block's announcement follows when it completes. A stream that
+// cannot be written is not reported here: failed() and finish() tell.
 #pragma once
 
 #include <atomic>
@@ -61,12 +60,12 @@ class VehicleWriter {
   void noteFailure();
 
   std::ostream& out;
-  RecordBlock block;                     // the records added since the last flush
-  int count = 0;                         // records in block
-  int capacity = 0;                      // records held before a flush
+  RecordBlock block;  // the records added since the last flush
+  int count = 0;      // records in block
+  int capacity = 0;   // records held before a flush
   RecordFormat recordFormat;
   std::unique_ptr<Vehicle> lastVehicle;  // the most recent one, whose time the flush names
   std::atomic<bool> writeFailed{false};
-  std::string reason;  // written by the writing thread before writeFailed is set
+  std::string reason;                   // written by the writing thread before writeFailed is set
   BlockHandover<RecordBlock> handover;  // started last, stopped first
 };

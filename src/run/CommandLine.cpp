@@ -34,8 +34,7 @@ bool loadOptionsAgree(const RunOptions& options, std::string* error) {
     return refuse("--maxima needs at least one --effect", error);
   }
   if (!options.writeRecords && !maxima) {
-    return refuse("--no-records needs --effect and --maxima: the run would write nothing",
-                  error);
+    return refuse("--no-records needs --effect and --maxima: the run would write nothing", error);
   }
   bool loadOptions = !options.load.laneFactors.empty() || options.load.inKilonewtons;
   if (loadOptions && !effects) {
@@ -53,8 +52,7 @@ bool takeCommandLineOption(const GivenOption& option, CommandLine* line, std::st
   const std::string& value = option.value;
   if (option.name == "--seed") {
     if (!parseSeed(value, line->seed)) {
-      return refuse("--seed is \"" + value +
-                        "\"; accepted: a whole number from 0 to 4294967295",
+      return refuse("--seed is \"" + value + "\"; accepted: a whole number from 0 to 4294967295",
                     error);
     }
     line->seeded = true;

@@ -99,8 +99,7 @@ bool patternsSuitRun(const RunConfig& config, const TrafficPatterns& patterns, s
          (!patterns.jams || config.suitsJams(error));
 }
 
-bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options,
-                           std::string* error) {
+bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options, std::string* error) {
   std::size_t factors = options.load.laneFactors.size();
   if (factors == 0 || factors == static_cast<std::size_t>(config.totalLanes)) {
     return true;
@@ -116,8 +115,8 @@ const char* const loadRefusal = "the load effects cannot take ";
 
 // Hands the vehicle to the load effects when it arrives within the run's days (the merge
 // ends with one vehicle past them). False, with *error set, once they refused a vehicle.
-bool addToLoadEffects(BackgroundLoadEngine& engine, const Vehicle& vehicle,
-                      std::int64_t endStamp, std::string* error) {
+bool addToLoadEffects(BackgroundLoadEngine& engine, const Vehicle& vehicle, std::int64_t endStamp,
+                      std::string* error) {
   RecordValues values = vehicle.recordValues();
   if (values.stampHundredths() >= endStamp || engine.add(values)) {
     return true;
@@ -133,8 +132,7 @@ class ProgressReport {
   explicit ProgressReport(int every) : interval(every > 0 ? every : 1) {}
   void count(const Vehicle& vehicle) {
     if (++counted % interval == 0) {
-      std::cout << "Generated " << counted << " vehicles up to " << vehicle.timeText()
-                << std::endl;
+      std::cout << "Generated " << counted << " vehicles up to " << vehicle.timeText() << std::endl;
     }
   }
   void finish() const { std::cout << "Generated " << counted << " vehicles" << std::endl; }
@@ -232,8 +230,8 @@ bool generateInto(const RunConfig& config, const RunOptions& options,
   if (writer) {
     writer->flush();
     if (!writer->finish()) {
-      *error = "cannot write the output file \"" + config.outputFile +
-               "\": " + writer->failureReason();
+      *error =
+          "cannot write the output file \"" + config.outputFile + "\": " + writer->failureReason();
       return false;
     }
   } else if (options.console) {

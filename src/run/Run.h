@@ -36,8 +36,7 @@ double endTimeOfRun(const RunConfig& config);
 void printBanner();
 // True when the options' lane factors, if any, give one factor for every lane of config's
 // road; else false, with *error one line.
-bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options,
-                           std::string* error);
+bool laneFactorsCoverLanes(const RunConfig& config, const RunOptions& options, std::string* error);
 // True when config's traffic can take the patterns: jams need a free-flow traffic model and
 // usable congested-model parameters. Else false, with *error one line.
 bool patternsSuitRun(const RunConfig& config, const TrafficPatterns& patterns, std::string* error);

@@ -15,8 +15,9 @@ namespace {
 
 // The parameters in file order, as messages name them.
 constexpr std::array<const char*, 13> parameterNames = {
-    "outputFile", "catchUpLength", "days",   "vehicleSite", "flowSite",     "bufferSize", "lanesDir1",
-    "lanesDir2",  "gapDistance",   "speed",  "gapCv",       "trafficModel", "carFraction"};
+    "outputFile", "catchUpLength", "days",       "vehicleSite", "flowSite",
+    "bufferSize", "lanesDir1",     "lanesDir2",  "gapDistance", "speed",
+    "gapCv",      "trafficModel",  "carFraction"};
 
 // "days (value line 3)".
 std::string parameter(int valueLine) {
@@ -99,8 +100,7 @@ std::string RunConfig::findProblem() const {
     return refusal(1, "empty", "a file name");
   }
   if (hasControlCharacter(outputFile)) {
-    return refusal(1, "a name with a control character",
-                   "a file name of printable characters");
+    return refusal(1, "a name with a control character", "a file name of printable characters");
   }
   for (auto [valueLine, value] : reals) {
     if (!std::isfinite(value)) {

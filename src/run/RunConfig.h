@@ -6,8 +6,8 @@
 #include <string>
 
 #include "data/CsvReader.h"
-#include "output/Calendar.h"
 #include "data/TrafficModel.h"
+#include "output/Calendar.h"
 #include "traffic/TrafficParameters.h"
 
 class RunConfig {

@@ -20,7 +20,7 @@ struct RunOptions {
   std::string spectrumFile;     // the fatigue spectra; empty: none
   std::string damageFile;       // the fatigue damage; empty: none
   TrafficPatterns patterns;     // jams and platoons; none: steady traffic all day
-  bool writeRecords = true;  // false: no output file is written or touched
+  bool writeRecords = true;     // false: no output file is written or touched
   // Where the parameter file and the site data are read; "": the working folder.
   std::string runFolder;
   std::optional<int> days;  // replaces the parameter file's days when given

@@ -15,14 +15,14 @@
 struct SiteTables {
   int lanesDir1 = 0;
   int lanesDir2 = 0;
-  double carFraction = 0.0;                        // of all vehicles
-  std::vector<std::array<double, 24>> flows;       // by lane index: trucks per hour
-  std::vector<ClassShares> classShares;            // by lane index: % of 2- to 9-axle trucks
-  std::array<NormalMixture, 2> speeds;             // by direction - 1, dm/s
+  double carFraction = 0.0;                   // of all vehicles
+  std::vector<std::array<double, 24>> flows;  // by lane index: trucks per hour
+  std::vector<ClassShares> classShares;       // by lane index: % of 2- to 9-axle trucks
+  std::array<NormalMixture, 2> speeds;        // by direction - 1, dm/s
   std::array<std::array<NormalMixture, truckClassCount>, 2>
       grossWeights;                                                  // by direction - 1, class
   std::array<std::vector<NormalMixture>, truckClassCount> spacings;  // by class: n - 1, dm
-  std::array<std::vector<NormalMixture>, 2> axleWeights;     // 2 and 3 axles: by axle
+  std::array<std::vector<NormalMixture>, 2> axleWeights;             // 2 and 3 axles: by axle
   // 4 and 5 axles, by band row: the means of the first axle, the second axle and the rear
   // group, then their standard deviations.
   std::array<std::array<std::array<double, 6>, SiteTallies::bandRows>, 2> bandRows;

@@ -116,8 +116,8 @@ bool readOptions(const CommandArguments& given, Options* options, std::string* e
     }
   }
   if (given.operands.size() > 1) {
-    return refuse("velmora-fit takes one records file; found \"" + given.operands[0] +
-                      "\" and \"" + given.operands[1] + "\"",
+    return refuse("velmora-fit takes one records file; found \"" + given.operands[0] + "\" and \"" +
+                      given.operands[1] + "\"",
                   error);
   }
   if (given.operands.empty() || options->folder.empty()) {
@@ -132,8 +132,7 @@ bool readOptions(const CommandArguments& given, Options* options, std::string* e
 bool tablesSpareTheRecords(const Options& options, std::string* error) {
   std::error_code failure;
   if (fs::exists(options.folder, failure) && !fs::is_directory(options.folder, failure)) {
-    return refuse("-o is \"" + options.folder + "\", which is a file; accepted: a folder",
-                  error);
+    return refuse("-o is \"" + options.folder + "\", which is a file; accepted: a folder", error);
   }
   if (!fs::is_directory(options.folder, failure)) {
     return true;  // made new, so nothing in it can be an input
@@ -275,9 +274,9 @@ int fitSite(const Options& options) {
   std::error_code failure;
   fs::create_directories(options.folder, failure);
   if (failure) {
-    return program_frame::report("cannot make the folder \"" + options.folder +
-                                     "\": " + failure.message(),
-                                 exit_status::failure);
+    return program_frame::report(
+        "cannot make the folder \"" + options.folder + "\": " + failure.message(),
+        exit_status::failure);
   }
   if (!writeSiteTables(tables, options.folder, &error) ||
       !removeEarlierHeavyTable(tables, options, &error)) {
@@ -295,5 +294,5 @@ int main(int argc, char** argv) {
       {"--all-days", false},       {"--weight-unit", true, "kg, t, kN or site"},
       {"--catch-up-length", true}, {"--headway-table", false}};
   return program_frame::runTool<Options>(std::vector<std::string>(argv + 1, argv + argc), program,
-                                        usage, known, readOptions, fitSite);
+                                         usage, known, readOptions, fitSite);
 }

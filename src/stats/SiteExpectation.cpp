@@ -11,8 +11,8 @@
 bool SiteExpectation::load(const std::string& folder, std::string* error) {
   std::error_code failure;
   if (!std::filesystem::is_directory(folder, failure)) {
-    *error = "cannot use the run folder \"" + folder + "\": " +
-             (failure ? failure.message() : "not a folder");
+    *error = "cannot use the run folder \"" + folder +
+             "\": " + (failure ? failure.message() : "not a folder");
     return false;
   }
   RunConfig config;

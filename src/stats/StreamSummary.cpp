@@ -121,8 +121,9 @@ void StreamSummary::addHeadwayPair(const RecordValues& record) {
   Leader& leader = leaders[at(record.lane)];
   if (leader.seen) {
     HeadwayPairs& pairs = pairsByHour[at(record.lane)][at(leader.hour)];
-    double minimum = LaneFlowGenerator::minimumHeadwayBehind(
-        leader.speed, leader.length, record.speed, catchUp, LaneFlowGenerator::clearanceBehindLeader);
+    double minimum =
+        LaneFlowGenerator::minimumHeadwayBehind(leader.speed, leader.length, record.speed, catchUp,
+                                                LaneFlowGenerator::clearanceBehindLeader);
     ++pairs.pairs;
     if (minimum > 0) {
       ++pairs.drawn;

@@ -283,10 +283,10 @@ std::string summaryText(const std::string& source, const StreamSummary& summary,
                         const SiteExpectation* site) {
   std::ostringstream out;
   out << "Stream summary of " << source << "\n"
-      << (summary.isCsv() ? "Form: CSV records\n" : "")
-      << "Records: " << summary.records() << " over " << summary.days() << " day"
-      << (summary.days() == 1 ? "" : "s") << "; cars " << summary.vehiclesOfClass(VehicleClass::car)
-      << ", trucks " << summary.records() - summary.vehiclesOfClass(VehicleClass::car) << "\n\n";
+      << (summary.isCsv() ? "Form: CSV records\n" : "") << "Records: " << summary.records()
+      << " over " << summary.days() << " day" << (summary.days() == 1 ? "" : "s") << "; cars "
+      << summary.vehiclesOfClass(VehicleClass::car) << ", trucks "
+      << summary.records() - summary.vehiclesOfClass(VehicleClass::car) << "\n\n";
   std::vector<int> truckClasses = shownTruckClasses(summary, site);
   writeLanes(out, summary, truckClasses);
   writeHourlyProfile(out, summary, site);

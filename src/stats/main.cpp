@@ -103,7 +103,7 @@ int summarise(const Options& options) {
 
 int main(int argc, char** argv) {
   const std::vector<KnownOption> known = {{"--site", true, "a run folder"},
-                                         {"--svg", true, "a file name"}};
+                                          {"--svg", true, "a file name"}};
   return program_frame::runTool<Options>(std::vector<std::string>(argv + 1, argv + argc), program,
-                                        usage, known, readOptions, summarise);
+                                         usage, known, readOptions, summarise);
 }

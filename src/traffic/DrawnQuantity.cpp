@@ -33,8 +33,8 @@ std::string axleWeightText(int axles, int axleIndex) {
 }
 
 std::string axleGroupText(int axles, int groupIndex, int bandRow) {
-  return "the weight of axle group " + std::to_string(groupIndex + 1) + " of " +
-         trucksText(axles) + " in band row " + std::to_string(TrafficData::tableBandRow(bandRow));
+  return "the weight of axle group " + std::to_string(groupIndex + 1) + " of " + trucksText(axles) +
+         " in band row " + std::to_string(TrafficData::tableBandRow(bandRow));
 }
 
 std::string heavyAxleText(int axles, int axleIndex, int bandRow) {

@@ -17,8 +17,8 @@ struct AcceptedRange {
 constexpr AcceptedRange grossWeightRange{35.0, 800.0};  // weight unit of the site files
 // Trucks of 6 to 9 axles, heavy transports and cranes among them.
 constexpr AcceptedRange heavyGrossWeightRange{35.0, 2000.0};
-constexpr AcceptedRange axleSpacingRange{0.5, 200.0};   // dm
-constexpr AcceptedRange axleWeightRange{15.0, 500.0};   // weight unit of the site files
+constexpr AcceptedRange axleSpacingRange{0.5, 200.0};  // dm
+constexpr AcceptedRange axleWeightRange{15.0, 500.0};  // weight unit of the site files
 constexpr double maxSpeedKmh = 300.0;  // the fastest vehicle a site or a run may describe
 constexpr double maxSpeed = maxSpeedKmh / 3.6 * 10.0;  // dm/s
 

@@ -173,8 +173,7 @@ double LaneFlowGenerator::patternedArrival() {
   }
 }
 
-double LaneFlowGenerator::spellHeadway(bool jammed, double elapsed, double ownSpeed,
-                                       bool* rides) {
+double LaneFlowGenerator::spellHeadway(bool jammed, double elapsed, double ownSpeed, bool* rides) {
   *rides = pendingFollows && !jammed && !leaderJammed && elapsed == 0 && leaderSpeed > 0;
   if (*rides) {
     pendingVehicle->setSpeed(leaderSpeed);
@@ -251,7 +250,9 @@ double LaneFlowGenerator::drawHeadway(bool jammed, double elapsed) {
       [&] {
         return UndrawableValue{
             "a headway of at least " + numberText(minimum) + " s " + describeLane(),
-            siteFileForMessage(flowFolderPath, trafficModel.usesHeadwayTable() ? run_folder_files::headways : run_folder_files::flows)};
+            siteFileForMessage(flowFolderPath, trafficModel.usesHeadwayTable()
+                                                   ? run_folder_files::headways
+                                                   : run_folder_files::flows)};
       });
 }
 
@@ -299,15 +300,17 @@ double LaneFlowGenerator::tableHeadway() {
   double u = generator.uniform();
   const FlowBand& band = bandOfFlow(currentFlow());
   if (u > band.tailStartShare) {
-    return draws.drawUntil([this] { return exponentialHeadway(); },
-                     [](double headway) { return std::isfinite(headway) && headway >= tailStart; },
-                     tailStart, [&] {
-                       return UndrawableValue{"a headway tail of at least 4 s " + describeLane(),
-                                              siteFileForMessage(flowFolderPath, run_folder_files::flows)};
-                     });
+    return draws.drawUntil(
+        [this] { return exponentialHeadway(); },
+        [](double headway) { return std::isfinite(headway) && headway >= tailStart; }, tailStart,
+        [&] {
+          return UndrawableValue{"a headway tail of at least 4 s " + describeLane(),
+                                 siteFileForMessage(flowFolderPath, run_folder_files::flows)};
+        });
   }
-  const QuadraticPiece& piece =
-      u <= shortEndShare ? shortPiece : u <= middleEndShare ? middlePiece : band.piece;
+  const QuadraticPiece& piece = u <= shortEndShare    ? shortPiece
+                                : u <= middleEndShare ? middlePiece
+                                                      : band.piece;
   return invertQuadratic(piece.a, piece.b, piece.c, u);
 }
 

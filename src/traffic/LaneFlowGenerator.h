@@ -78,9 +78,8 @@ class LaneFlowGenerator {
   static constexpr double clearanceBehindLeader = 1.0;  // m, kept behind the leading vehicle
   // s: (leader's length, plus the catch-up distance the faster follower gains, plus the
   // clearance) over the follower's speed. Speeds in dm/s, lengths in dm, distances in m.
-  static double minimumHeadwayBehind(double leaderSpeed, double leaderLength,
-                                     double followerSpeed, double catchUpLength,
-                                     double clearance);
+  static double minimumHeadwayBehind(double leaderSpeed, double leaderLength, double followerSpeed,
+                                     double catchUpLength, double clearance);
   double exponentialHeadway() { return generator.exponential(); }
   // The leader's time to pass at speedOfLeader (dm/s) with the clearance, plus a normal gap.
   // In a jam the leader counts at the congested speed, as the jam moves, even when it
@@ -96,8 +95,8 @@ class LaneFlowGenerator {
     double c = 0.0;
   };
   struct FlowBand {
-    double flowLimit = 0.0;  // vehicles per hour, upper bound of the band
-    QuadraticPiece piece;    // headways from 1.5 to 4 s
+    double flowLimit = 0.0;       // vehicles per hour, upper bound of the band
+    QuadraticPiece piece;         // headways from 1.5 to 4 s
     double tailStartShare = 0.0;  // the piece at 4 s: beyond it the exponential tail
   };
 

@@ -158,10 +158,10 @@ std::string checkHeadwayBands(const Site& site) {
     for (int hour = 0; hour < hoursPerDay; ++hour) {
       double flow = flows[static_cast<std::size_t>(hour)];
       if (!(flow <= lastLimit)) {
-        return "the site file " + site.file(run_folder_files::headways) + " has no flow band for lane " +
-               std::to_string(lane + 1) + " in hour " + std::to_string(hour) + ": its flow of " +
-               numberText(flow) + " vehicles per hour is above the last band's limit of " +
-               numberText(lastLimit);
+        return "the site file " + site.file(run_folder_files::headways) +
+               " has no flow band for lane " + std::to_string(lane + 1) + " in hour " +
+               std::to_string(hour) + ": its flow of " + numberText(flow) +
+               " vehicles per hour is above the last band's limit of " + numberText(lastLimit);
       }
     }
   }
@@ -169,8 +169,8 @@ std::string checkHeadwayBands(const Site& site) {
 }
 
 // The message for a distribution that too rarely gives a value in [low, high].
-std::string acceptance(const std::string& file, const std::string& what,
-                       const AcceptedRange& range, double probability) {
+std::string acceptance(const std::string& file, const std::string& what, const AcceptedRange& range,
+                       double probability) {
   if (probability >= minimumAcceptance) {
     return "";
   }
@@ -199,14 +199,14 @@ std::string checkWeights(const Site& site, const std::string& what, const Normal
   double sum = 0.0;
   for (const NormalComponent& component : mixture.components) {
     if (!(component.weight >= 0)) {
-      return "the site file " + site.file(where.fileName) + " gives the mixture of " +
-             place + " a weight of " + numberText(component.weight) + accepted;
+      return "the site file " + site.file(where.fileName) + " gives the mixture of " + place +
+             " a weight of " + numberText(component.weight) + accepted;
     }
     sum += component.weight;
   }
   if (!(std::fabs(sum - 1.0) <= weightTolerance)) {
-    return "the site file " + site.file(where.fileName) + " gives the mixture of " +
-           place + " weights that add up to " + numberText(sum) + accepted;
+    return "the site file " + site.file(where.fileName) + " gives the mixture of " + place +
+           " weights that add up to " + numberText(sum) + accepted;
   }
   return "";
 }
@@ -230,8 +230,8 @@ std::string checkSpeeds(const Site& site) {
     for (std::size_t i = 0; i < parts.size(); ++i) {
       const NormalComponent& component = parts[i];
       // The sampler takes the first two by their weights and the third for the rest.
-      bool drawn = i + 1 < parts.size() ? component.weight > 0
-                                        : parts[0].weight + parts[1].weight < 1.0;
+      bool drawn =
+          i + 1 < parts.size() ? component.weight > 0 : parts[0].weight + parts[1].weight < 1.0;
       if (!drawn) {
         continue;
       }

@@ -138,8 +138,9 @@ void VehicleGenerator::buildSmallTruck(Vehicle& vehicle, int axles) {
   double weights[maxSmallTruckAxles] = {0.0, 0.0, 0.0};
   double sum = 0.0;
   for (int i = 0; i < axles; ++i) {
-    weights[i] = drawMixtureWithin(trafficData.getAxleWeightMixture(axles, i), axleWeightRange,
-                                   [&] { return axleWeightText(axles, i); }, run_folder_files::axleWeights23);
+    weights[i] = drawMixtureWithin(
+        trafficData.getAxleWeightMixture(axles, i), axleWeightRange,
+        [&] { return axleWeightText(axles, i); }, run_folder_files::axleWeights23);
   }
   for (int i = 0; i < axles; ++i) {
     sum += weights[i];
@@ -159,14 +160,13 @@ void VehicleGenerator::buildLargeTruck(Vehicle& vehicle, int axles) {
   for (int g = 0; g < 3; ++g) {
     double mean = row[static_cast<std::size_t>(g)];
     double stdDev = row[static_cast<std::size_t>(g + 3)];
-    groups[g] =
-        draws.drawUntil([&] { return random.normal(mean, stdDev); },
-                        [](double w) { return axleWeightRange.contains(w); }, axleWeightRange.low,
-                        [&] {
-                          return UndrawableValue{
-                              axleGroupText(axles, g, band) + within(axleWeightRange),
-                              siteFile(run_folder_files::axleWeights45)};
-                        });
+    groups[g] = draws.drawUntil(
+        [&] { return random.normal(mean, stdDev); },
+        [](double w) { return axleWeightRange.contains(w); }, axleWeightRange.low,
+        [&] {
+          return UndrawableValue{axleGroupText(axles, g, band) + within(axleWeightRange),
+                                 siteFile(run_folder_files::axleWeights45)};
+        });
   }
   double sum = groups[0] + groups[1] + groups[2];
   double factor = gvw / sum;
@@ -207,12 +207,13 @@ void VehicleGenerator::buildHeavyTruck(Vehicle& vehicle, int axles) {
 }
 
 template <typename Describe>
-double VehicleGenerator::drawMixtureWithin(const NormalMixture& mixture,
-                                           const AcceptedRange& range, Describe what,
-                                           const char* fileName) {
+double VehicleGenerator::drawMixtureWithin(const NormalMixture& mixture, const AcceptedRange& range,
+                                           Describe what, const char* fileName) {
   return draws.drawUntil([&] { return random.normalMixture(mixture); },
                          [&range](double x) { return range.contains(x); }, range.low,
-                         [&] { return UndrawableValue{what() + within(range), siteFile(fileName)}; });
+                         [&] {
+                           return UndrawableValue{what() + within(range), siteFile(fileName)};
+                         });
 }
 
 std::string VehicleGenerator::siteFile(const char* fileName) const {

@@ -66,8 +66,8 @@ class VehicleGenerator {
   void buildHeavyTruck(Vehicle& vehicle, int axles);
   void drawGrossWeightAndSpacings(Vehicle& vehicle, int axles);
   template <typename Describe>
-  double drawMixtureWithin(const NormalMixture& mixture, const AcceptedRange& range,
-                           Describe what, const char* fileName);
+  double drawMixtureWithin(const NormalMixture& mixture, const AcceptedRange& range, Describe what,
+                           const char* fileName);
   std::string siteFile(const char* fileName) const;
 
   int laneIndex = 0;

@@ -219,12 +219,13 @@ TEST_F(CampaignProgramTest, PassesEventMaximaAndTheTailOptionsThroughToEveryMode
   EXPECT_EQ(refused.status, 2);
   EXPECT_NE(refused.errors.find("--event-classes needs --event-maxima"), std::string::npos)
       << refused.errors;
-  EXPECT_NE(plan("bad", " --event-maxima --threshold-quantile 2").errors.find(
-                "error: --threshold-quantile is \"2\"; accepted: a number above 0 and below 1"),
+  EXPECT_NE(plan("bad", " --event-maxima --threshold-quantile 2")
+                .errors.find(
+                    "error: --threshold-quantile is \"2\"; accepted: a number above 0 and below 1"),
             std::string::npos);
-  ASSERT_EQ(plan("c", " --event-maxima --event-classes 2 --threshold-quantile 0.5 --resamples 5")
-                .status,
-            0);
+  ASSERT_EQ(
+      plan("c", " --event-maxima --event-classes 2 --threshold-quantile 0.5 --resamples 5").status,
+      0);
   ProgramRun made = campaign("run c --jobs 2");
   ASSERT_EQ(made.status, 0) << made.errors;
   EXPECT_EQ(linesOf(folder.read("c/run-0002/events.csv")).size(), 1u + 4 * 3);
@@ -237,9 +238,11 @@ TEST_F(CampaignProgramTest, PassesEventMaximaAndTheTailOptionsThroughToEveryMode
   std::string before = results("c");
   ProgramRun again = campaign("run c");
   ASSERT_EQ(again.status, 0) << again.errors;
-  EXPECT_NE(again.console.find("run-0001 (seed 42, 4 days): its events.csv is not whole (it holds 0 whole rows of its "
-                                 "12); making it again"),
-            std::string::npos)
+  EXPECT_NE(
+      again.console.find(
+          "run-0001 (seed 42, 4 days): its events.csv is not whole (it holds 0 whole rows of its "
+          "12); making it again"),
+      std::string::npos)
       << again.console;
   EXPECT_EQ(results("c"), before);
 }

@@ -1,20 +1,19 @@
 // The one way every program reads its options: both value forms, flags, operands, and
 // refusals that name the option and the nearest known name.
-#include "cli/OptionParser.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "cli/OptionParser.h"
 #include "cli/ProgramFrame.h"
 
 namespace {
 
 const std::vector<KnownOption> known = {{"--effect", true},
-                                       {"--days", true, "a whole number of days"},
-                                       {"--skip-bad-lines", false},
-                                       {"-o", true}};
+                                        {"--days", true, "a whole number of days"},
+                                        {"--skip-bad-lines", false},
+                                        {"-o", true}};
 
 struct Parsed {
   bool accepted;

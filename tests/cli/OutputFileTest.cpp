@@ -1,13 +1,12 @@
 // Outputs are checked before anything is written, replace an earlier file only when whole,
 // and write into devices instead of replacing them.
-#include "cli/OutputFile.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
 
+#include "cli/OutputFile.h"
 #include "support/TestFolder.h"
 
 namespace {
@@ -41,8 +40,9 @@ TEST_F(OutputFileTest, ChecksEveryOutputBeforeAnythingIsWritten) {
       {"link.txt",
        "-o is \"link.txt\", which is the run's input in.txt; accepted: a file that is not "
        "one of the run's inputs"},
-      {"a\tb", "-o is \"a\tb\", a name with a control character; accepted: a file name of "
-               "printable characters"},
+      {"a\tb",
+       "-o is \"a\tb\", a name with a control character; accepted: a file name of "
+       "printable characters"},
   };
   for (const auto& c : cases) {
     EXPECT_FALSE(check(c.path)) << c.path;

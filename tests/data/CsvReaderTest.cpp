@@ -113,7 +113,9 @@ TEST_F(CsvReaderTest, RefusesSecondOpenWhileFileIsOpen) {
 
 TEST(CsvStreamTest, ReadsAnyStreamAndSkipsOnlyAByteOrderMark) {
   CsvReader reader;
-  std::istringstream marked("\xEF\xBB\xBF" "1,2\n3");
+  std::istringstream marked(
+      "\xEF\xBB\xBF"
+      "1,2\n3");
   ASSERT_TRUE(reader.open(marked, ","));
   std::string line;
   EXPECT_TRUE(reader.readLine(line));
@@ -122,12 +124,19 @@ TEST(CsvStreamTest, ReadsAnyStreamAndSkipsOnlyAByteOrderMark) {
   EXPECT_EQ(reader.field(0), "3");
   EXPECT_EQ(reader.lineNumber(), 2);
   reader.close();
-  std::istringstream plain("\xEF" "a,b\n");
+  std::istringstream plain(
+      "\xEF"
+      "a,b\n");
   ASSERT_TRUE(reader.open(plain, ","));
   reader.readLine(line);
-  EXPECT_EQ(line, "\xEF" "a,b");
+  EXPECT_EQ(line,
+            "\xEF"
+            "a,b");
   reader.close();
-  std::istringstream utf16(std::string("\xFF\xFE" "1\0", 4));
+  std::istringstream utf16(
+      std::string("\xFF\xFE"
+                  "1\0",
+                  4));
   EXPECT_FALSE(reader.open(utf16, ","));
   EXPECT_EQ(reader.problem(), "UTF-16 text; accepted: ASCII or UTF-8 text");
 }

@@ -83,8 +83,9 @@ TEST(ExtremesTest, FitsAndReturnLevelsAgreeWithScipy) {
   folder.write("maxima.csv", maximaFile({{"heavy", gevSample(5000.0, 400.0, 0.1, 1500, 1)},
                                          {"bounded", gevSample(700.0, 50.0, -0.15, 1500, 2)},
                                          {"gumbel", gevSample(300.0, 20.0, 0.0, 1500, 3)}}));
-  ProgramRun ours = runCommand(std::string(VELMORA_EXTREMES_PROGRAM) +
-                               " --resamples 0 --return-period 75 --return-period 1000 --csv fit.csv maxima.csv");
+  ProgramRun ours =
+      runCommand(std::string(VELMORA_EXTREMES_PROGRAM) +
+                 " --resamples 0 --return-period 75 --return-period 1000 --csv fit.csv maxima.csv");
   ASSERT_EQ(ours.status, 0) << ours.errors;
   ProgramRun scipy = runCommand("/usr/bin/python3 " VELMORA_SOURCE_DIR
                                 "/tests/extremes/scipy_fit.py maxima.csv 75 1000");
@@ -143,8 +144,9 @@ TEST(ExtremesTest, RefusesWhatItCannotFit) {
   EXPECT_EQ(error, "its maxima are all the same");
 
   TestFolder folder;
-  folder.write("gap.csv", "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge\n"
-                          "m,1,5,0,1,1\nm,3,6,0,1,1\n");
+  folder.write("gap.csv",
+               "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge\n"
+               "m,1,5,0,1,1\nm,3,6,0,1,1\n");
   folder.write("other.csv", "time_s,day\n1,2\n");
   struct Case {
     const char* arguments;
@@ -154,7 +156,8 @@ TEST(ExtremesTest, RefusesWhatItCannotFit) {
       {" other.csv", "error: other.csv is not a maxima file: its first line is \"time_s,day\""},
       {" missing.csv", "error: cannot read the maxima file missing.csv"},
       {" --block-days 0 gap.csv", "error: --block-days is \"0\"; accepted: a whole number"},
-      {" --return-period 1 gap.csv", "error: --return-period is \"1\"; accepted: a number of years above 1"},
+      {" --return-period 1 gap.csv",
+       "error: --return-period is \"1\"; accepted: a number of years above 1"},
       {"", "error: velmora-extremes needs at least one maxima file"},
   };
   for (const Case& c : cases) {
@@ -208,12 +211,13 @@ TEST(ExtremesWarningTest, SaysWhatMakesAFitOrALevelDoubtful) {
     }
     return false;
   };
-  EXPECT_TRUE(has("shear:40: the GEV fit rests on 20 block maxima; 50 or more make a fit to rely on"));
+  EXPECT_TRUE(
+      has("shear:40: the GEV fit rests on 20 block maxima; 50 or more make a fit to rely on"));
   EXPECT_TRUE(has("shear:40: the GEV fit: the 1000-year level ")) << warnings.size();
   const FittedModel& gev = analysis.models.front();
   double largest = *std::max_element(analysis.maxima.begin(), analysis.maxima.end());
-  EXPECT_EQ(gev.levelWarnings[0].empty(), !(gev.levels[0].level > 1.5 * largest) &&
-                                              gev.levels[0].intervalFound);
+  EXPECT_EQ(gev.levelWarnings[0].empty(),
+            !(gev.levels[0].level > 1.5 * largest) && gev.levels[0].intervalFound);
   EXPECT_EQ(has("shear:40: the GEV fit: the shape "),
             !(gev.fit.shapeError <= std::fabs(gev.fit.shape)));
   std::ostringstream report;
@@ -239,22 +243,24 @@ TEST(ExtremesLikelihoodRatioTest, AgreesWithTheLogLikelihoodsAndScipy) {
   TestFolder folder;
   folder.write("maxima.csv", maximaFile({{"heavy", gevSample(5000.0, 400.0, 0.25, 300, 7)},
                                          {"light", gevSample(700.0, 50.0, 0.0, 300, 8)}}));
-  ProgramRun run = runCommand(std::string(VELMORA_EXTREMES_PROGRAM) + " --resamples 0 --csv t.csv maxima.csv");
+  ProgramRun run =
+      runCommand(std::string(VELMORA_EXTREMES_PROGRAM) + " --resamples 0 --csv t.csv maxima.csv");
   ASSERT_EQ(run.status, 0) << run.errors;
   std::vector<std::string> rows = linesOf(folder.read("t.csv"));
   for (const std::string effect : {"heavy", "light"}) {
     double gevLikelihood = std::stod(fieldsOf(rows, effect + ",gev,", "75")[9]);
     double gumbelLikelihood = std::stod(fieldsOf(rows, effect + ",gumbel,", "75")[9]);
-    std::size_t at = run.console.rfind(effect + ": ", 0) == 0 ? 0 : run.console.find("\n" + effect + ": ");
+    std::size_t at =
+        run.console.rfind(effect + ": ", 0) == 0 ? 0 : run.console.find("\n" + effect + ": ");
     ASSERT_NE(at, std::string::npos) << effect;
     const std::string label = "Gumbel against GEV: likelihood-ratio statistic ";
     std::size_t line = run.console.find(label, at);
     ASSERT_NE(line, std::string::npos) << run.console;
     double statistic = 0.0;
     double pValue = 0.0;
-    ASSERT_EQ(std::sscanf(run.console.c_str() + line + label.size(), "%lf, p %lf", &statistic,
-                          &pValue),
-              2);
+    ASSERT_EQ(
+        std::sscanf(run.console.c_str() + line + label.size(), "%lf, p %lf", &statistic, &pValue),
+        2);
     double fromTable = 2.0 * (gevLikelihood - gumbelLikelihood);
     EXPECT_NEAR(statistic, fromTable, 1e-3) << effect;
     char argument[64];
@@ -278,15 +284,17 @@ namespace {
 TEST(ExtremesLongRunTest, AgreesWithNumpyAndScipy) {
   TestFolder folder;
   folder.write("maxima.csv", maximaFile({{"moment:30", gevSample(5000.0, 400.0, 0.1, 400, 9)}}));
-  ProgramRun run = runCommand(std::string(VELMORA_EXTREMES_PROGRAM) +
-                              " --resamples 0 --days-per-year 1 --return-period 10 --return-period 100"
-                              " --return-period 250 --return-period 1000 --csv t.csv maxima.csv");
+  ProgramRun run =
+      runCommand(std::string(VELMORA_EXTREMES_PROGRAM) +
+                 " --resamples 0 --days-per-year 1 --return-period 10 --return-period 100"
+                 " --return-period 250 --return-period 1000 --csv t.csv maxima.csv");
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_NE(run.console.find("    1000 years:\n      GEV"), std::string::npos);
   EXPECT_NE(run.console.find("      long-run   not read: the maxima hold 400 years\n"),
             std::string::npos);
-  ProgramRun reference = runCommand("/usr/bin/python3 " VELMORA_SOURCE_DIR
-                                    "/tests/extremes/long_run_levels.py maxima.csv 10 100 250 1000");
+  ProgramRun reference =
+      runCommand("/usr/bin/python3 " VELMORA_SOURCE_DIR
+                 "/tests/extremes/long_run_levels.py maxima.csv 10 100 250 1000");
   ASSERT_EQ(reference.status, 0) << reference.errors;
   std::vector<std::string> rows = linesOf(folder.read("t.csv"));
   std::vector<std::string> expected = linesOf(reference.console);

@@ -121,11 +121,12 @@ ProgramRun reference(const std::string& arguments) {
 
 TEST(PeaksOverThresholdTest, FitsAndLevelsAgreeWithScipyGenpareto) {
   TestFolder folder;
-  folder.write("maxima.csv", maximaFile({{"heavy", {5000.0, 400.0, 0.15}},
-                                         {"bounded", {700.0, 50.0, -0.2}}},
-                                        4000, 5));
-  ProgramRun ours = extremes("--block-days 10 --threshold-quantile 0.9 --resamples 0 --return-period 75 "
-                             "--return-period 1000 --csv t.csv maxima.csv");
+  folder.write(
+      "maxima.csv",
+      maximaFile({{"heavy", {5000.0, 400.0, 0.15}}, {"bounded", {700.0, 50.0, -0.2}}}, 4000, 5));
+  ProgramRun ours = extremes(
+      "--block-days 10 --threshold-quantile 0.9 --resamples 0 --return-period 75 "
+      "--return-period 1000 --csv t.csv maxima.csv");
   ASSERT_EQ(ours.status, 0) << ours.errors;
   ProgramRun scipy = reference("gpd maxima.csv 0.9 250 75 1000");
   ASSERT_EQ(scipy.status, 0) << scipy.errors;
@@ -163,15 +164,17 @@ TEST(PeaksOverThresholdTest, TheDefaultThresholdLeavesFivePercentAndAtLeastFifty
   days.resize(60);
   EXPECT_EQ(defaultThreshold(days), 30.0);  // at most half the days
   EXPECT_EQ(thresholdAtQuantile({1.0, 2.0, 3.0, 4.0, 5.0}, 0.9), 4.6);
-  std::vector<ThresholdPoint> points = thresholdDiagnostics(std::vector<double>(days.begin(), days.end()));
+  std::vector<ThresholdPoint> points =
+      thresholdDiagnostics(std::vector<double>(days.begin(), days.end()));
   EXPECT_TRUE(points.empty());  // too few days above the 80 % quantile
 }
 
 TEST(CompositeTest, LevelsAgreeWithScipyOnTheSameEventFile) {
   TestFolder folder;
   folder.write("events.csv", eventFile(2000, 3));
-  ProgramRun ours = extremes("--block-days 10 --resamples 0 --return-period 75 "
-                             "--return-period 1000 --csv t.csv events.csv");
+  ProgramRun ours = extremes(
+      "--block-days 10 --resamples 0 --return-period 75 "
+      "--return-period 1000 --csv t.csv events.csv");
   ASSERT_EQ(ours.status, 0) << ours.errors;
   EXPECT_NE(ours.console.find("the class of 3 or more trucks has "), std::string::npos)
       << ours.console;
@@ -209,8 +212,9 @@ double trueMixtureLevel(double years) {
 TEST(CompositeTest, ARoundTripFromAKnownMixtureHoldsItsLevelWithinTheBootstrapInterval) {
   TestFolder folder;
   folder.write("events.csv", eventFile(2000, 8));
-  ProgramRun ours = extremes("--block-days 10 --resamples 100 --return-period 100 --csv t.csv "
-                             "events.csv");
+  ProgramRun ours = extremes(
+      "--block-days 10 --resamples 100 --return-period 100 --csv t.csv "
+      "events.csv");
   ASSERT_EQ(ours.status, 0) << ours.errors;
   std::vector<std::string> row = rowOf(folder.read("t.csv"), "composite", "100");
   double truth = trueMixtureLevel(100.0);
@@ -218,8 +222,9 @@ TEST(CompositeTest, ARoundTripFromAKnownMixtureHoldsItsLevelWithinTheBootstrapIn
   EXPECT_GT(std::stod(row[15]), truth) << ours.console;
   EXPECT_NE(ours.console.find("(bootstrap of 100 resamples)"), std::string::npos);
   // The same seed gives the same table, byte for byte.
-  ProgramRun again = extremes("--block-days 10 --resamples 100 --return-period 100 "
-                              "--csv again.csv events.csv");
+  ProgramRun again = extremes(
+      "--block-days 10 --resamples 100 --return-period 100 "
+      "--csv again.csv events.csv");
   ASSERT_EQ(again.status, 0) << again.errors;
   EXPECT_EQ(folder.read("again.csv"), folder.read("t.csv"));
 }
@@ -272,16 +277,18 @@ TEST(EventMaximaFileTest, RefusesFilesThatAreNotWholeEventMaxima) {
   folder.write("short.csv", header + "m,1,0,5,1,kN\nm,1,1,6,1,kN\nm,2,0,5,1,kN\n");
   folder.write("units.csv", header + "m,1,0,5,1,kN\nm,1,1,6,1,kN·m\n");
   folder.write("cut.csv", header + "m,1,0,5,1,kN\nm,1,1,6,1,k");
-  folder.write("maxima.csv", "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit\n"
-                             "m,1,7,1,1,1,kN\n");
+  folder.write("maxima.csv",
+               "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit\n"
+               "m,1,7,1,1,1,kN\n");
   folder.write("day.csv", header + "m,1,0,5,1,kN\nm,1,1,6,1,kN\n");
   folder.write("empty.csv", header + "m,1,0,5,1,kN\nm,1,1,6,1,kN\nm,2,0,,,kN\nm,2,1,,,kN\n");
   struct Case {
     const char* arguments;
     const char* says;
   } cases[] = {
-      {"skipped.csv", "error: skipped.csv line 3: day 1, 2 trucks of m does not follow day 1, 0 "
-                      "trucks"},
+      {"skipped.csv",
+       "error: skipped.csv line 3: day 1, 2 trucks of m does not follow day 1, 0 "
+       "trucks"},
       {"short.csv", "error: short.csv does not give every effect of the first file"},
       {"units.csv", "error: units.csv line 3 gives m in kN·m and the rows before in kN"},
       {"cut.csv", "error: cut.csv line 3 is \"m,1,1,6,1,k\", cut short without its line end"},

@@ -1,10 +1,10 @@
 #include "fuzz/FuzzHarness.h"
 
 #include <algorithm>
-#include <memory>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 

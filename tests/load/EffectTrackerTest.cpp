@@ -55,20 +55,21 @@ TEST(EffectTrackerTest, MeetsTheClosedFormsOfSingleVehicles) {
     EXPECT_NEAR(pair.value, p * (span - 4.0) / 2, 1e-9) << direction;
   }
   // Off mid-span: a (L - a) / L P.
-  EXPECT_NEAR(firstDay(InfluenceLine::simpleSpanMoment(span, 10.0),
-                       {vehicleAt(0.5, 300.0, 2, {p}, {})}).value,
-              10.0 * 20.0 / span * p, 1e-9);
+  EXPECT_NEAR(
+      firstDay(InfluenceLine::simpleSpanMoment(span, 10.0), {vehicleAt(0.5, 300.0, 2, {p}, {})})
+          .value,
+      10.0 * 20.0 / span * p, 1e-9);
 }
 
 TEST(EffectTrackerTest, TheReactionEqualsTheLoadAtTheSupportFromEitherSide) {
   // Direction 1 enters at the support (the value just after entry); direction 2 leaves
   // there (the value just before it leaves, 30 m later at 20 m/s).
-  DailyMaximum entering = firstDay(InfluenceLine::simpleSpanShear(30.0),
-                                   {vehicleAt(10.0, 200.0, 1, {80.0}, {})});
+  DailyMaximum entering =
+      firstDay(InfluenceLine::simpleSpanShear(30.0), {vehicleAt(10.0, 200.0, 1, {80.0}, {})});
   EXPECT_DOUBLE_EQ(entering.value, 80.0);
   EXPECT_DOUBLE_EQ(entering.timeOfDay, 10.0);
-  DailyMaximum leaving = firstDay(InfluenceLine::simpleSpanShear(30.0),
-                                  {vehicleAt(10.0, 200.0, 2, {80.0}, {})});
+  DailyMaximum leaving =
+      firstDay(InfluenceLine::simpleSpanShear(30.0), {vehicleAt(10.0, 200.0, 2, {80.0}, {})});
   EXPECT_NEAR(leaving.value, 80.0, 1e-12);
   EXPECT_DOUBLE_EQ(leaving.timeOfDay, 11.5);
 }
@@ -220,8 +221,9 @@ void expectEventMaxima(const std::vector<InfluenceLine>& lines,
 
 TEST(EffectTrackerTest, EventMaximaByTrucksOnTheBridgeMatchABruteForceAndMakeTheDaysMaximum) {
   std::vector<LoadedVehicle> vehicles = randomTraffic(3);
-  expectEventMaxima({InfluenceLine::simpleSpanMoment(30.0, 15.0), InfluenceLine::simpleSpanShear(30.0)},
-                    vehicles, 2);
+  expectEventMaxima(
+      {InfluenceLine::simpleSpanMoment(30.0, 15.0), InfluenceLine::simpleSpanShear(30.0)}, vehicles,
+      2);
   expectEventMaxima({InfluenceLine::twoSpanHogging(15.0)}, vehicles, 2);  // curved
 }
 
@@ -233,7 +235,8 @@ TEST(EffectTrackerTest, ALineOfManyVerticesGivesWhatItsFewVerticesGive) {
   }
   std::vector<LoadedVehicle> slow;
   for (int i = 0; i < 40; ++i) {
-    slow.push_back(vehicleAt(10.0 + 4.0 * i, 30.0 + i, 1 + i % 2, {40.0, 60.0, 60.0}, {35.0, 13.0}));
+    slow.push_back(
+        vehicleAt(10.0 + 4.0 * i, 30.0 + i, 1 + i % 2, {40.0, 60.0, 60.0}, {35.0, 13.0}));
   }
   DailyMaximum fine = firstDay(pointLine(points), slow);
   DailyMaximum plain = firstDay(InfluenceLine::simpleSpanShear(200.0), slow);

@@ -38,7 +38,8 @@ TEST(LoadEffectEngineTest, WritesARowPerEffectAndDayWithEmptyDaysAtZero) {
   EXPECT_EQ(linesOf(out.str()),
             (std::vector<std::string>{
                 "effect,day,max,time_s,vehicles_on_bridge,trucks_on_bridge,unit",
-                "moment:30,1,0.000,0.000,0,0,site weight unit·m", "shear:30,1,0.000,0.000,0,0,site weight unit",
+                "moment:30,1,0.000,0.000,0,0,site weight unit·m",
+                "shear:30,1,0.000,0.000,0,0,site weight unit",
                 // the heavier rear axle at mid-span, 20 m / 30 m/s after the stamp:
                 // 90 * 7.5 + 60 * (15 - 5) / 2
                 "moment:30,2,975.000,122401.167,1,1,site weight unit·m",
@@ -99,7 +100,8 @@ TEST(LoadEffectEngineTest, RefusesVehiclesItCannotPlaceAndStaysUnchanged) {
   }
   EXPECT_EQ(engine.daysWritten(), 1);  // the first vehicle closed day 1, nothing more
   engine.finish(2);
-  EXPECT_EQ(linesOf(out.str())[3], "moment:30,2,675.000,90000.600,1,1,site weight unit·m");  // 375 + 50 * 6
+  EXPECT_EQ(linesOf(out.str())[3],
+            "moment:30,2,675.000,90000.600,1,1,site weight unit·m");  // 375 + 50 * 6
 }
 
 TEST(LoadEffectEngineTest, QuotesEffectNamesThatHoldCommas) {
@@ -162,7 +164,7 @@ TEST(BackgroundLoadEngineTest, SaysWhichVehicleItRefusedAndTakesNothingAfter) {
                                   " at " + records[5000].timeText() + ": its speed is 0 dm/s"),
             std::string::npos)
       << engine.refusal();
-  EXPECT_TRUE(refused);  // later adds were turned away
+  EXPECT_TRUE(refused);                      // later adds were turned away
   EXPECT_EQ(linesOf(out.str()).size(), 1u);  // the header: vehicle 5000 is on the first day
 }
 

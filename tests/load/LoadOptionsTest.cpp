@@ -88,8 +88,7 @@ TEST(LoadOptionsTest, RefusesInfluenceLinesThatAreNoLine) {
     LoadEffect effect;
     std::string error;
     EXPECT_FALSE(parseEffect("il:bad.csv", &effect, &error)) << c.text;
-    EXPECT_NE(error.find("--effect \"il:bad.csv\": the influence line bad.csv"),
-              std::string::npos)
+    EXPECT_NE(error.find("--effect \"il:bad.csv\": the influence line bad.csv"), std::string::npos)
         << error;
     EXPECT_NE(error.find(c.says), std::string::npos) << error;
   }
@@ -103,8 +102,9 @@ TEST(LoadOptionsTest, ReadsLaneFactorsAndTheUnitScale) {
   ASSERT_TRUE(load_options::takeOption("--kn-per-unit", "0.981", &settings, &error)) << error;
   EXPECT_DOUBLE_EQ(settings.unitScale, 0.981);
   EXPECT_FALSE(load_options::takeOption("--lane-factors", "1,-1", &settings, &error));
-  EXPECT_EQ(error, "--lane-factors is \"1,-1\"; accepted: numbers from 0 to 1e+06 "
-                   "separated by commas");
+  EXPECT_EQ(error,
+            "--lane-factors is \"1,-1\"; accepted: numbers from 0 to 1e+06 "
+            "separated by commas");
   EXPECT_FALSE(load_options::takeOption("--kn-per-unit", "0", &settings, &error));
   EXPECT_NE(error.find("--kn-per-unit is \"0\"; accepted: a number above 0"), std::string::npos)
       << error;
@@ -115,10 +115,12 @@ TEST(LoadOptionsTest, DescribesEffectsInWords) {
             "bending moment at mid-span, simple span of 30 m");
   EXPECT_EQ(load_options::describeEffect("moment:40:12"),
             "bending moment 12 m from the left support, simple span of 40 m");
-  EXPECT_EQ(load_options::describeEffect("shear:20"), "shear at the left support, simple span of 20 m");
+  EXPECT_EQ(load_options::describeEffect("shear:20"),
+            "shear at the left support, simple span of 20 m");
   EXPECT_EQ(load_options::describeEffect("hogging:15"),
             "hogging moment over the central support, two spans of 15 m");
-  EXPECT_EQ(load_options::describeEffect("il:lines/deck.csv"), "the influence line of lines/deck.csv");
+  EXPECT_EQ(load_options::describeEffect("il:lines/deck.csv"),
+            "the influence line of lines/deck.csv");
   EXPECT_EQ(load_options::describeEffect("heavy"), "heavy");
 }
 

@@ -1,11 +1,10 @@
-#include "output/RecordLayout.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "output/RecordLayout.h"
 #include "output/Vehicle.h"
 
 namespace {

@@ -34,7 +34,8 @@ std::string fixedRecordOf(const std::vector<std::int64_t>& numbers) {
   char* out = fixed_width::putAny(text, 1001, layout::widthOf(layout::headCode));
   std::size_t next = 0;
   for (int field = layout::day; field < layout::leadingFieldCount; ++field) {
-    out = fixed_width::putAny(out, numbers[next++], layout::widthOf(static_cast<layout::Field>(field)));
+    out = fixed_width::putAny(out, numbers[next++],
+                              layout::widthOf(static_cast<layout::Field>(field)));
   }
   for (int axle = 0; axle < layout::maxAxles; ++axle) {
     out = fixed_width::putAny(out, numbers[next++], layout::axleWeightWidth);

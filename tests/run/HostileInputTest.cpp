@@ -54,19 +54,22 @@ TEST_F(HostileInputTest, RefusesAnOutputThatIsOneOfTheRunsInputs) {
   setParameter(1, "VLMin.txt");
   expectRefused(
       "error: the run parameter outputFile (value line 1) is \"VLMin.txt\", which is the run's "
-      "input VLMin.txt" + accepted);
+      "input VLMin.txt" +
+      accepted);
   setParameter(1, "Traffic/Auxerre/../Auxerre/FlowR.csv");
   std::string flows = folder.read("Traffic/Auxerre/FlowR.csv");
   expectRefused(
       "error: the run parameter outputFile (value line 1) is "
       "\"Traffic/Auxerre/../Auxerre/FlowR.csv\", which is the run's input "
-      "Traffic/Auxerre/FlowR.csv" + accepted);
+      "Traffic/Auxerre/FlowR.csv" +
+      accepted);
   EXPECT_EQ(folder.read("Traffic/Auxerre/FlowR.csv"), flows);
   fs::create_symlink("Traffic/Auxerre/GVWpdf.csv", "link.txt");
   setParameter(1, "link.txt");
   expectRefused(
       "error: the run parameter outputFile (value line 1) is \"link.txt\", which is the run's "
-      "input Traffic/Auxerre/GVWpdf.csv" + accepted);
+      "input Traffic/Auxerre/GVWpdf.csv" +
+      accepted);
 }
 
 TEST_F(HostileInputTest, ReadsOnlyRegularFilesOfSaneSize) {
@@ -121,8 +124,7 @@ TEST_F(HostileInputTest, RefusesAnUnreadableParameterFile) {
   }
   ProgramRun run = velmora(prefix);
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.errors,
-            "error: cannot read the parameter file \"VLMin.txt\": Permission denied\n");
+  EXPECT_EQ(run.errors, "error: cannot read the parameter file \"VLMin.txt\": Permission denied\n");
   EXPECT_EQ(run.console.find("Using default values"), std::string::npos);
   EXPECT_EQ(folder.read("TrafOut.txt"), earlierOutput);
 }
@@ -304,8 +306,7 @@ TEST_F(StatsInputTest, RefusesWhatIsNotAStreamAndNeverOverwritesIt) {
   fs::create_directory("records");
   ProgramRun run = stats("records");
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.errors,
-            "error: cannot read the input \"records\": a folder; accepted: a file\n");
+  EXPECT_EQ(run.errors, "error: cannot read the input \"records\": a folder; accepted: a file\n");
   folder.write("TrafOut.txt", std::string(carRecord) + "\n");
   run = stats("--svg TrafOut.txt TrafOut.txt");
   EXPECT_EQ(run.status, 2);

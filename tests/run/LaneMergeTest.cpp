@@ -1,5 +1,3 @@
-#include "run/LaneMerge.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "run/LaneMerge.h"
 #include "support/SeededTest.h"
 #include "support/SmallSite.h"
 
@@ -32,8 +31,7 @@ class LaneMergeTest : public SeededTest {
     for (int i = 0; i < data.getLaneFlowCount(); ++i) {
       generators.push_back(std::make_unique<VehicleGenerator>(data, parameters));
       lanes.push_back(std::make_unique<LaneFlowGenerator>(parameters));
-      lanes.back()->setUp(generators.back().get(), flowsOf(i), data.getCarFraction(), i,
-                          i % 2 + 1);
+      lanes.back()->setUp(generators.back().get(), flowsOf(i), data.getCarFraction(), i, i % 2 + 1);
       list.push_back(lanes.back().get());
     }
     return list;

@@ -86,8 +86,9 @@ std::vector<std::string> greatestEvents(const std::string& events) {
 }
 
 TEST_F(LoadEffectRunTest, EventMaximaAreTheSameBytesEitherWayAndTheirGreatestIsTheDaysMaximum) {
-  ProgramRun run = velmora(effects + " --kn-per-unit 9.81 --event-classes 3 --maxima maxima.csv"
-                                     " --event-maxima events.csv");
+  ProgramRun run = velmora(effects +
+                           " --kn-per-unit 9.81 --event-classes 3 --maxima maxima.csv"
+                           " --event-maxima events.csv");
   ASSERT_EQ(run.status, 0) << run.errors;
   std::string events = folder.read("events.csv");
   std::vector<std::string> rows = linesOf(events);
@@ -106,8 +107,9 @@ TEST_F(LoadEffectRunTest, EventMaximaAreTheSameBytesEitherWayAndTheirGreatestIsT
   maxima.erase(maxima.begin());
   EXPECT_EQ(greatestEvents(events), maxima);
 
-  ProgramRun load = velmoraLoad(effects + " --kn-per-unit 9.81 --event-classes 3 -o m.csv"
-                                          " --event-maxima fromStream.csv TrafOut.txt");
+  ProgramRun load = velmoraLoad(effects +
+                                " --kn-per-unit 9.81 --event-classes 3 -o m.csv"
+                                " --event-maxima fromStream.csv TrafOut.txt");
   ASSERT_EQ(load.status, 0) << load.errors;
   EXPECT_EQ(folder.read("fromStream.csv"), events);
   EXPECT_EQ(folder.read("m.csv"), folder.read("maxima.csv"));
@@ -219,7 +221,8 @@ TEST_F(LoadEffectRunTest, RefusesLoadOptionsThatDoNotFitTheRun) {
       {" --effect moment:30 --maxima TrafOut.txt",
        "the same file as the run parameter outputFile (value line 1)"},
       {" --effect moment:30 --maxima missing/maxima.csv",
-       "error: --maxima is \"missing/maxima.csv\", in the folder \"missing\", which does not exist"},
+       "error: --maxima is \"missing/maxima.csv\", in the folder \"missing\", which does not "
+       "exist"},
       {" --effect moment:30 --effect moment:30 --maxima maxima.csv",
        "error: --effect \"moment:30\" is given twice; accepted: each effect once"},
       {" --effect moment:30 --maxima maxima.csv --event-classes 3",

@@ -100,8 +100,7 @@ TEST_F(RefusalTest, RefusesCongestedModelWithoutSpeedOrWithNegativeGaps) {
                 "gapDistance (value line 9) is -5 m; accepted: 0 to 10000 m under traffic model 5");
   values[8] = "5";
   values[10] = "-0.1";
-  expectRefused(prefix +
-                "gapCv (value line 11) is -0.1; accepted: 0 to 10 under traffic model 5");
+  expectRefused(prefix + "gapCv (value line 11) is -0.1; accepted: 0 to 10 under traffic model 5");
   values[10] = "0.05";
   values[12] = "1";  // all cars: the congested model may take it
   EXPECT_EQ(run(), 0);
@@ -133,10 +132,11 @@ TEST_F(RefusalTest, RefusesJamsWithoutFreeFlowOrCongestedParameters) {
 TEST_F(RefusalTest, RefusesOutputFileThatCannotBeCreated) {
   values[0] = "no-such-folder/out.txt";
   EXPECT_EQ(run(), 2);
-  EXPECT_EQ(errors,
-            "error: the run parameter outputFile (value line 1) is \"no-such-folder/out.txt\", in "
-            "the folder \"no-such-folder\", which does not exist; accepted: a file in a folder that "
-            "exists\n");
+  EXPECT_EQ(
+      errors,
+      "error: the run parameter outputFile (value line 1) is \"no-such-folder/out.txt\", in "
+      "the folder \"no-such-folder\", which does not exist; accepted: a file in a folder that "
+      "exists\n");
 }
 
 TEST_F(RefusalTest, FailedWriteEndsRunWithoutClaimingSuccess) {

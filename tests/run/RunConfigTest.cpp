@@ -117,12 +117,12 @@ TEST_F(RunConfigTest, RefusesValueLinesThatHoldNoNumber) {
       {7, "4294967297",
        "the run parameter lanesDir1 (value line 7) is \"4294967297\"; accepted: a whole "
        "number from -2147483648 to 2147483647"},
-      {13, "nan",
-       "the run parameter carFraction (value line 13) is \"nan\"; accepted: a number"},
-      {2, "inf m", "the run parameter catchUpLength (value line 2) is \"inf m\"; accepted: a number"},
+      {13, "nan", "the run parameter carFraction (value line 13) is \"nan\"; accepted: a number"},
+      {2, "inf m",
+       "the run parameter catchUpLength (value line 2) is \"inf m\"; accepted: a number"},
   };
   for (const Case& c : cases) {
-    std::vector<std::string> lines = {"Out.txt", "50", "3", "1", "6", "500", "2",
+    std::vector<std::string> lines = {"Out.txt", "50",  "3",  "1",   "6", "500", "2",
                                       "2",       "7.5", "90", "0.1", "5", "0.7"};
     lines[static_cast<std::size_t>(c.valueLine - 1)] = c.text;
     std::string text;

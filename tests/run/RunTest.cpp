@@ -6,11 +6,11 @@
 #include <regex>
 #include <sstream>
 
+#include "output/RecordReader.h"
+#include "output/RecordValues.h"
 #include "random/RandomGenerator.h"
 #include "run/Run.h"
 #include "run/RunConfig.h"
-#include "output/RecordReader.h"
-#include "output/RecordValues.h"
 #include "support/ProgramRun.h"
 #include "support/TestFolder.h"
 
@@ -70,9 +70,7 @@ const char* const banner =
 
 class RunTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder.copyFrom(VELMORA_SAMPLE_DIR);
-  }
+  void SetUp() override { folder.copyFrom(VELMORA_SAMPLE_DIR); }
 
   // Runs the whole program in this folder after seeding the stream; returns its console text.
   std::string run(const Parameters& parameters, std::uint32_t seed = 2026u) {

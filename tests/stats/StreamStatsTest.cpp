@@ -96,8 +96,8 @@ TEST(StreamSummaryLinesTest, CountsLinesThatAreNotRecords) {
   std::string blankField = good;
   blankField.replace(4, 2, "  ");
   std::string junkAtEnd = good + "#";
-  StreamSummary summary = summaryOf({good, std::string(), good.substr(0, 76), badDirection,
-                                     letters, blankField, junkAtEnd, std::string(77, ' ')});
+  StreamSummary summary = summaryOf({good, std::string(), good.substr(0, 76), badDirection, letters,
+                                     blankField, junkAtEnd, std::string(77, ' ')});
   EXPECT_EQ(summary.records(), 1);
   EXPECT_EQ(summary.unparseable(), 7);
   EXPECT_EQ(summary.unparseableLines(), (std::vector<long long>{2, 3, 4, 5, 6, 7, 8}));

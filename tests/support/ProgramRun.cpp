@@ -20,8 +20,8 @@ std::string readAndRemove(const char* path) {
 }  // namespace
 
 ProgramRun runCommand(const std::string& commandLine) {
-  std::string command = "timeout -s KILL 60 sh -c '" + commandLine +
-                        "' > .program-console 2> .program-errors";
+  std::string command =
+      "timeout -s KILL 60 sh -c '" + commandLine + "' > .program-console 2> .program-errors";
   int raw = std::system(command.c_str());
   ProgramRun run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);

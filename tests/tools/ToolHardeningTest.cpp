@@ -59,13 +59,14 @@ TEST_F(ToolHardeningTest, NoToolWritesOverOneOfItsInputs) {
             "error: --maxima is \"line.csv\", which is the run's input line.csv" + accepted);
   ProgramRun load = run(VELMORA_LOAD_PROGRAM, "--effect il:line.csv -o ./line.csv TrafOut.txt");
   EXPECT_EQ(load.status, 2);
-  EXPECT_EQ(load.errors, "error: -o is \"./line.csv\", which is the run's input line.csv" + accepted);
+  EXPECT_EQ(load.errors,
+            "error: -o is \"./line.csv\", which is the run's input line.csv" + accepted);
   EXPECT_EQ(folder.read("line.csv"), "0,0\n10,1\n20,0\n");
   for (const char* option : {"--svg", "--csv"}) {
     ProgramRun extremes = run(VELMORA_EXTREMES_PROGRAM, std::string(option) + " m.csv m.csv");
     EXPECT_EQ(extremes.status, 2) << option;
-    EXPECT_EQ(extremes.errors,
-              "error: " + std::string(option) + " is \"m.csv\", which is the run's input m.csv" + accepted);
+    EXPECT_EQ(extremes.errors, "error: " + std::string(option) +
+                                   " is \"m.csv\", which is the run's input m.csv" + accepted);
   }
   EXPECT_EQ(folder.read("m.csv"), maximaOf("moment:30", 12));
   fs::create_directory("site");
@@ -117,7 +118,8 @@ TEST_F(ToolHardeningTest, ARefusedRunLeavesEveryEarlierOutputAsItWas) {
     std::string files;
     std::string error;
   } cases[] = {
-      {"empty.csv", "error: empty.csv holds a header and no rows; accepted: a maxima file with days"},
+      {"empty.csv",
+       "error: empty.csv holds a header and no rows; accepted: a maxima file with days"},
       {"cut.csv",
        "error: cut.csv line 13 is \"moment:30,12,1040,10.000\", cut short without its line end; "
        "accepted: whole rows"},
@@ -177,8 +179,11 @@ TEST_F(ToolHardeningTest, UnitsTravelFromTheEffectsToTheReportAndKeepFilesApart)
   folder.write("a.csv", maximaIn("moment:30", "kN·m", 12));
   ProgramRun fitted = run(VELMORA_EXTREMES_PROGRAM, "--csv t.csv --svg c.svg a.csv");
   ASSERT_EQ(fitted.status, 0) << fitted.errors;
-  EXPECT_EQ(fitted.console.rfind("moment:30: 12 maxima of 1-day blocks from 12 days (values in kN·m)\n", 0), 0u);
-  EXPECT_NE(linesOf(folder.read("t.csv"))[1].find(",kN·m,the GEV fit rests on 12 block maxima; 50 or more"),
+  EXPECT_EQ(fitted.console.rfind(
+                "moment:30: 12 maxima of 1-day blocks from 12 days (values in kN·m)\n", 0),
+            0u);
+  EXPECT_NE(linesOf(folder.read("t.csv"))[1].find(
+                ",kN·m,the GEV fit rests on 12 block maxima; 50 or more"),
             std::string::npos);
   EXPECT_NE(folder.read("c.svg").find(">level, in kN·m</text>"), std::string::npos);
   EXPECT_NE(folder.read("c.svg").find(">bending moment at mid-span, simple span of 30 m "
@@ -188,10 +193,11 @@ TEST_F(ToolHardeningTest, UnitsTravelFromTheEffectsToTheReportAndKeepFilesApart)
   for (const char* second : {"b.csv", "m.csv"}) {
     ProgramRun mixed = run(VELMORA_EXTREMES_PROGRAM, std::string("a.csv ") + second);
     EXPECT_EQ(mixed.status, 2);
-    EXPECT_EQ(mixed.errors, "error: " + std::string(second) + " line 2 gives moment:30 in " +
-                                (std::string(second) == "b.csv" ? "site weight unit·m" : "no unit") +
-                                " and the rows before in kN·m; accepted: maxima of one unit, "
-                                "made with the same settings\n");
+    EXPECT_EQ(mixed.errors,
+              "error: " + std::string(second) + " line 2 gives moment:30 in " +
+                  (std::string(second) == "b.csv" ? "site weight unit·m" : "no unit") +
+                  " and the rows before in kN·m; accepted: maxima of one unit, "
+                  "made with the same settings\n");
   }
 }
 
@@ -217,8 +223,9 @@ TEST_F(ToolHardeningTest, DirtyStreamsFollowOnePolicy) {
   ASSERT_EQ(clean.status, 0) << clean.errors;
   EXPECT_EQ(folder.read("m2.csv"), folder.read("m3.csv"));
 
-  folder.write("nolane.csv",
-               "time_s,day,month,year,hour,minute,second,hundredths,speed_dm_per_s\n1,1,1,5,0,0,1,0,200\n");
+  folder.write(
+      "nolane.csv",
+      "time_s,day,month,year,hour,minute,second,hundredths,speed_dm_per_s\n1,1,1,5,0,0,1,0,200\n");
   const std::string header =
       "line 1 is a CSV header, but the header has no column `gross_weight`; accepted: the header "
       "line of velmora --format csv\n";

@@ -21,7 +21,8 @@ namespace fs = std::filesystem;
 std::string leastMaxima(const std::string& unit) {
   std::string text = "effect,day,max" + std::string(unit.empty() ? "" : ",unit") + "\n";
   for (int day = 1; day <= 30; ++day) {
-    text += "level," + std::to_string(day) + "," + std::to_string(100 + (day * 37) % 23) + unit + "\n";
+    text +=
+        "level," + std::to_string(day) + "," + std::to_string(100 + (day * 37) % 23) + unit + "\n";
   }
   return text;
 }

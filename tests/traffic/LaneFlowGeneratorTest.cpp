@@ -147,10 +147,12 @@ TEST_F(LaneFlowGeneratorTest, HourStepsOncePerVehicleAndWrapsAtMidnight) {
 // A draw that gives up names the headway, the lane, its hour and flow, and the table.
 TEST_F(LaneFlowGeneratorTest, HeadwayThatCannotBeDrawnNamesLaneHourAndTable) {
   const std::pair<int, const char*> models[] = {
-      {6, "a headway of at least [0-9.]+ s on lane 1 in hour 0 \\(flow 9000 vehicles per hour\\)"
-          " after 1 tries; check the table in FlowR.csv"},
-      {0, "a headway tail of at least 4 s on lane 1 in hour 0 \\(flow 9000 vehicles per hour\\)"
-          " after 1 tries; check the table in FlowR.csv"}};
+      {6,
+       "a headway of at least [0-9.]+ s on lane 1 in hour 0 \\(flow 9000 vehicles per hour\\)"
+       " after 1 tries; check the table in FlowR.csv"},
+      {0,
+       "a headway tail of at least 4 s on lane 1 in hour 0 \\(flow 9000 vehicles per hour\\)"
+       " after 1 tries; check the table in FlowR.csv"}};
   for (auto [model, message] : models) {
     LaneFlowGenerator& flow = laneWith(model, std::vector<double>(24, 9000.0), 0.8, 1);
     for (int i = 0; i < 1000 && flow.drawFailure().empty(); ++i) {
