@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "load/LoadOptions.h"
+#include "load/EffectKinds.h"
 
 namespace {
 
@@ -149,7 +149,7 @@ void writePanel(std::ostream& out, const EffectFatigue& effect, int years, doubl
   double y0 = offset + top;
   double y1 = offset + panelHeight - bottom;
   writeText(out, chartWidth / 2, offset + 24,
-            effect.name + ": " + load_options::describeEffect(effect.name) + ", " +
+            effect.name + ": " + effect_kinds::describe(effect.name) + ", " +
                 std::to_string(years) + " years",
             "middle", 15);
   out << "<rect x=\"" << pixels(x0) << "\" y=\"" << pixels(y0) << "\" width=\"" << pixels(x1 - x0)

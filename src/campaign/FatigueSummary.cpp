@@ -11,9 +11,9 @@
 #include "campaign/FatigueChart.h"
 #include "cli/OutputFile.h"
 #include "data/NumberText.h"
+#include "load/EffectKinds.h"
 #include "load/FatigueOptions.h"
 #include "load/FatigueRows.h"
-#include "load/LoadOptions.h"
 #include "output/CsvField.h"
 
 namespace fs = std::filesystem;
@@ -190,7 +190,7 @@ std::string reportText(const std::vector<EffectFatigue>& effects, int years) {
       << " simulated years\n";
   for (const EffectFatigue& effect : effects) {
     out << "\n"
-        << effect.name << " (" << load_options::describeEffect(effect.name) << ")\n"
+        << effect.name << " (" << effect_kinds::describe(effect.name) << ")\n"
         << "  cycles counted: " << fatigue_rows::cyclesText(totalCycles(effect)) << "\n";
     if (effect.damage.empty()) {
       continue;

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "load/LoadOptions.h"
+#include "load/EffectKinds.h"
 
 namespace {
 
@@ -223,7 +223,7 @@ void writeLevelsPlot(std::ostream& out, const EffectAnalysis& analysis,
     }
   }
   writeText(out, 90, originY + 24,
-            load_options::describeEffect(analysis.effect) + " (" + analysis.effect +
+            effect_kinds::describe(analysis.effect) + " (" + analysis.effect +
                 "): return levels, in " +
                 (analysis.unit.empty() ? "the maxima files' unit" : analysis.unit),
             15);

@@ -83,7 +83,7 @@ std::string effectUnit(const LoadEffect& effect, const LoadSettings& settings) {
   if (effect.ownLine) {
     return "ordinate·" + load;
   }
-  return effect.name.compare(0, 6, "shear:") == 0 ? load : load + "·m";
+  return effect.force ? load : load + "·m";
 }
 
 bool LoadEffectEngine::loadVehicle(const RecordValues& record, LoadedVehicle* vehicle,

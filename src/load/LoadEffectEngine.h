@@ -25,6 +25,7 @@ struct LoadEffect {
   std::string name;  // as the rows name it
   InfluenceLine line;
   bool ownLine = false;  // an influence line of one's own, whose ordinate has its own unit
+  bool force = false;    // a force (a shear), not a moment: in kN rather than kN·m
   // What the effect is, whatever its spelling: the kind and its lengths as numbers
   // ("moment:30:15" for moment:30.0), or the influence line's file; "" when only its name
   // tells it (a line made in memory).
@@ -55,8 +56,8 @@ struct LoadSettings {
 };
 
 // The unit of an effect's values, as the maxima files name it: "kN·m" for a moment and
-// "kN" for a shear when the loads are in kN, else "site weight unit·m" and "site weight
-// unit"; for an influence line of one's own, its ordinate's unit times the load
+// "kN" for a force (a shear) when the loads are in kN, else "site weight unit·m" and "site
+// weight unit"; for an influence line of one's own, its ordinate's unit times the load
 // ("ordinate·kN").
 std::string effectUnit(const LoadEffect& effect, const LoadSettings& settings);
 

@@ -3,6 +3,7 @@
 #include "cli/FileIdentity.h"
 #include "data/CsvReader.h"
 #include "data/NumberText.h"
+#include "load/EffectKinds.h"
 #include "load/FatigueOptions.h"
 
 namespace load_options {
@@ -30,16 +31,17 @@ std::vector<std::string> splitAt(const std::string& text, char separator) {
   }
 }
 
-const char* const acceptedEffects =
-    "accepted: moment:L, moment:L:a, shear:L, hogging:L (L and a in m, 0 < a < L, "
-    "L up to 10000) or il:FILE";
+std::string acceptedEffects() {
+  return "accepted: " + effect_kinds::syntaxList() + " (L and a in m, 0 < a < L, L up to " +
+         numberText(maxSpan) + ") or il:FILE";
+}
 
 bool readSpan(const std::string& definition, const std::string& text, double* span,
               std::string* error) {
   if (!readNumber(text, span) || !(*span > 0.0) || *span > maxSpan) {
     return refuse("--effect \"" + definition + "\": the span \"" + text +
                       "\" is not a length in m above 0 and up to " + numberText(maxSpan) + "; " +
-                      acceptedEffects,
+                      acceptedEffects(),
                   error);
   }
   return true;
@@ -103,31 +105,6 @@ bool readFactors(const std::string& option, const std::string& text, std::vector
 
 }  // namespace
 
-std::string describeEffect(const std::string& definition) {
-  std::vector<std::string> parts = splitAt(definition, ':');
-  const std::string& kind = parts[0];
-  if (kind == "il" && parts.size() >= 2) {
-    return "the influence line of " + definition.substr(3);
-  }
-  if (parts.size() < 2) {
-    return definition;
-  }
-  std::string span = parts[1] + " m";
-  if (kind == "moment" && parts.size() == 2) {
-    return "bending moment at mid-span, simple span of " + span;
-  }
-  if (kind == "moment" && parts.size() == 3) {
-    return "bending moment " + parts[2] + " m from the left support, simple span of " + span;
-  }
-  if (kind == "shear" && parts.size() == 2) {
-    return "shear at the left support, simple span of " + span;
-  }
-  if (kind == "hogging" && parts.size() == 2) {
-    return "hogging moment over the central support, two spans of " + span;
-  }
-  return definition;
-}
-
 bool parseEffect(const std::string& definition, LoadEffect* effect, std::string* error) {
   effect->name = definition;
   std::size_t colon = definition.find(':');
@@ -138,29 +115,27 @@ bool parseEffect(const std::string& definition, LoadEffect* effect, std::string*
     return readInfluenceFile(definition, effect->file, effect, error);
   }
   std::vector<std::string> parts = splitAt(definition, ':');
-  double span = 0.0;
-  bool known = (kind == "moment" && (parts.size() == 2 || parts.size() == 3)) ||
-               ((kind == "shear" || kind == "hogging") && parts.size() == 2);
-  if (!known) {
-    return refuse(std::string("--effect is \"") + definition + "\"; " + acceptedEffects, error);
+  const effect_kinds::EffectForm* form = effect_kinds::formOf(kind, parts.size() - 1);
+  if (form == nullptr) {
+    return refuse(std::string("--effect is \"") + definition + "\"; " + acceptedEffects(), error);
   }
-  if (!readSpan(definition, parts[1], &span, error)) {
+  std::vector<double> lengths(form->lengths, 0.0);
+  if (!readSpan(definition, parts[1], &lengths[0], error)) {
     return false;
   }
-  effect->identity = kind + ":" + shortestText(span);
-  if (kind == "shear") {
-    effect->line = InfluenceLine::simpleSpanShear(span);
-  } else if (kind == "hogging") {
-    effect->line = InfluenceLine::twoSpanHogging(span);
-  } else {
-    double a = span / 2.0;
-    if (parts.size() == 3 && (!readNumber(parts[2], &a) || !(a > 0.0) || !(a < span))) {
-      return refuse("--effect \"" + definition + "\": the position \"" + parts[2] +
+  for (std::size_t i = 1; i < lengths.size(); ++i) {
+    double& length = lengths[i];
+    if (!readNumber(parts[i + 1], &length) || !(length > 0.0) || !(length < lengths[0])) {
+      return refuse("--effect \"" + definition + "\": the position \"" + parts[i + 1] +
                         "\" is not a distance in m above 0 and below the span " + parts[1],
                     error);
     }
-    effect->line = InfluenceLine::simpleSpanMoment(span, a);
-    effect->identity += ":" + shortestText(a);  // moment:30 is moment:30:15
+  }
+  effect->line = form->line(lengths);
+  effect->force = form->quantity == effect_kinds::Quantity::force;
+  effect->identity = kind;
+  for (double length : form->whole(lengths)) {
+    effect->identity += ":" + shortestText(length);  // moment:30 is moment:30:15
   }
   return true;
 }

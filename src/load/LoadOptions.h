@@ -23,11 +23,8 @@ constexpr double maxFactor = 1e6;    // for lane factors and --kn-per-unit
 constexpr std::size_t maxInfluencePoints = 100000;
 constexpr int maxEventClasses = 20;  // --event-classes
 
-// An effect's definition in words, for titles: "bending moment at mid-span, simple span of
-// 30 m". A definition that is none of the known forms is returned as it is.
-std::string describeEffect(const std::string& definition);
-
-// Reads one effect's definition into *effect, named by the text itself. False, with *error one
+// Reads one effect's definition into *effect, named by the text itself: a form of the
+// catalogue of effect kinds (load/EffectKinds.h), or il:FILE. False, with *error one
 // line naming the definition, what is wrong and what is accepted.
 bool parseEffect(const std::string& definition, LoadEffect* effect, std::string* error);
 

@@ -17,6 +17,7 @@ LoadEffect effectOf(const std::string& name, const InfluenceLine& line) {
   LoadEffect effect;
   effect.name = name;
   effect.line = line;
+  effect.force = name.compare(0, 6, "shear:") == 0;  // as the catalogue makes a shear
   return effect;
 }
 

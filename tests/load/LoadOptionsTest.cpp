@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "load/EffectKinds.h"
 #include "load/LoadOptions.h"
 #include "support/TestFolder.h"
 
@@ -110,18 +111,37 @@ TEST(LoadOptionsTest, ReadsLaneFactorsAndTheUnitScale) {
       << error;
 }
 
+// The unit follows from the kind's quantity, not from the spelling of its name.
+TEST(LoadOptionsTest, EachKindOfTheCatalogueGivesItsQuantitysUnit) {
+  EXPECT_EQ(effect_kinds::syntaxList(), "moment:L, moment:L:a, shear:L, hogging:L");
+  LoadSettings settings;
+  settings.inKilonewtons = true;
+  const std::pair<const char*, const char*> units[] = {{"moment:30", "kN·m"},
+                                                       {"moment:30:10", "kN·m"},
+                                                       {"shear:30", "kN"},
+                                                       {"hogging:30", "kN·m"}};
+  for (const auto& [definition, unit] : units) {
+    LoadEffect effect;
+    std::string error;
+    ASSERT_TRUE(parseEffect(definition, &effect, &error)) << error;
+    EXPECT_EQ(effectUnit(effect, settings), unit) << definition;
+  }
+  LoadEffect renamed;
+  std::string error;
+  ASSERT_TRUE(parseEffect("shear:30", &renamed, &error));
+  renamed.name = "end reaction";  // a name that does not start with the kind
+  EXPECT_EQ(effectUnit(renamed, settings), "kN");
+}
+
 TEST(LoadOptionsTest, DescribesEffectsInWords) {
-  EXPECT_EQ(load_options::describeEffect("moment:30"),
-            "bending moment at mid-span, simple span of 30 m");
-  EXPECT_EQ(load_options::describeEffect("moment:40:12"),
+  EXPECT_EQ(effect_kinds::describe("moment:30"), "bending moment at mid-span, simple span of 30 m");
+  EXPECT_EQ(effect_kinds::describe("moment:40:12"),
             "bending moment 12 m from the left support, simple span of 40 m");
-  EXPECT_EQ(load_options::describeEffect("shear:20"),
-            "shear at the left support, simple span of 20 m");
-  EXPECT_EQ(load_options::describeEffect("hogging:15"),
+  EXPECT_EQ(effect_kinds::describe("shear:20"), "shear at the left support, simple span of 20 m");
+  EXPECT_EQ(effect_kinds::describe("hogging:15"),
             "hogging moment over the central support, two spans of 15 m");
-  EXPECT_EQ(load_options::describeEffect("il:lines/deck.csv"),
-            "the influence line of lines/deck.csv");
-  EXPECT_EQ(load_options::describeEffect("heavy"), "heavy");
+  EXPECT_EQ(effect_kinds::describe("il:lines/deck.csv"), "the influence line of lines/deck.csv");
+  EXPECT_EQ(effect_kinds::describe("heavy"), "heavy");
 }
 
 TEST(LoadOptionsTest, AnEffectGivenTwiceIsRefused) {

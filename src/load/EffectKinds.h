@@ -1,0 +1,43 @@
+// The catalogue of the built-in kinds of load effect: for each form of definition
+// ("moment:L", "moment:L:a", "shear:L", "hogging:L") its prefix, its lengths, the quantity
+// it is (a moment or a force, hence kN·m or kN), its description in words and the
+// influence line it makes. A new kind is one row here. The influence lines of one's own
+// ("il:FILE") are read by the load options.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "load/InfluenceLine.h"
+
+namespace effect_kinds {
+
+enum class Quantity { moment, force };
+
+struct EffectForm {
+  const char* prefix;   // "moment"
+  // The numbers after the prefix, in m: the span, then positions on it (above 0 and below
+  // the span).
+  std::size_t lengths;
+  Quantity quantity;
+  // The definition in words, from its parts as given ("moment", "30", ...).
+  std::string (*describe)(const std::vector<std::string>& parts);
+  // The line of the lengths, read and checked; lengths as many as the form's.
+  InfluenceLine (*line)(const std::vector<double>& lengths);
+  // Every length that makes the effect what it is, from the lengths given: the moment at
+  // mid-span of moment:L is also moment:L:L/2.
+  std::vector<double> (*whole)(const std::vector<double>& lengths);
+};
+
+// The form of prefix with `lengths` numbers after it, or null when there is none.
+const EffectForm* formOf(const std::string& prefix, std::size_t lengths);
+
+// "moment:L, moment:L:a, shear:L, hogging:L": every form's syntax, for messages.
+std::string syntaxList();
+
+// An effect's definition in words, for titles: "bending moment at mid-span, simple span of
+// 30 m", "the influence line of deck.csv". A definition that is none of the known forms
+// is returned as it is.
+std::string describe(const std::string& definition);
+
+}  // namespace effect_kinds
