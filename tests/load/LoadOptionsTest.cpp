@@ -116,10 +116,8 @@ TEST(LoadOptionsTest, EachKindOfTheCatalogueGivesItsQuantitysUnit) {
   EXPECT_EQ(effect_kinds::syntaxList(), "moment:L, moment:L:a, shear:L, hogging:L");
   LoadSettings settings;
   settings.inKilonewtons = true;
-  const std::pair<const char*, const char*> units[] = {{"moment:30", "kN·m"},
-                                                       {"moment:30:10", "kN·m"},
-                                                       {"shear:30", "kN"},
-                                                       {"hogging:30", "kN·m"}};
+  const std::pair<const char*, const char*> units[] = {
+      {"moment:30", "kN·m"}, {"moment:30:10", "kN·m"}, {"shear:30", "kN"}, {"hogging:30", "kN·m"}};
   for (const auto& [definition, unit] : units) {
     LoadEffect effect;
     std::string error;
