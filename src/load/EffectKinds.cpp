@@ -14,11 +14,12 @@ const EffectForm forms[] = {
     {"moment", 1, Quantity::moment,
      [](const Texts& t) { return "bending moment at mid-span, simple span of " + t[1] + " m"; },
      [](const Lengths& l) { return InfluenceLine::simpleSpanMoment(l[0], l[0] / 2.0); },
-     [](const Lengths& l) { return Lengths{l[0], l[0] / 2.0}; }},
+     [](const Lengths& l) {
+       return Lengths{l[0], l[0] / 2.0};
+     }},
     {"moment", 2, Quantity::moment,
      [](const Texts& t) {
-       return "bending moment " + t[2] + " m from the left support, simple span of " + t[1] +
-              " m";
+       return "bending moment " + t[2] + " m from the left support, simple span of " + t[1] + " m";
      },
      [](const Lengths& l) { return InfluenceLine::simpleSpanMoment(l[0], l[1]); }, asGiven},
     {"shear", 1, Quantity::force,

@@ -15,7 +15,7 @@ namespace effect_kinds {
 enum class Quantity { moment, force };
 
 struct EffectForm {
-  const char* prefix;   // "moment"
+  const char* prefix;  // "moment"
   // The numbers after the prefix, in m: the span, then positions on it (above 0 and below
   // the span).
   std::size_t lengths;
