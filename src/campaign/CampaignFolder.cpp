@@ -5,6 +5,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "cli/InputFile.h"
+#include "cli/OutputFile.h"
 #include "data/CsvReader.h"
 #include "data/NativePath.h"
 #include "data/RunFolderFiles.h"
@@ -74,7 +76,12 @@ bool writeRunParameters(const std::string& source, const std::string& target, in
   if (!reader.open(source, "")) {
     return false;
   }
-  std::ofstream out(target, std::ios::binary | std::ios::trunc);
+  OutputFile file("the run's parameter file", target);
+  std::string ignored;  // a failure makes the whole folder fail
+  if (!file.open(&ignored)) {
+    return false;
+  }
+  std::ostream& out = file.stream();
   int valueLine = 0;
   for (std::string line; reader.readLine(line);) {
     bool comment = line.compare(0, 2, "//") == 0;
@@ -85,15 +92,17 @@ bool writeRunParameters(const std::string& source, const std::string& target, in
     }
     out << line << '\n';
   }
-  out.close();
-  return reader.problem().empty() && !out.fail();
+  return reader.problem().empty() && file.commit(&ignored);
 }
 
 bool writePlanFile(const std::string& path, const CampaignPlan& plan) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  writePlan(out, plan);
-  out.close();
-  return !out.fail();
+  OutputFile file("the plan", path);
+  std::string ignored;  // a failure makes the whole folder fail
+  if (!file.open(&ignored)) {
+    return false;
+  }
+  writePlan(file.stream(), plan);
+  return file.commit(&ignored);
 }
 
 // Copies every il: file of the plan into the campaign and points the plan's effects at the
@@ -199,9 +208,11 @@ bool create(const std::string& runFolder, const std::string& campaignFolder,
 
 bool readFolderPlan(const std::string& campaignFolder, CampaignPlan* plan, std::string* error) {
   std::string path = (fs::path(campaignFolder) / planFile).string();
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) {
-    *error = "cannot read \"" + path + "\"; accepted: a folder made by velmora-campaign plan";
+  std::ifstream in;
+  std::string problem = openInput(path, in);
+  if (!problem.empty()) {
+    *error = "cannot read \"" + path + "\": " + problem +
+             "; accepted: a folder made by velmora-campaign plan";
     return false;
   }
   if (!readPlan(in, plan, error)) {

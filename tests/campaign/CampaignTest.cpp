@@ -502,8 +502,8 @@ TEST_F(CampaignProgramTest, RefusesTasksThatAreNoRunOfThePlan) {
   ProgramRun notCampaign = campaign("run .");
   EXPECT_EQ(notCampaign.status, 2);
   EXPECT_EQ(notCampaign.errors,
-            "error: cannot read \"./campaign.txt\"; accepted: a folder made by velmora-campaign "
-            "plan\n");
+            "error: cannot read \"./campaign.txt\": No such file or directory; accepted: a "
+            "folder made by velmora-campaign plan\n");
 }
 
 }  // namespace
