@@ -5,6 +5,7 @@
 // the right one is taken only when it comes strictly before the left.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <vector>
 
@@ -17,8 +18,14 @@ class BinaryHeap {
   std::size_t size() const { return items.size(); }
   void reserve(std::size_t count) { items.reserve(count); }
   // The earliest item. REQUIRES: !empty().
-  const T& top() const { return items.front(); }
-  T& top() { return items.front(); }
+  const T& top() const {
+    assert(!empty());
+    return items.front();
+  }
+  T& top() {
+    assert(!empty());
+    return items.front();
+  }
   // The items in heap order, to change in place; call rebuild() after.
   std::vector<T>& all() { return items; }
 
@@ -27,9 +34,13 @@ class BinaryHeap {
     siftUp(items.size() - 1);
   }
   // Puts the top back in its place after it was changed. REQUIRES: !empty().
-  void topChanged() { siftDown(0); }
+  void topChanged() {
+    assert(!empty());
+    siftDown(0);
+  }
   // Removes the top. REQUIRES: !empty().
   void pop() {
+    assert(!empty());
     items.front() = items.back();
     items.pop_back();
     if (!items.empty()) {

@@ -1,6 +1,7 @@
 #include "load/EffectTracker.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <limits>
 
@@ -56,12 +57,17 @@ EffectTracker::EffectTracker(const std::vector<InfluenceLine>& lines, int eventC
       topClass(eventClasses > 0 ? eventClasses : -1),
       classesPerLine(eventClasses > 0 ? static_cast<std::size_t>(eventClasses) + 1 : 0),
       events(lines.size() * classesPerLine) {
+  assert(!lines.empty());
+  assert(std::all_of(lines.begin(), lines.end(), [&lines](const InfluenceLine& line) {
+    return line.length() == lines.front().length();
+  }));
   startDay();
 }
 
 EffectTracker::EffectTracker(const std::vector<InfluenceLine>& lines, int eventClasses,
                              const std::vector<FatigueOfEffect>& fatigue)
     : EffectTracker(lines, eventClasses) {
+  assert(fatigue.size() == lineCount);
   for (const FatigueOfEffect& settings : fatigue) {
     counters.emplace_back(settings.gate);
     tallies.emplace_back(settings);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <vector>
 
@@ -56,6 +57,7 @@ class EffectTracker {
   // The closed day's greatest value of `line` while `trucks` trucks (K: K or more) were on
   // the bridge. REQUIRES: eventClasses >= 1 and 0 <= trucks <= eventClasses.
   const EventMaximum& lastClosedEvent(std::size_t line, int trucks) const {
+    assert(classesPerLine > 0 && trucks >= 0 && static_cast<std::size_t>(trucks) < classesPerLine);
     return closedEvents[line * classesPerLine + static_cast<std::size_t>(trucks)];
   }
   // With fatigue: follows every vehicle taken until it has left the bridge, then ends each

@@ -1,6 +1,7 @@
 #include "load/FatigueTally.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <limits>
 
@@ -8,7 +9,9 @@ SnCurve::SnCurve(double categoryMpa, double gammaMf)
     : category(categoryMpa),
       reference(categoryMpa / gammaMf),
       constantAmplitudeLimit(reference * std::cbrt(referenceCycles / kneeCycles)),
-      cutOffLimit(constantAmplitudeLimit * std::pow(kneeCycles / cutOffCycles, 0.2)) {}
+      cutOffLimit(constantAmplitudeLimit * std::pow(kneeCycles / cutOffCycles, 0.2)) {
+  assert(categoryMpa > 0.0 && gammaMf > 0.0);
+}
 
 double SnCurve::equivalentRange(double damage, double gammaFf) const {
   return reference * std::cbrt(damage) / gammaFf;

@@ -1,8 +1,10 @@
 #include "load/InfluenceLine.h"
 
+#include <cassert>
 #include <cmath>
 
 InfluenceLine InfluenceLine::simpleSpanMoment(double span, double a) {
+  assert(0.0 < a && a < span);
   double peak = a * (span - a) / span;
   return InfluenceLine(
       {{0.0, a, {0.0, (span - a) / span, 0.0, 0.0}}, {a, span, {peak, -a / span, 0.0, 0.0}}});

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstddef>
 #include <limits>
@@ -23,7 +24,7 @@
 class RainflowCounter {
  public:
   // REQUIRES: gate >= 0 (the values' unit).
-  explicit RainflowCounter(double gate = 0.0) : gate(gate) {}
+  explicit RainflowCounter(double gate = 0.0) : gate(gate) { assert(gate >= 0.0); }
 
   // Takes the history's next value; counted cycles go to sink.count(range, cycles), range
   // >= 0 in the values' unit and cycles 1 or 0.5.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <string>
 
@@ -46,6 +47,7 @@ constexpr int count = record_layout::leadingFieldCount - 1 + 2 * record_layout::
 // Sets field `index` of r to value. REQUIRES: 0 <= index < count, value within the field's
 // type. Inline, so that the switch folds away where the index is known.
 inline void set(RecordValues& r, int index, std::int64_t value) {
+  assert(0 <= index && index < count);
   namespace layout = record_layout;
   auto whole = static_cast<int>(value);
   switch (index + 1) {
@@ -100,6 +102,7 @@ inline void set(RecordValues& r, int index, std::int64_t value) {
 
 // Field `index` of r, as set() fills it. REQUIRES: 0 <= index < count.
 inline std::int64_t get(const RecordValues& r, int index) {
+  assert(0 <= index && index < count);
   namespace layout = record_layout;
   switch (index + 1) {
     case layout::day:

@@ -1,6 +1,7 @@
 #include "random/RandomGenerator.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -91,6 +92,7 @@ void RandomGenerator::seedWithWord(std::uint32_t seed) {
 }
 
 void RandomGenerator::seedWithArray(const std::uint32_t* key, std::size_t length) {
+  assert(length >= 1);
   fillState(19650218u);
   int i = 1;
   std::size_t j = 0;

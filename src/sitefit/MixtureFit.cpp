@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -136,6 +137,7 @@ double ValueTally::stdDev() const {
 }
 
 MixtureFitResult fitNormalMixture(const ValueTally& tally) {
+  assert(tally.size() >= 1);
   if (tally.size() < mixture_fit::minimumForMixture) {
     return {singleNormal(tally), true, 0.0};
   }

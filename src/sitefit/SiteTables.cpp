@@ -1,6 +1,7 @@
 #include "sitefit/SiteTables.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 #include "cli/ProgramFrame.h"
@@ -155,6 +156,7 @@ void fitAxles(const SiteTallies& tallies, SiteTables* tables, std::vector<std::s
 
 // The band's means and standard deviations. REQUIRES: at least two trucks.
 void bandRow(const BandSums& band, std::array<double, 6>* row) {
+  assert(band.trucks >= 2);
   double n = static_cast<double>(band.trucks);
   for (int g = 0; g < 3; ++g) {
     double mean = band.sums[g] / n;

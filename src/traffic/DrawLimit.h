@@ -3,6 +3,7 @@
 // leaves the generator failed, which the lane and the run check, instead of hanging it.
 #pragma once
 
+#include <cassert>
 #include <string>
 
 // Consecutive rejections after which a draw gives up, unless a run says otherwise.
@@ -17,7 +18,9 @@ struct UndrawableValue {
 class DrawLimit {
  public:
   // REQUIRES: rejections >= 1.
-  explicit DrawLimit(long rejections = maxRejections) : limit(rejections) {}
+  explicit DrawLimit(long rejections = maxRejections) : limit(rejections) {
+    assert(rejections >= 1);
+  }
   virtual ~DrawLimit() = default;
   DrawLimit(const DrawLimit&) = default;
   DrawLimit& operator=(const DrawLimit&) = default;
