@@ -165,10 +165,9 @@ bool takePlanOption(const GivenOption& option, CampaignPlan* plan, PlanReading* 
   } else if (name == "--fatigue") {
     plan->fatigue = true;
   } else if (name == "--seed") {
-    if (!takeWhole(option, 0, 4294967295LL, &value, error)) {
+    if (!readSeed(name, option.value, &plan->firstSeed, error)) {
       return false;
     }
-    plan->firstSeed = static_cast<std::uint32_t>(value);
     reading->seeded = true;
   } else if (name == "--return-period") {
     if (reading->defaultPeriods) {

@@ -83,3 +83,18 @@ std::string shortestText(double value) {
   auto result = std::to_chars(text, text + sizeof text, value);
   return std::string(text, result.ptr);
 }
+
+std::string seedRange() {
+  return "a whole number from 0 to " + std::to_string(maxSeed);
+}
+
+bool readSeed(const std::string& name, const std::string& text, std::uint32_t* seed,
+              std::string* error) {
+  long long value = 0;
+  if (!readWholeText(text, 0, maxSeed, &value)) {
+    *error = name + " is \"" + text + "\"; accepted: " + seedRange();
+    return false;
+  }
+  *seed = static_cast<std::uint32_t>(value);
+  return true;
+}

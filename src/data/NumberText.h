@@ -6,6 +6,7 @@
 // never the locale's decimal mark.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // value with at most six significant digits, an exponent where it is very large or small
@@ -21,3 +22,12 @@ bool readNumberText(const std::string& text, double* value);
 // The whole number from low to high that the whole of text is (an optional sign and
 // decimal digits). False, with *value unchanged, for anything else.
 bool readWholeText(const std::string& text, long long low, long long high, long long* value);
+
+// The seeds of the random stream, 32-bit words: whole numbers from 0 to maxSeed.
+constexpr long long maxSeed = 4294967295LL;
+// "a whole number from 0 to 4294967295": what a seed may be.
+std::string seedRange();
+// Reads text, the value of the seed option `name`, into *seed. False, with *error one line
+// naming the option, the value and seedRange(), for anything else.
+bool readSeed(const std::string& name, const std::string& text, std::uint32_t* seed,
+              std::string* error);

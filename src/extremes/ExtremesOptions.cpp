@@ -45,12 +45,11 @@ bool readPositive(const std::string& text, double most, double* value) {
 }
 
 bool takeSeed(const std::string& text, AnalysisSettings* settings, std::string* error) {
-  long long seed = 0;
-  if (!readWholeText(text, 0, 4294967295LL, &seed)) {
-    return refuse("--seed is \"" + text + "\"; accepted: a whole number from 0 to 4294967295",
-                  error);
+  std::uint32_t seed = 0;
+  if (!readSeed("--seed", text, &seed, error)) {
+    return false;
   }
-  settings->seed = static_cast<std::uint64_t>(seed);
+  settings->seed = seed;
   return true;
 }
 

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/NumberText.h"
 #include "data/RunFolderFiles.h"
 #include "extremes/ExtremesOptions.h"
 #include "load/LoadOptions.h"
@@ -279,6 +280,7 @@ PYBIND11_MODULE(_core, module) {
   module.doc() = "The C++ core of velmora; use the functions of the velmora package.";
   module.attr("__version__") = VELMORA_VERSION;
   module.attr("parameter_file") = run_folder_files::parameters;
+  module.attr("seed_range") = seedRange();
   module.def(
       "record_columns", [] { return Vehicle::csvHeader(); },
       "The header of velmora's CSV records.");

@@ -8,16 +8,6 @@ namespace {
 
 constexpr const char* version = VELMORA_VERSION;
 
-// A seed: a whole number from 0 to 4294967295.
-bool parseSeed(const std::string& text, std::uint32_t& seed) {
-  long long value = 0;
-  if (!readWholeText(text, 0, 4294967295LL, &value)) {
-    return false;
-  }
-  seed = static_cast<std::uint32_t>(value);
-  return true;
-}
-
 bool refuse(const std::string& message, std::string* error) {
   *error = message;
   return false;
@@ -51,9 +41,8 @@ bool loadOptionsAgree(const RunOptions& options, std::string* error) {
 bool takeCommandLineOption(const GivenOption& option, CommandLine* line, std::string* error) {
   const std::string& value = option.value;
   if (option.name == "--seed") {
-    if (!parseSeed(value, line->seed)) {
-      return refuse("--seed is \"" + value + "\"; accepted: a whole number from 0 to 4294967295",
-                    error);
+    if (!readSeed(option.name, value, &line->seed, error)) {
+      return false;
     }
     line->seeded = true;
   } else if (option.name == "--format") {
@@ -82,7 +71,7 @@ bool takeCommandLineOption(const GivenOption& option, CommandLine* line, std::st
 bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* line,
                       std::string* error) {
   *line = CommandLine();
-  std::vector<KnownOption> known = {{"--seed", true, "a whole number from 0 to 4294967295"},
+  std::vector<KnownOption> known = {{"--seed", true, seedRange()},
                                     {"--format", true, "fixed or csv"},
                                     {"--maxima", true},
                                     {"--event-maxima", true},
@@ -127,7 +116,9 @@ std::string usageText() {
       "time order, to the output file the parameters name (TrafOut.txt by default).\n"
       "\n"
       "options:\n"
-      "  --seed N    start the random stream from N (0 to 4294967295): the same seed,\n"
+      "  --seed N    start the random stream from N (0 to " +
+      std::to_string(maxSeed) +
+      "): the same seed,\n"
       "              parameters and site data give the same output, byte for byte.\n"
       "              Without it every run is seeded from the system.\n"
       "  --format F  fixed (the default): one fixed-column record per vehicle;\n"

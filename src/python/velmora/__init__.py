@@ -147,8 +147,8 @@ def fatigue(source, effects, seed=None, days=None, lane_factors=None, kn_per_uni
                                            _effect_list(effects), False, True, damage)
     else:
         if seed is None:
-            raise ValueError("fatigue of a run folder needs a seed; accepted: a whole number "
-                             "from 0 to 4294967295")
+            raise ValueError("fatigue of a run folder needs a seed; accepted: "
+                             + _core.seed_range)
         options = _run_options(seed, lane_factors, kn_per_unit, None, jams, platoons) + extra
         tables = _core.run_load_effects(_folder(source), _days(days), options,
                                         _effect_list(effects), False, True, damage)
