@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Refusal.h"
+
 namespace {
 
 std::size_t editDistance(const std::string& a, const std::string& b) {
@@ -32,11 +34,6 @@ const KnownOption* findKnown(const std::string& name, const std::vector<KnownOpt
 
 bool isOption(const std::string& argument) {
   return argument.size() > 1 && argument[0] == '-';
-}
-
-bool refuse(const std::string& message, std::string* error) {
-  *error = message;
-  return false;
 }
 
 std::string unknownOption(const std::string& name, const std::vector<KnownOption>& known) {

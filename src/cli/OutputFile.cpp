@@ -9,14 +9,10 @@
 #include <filesystem>
 #include <iostream>
 
+#include "base/Refusal.h"
 #include "cli/FileIdentity.h"
 
 namespace {
-
-bool refuse(const std::string& message, std::string* error) {
-  *error = message;
-  return false;
-}
 
 // The folder that holds path: "." for a bare name.
 std::string folderOf(const std::string& path) {

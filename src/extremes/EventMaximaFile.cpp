@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "base/Refusal.h"
 #include "data/CsvReader.h"
 #include "data/NumberText.h"
 #include "load/LoadEffectEngine.h"
@@ -20,11 +21,6 @@ struct Progress {
   long long day = 0;      // of the file's run
   long long trucks = -1;  // the class of the last row
 };
-
-bool refuse(const std::string& message, std::string* error) {
-  *error = message;
-  return false;
-}
 
 EffectEvents& effectNamed(std::vector<EffectEvents>& effects, const std::string& name,
                           bool* added) {

@@ -1,15 +1,11 @@
 #include "extremes/ExtremesOptions.h"
 
+#include "base/Refusal.h"
 #include "data/NumberText.h"
 #include "extremes/AnalysisLimits.h"
 
 namespace extremes_options {
 namespace {
-
-bool refuse(const std::string& message, std::string* error) {
-  *error = message;
-  return false;
-}
 
 // "[EFFECT=]U": U a number.
 bool takeThreshold(const std::string& text, ThresholdSettings* threshold, std::string* error) {

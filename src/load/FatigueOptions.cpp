@@ -3,15 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Refusal.h"
 #include "data/NumberText.h"
 
 namespace fatigue_options {
 namespace {
-
-bool refuse(const std::string& message, std::string* error) {
-  *error = message;
-  return false;
-}
 
 // A number in (low, high], or [low, high] when low is allowed.
 bool readBounded(const std::string& name, const std::string& text, double low, bool lowAllowed,

@@ -1,5 +1,6 @@
 #include "load/LoadOptions.h"
 
+#include "base/Refusal.h"
 #include "cli/FileIdentity.h"
 #include "data/CsvReader.h"
 #include "data/NumberText.h"
@@ -8,11 +9,6 @@
 
 namespace load_options {
 namespace {
-
-bool refuse(const std::string& message, std::string* error) {
-  *error = message;
-  return false;
-}
 
 bool readNumber(const std::string& text, double* value) {
   return readNumberText(text, value);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/Refusal.h"
 #include "output/Calendar.h"
 
 namespace {
@@ -209,11 +210,6 @@ bool sumsAgree(const RecordValues& r) {
   }
   return 2 * std::llabs(spacings - r.length) <= r.axleCount &&
          2 * std::llabs(weights - r.grossWeight) <= r.axleCount + 1;
-}
-
-bool refuse(const std::string& reason, std::string* why) {
-  *why = reason;
-  return false;
 }
 
 }  // namespace

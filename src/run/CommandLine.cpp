@@ -1,5 +1,6 @@
 #include "run/CommandLine.h"
 
+#include "base/Refusal.h"
 #include "data/NumberText.h"
 #include "load/FatigueOptions.h"
 #include "load/LoadOptions.h"
@@ -7,11 +8,6 @@
 namespace {
 
 constexpr const char* version = VELMORA_VERSION;
-
-bool refuse(const std::string& message, std::string* error) {
-  *error = message;
-  return false;
-}
 
 // Load effects need a maxima file and the reverse; a run without records needs maxima.
 bool loadOptionsAgree(const RunOptions& options, std::string* error) {

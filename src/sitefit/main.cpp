@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Refusal.h"
 #include "cli/ExitStatus.h"
 #include "cli/OptionParser.h"
 #include "cli/OutputFile.h"
@@ -70,11 +71,6 @@ struct Options {
 
 bool readCatchUpLength(const std::string& text, double* metres) {
   return readNumberText(text, metres) && *metres >= 0 && *metres <= RunConfig::maxDistance;
-}
-
-bool refuse(const std::string& message, std::string* error) {
-  *error = message;
-  return false;
 }
 
 bool takeOption(const GivenOption& option, Options* options, std::string* error) {
