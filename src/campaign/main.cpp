@@ -338,18 +338,13 @@ int actOnCampaign(const std::string& action, const std::vector<std::string>& arg
   return program_frame::finishConsole();
 }
 
-// "--help", "-h" or "--version" where it stands first or right after an action ("plan
-// --help"), or "" when none does.
+// "--help" or "-h" anywhere ("run CAMPAIGN --help"), or "--version" first or right after an
+// action; "" when none is asked for.
 std::string askedForHelp(const std::vector<std::string>& arguments) {
-  for (std::size_t i = 0; i < arguments.size() && i < 2; ++i) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& word = arguments[i];
-    if (word == "--help" || word == "-h" || word == "--version") {
+    if (word == "--help" || word == "-h" || (word == "--version" && i < 2)) {
       return word;
-    }
-  }
-  for (const std::string& word : arguments) {
-    if (word == "--help" || word == "-h") {
-      return word;  // after the folders and options too: "run CAMPAIGN --help"
     }
   }
   return "";

@@ -7,6 +7,7 @@
 #include "base/Refusal.h"
 #include "data/CsvReader.h"
 #include "data/NumberText.h"
+#include "extremes/MaximaFile.h"
 #include "load/LoadEffectEngine.h"
 #include "load/LoadOptions.h"
 
@@ -14,7 +15,6 @@ namespace {
 
 const std::string header = LoadEffectEngine::eventHeader();
 constexpr int columns = 6;  // effect,day,trucks,max,time_s,unit
-constexpr long long maxDay = std::numeric_limits<int>::max();
 
 // Where an effect's reading stands in the current file.
 struct Progress {
@@ -68,7 +68,7 @@ bool readRow(const CsvReader& reader, const std::string& where, const std::strin
   long long trucks = 0;
   double value = std::numeric_limits<double>::quiet_NaN();
   bool empty = reader.field(3).empty() && reader.field(4).empty();
-  if (reader.fieldCount != columns || !readWholeText(reader.field(1), 1, maxDay, &day) ||
+  if (reader.fieldCount != columns || !readWholeText(reader.field(1), 1, maxMaximaDay, &day) ||
       !readWholeText(reader.field(2), 0, load_options::maxEventClasses, &trucks) ||
       (!empty && !readNumberText(reader.field(3), &value))) {
     return refuse(where + " is \"" + line +

@@ -25,7 +25,6 @@ const MaximaForm forms[] = {{header, 7, 6},
                             {header.substr(0, header.rfind(',')), 6, -1},
                             {"effect,day,max", 3, -1},
                             {"effect,day,max,unit", 4, 3}};
-constexpr long long maxDay = 2147483647;
 
 const MaximaForm* formOf(const std::string& firstLine) {
   for (const MaximaForm& form : forms) {
@@ -115,7 +114,7 @@ bool readRow(const CsvReader& reader, const std::string& path, const std::string
   std::string where = path + " line " + std::to_string(reader.lineNumber());
   long long day = 0;
   double value = 0.0;
-  if (reader.fieldCount != form.columns || !readWholeText(reader.field(1), 1, maxDay, &day) ||
+  if (reader.fieldCount != form.columns || !readWholeText(reader.field(1), 1, maxMaximaDay, &day) ||
       !readNumberText(reader.field(2), &value)) {
     *error = where + " is \"" + line + "\"; accepted: " + form.header +
              " with a whole number of days from 1 and a number for max";

@@ -3,8 +3,12 @@
 #pragma once
 
 #include <istream>
+#include <limits>
 #include <string>
 #include <vector>
+
+// The last day a maxima or event maxima file may number.
+constexpr long long maxMaximaDay = std::numeric_limits<int>::max();
 
 struct EffectMaxima {
   std::string effect;
