@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "output/Vehicle.h"
+#include "record/Vehicle.h"
 #include "run/LaneQueue.h"
 #include "support/SmallSite.h"
 

@@ -5,12 +5,12 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/text/CsvReader.h"
+#include "base/text/NativePath.h"
 #include "cli/InputFile.h"
 #include "cli/OutputFile.h"
-#include "data/CsvReader.h"
-#include "data/NativePath.h"
 #include "data/RunFolderFiles.h"
-#include "load/LoadOptions.h"
+#include "options/LoadOptions.h"
 #include "run/Run.h"
 #include "run/RunConfig.h"
 #include "run/SiteLoading.h"

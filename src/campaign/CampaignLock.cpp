@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "cli/InputFile.h"
+
 CampaignLock::~CampaignLock() {
   if (descriptor >= 0) {
     ::close(descriptor);  // releases the lock
@@ -24,7 +26,8 @@ bool CampaignLock::take(const std::string& campaignFolder, const std::string& ac
     return false;
   }
   if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
-    std::ifstream in(path);
+    std::ifstream in;
+    openInput(path, in);  // an unreadable lock names no holder
     std::string holder;
     std::getline(in, holder);
     ::close(descriptor);

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <limits>
 
-#include "data/NumberText.h"
+#include "base/text/NumberText.h"
 #include "extremes/AnalysisLimits.h"
 #include "extremes/ExtremesOptions.h"
-#include "load/FatigueOptions.h"
-#include "load/LoadOptions.h"
+#include "options/FatigueOptions.h"
+#include "options/LoadOptions.h"
 #include "run/RunConfig.h"
 
 namespace {

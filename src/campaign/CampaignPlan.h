@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Calendar.h"
 #include "extremes/AnalysisLimits.h"
-#include "output/Calendar.h"
 #include "traffic/TrafficPatterns.h"
 
 struct PlannedRun {

@@ -11,15 +11,15 @@
 #include <utility>
 #include <vector>
 
+#include "base/text/CsvField.h"
+#include "base/text/NumberText.h"
 #include "campaign/CampaignFolder.h"
 #include "campaign/ChildProcess.h"
 #include "campaign/FatigueSummary.h"
 #include "cli/ProgramFrame.h"
-#include "data/NumberText.h"
 #include "load/FatigueRows.h"
 #include "load/LoadEffectEngine.h"
-#include "load/LoadOptions.h"
-#include "output/CsvField.h"
+#include "options/LoadOptions.h"
 
 namespace fs = std::filesystem;
 
@@ -60,8 +60,12 @@ int eventClasses(const CampaignPlan& plan) {
 // and class, each line ended), or "" when it is.
 std::string eventsIncompleteness(const std::string& campaignFolder, const CampaignPlan& plan,
                                  const PlannedRun& run) {
-  std::ifstream in(runPath(campaignFolder, run.index, campaign_folder::eventsFile),
-                   std::ios::binary);
+  std::ifstream in;
+  std::string problem =
+      openInput(runPath(campaignFolder, run.index, campaign_folder::eventsFile), in);
+  if (!problem.empty()) {
+    return "it cannot be read: " + problem;
+  }
   std::string line;
   if (!std::getline(in, line) || line != LoadEffectEngine::eventHeader()) {
     return "it does not start with the event maxima header";
@@ -99,8 +103,12 @@ bool holdsMaximaValues(const std::string& rest) {
 // run, in the order velmora writes them, each line ended), or "" when it is.
 std::string incompleteness(const std::string& campaignFolder, const CampaignPlan& plan,
                            const PlannedRun& run) {
-  std::ifstream in(runPath(campaignFolder, run.index, campaign_folder::maximaFile),
-                   std::ios::binary);
+  std::ifstream in;
+  std::string problem =
+      openInput(runPath(campaignFolder, run.index, campaign_folder::maximaFile), in);
+  if (!problem.empty()) {
+    return "it cannot be read: " + problem;
+  }
   std::string line;
   if (!std::getline(in, line) || line != LoadEffectEngine::header()) {
     return "it does not start with the maxima header";
@@ -128,7 +136,11 @@ std::string incompleteness(const std::string& campaignFolder, const CampaignPlan
 // and holds only rows of the plan's effects), or "" when it is.
 std::string fatigueIncompleteness(const std::string& path, const char* header,
                                   const CampaignPlan& plan) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in;
+  std::string problem = openInput(path, in);
+  if (!problem.empty()) {
+    return "it cannot be read: " + problem;
+  }
   std::string line;
   if (!std::getline(in, line) || line != header) {
     return std::string("it does not start with the header ") + header;
@@ -399,7 +411,12 @@ bool combine(const std::string& campaignFolder, const CampaignPlan& plan, std::s
     return false;
   }
   fs::rename(partialReport, report, failure);
-  std::ifstream in(report, std::ios::binary);
+  std::ifstream in;
+  std::string problem = failure ? failure.message() : openInput(report, in);
+  if (!problem.empty()) {
+    *error = "cannot read the report \"" + report + "\": " + problem;
+    return false;
+  }
   std::cout << in.rdbuf();
   return !plan.fatigue || fatigue_summary::combineFatigue(campaignFolder, plan, error);
 }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "cli/InputFile.h"
 #include "cli/ProgramFrame.h"
 
 namespace {
@@ -87,7 +88,8 @@ pid_t waitForChild(int* status) {
 }
 
 std::string lastErrorLine(const std::string& logPath) {
-  std::ifstream in(logPath, std::ios::binary);
+  std::ifstream in;
+  openInput(logPath, in);  // an unreadable log holds no line
   std::string last;
   for (std::string line; std::getline(in, line);) {
     if (line.rfind(program_frame::errorPrefix, 0) == 0) {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
+#include "chart/Svg.h"
 #include "load/EffectKinds.h"
 
 namespace {
@@ -21,24 +21,7 @@ constexpr double bottom = 60.0;
 
 // A value as a label shows it.
 std::string number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.4g", value);
-  return text;
-}
-
-// A coordinate, to a tenth of a pixel however tall the chart.
-std::string pixels(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", value);
-  return text;
-}
-
-std::string xmlText(const std::string& text) {
-  std::string escaped;
-  for (char c : text) {
-    escaped += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
-  }
-  return escaped;
+  return svg::number(value, "%.4g");
 }
 
 // A log axis from the decade at or below low to the decade at or above high.
@@ -76,14 +59,7 @@ std::vector<std::pair<double, double>> exceedances(const std::vector<SpectrumBin
 
 void writeText(std::ostream& out, double x, double y, const std::string& text,
                const char* anchor = "middle", int size = 12, const char* colour = "#222") {
-  out << "<text x=\"" << pixels(x) << "\" y=\"" << pixels(y) << "\" font-size=\"" << size
-      << "\" text-anchor=\"" << anchor << "\" fill=\"" << colour << "\">" << xmlText(text)
-      << "</text>\n";
-}
-
-void writeLine(std::ostream& out, double x1, double y1, double x2, double y2, const char* style) {
-  out << "<line x1=\"" << pixels(x1) << "\" y1=\"" << pixels(y1) << "\" x2=\"" << pixels(x2)
-      << "\" y2=\"" << pixels(y2) << "\" " << style << "/>\n";
+  svg::text(out, x, y, text, {size, anchor, colour});
 }
 
 void writeDecadeTicks(std::ostream& out, const LogAxis& axis, bool horizontal, double across,
@@ -92,10 +68,10 @@ void writeDecadeTicks(std::ostream& out, const LogAxis& axis, bool horizontal, d
     double at = axis.at(std::pow(10.0, decade));
     std::string label = number(std::pow(10.0, decade));
     if (horizontal) {
-      writeLine(out, at, across, at, across + 5 * tickDirection, "stroke=\"#444\"");
+      svg::line(out, at, across, at, across + 5 * tickDirection, "stroke=\"#444\"");
       writeText(out, at, across + (tickDirection > 0 ? 18 : -8), label);
     } else {
-      writeLine(out, across, at, across - 5, at, "stroke=\"#444\"");
+      svg::line(out, across, at, across - 5, at, "stroke=\"#444\"");
       writeText(out, across - 8, at + 4, label, "end");
     }
   }
@@ -109,7 +85,7 @@ void writeStressTicks(std::ostream& out, const LogAxis& x, double perUnit, doubl
     double stress = std::pow(10.0, decade);
     if (x.holds(stress / perUnit)) {
       double at = x.at(stress / perUnit);
-      writeLine(out, at, y0, at, y0 - 5, "stroke=\"#444\"");
+      svg::line(out, at, y0, at, y0 - 5, "stroke=\"#444\"");
       writeText(out, at, y0 - 8, number(stress));
     }
   }
@@ -133,11 +109,10 @@ void writeKnees(std::ostream& out, const EffectFatigue& effect, const LogAxis& x
         continue;
       }
       double at = x.at(range);
-      writeLine(out, at, y0, at, y1, style.c_str());
-      out << "<text transform=\"translate(" << pixels(at - 3) << ',' << pixels(y1 - 6)
-          << ") rotate(-90)\" font-size=\"10\" fill=\"" << colour << "\">"
-          << xmlText(number(curve.category) + ": Δσ" + name + " " + number(stress) + " MPa")
-          << "</text>\n";
+      svg::line(out, at, y0, at, y1, style.c_str());
+      svg::upwardText(out, at - 3, y1 - 6,
+                      number(curve.category) + ": Δσ" + name + " " + number(stress) + " MPa",
+                      {10, "start", colour});
     }
   }
 }
@@ -152,8 +127,7 @@ void writePanel(std::ostream& out, const EffectFatigue& effect, int years, doubl
             effect.name + ": " + effect_kinds::describe(effect.name) + ", " +
                 std::to_string(years) + " years",
             "middle", 15);
-  out << "<rect x=\"" << pixels(x0) << "\" y=\"" << pixels(y0) << "\" width=\"" << pixels(x1 - x0)
-      << "\" height=\"" << pixels(y1 - y0) << "\" fill=\"none\" stroke=\"#444\"/>\n";
+  svg::frame(out, x0, y0, x1 - x0, y1 - y0);
   if (points.empty()) {
     writeText(out, (x0 + x1) / 2, (y0 + y1) / 2, "no cycle above the first bin");
     return;
@@ -164,17 +138,15 @@ void writePanel(std::ostream& out, const EffectFatigue& effect, int years, doubl
   writeDecadeTicks(out, x, true, y1, 1);
   writeDecadeTicks(out, y, false, x0, -1);
   writeText(out, (x0 + x1) / 2, y1 + 40, "range (" + effect.unit + ")");
-  out << "<text transform=\"translate(28," << pixels((y0 + y1) / 2)
-      << ") rotate(-90)\" font-size=\"12\" text-anchor=\"middle\" fill=\"#222\">"
-      << "cycles of at least the range</text>\n";
+  svg::upwardText(out, 28, (y0 + y1) / 2, "cycles of at least the range", {12, "middle", "#222"});
   std::string path;
   for (std::size_t i = 0; i < points.size(); ++i) {
     double next = i + 1 < points.size() ? points[i + 1].first : highRange;
-    path += (i == 0 ? "M" : " L") + pixels(x.at(points[i].first)) + "," +
-            pixels(y.at(points[i].second)) + " L" + pixels(x.at(next)) + "," +
-            pixels(y.at(points[i].second));
+    path += (i == 0 ? "M" : " L") + svg::pixels(x.at(points[i].first)) + "," +
+            svg::pixels(y.at(points[i].second)) + " L" + svg::pixels(x.at(next)) + "," +
+            svg::pixels(y.at(points[i].second));
   }
-  out << "<path d=\"" << path << "\" fill=\"none\" stroke=\"#1f4e79\" stroke-width=\"1.6\"/>\n";
+  svg::path(out, path, "#1f4e79", 1.6);
   double perUnit = effect.settings.stressPerUnit;
   if (perUnit > 0.0) {
     writeStressTicks(out, x, perUnit, y0);
@@ -187,12 +159,9 @@ void writePanel(std::ostream& out, const EffectFatigue& effect, int years, doubl
 
 void writeFatigueChart(std::ostream& out, const std::vector<EffectFatigue>& effects, int years) {
   double height = panelHeight * static_cast<double>(std::max<std::size_t>(effects.size(), 1));
-  out << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << pixels(chartWidth)
-      << "\" height=\"" << pixels(height) << "\" viewBox=\"0 0 " << pixels(chartWidth) << ' '
-      << pixels(height) << "\" font-family=\"sans-serif\">\n"
-      << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  svg::beginPage(out, chartWidth, height);
   for (std::size_t i = 0; i < effects.size(); ++i) {
     writePanel(out, effects[i], years, panelHeight * static_cast<double>(i));
   }
-  out << "</svg>\n";
+  svg::endPage(out);
 }

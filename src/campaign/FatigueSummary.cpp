@@ -7,14 +7,16 @@
 #include <iostream>
 #include <sstream>
 
+#include "base/text/CsvField.h"
+#include "base/text/NumberText.h"
 #include "campaign/CampaignFolder.h"
 #include "campaign/FatigueChart.h"
+#include "cli/InputFile.h"
 #include "cli/OutputFile.h"
-#include "data/NumberText.h"
+#include "load/EffectFatigue.h"
 #include "load/EffectKinds.h"
-#include "load/FatigueOptions.h"
 #include "load/FatigueRows.h"
-#include "output/CsvField.h"
+#include "options/FatigueOptions.h"
 
 namespace fs = std::filesystem;
 
@@ -36,7 +38,7 @@ std::vector<EffectFatigue> plannedEffects(const CampaignPlan& plan) {
       fatigue_options::takeOption(arguments[i], arguments[i + 1], &settings.fatigue, &ignored);
     }
   }
-  std::vector<FatigueOfEffect> fatigue = fatigue_options::fatigueOfEffects(settings);
+  std::vector<FatigueOfEffect> fatigue = effect_fatigue::fatigueOfEffects(settings);
   std::vector<EffectFatigue> effects;
   for (std::size_t i = 0; i < fatigue.size(); ++i) {
     EffectFatigue effect;
@@ -116,7 +118,12 @@ bool addDamageRow(EffectFatigue& effect, const std::vector<std::string>& fields)
 // that is none of the plan's.
 bool addFile(const std::string& path, std::vector<EffectFatigue>& effects, bool spectra,
              std::string* error) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in;
+  std::string problem = openInput(path, in);
+  if (!problem.empty()) {
+    *error = "it cannot be read: " + problem;
+    return false;
+  }
   std::string line;
   std::getline(in, line);  // the header, checked when the run was taken as made
   std::vector<std::string> fields;

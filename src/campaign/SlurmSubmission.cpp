@@ -6,6 +6,7 @@
 
 #include "campaign/CampaignRunner.h"
 #include "campaign/ChildProcess.h"
+#include "cli/InputFile.h"
 
 namespace fs = std::filesystem;
 
@@ -21,7 +22,8 @@ std::string submitJob(std::vector<std::string> arguments, const std::string& log
   }
   int status = 0;
   waitForChild(&status);
-  std::ifstream in(log);
+  std::ifstream in;
+  openInput(log, in);  // an unreadable log holds no job
   std::string jobId;
   std::getline(in, jobId);
   jobId = jobId.substr(0, jobId.find(';'));  // "id;cluster" on a federation

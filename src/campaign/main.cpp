@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text/NumberText.h"
 #include "campaign/CampaignFolder.h"
 #include "campaign/CampaignLock.h"
 #include "campaign/CampaignRunner.h"
@@ -16,11 +17,10 @@
 #include "cli/ExitStatus.h"
 #include "cli/OptionParser.h"
 #include "cli/ProgramFrame.h"
-#include "data/NumberText.h"
 #include "extremes/AnalysisLimits.h"
 #include "extremes/ExtremesOptions.h"
-#include "load/FatigueOptions.h"
-#include "load/LoadOptions.h"
+#include "options/FatigueOptions.h"
+#include "options/LoadOptions.h"
 
 namespace {
 

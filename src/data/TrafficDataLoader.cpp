@@ -3,7 +3,7 @@
 #include <array>
 #include <filesystem>
 
-#include "data/NativePath.h"
+#include "base/text/NativePath.h"
 #include "data/RunFolderFiles.h"
 
 namespace {

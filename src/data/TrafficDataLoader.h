@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "data/CsvReader.h"
+#include "base/text/CsvReader.h"
 #include "data/TrafficData.h"
 #include "data/TrafficModel.h"
 

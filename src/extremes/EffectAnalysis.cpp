@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/text/CsvField.h"
 #include "cli/ProgramFrame.h"
 #include "extremes/Resampling.h"
-#include "output/CsvField.h"
 
 namespace {
 

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "base/Calendar.h"
 #include "extremes/AnalysisLimits.h"
 #include "extremes/CompositeFit.h"
 #include "extremes/ExtremeValueFit.h"
 #include "extremes/LongRunLevels.h"
 #include "extremes/ThresholdChoice.h"
-#include "output/Calendar.h"
 
 // How the peaks-over-threshold fit's threshold is chosen, in this order: the effect's own,
 // the one for every effect, a quantile of the daily maxima, else the default rule.

@@ -5,11 +5,11 @@
 #include <limits>
 
 #include "base/Refusal.h"
-#include "data/CsvReader.h"
-#include "data/NumberText.h"
+#include "base/text/CsvReader.h"
+#include "base/text/NumberText.h"
 #include "extremes/MaximaFile.h"
 #include "load/LoadEffectEngine.h"
-#include "load/LoadOptions.h"
+#include "options/LoadOptions.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "extremes/ExtremesOptions.h"
 
 #include "base/Refusal.h"
-#include "data/NumberText.h"
+#include "base/text/NumberText.h"
 #include "extremes/AnalysisLimits.h"
 
 namespace extremes_options {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Calendar.h"
 #include "cli/OptionParser.h"
 #include "extremes/EffectAnalysis.h"
-#include "output/Calendar.h"
 
 namespace extremes_options {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/text/CsvReader.h"
+#include "base/text/NumberText.h"
 #include "cli/ProgramFrame.h"
-#include "data/CsvReader.h"
-#include "data/NumberText.h"
 #include "load/LoadEffectEngine.h"
 
 namespace {

@@ -2,45 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <utility>
 
+#include "chart/Svg.h"
 #include "load/EffectKinds.h"
 
 namespace {
 
-using Points = std::vector<std::pair<double, double>>;
-
-std::string number(double value, const char* format = "%.6g") {
-  char text[64];
-  std::snprintf(text, sizeof text, format, std::isfinite(value) ? value : 0.0);
-  return text;
-}
-
-// text with the characters XML gives a meaning written as references.
-std::string xmlText(const std::string& text) {
-  std::string escaped;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      case '"':
-        escaped += "&quot;";
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
-}
+using Points = std::vector<std::pair<double, double>>;  // in the data's values
+using svg::number;
+using svg::pixels;
 
 constexpr double chartWidth = 760.0;
 constexpr double levelsHeight = 420.0;  // the return-level plot and its axis labels
@@ -55,53 +27,34 @@ struct Frame {
   double y(double value) const { return top + (y1 - value) / (y1 - y0) * height; }
 };
 
-// A round step for about `count` ticks over range: 1, 2 or 5 times a power of 10.
-double roundStep(double range, int count) {
-  double raw = range / count;
-  double power = std::pow(10.0, std::floor(std::log10(raw)));
-  for (double multiple : {1.0, 2.0, 5.0}) {
-    if (multiple * power >= raw) {
-      return multiple * power;
-    }
-  }
-  return 10.0 * power;
-}
-
 // Widens the frame's level range to round ticks and writes the ticks and their labels.
 void writeLevelTicks(std::ostream& out, Frame& frame, int count) {
-  double step = roundStep(frame.y1 - frame.y0, count);
+  double step = svg::roundStep(frame.y1 - frame.y0, count);
   frame.y0 = std::floor(frame.y0 / step) * step;
   frame.y1 = std::ceil(frame.y1 / step) * step;
   for (double tick = frame.y0; tick <= frame.y1 + step / 2; tick += step) {
-    out << "<line x1=\"" << number(frame.left, "%.1f") << "\" x2=\""
-        << number(frame.left + frame.width, "%.1f") << "\" y1=\"" << number(frame.y(tick), "%.1f")
-        << "\" y2=\"" << number(frame.y(tick), "%.1f") << "\" stroke=\"#eee\"/>\n"
-        << "<text x=\"" << number(frame.left - 6, "%.1f") << "\" y=\""
-        << number(frame.y(tick) + 4, "%.1f") << "\" font-size=\"11\" text-anchor=\"end\">"
-        << number(tick, "%.10g") << "</text>\n";
+    svg::line(out, frame.left, frame.y(tick), frame.left + frame.width, frame.y(tick),
+              "stroke=\"#eee\"");
+    svg::text(out, frame.left - 6, frame.y(tick) + 4, number(tick, "%.10g"), {11, "end"});
   }
 }
 
 void writeBox(std::ostream& out, const Frame& frame) {
-  out << "<rect x=\"" << number(frame.left, "%.1f") << "\" y=\"" << number(frame.top, "%.1f")
-      << "\" width=\"" << number(frame.width, "%.1f") << "\" height=\""
-      << number(frame.height, "%.1f") << "\" fill=\"none\" stroke=\"#444\"/>\n";
+  svg::frame(out, frame.left, frame.top, frame.width, frame.height);
 }
 
 void writeText(std::ostream& out, double x, double y, const std::string& text, int size,
                const char* anchor = "start", const char* colour = "#000") {
-  out << "<text x=\"" << number(x, "%.1f") << "\" y=\"" << number(y, "%.1f") << "\" font-size=\""
-      << size << "\" text-anchor=\"" << anchor << "\" fill=\"" << colour << "\">" << xmlText(text)
-      << "</text>\n";
+  svg::text(out, x, y, text, {size, anchor, colour});
 }
 
-std::string pointsText(const Points& points, const Frame& frame) {
-  std::string text;
+// The points on the page.
+svg::Points onPage(const Points& points, const Frame& frame) {
+  svg::Points placed;
   for (const auto& point : points) {
-    text +=
-        number(frame.x(point.first), "%.1f") + "," + number(frame.y(point.second), "%.1f") + " ";
+    placed.emplace_back(frame.x(point.first), frame.y(point.second));
   }
-  return text;
+  return placed;
 }
 
 // The Gumbel reduced variate -ln(-ln F) of the annual maximum's non-exceedance probability.
@@ -166,7 +119,7 @@ void writeYearTicks(std::ostream& out, const Frame& frame, const AnalysisSetting
     for (double step : {2.0, 5.0, 10.0}) {
       double x = reducedVariate(decade * step);
       if (x >= frame.x0 && x <= frame.x1) {
-        writeText(out, frame.x(x), frame.top + frame.height + 16, number(decade * step), 11,
+        writeText(out, frame.x(x), frame.top + frame.height + 16, number(decade * step, "%.6g"), 11,
                   "middle");
       }
     }
@@ -177,24 +130,18 @@ void writeYearTicks(std::ostream& out, const Frame& frame, const AnalysisSetting
     double x = frame.x(reducedVariate(years));
     raised = std::fabs(x - previous) < 70 ? (raised + 1) % 3 : 0;
     previous = x;
-    out << "<line x1=\"" << number(x, "%.1f") << "\" y1=\"" << number(frame.top, "%.1f")
-        << "\" x2=\"" << number(x, "%.1f") << "\" y2=\"" << number(frame.top + frame.height, "%.1f")
-        << "\" stroke=\"#999\" stroke-dasharray=\"3,3\"/>\n";
-    writeText(out, x, frame.top - 6 - 12 * raised, number(years) + " years", 11, "middle");
+    svg::line(out, x, frame.top, x, frame.top + frame.height,
+              "stroke=\"#999\" stroke-dasharray=\"3,3\"");
+    writeText(out, x, frame.top - 6 - 12 * raised, number(years, "%.6g") + " years", 11, "middle");
   }
 }
 
 void writeLegend(std::ostream& out, const EffectAnalysis& analysis, double left, double top) {
   double y = top;
   for (const FittedModel& model : analysis.models) {
-    out << "<line x1=\"" << left << "\" y1=\"" << y - 4 << "\" x2=\"" << left + 24 << "\" y2=\""
-        << y - 4 << "\" stroke=\"" << model.look.colour << "\" stroke-width=\"2\""
-        << (*model.look.dashes ? std::string(" stroke-dasharray=\"") + model.look.dashes + "\""
-                               : "")
-        << "/>\n";
-    writeText(out, left + 30, y,
-              std::string(model.look.legend) + "; band: 95 %, " + model.intervalMethod, 11, "start",
-              model.look.colour);
+    svg::legendLine(out, left, y, model.look.colour, 2, model.look.dashes,
+                    std::string(model.look.legend) + "; band: 95 %, " + model.intervalMethod,
+                    {11, "start", model.look.colour});
     y += 15;
   }
   writeText(out, left, y, "dots: the block maxima at plotting positions i/(n+1)", 11);
@@ -232,30 +179,26 @@ void writeLevelsPlot(std::ostream& out, const EffectAnalysis& analysis,
   writeYearTicks(out, frame, settings);
   writeText(out, frame.left + frame.width / 2, frame.top + frame.height + 36,
             "return period, years (Gumbel scale of the annual maximum, " +
-                number(settings.daysPerYear) + "-day years; " + std::to_string(settings.blockDays) +
-                "-day blocks)",
+                number(settings.daysPerYear, "%.6g") + "-day years; " +
+                std::to_string(settings.blockDays) + "-day blocks)",
             12, "middle");
-  out << "<text transform=\"translate(22," << number(frame.top + frame.height / 2, "%.1f")
-      << ") rotate(-90)\" font-size=\"12\" text-anchor=\"middle\">level, in "
-      << xmlText(analysis.unit.empty() ? "the maxima files' unit" : analysis.unit) << "</text>\n";
+  svg::upwardText(out, 22, frame.top + frame.height / 2,
+                  "level, in " + (analysis.unit.empty() ? "the maxima files' unit" : analysis.unit),
+                  {12});
   for (std::size_t i = 0; i < bands.size(); ++i) {
     if (!bands[i].empty()) {
-      out << "<polygon points=\"" << pointsText(bands[i], frame) << "\" fill=\""
-          << analysis.models[i].look.fill << "\" fill-opacity=\"0.35\" stroke=\"none\"/>\n";
+      svg::polygon(out, onPage(bands[i], frame), analysis.models[i].look.fill, 0.35);
     }
   }
   for (const FittedModel& model : analysis.models) {
-    out << "<polyline points=\"" << pointsText(curveOf(model, frame), frame)
-        << "\" fill=\"none\" stroke=\"" << model.look.colour << "\" stroke-width=\"2\""
-        << (*model.look.dashes ? std::string(" stroke-dasharray=\"") + model.look.dashes + "\""
-                               : "")
-        << "/>\n";
+    svg::polyline(out, onPage(curveOf(model, frame), frame), model.look.colour, 2,
+                  model.look.dashes);
   }
   std::size_t stride = std::max<std::size_t>(1, dots.size() / 2000);  // a readable file
   for (std::size_t i = 0; i < dots.size(); i += stride) {
     if (dots[i].first >= frame.x0) {
-      out << "<circle cx=\"" << number(frame.x(dots[i].first), "%.1f") << "\" cy=\""
-          << number(frame.y(dots[i].second), "%.1f") << "\" r=\"1.6\" fill=\"#222\"/>\n";
+      out << "<circle cx=\"" << pixels(frame.x(dots[i].first)) << "\" cy=\""
+          << pixels(frame.y(dots[i].second)) << "\" r=\"1.6\" fill=\"#222\"/>\n";
     }
   }
   writeLegend(out, analysis, 90, originY + levelsHeight + 4);
@@ -275,18 +218,15 @@ void writeDiagnosticPlot(std::ostream& out, const Frame& placed, const Points& m
   writeText(out, frame.left, frame.top - 10, title, 12);
   writeLevelTicks(out, frame, 4);
   writeBox(out, frame);
-  double step = roundStep(frame.x1 - frame.x0, 4);
+  double step = svg::roundStep(frame.x1 - frame.x0, 4);
   for (double tick = std::ceil(frame.x0 / step) * step; tick <= frame.x1; tick += step) {
     writeText(out, frame.x(tick), frame.top + frame.height + 14, number(tick, "%.10g"), 10,
               "middle");
   }
-  out << "<polygon points=\"" << pointsText(band, frame)
-      << "\" fill=\"#a8d8b9\" fill-opacity=\"0.5\" stroke=\"none\"/>\n<polyline points=\""
-      << pointsText(middle, frame) << "\" fill=\"none\" stroke=\"#2e8b57\" stroke-width=\"1.5\"/>\n"
-      << "<line x1=\"" << number(frame.x(chosen), "%.1f") << "\" x2=\""
-      << number(frame.x(chosen), "%.1f") << "\" y1=\"" << number(frame.top, "%.1f") << "\" y2=\""
-      << number(frame.top + frame.height, "%.1f")
-      << "\" stroke=\"#444\" stroke-dasharray=\"4,3\"/>\n";
+  svg::polygon(out, onPage(band, frame), "#a8d8b9", 0.5);
+  svg::polyline(out, onPage(middle, frame), "#2e8b57", 1.5, "");
+  svg::line(out, frame.x(chosen), frame.top, frame.x(chosen), frame.top + frame.height,
+            "stroke=\"#444\" stroke-dasharray=\"4,3\"");
 }
 
 void writeDiagnostics(std::ostream& out, const EffectAnalysis& analysis, const FittedModel& gpd,
@@ -347,10 +287,7 @@ void writeChart(std::ostream& out, const std::vector<EffectAnalysis>& analyses,
   for (const EffectAnalysis& analysis : analyses) {
     height += panelHeight(analysis);
   }
-  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << chartWidth << "\" height=\""
-      << height << "\" viewBox=\"0 0 " << chartWidth << " " << height
-      << "\" font-family=\"sans-serif\">\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  svg::beginPage(out, chartWidth, height);
   double originY = 0.0;
   for (const EffectAnalysis& analysis : analyses) {
     writeLevelsPlot(out, analysis, settings, originY);
@@ -360,5 +297,5 @@ void writeChart(std::ostream& out, const std::vector<EffectAnalysis>& analyses,
     }
     originY += panelHeight(analysis);
   }
-  out << "</svg>\n";
+  svg::endPage(out);
 }

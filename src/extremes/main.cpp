@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Calendar.h"
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
@@ -14,7 +15,6 @@
 #include "extremes/MaximaAnalysis.h"
 #include "extremes/MaximaFile.h"
 #include "extremes/ReturnLevelChart.h"
-#include "output/Calendar.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "base/BlockHandover.h"
 #include "load/LoadEffectEngine.h"
-#include "output/RecordValues.h"
+#include "record/RecordValues.h"
 
 class BackgroundLoadEngine {
  public:

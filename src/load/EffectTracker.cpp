@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "output/Calendar.h"
+#include "base/Calendar.h"
 
 namespace {
 

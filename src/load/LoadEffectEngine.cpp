@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstdio>
 
-#include "load/FatigueOptions.h"
+#include "base/Calendar.h"
+#include "base/text/CsvField.h"
+#include "load/EffectFatigue.h"
 #include "load/FatigueRows.h"
-#include "output/Calendar.h"
-#include "output/CsvField.h"
-#include "output/Vehicle.h"
+#include "record/Vehicle.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ LoadEffectEngine::LoadEffectEngine(const LoadSettings& loadSettings, std::ostrea
     : settings(loadSettings), out(sink), events(eventSink), fatigue(fatigueSinks) {
   std::vector<double> lengths;
   std::vector<std::vector<InfluenceLine>> linesOfLength;
-  std::vector<FatigueOfEffect> effectFatigue = fatigue_options::fatigueOfEffects(settings);
+  std::vector<FatigueOfEffect> effectFatigue = effect_fatigue::fatigueOfEffects(settings);
   std::vector<std::vector<FatigueOfEffect>> fatigueOfLength;
   for (const LoadEffect& effect : settings.effects) {
     auto length = std::find(lengths.begin(), lengths.end(), effect.line.length());

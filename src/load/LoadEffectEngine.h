@@ -19,7 +19,7 @@
 
 #include "load/EffectTracker.h"
 #include "load/InfluenceLine.h"
-#include "output/RecordValues.h"
+#include "record/RecordValues.h"
 
 struct LoadEffect {
   std::string name;  // as the rows name it

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "output/RecordLayout.h"
+#include "record/RecordLayout.h"
 
 struct LoadedVehicle {
   std::int64_t stampHundredths = 0;  // its time stamp, in hundredths of a second

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Calendar.h"
 #include "cli/ProgramFrame.h"
-#include "output/Calendar.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "base/StopRequest.h"
 #include "load/LoadEffectEngine.h"
-#include "output/RecordStream.h"
-#include "output/SkippedLines.h"
+#include "record/RecordStream.h"
+#include "record/SkippedLines.h"
 
 // How a stream is read, and what reading it found.
 struct StreamReading {

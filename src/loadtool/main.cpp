@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "base/Calendar.h"
+#include "base/text/NumberText.h"
 #include "cli/ExitStatus.h"
 #include "cli/InputFile.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
-#include "data/NumberText.h"
-#include "load/FatigueOptions.h"
-#include "load/LoadOptions.h"
 #include "load/StreamLoading.h"
-#include "output/Calendar.h"
+#include "options/FatigueOptions.h"
+#include "options/LoadOptions.h"
 
 namespace {
 

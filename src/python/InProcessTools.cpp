@@ -3,11 +3,11 @@
 #include <sstream>
 
 #include "extremes/MaximaAnalysis.h"
-#include "load/FatigueOptions.h"
-#include "load/LoadOptions.h"
 #include "load/StreamLoading.h"
-#include "output/RecordReader.h"
+#include "options/FatigueOptions.h"
+#include "options/LoadOptions.h"
 #include "random/RandomGenerator.h"
+#include "record/RecordReader.h"
 #include "run/Run.h"
 
 namespace {

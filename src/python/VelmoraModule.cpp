@@ -13,13 +13,13 @@
 #include <utility>
 #include <vector>
 
-#include "data/NumberText.h"
+#include "base/text/NumberText.h"
 #include "data/RunFolderFiles.h"
 #include "extremes/ExtremesOptions.h"
-#include "load/LoadOptions.h"
-#include "output/Vehicle.h"
+#include "options/LoadOptions.h"
 #include "python/GenerationSession.h"
 #include "python/InProcessTools.h"
+#include "record/Vehicle.h"
 #include "run/CommandLine.h"
 #include "run/RunConfig.h"
 

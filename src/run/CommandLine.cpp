@@ -1,9 +1,9 @@
 #include "run/CommandLine.h"
 
 #include "base/Refusal.h"
-#include "data/NumberText.h"
-#include "load/FatigueOptions.h"
-#include "load/LoadOptions.h"
+#include "base/text/NumberText.h"
+#include "options/FatigueOptions.h"
+#include "options/LoadOptions.h"
 
 namespace {
 

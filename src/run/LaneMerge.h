@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "output/Vehicle.h"
+#include "record/Vehicle.h"
 #include "run/LaneQueue.h"
 #include "traffic/LaneFlowGenerator.h"
 

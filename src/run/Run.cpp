@@ -3,14 +3,14 @@
 #include <array>
 #include <iostream>
 
+#include "base/Calendar.h"
 #include "cli/ExitStatus.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
 #include "data/RunFolderFiles.h"
 #include "load/BackgroundLoadEngine.h"
-#include "load/LoadOptions.h"
-#include "output/Calendar.h"
-#include "output/VehicleWriter.h"
+#include "options/LoadOptions.h"
+#include "record/VehicleWriter.h"
 #include "run/LaneMerge.h"
 #include "run/SiteLoading.h"
 

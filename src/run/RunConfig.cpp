@@ -4,8 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "base/text/NumberText.h"
 #include "cli/OutputFile.h"
-#include "data/NumberText.h"
 #include "data/RunFolderFiles.h"
 #include "traffic/DrawnQuantity.h"
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "data/CsvReader.h"
+#include "base/Calendar.h"
+#include "base/text/CsvReader.h"
 #include "data/TrafficModel.h"
-#include "output/Calendar.h"
 #include "traffic/TrafficParameters.h"
 
 class RunConfig {

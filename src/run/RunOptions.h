@@ -6,7 +6,7 @@
 
 #include "base/StopRequest.h"
 #include "load/LoadEffectEngine.h"
-#include "output/RecordLayout.h"
+#include "record/RecordLayout.h"
 #include "traffic/DrawLimit.h"
 #include "traffic/TrafficPatterns.h"
 

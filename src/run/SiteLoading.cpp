@@ -1,6 +1,6 @@
 #include "run/SiteLoading.h"
 
-#include "data/NativePath.h"
+#include "base/text/NativePath.h"
 #include "data/RunFolderFiles.h"
 #include "data/TrafficDataLoader.h"
 #include "traffic/SiteDataCheck.h"

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/text/NumberText.h"
 #include "cli/ProgramFrame.h"
-#include "data/NumberText.h"
-#include "output/RecordLayout.h"
+#include "record/RecordLayout.h"
 
 namespace {
 

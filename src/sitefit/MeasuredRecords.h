@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "base/BoundedLine.h"
-#include "output/Calendar.h"
-#include "output/RecordStream.h"
-#include "output/RecordValues.h"
+#include "base/Calendar.h"
+#include "record/RecordStream.h"
+#include "record/RecordValues.h"
 
 // One measured vehicle: its record's numbers, weights in the site weight unit, and when it
 // passed. The record's calendar fields are not used.

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <fstream>
 
+#include "base/Calendar.h"
 #include "cli/InputFile.h"
-#include "output/Calendar.h"
-#include "output/RecordLayout.h"
+#include "record/RecordLayout.h"
 #include "sitefit/MeasuredRecords.h"
 #include "traffic/DrawnQuantity.h"
 

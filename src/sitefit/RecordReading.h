@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "output/SkippedLines.h"
+#include "record/SkippedLines.h"
 #include "sitefit/SiteTallies.h"
 
 // What to read: the records file, the days to fit and the records' weight unit.

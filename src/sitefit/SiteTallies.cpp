@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "output/Calendar.h"
+#include "base/Calendar.h"
 #include "traffic/DrawnQuantity.h"
 #include "traffic/LaneFlowGenerator.h"
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "data/TrafficData.h"
-#include "output/RecordValues.h"
+#include "record/RecordValues.h"
 #include "run/RunConfig.h"
 #include "sitefit/MixtureFit.h"
 

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "base/Refusal.h"
+#include "base/text/NumberText.h"
 #include "cli/ExitStatus.h"
 #include "cli/OptionParser.h"
 #include "cli/OutputFile.h"
 #include "cli/ProgramFrame.h"
-#include "data/NumberText.h"
 #include "data/RunFolderFiles.h"
 #include "run/RunConfig.h"
 #include "sitefit/RecordReading.h"

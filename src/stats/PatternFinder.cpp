@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "output/Calendar.h"
+#include "base/Calendar.h"
 #include "traffic/TrafficPatterns.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <deque>
 #include <vector>
 
-#include "output/RecordValues.h"
+#include "record/RecordValues.h"
 #include "run/RunConfig.h"
 
 class PatternFinder {

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <limits>
 
-#include "data/NativePath.h"
+#include "base/text/NativePath.h"
 #include "run/RunConfig.h"
 #include "run/SiteLoading.h"
 #include "traffic/DrawnQuantity.h"

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Calendar.h"
 #include "data/TrafficData.h"
-#include "output/Calendar.h"
-#include "output/RecordLayout.h"
-#include "output/RecordStream.h"
+#include "record/RecordLayout.h"
+#include "record/RecordStream.h"
 #include "traffic/LaneFlowGenerator.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "output/RecordLayout.h"
-#include "output/RecordValues.h"
+#include "record/RecordLayout.h"
+#include "record/RecordValues.h"
 #include "run/RunConfig.h"
 #include "stats/PatternFinder.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "output/Calendar.h"
+#include "base/Calendar.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <sstream>
 #include <vector>
 
-#include "data/NumberText.h"
+#include "base/text/NumberText.h"
+#include "chart/Svg.h"
 #include "stats/SummaryReport.h"
 
 namespace {
@@ -20,35 +20,6 @@ constexpr double kmhPerDecimetrePerSecond = 0.36;
 const char* const laneColours[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e",
                                    "#8c564b", "#e377c2", "#17becf", "#7f7f7f"};
 
-std::string number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", value);
-  return text;
-}
-
-std::string escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 // A rectangle of the page that maps data values onto itself.
 struct Panel {
   double left, top, width, height;
@@ -58,61 +29,42 @@ struct Panel {
   double y(double value) const { return top + height - value / yMax * height; }
 };
 
-// A round step for about `count` ticks up to top.
-double tickStep(double top, int count) {
-  double raw = top / count;
-  double power = std::pow(10.0, std::floor(std::log10(raw)));
-  for (double factor : {1.0, 2.0, 5.0, 10.0}) {
-    if (raw <= factor * power) {
-      return factor * power;
-    }
-  }
-  return 10 * power;
-}
-
 void text(std::ostream& out, double x, double y, const std::string& content, int size,
-          const char* anchor = "middle", const char* extra = "") {
-  out << "<text x=\"" << number(x) << "\" y=\"" << number(y) << "\" font-size=\"" << size
-      << "\" text-anchor=\"" << anchor << "\"" << extra << ">" << escaped(content) << "</text>\n";
+          const char* anchor = "middle", bool bold = false) {
+  svg::TextLook look;
+  look.size = size;
+  look.anchor = anchor;
+  look.bold = bold;
+  svg::text(out, x, y, content, look);
 }
 
 void drawAxes(std::ostream& out, const Panel& p, const std::string& title,
               const std::string& xLabel, const std::string& yLabel, double xStep) {
-  out << "<rect x=\"" << number(p.left) << "\" y=\"" << number(p.top) << "\" width=\""
-      << number(p.width) << "\" height=\"" << number(p.height)
-      << "\" fill=\"none\" stroke=\"#444\"/>\n";
-  text(out, p.left + p.width / 2, p.top - 12, title, 16, "middle", " font-weight=\"bold\"");
+  svg::frame(out, p.left, p.top, p.width, p.height);
+  text(out, p.left + p.width / 2, p.top - 12, title, 16, "middle", true);
   text(out, p.left + p.width / 2, p.top + p.height + 38, xLabel, 13);
-  double labelX = p.left - 48;
-  double labelY = p.top + p.height / 2;
-  text(out, labelX, labelY, yLabel, 13, "middle",
-       (" transform=\"rotate(-90 " + number(labelX) + " " + number(labelY) + ")\"").c_str());
+  svg::TextLook upward;
+  upward.size = 13;
+  svg::upwardText(out, p.left - 48, p.top + p.height / 2, yLabel, upward);
   for (double v = p.xMin; v <= p.xMax + 1e-9; v += xStep) {
-    out << "<line x1=\"" << number(p.x(v)) << "\" y1=\"" << number(p.top + p.height) << "\" x2=\""
-        << number(p.x(v)) << "\" y2=\"" << number(p.top + p.height + 5) << "\" stroke=\"#444\"/>\n";
-    char label[32];
-    std::snprintf(label, sizeof label, "%g", v);
-    text(out, p.x(v), p.top + p.height + 19, label, 11);
+    svg::line(out, p.x(v), p.top + p.height, p.x(v), p.top + p.height + 5, "stroke=\"#444\"");
+    text(out, p.x(v), p.top + p.height + 19, svg::number(v, "%g"), 11);
   }
-  double yStep = tickStep(p.yMax, 5);
+  double yStep = svg::roundStep(p.yMax, 5);
   for (double v = 0; v <= p.yMax + 1e-9; v += yStep) {
-    out << "<line x1=\"" << number(p.left) << "\" y1=\"" << number(p.y(v)) << "\" x2=\""
-        << number(p.left + p.width) << "\" y2=\"" << number(p.y(v)) << "\" stroke=\"#ddd\"/>\n";
-    char label[32];
-    std::snprintf(label, sizeof label, yStep < 1 ? "%.1f" : "%.0f", v);
-    text(out, p.left - 8, p.y(v) + 4, label, 11, "end");
+    svg::line(out, p.left, p.y(v), p.left + p.width, p.y(v), "stroke=\"#ddd\"");
+    text(out, p.left - 8, p.y(v) + 4, svg::number(v, yStep < 1 ? "%.1f" : "%.0f"), 11, "end");
   }
 }
 
 void polyline(std::ostream& out, const Panel& p,
               const std::vector<std::pair<double, double>>& points, const char* colour,
               bool dashed) {
-  out << "<polyline fill=\"none\" stroke=\"" << colour << "\" stroke-width=\"2\""
-      << (dashed ? " stroke-dasharray=\"6 4\"" : "") << " points=\"";
+  svg::Points onPage;
   for (const auto& [x, y] : points) {
-    out << number(p.x(x)) << "," << number(p.y(std::min(y, p.yMax))) << " ";
+    onPage.emplace_back(p.x(x), p.y(std::min(y, p.yMax)));
   }
-  out << "\"/>\n";
+  svg::polyline(out, onPage, colour, 2, dashed ? "6 4" : "");
 }
 
 void bars(std::ostream& out, const Panel& p, const std::vector<double>& shares, double binWidth,
@@ -123,9 +75,8 @@ void bars(std::ostream& out, const Panel& p, const std::vector<double>& shares, 
     }
     double from = p.xMin + static_cast<double>(bin) * binWidth;
     double top = p.y(std::min(shares[bin], p.yMax));
-    out << "<rect x=\"" << number(p.x(from)) << "\" y=\"" << number(top) << "\" width=\""
-        << number(p.x(from + binWidth) - p.x(from)) << "\" height=\""
-        << number(p.top + p.height - top) << "\" fill=\"" << colour << "\" opacity=\"0.7\"/>\n";
+    svg::box(out, p.x(from), top, p.x(from + binWidth) - p.x(from), p.top + p.height - top, colour,
+             0.7);
   }
 }
 
@@ -160,14 +111,11 @@ void markJamHours(std::ostream& out, const Panel& p, const StreamSummary& summar
   for (std::size_t hour = 0; hour < jammed.size(); ++hour) {
     if (jammed[hour] > 0) {
       double hourStart = static_cast<double>(hour);
-      out << "<rect x=\"" << number(p.x(hourStart)) << "\" y=\"" << number(p.top) << "\" width=\""
-          << number(p.x(hourStart + 1) - p.x(hourStart)) << "\" height=\"" << number(p.height)
-          << "\" fill=\"" << jamColour << "\" opacity=\""
-          << number(0.15 + 0.55 * jammed[hour] / most) << "\"/>\n";
+      svg::box(out, p.x(hourStart), p.top, p.x(hourStart + 1) - p.x(hourStart), p.height, jamColour,
+               0.15 + 0.55 * jammed[hour] / most);
     }
   }
-  out << "<rect x=\"975\" y=\"" << number(legendY - 7) << "\" width=\"30\" height=\"14\" fill=\""
-      << jamColour << "\" opacity=\"0.7\"/>\n";
+  svg::box(out, 975, legendY - 7, 30, 14, jamColour, 0.7);
   text(out, 1012, legendY + 4, "jam hours (deeper: more jam)", 12, "start");
 }
 
@@ -204,12 +152,10 @@ void drawFlowPanel(std::ostream& out, const StreamSummary& summary, const SiteEx
       polyline(out, p, expected, colour, true);
     }
     double legendY = 130 + 22 * (lane - 1);
-    out << "<line x1=\"975\" y1=\"" << number(legendY) << "\" x2=\"1005\" y2=\"" << number(legendY)
-        << "\" stroke=\"" << colour << "\" stroke-width=\"3\"/>\n";
-    text(out, 1012, legendY + 4,
-         "lane " + std::to_string(lane) + ", direction " +
-             std::to_string(summary.directionOfLane(lane)),
-         12, "start");
+    svg::legendLine(out, 975, legendY + 4, colour, 3, "",
+                    "lane " + std::to_string(lane) + ", direction " +
+                        std::to_string(summary.directionOfLane(lane)),
+                    svg::TextLook());
   }
   if (site != nullptr) {
     text(out, 975, 130 + 22 * summary.highestLane() + 4, "dashed: expected from the site", 12,
@@ -316,15 +262,11 @@ std::string chartSvg(const std::string& source, const StreamSummary& summary,
   double speedTop = grossWeightPanelsTop + panelRowHeight * rows;
   double pageHeight = speedTop + speedPanelsHeight;
   std::ostringstream out;
-  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << pageWidth << "\" height=\""
-      << pageHeight << "\" viewBox=\"0 0 " << pageWidth << " " << pageHeight
-      << "\" font-family=\"sans-serif\">\n"
-      << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  svg::beginPage(out, pageWidth, pageHeight);
   text(out, pageWidth / 2, 40,
        "Generated traffic: " + source + " (" + std::to_string(summary.records()) + " vehicles, " +
            std::to_string(summary.days()) + " days)",
-       20, "middle", " font-weight=\"bold\"");
+       20, "middle", true);
   if (site != nullptr) {
     text(out, pageWidth / 2, 64,
          "Dashed lines and red curves: what the site tables of " + site->folder() + " expect", 13);
@@ -336,6 +278,6 @@ std::string chartSvg(const std::string& source, const StreamSummary& summary,
   }
   drawSpeedPanel(out, summary, site, 1, 90, speedTop);
   drawSpeedPanel(out, summary, site, 2, 650, speedTop);
-  out << "</svg>\n";
+  svg::endPage(out);
   return out.str();
 }

@@ -1,6 +1,6 @@
 #include "traffic/DrawLimit.h"
 
-#include "data/NativePath.h"
+#include "base/text/NativePath.h"
 
 void DrawLimit::noteFailure(const UndrawableValue& value) {
   if (message.empty()) {

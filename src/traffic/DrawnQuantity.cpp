@@ -1,6 +1,6 @@
 #include "traffic/DrawnQuantity.h"
 
-#include "data/NumberText.h"
+#include "base/text/NumberText.h"
 #include "data/TrafficData.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "output/Calendar.h"
-#include "output/Vehicle.h"
+#include "base/Calendar.h"
+#include "record/Vehicle.h"
 
 namespace {
 

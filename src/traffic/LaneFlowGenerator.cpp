@@ -4,9 +4,9 @@
 #include <cmath>
 #include <limits>
 
-#include "data/NumberText.h"
+#include "base/Calendar.h"
+#include "base/text/NumberText.h"
 #include "data/RunFolderFiles.h"
-#include "output/Calendar.h"
 #include "traffic/DrawLimit.h"
 
 namespace {

@@ -32,8 +32,8 @@
 #include <vector>
 
 #include "data/TrafficData.h"
-#include "output/Vehicle.h"
 #include "random/RandomGenerator.h"
+#include "record/Vehicle.h"
 #include "traffic/JamSchedule.h"
 #include "traffic/TrafficParameters.h"
 #include "traffic/TrafficPatterns.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "data/NumberText.h"
+#include "base/text/NumberText.h"
 #include "data/RunFolderFiles.h"
 #include "traffic/DrawnQuantity.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "data/TrafficData.h"
-#include "output/CarRecord.h"
-#include "output/Vehicle.h"
 #include "random/RandomGenerator.h"
+#include "record/CarRecord.h"
+#include "record/Vehicle.h"
 #include "traffic/DrawLimit.h"
 #include "traffic/DrawnQuantity.h"
 #include "traffic/TrafficParameters.h"

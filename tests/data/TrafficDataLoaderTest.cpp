@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "data/NativePath.h"
+#include "base/text/NativePath.h"
 #include "data/TrafficDataLoader.h"
 #include "support/TestFolder.h"
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "data/NativePath.h"
+#include "base/text/NativePath.h"
 #include "data/TrafficDataLoader.h"
-#include "output/VehicleWriter.h"
 #include "random/RandomGenerator.h"
+#include "record/VehicleWriter.h"
 #include "run/LaneMerge.h"
 #include "run/Run.h"
 #include "run/RunConfig.h"

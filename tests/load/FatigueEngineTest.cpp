@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "data/CsvReader.h"
+#include "base/text/CsvReader.h"
 #include "load/LoadEffectEngine.h"
-#include "load/LoadOptions.h"
-#include "output/RecordStream.h"
+#include "options/LoadOptions.h"
+#include "record/RecordStream.h"
 #include "support/ProgramRun.h"
 #include "support/TestFolder.h"
 #include "support/TestRecords.h"

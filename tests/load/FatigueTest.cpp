@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "load/FatigueOptions.h"
+#include "load/EffectFatigue.h"
 #include "load/FatigueTally.h"
 #include "load/LoadEffectEngine.h"
 #include "load/RainflowCounter.h"
-#include "output/RecordStream.h"
+#include "record/RecordStream.h"
 #include "support/ProgramRun.h"
 #include "support/TestFolder.h"
 
@@ -195,12 +195,12 @@ TEST(FatigueTallyTest, ConstantAmplitudeHistoriesMeetHandCalculations) {
 }
 
 TEST(FatigueOptionsTest, DefaultBinsSuitTheLine) {
-  EXPECT_EQ(fatigue_options::defaultBinWidth(InfluenceLine::simpleSpanMoment(20.0, 10.0)), 5.0);
-  EXPECT_EQ(fatigue_options::defaultBinWidth(InfluenceLine::simpleSpanMoment(30.0, 15.0)), 5.0);
-  EXPECT_EQ(fatigue_options::defaultBinWidth(InfluenceLine::simpleSpanMoment(40.0, 20.0)), 10.0);
-  EXPECT_EQ(fatigue_options::defaultBinWidth(InfluenceLine::simpleSpanShear(30.0)), 1.0);
+  EXPECT_EQ(effect_fatigue::defaultBinWidth(InfluenceLine::simpleSpanMoment(20.0, 10.0)), 5.0);
+  EXPECT_EQ(effect_fatigue::defaultBinWidth(InfluenceLine::simpleSpanMoment(30.0, 15.0)), 5.0);
+  EXPECT_EQ(effect_fatigue::defaultBinWidth(InfluenceLine::simpleSpanMoment(40.0, 20.0)), 10.0);
+  EXPECT_EQ(effect_fatigue::defaultBinWidth(InfluenceLine::simpleSpanShear(30.0)), 1.0);
   // Two spans of 30 m: the greatest hogging ordinate is 30 / (6 sqrt 3) = 2.89.
-  EXPECT_EQ(fatigue_options::defaultBinWidth(InfluenceLine::twoSpanHogging(30.0)), 2.0);
+  EXPECT_EQ(effect_fatigue::defaultBinWidth(InfluenceLine::twoSpanHogging(30.0)), 2.0);
 }
 
 }  // namespace

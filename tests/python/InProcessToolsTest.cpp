@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "load/LoadOptions.h"
-#include "output/RecordValues.h"
+#include "options/LoadOptions.h"
 #include "python/GenerationSession.h"
 #include "python/InProcessTools.h"
+#include "record/RecordValues.h"
 #include "run/CommandLine.h"
 #include "support/ProgramRun.h"
 #include "support/SampleFolderTest.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "output/FixedWidth.h"
-#include "output/RecordLayout.h"
+#include "record/FixedWidth.h"
+#include "record/RecordLayout.h"
 #include "support/ProgramRun.h"
 #include "support/SampleFolderTest.h"
 #include "support/TextLines.h"

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "output/RecordReader.h"
-#include "output/RecordValues.h"
 #include "random/RandomGenerator.h"
+#include "record/RecordReader.h"
+#include "record/RecordValues.h"
 #include "run/Run.h"
 #include "run/RunConfig.h"
 #include "support/SampleFolderTest.h"

@@ -6,9 +6,9 @@
 #include <regex>
 #include <sstream>
 
-#include "output/RecordReader.h"
-#include "output/RecordValues.h"
 #include "random/RandomGenerator.h"
+#include "record/RecordReader.h"
+#include "record/RecordValues.h"
 #include "run/Run.h"
 #include "run/RunConfig.h"
 #include "support/ProgramRun.h"

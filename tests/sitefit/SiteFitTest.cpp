@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "output/RecordStream.h"
-#include "output/Vehicle.h"
+#include "record/RecordStream.h"
+#include "record/Vehicle.h"
 #include "run/RunConfig.h"
 #include "run/SiteLoading.h"
 #include "sitefit/MixtureFit.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "output/Vehicle.h"
+#include "record/Vehicle.h"
 #include "stats/StreamSummary.h"
 #include "stats/SummaryReport.h"
 #include "stats/SvgChart.h"
@@ -83,7 +83,7 @@ TEST(StreamSummaryLinesTest, ShowsTrucksOfSixToNineAxlesWhenTheStreamHasThem) {
             std::string::npos)
       << text;
   std::string chart = chartSvg("lines", summary, nullptr);
-  EXPECT_NE(chart.find("height=\"1900\""), std::string::npos);  // a third row of panels
+  EXPECT_NE(chart.find("height=\"1900.0\""), std::string::npos);  // a third row of panels
   EXPECT_NE(chart.find("Gross weight of 9-axle trucks (1)"), std::string::npos);
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "output/RecordValues.h"
+#include "record/RecordValues.h"
 
 // A record stamped `hundredths` after the start of the first day, with its axles' weights
 // (site weight unit) and spacings (dm); gross weight and length are their sums.

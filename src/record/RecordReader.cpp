@@ -1,11 +1,11 @@
-#include "output/RecordReader.h"
+#include "record/RecordReader.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
+#include "base/Calendar.h"
 #include "base/Refusal.h"
-#include "output/Calendar.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "output/VehicleWriter.h"
+#include "record/VehicleWriter.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "data/CsvReader.h"
+#include "base/text/CsvReader.h"
 #include "support/TestFolder.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <random>
 #include <string>
 
-#include "output/RecordReader.h"
-#include "output/Vehicle.h"
+#include "record/RecordReader.h"
+#include "record/Vehicle.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "data/CsvReader.h"
+#include "base/text/CsvReader.h"
 
 #include <sys/stat.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "output/RecordValues.h"
+#include "record/RecordValues.h"
 
 struct Axle {
   double weight = 0.0;   // same unit as the gross weight

@@ -4,8 +4,8 @@
 #include <sstream>
 #include <string>
 
-#include "output/RecordLayout.h"
-#include "output/Vehicle.h"
+#include "record/RecordLayout.h"
+#include "record/Vehicle.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "base/BlockHandover.h"
-#include "output/RecordLayout.h"
-#include "output/Vehicle.h"
+#include "record/RecordLayout.h"
+#include "record/Vehicle.h"
 
 class VehicleWriter {
  public:

@@ -5,7 +5,7 @@
 #include <istream>
 #include <string>
 
-#include "output/RecordValues.h"
+#include "record/RecordValues.h"
 
 class RecordStream {
  public:

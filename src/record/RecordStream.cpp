@@ -1,11 +1,11 @@
-#include "output/RecordStream.h"
+#include "record/RecordStream.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "base/BoundedLine.h"
-#include "output/RecordReader.h"
-#include "output/Vehicle.h"
+#include "record/RecordReader.h"
+#include "record/Vehicle.h"
 
 namespace {
 

@@ -38,19 +38,6 @@ bool optionsAgree(const LoadSettings& settings, bool spectra, bool damage,
                   const std::string& spectrumOption, const std::string& damageOption,
                   std::string* error);
 
-// The greatest ordinate of the line in absolute value.
-double greatestOrdinate(const InfluenceLine& line);
-// The default bin width of an effect's spectrum: the range a load of 1 (kN, or the site
-// weight unit) makes at the line's greatest ordinate, rounded down to 1, 2 or 5 times a
-// power of ten.
-double defaultBinWidth(const InfluenceLine& line);
-// An effect is a sum of many products, each rounded: a turn smaller than this fraction of
-// the range a load of 1 makes at the line's greatest ordinate is rounding, not traffic
-// (rounding stays below 1e-12 of it; the smallest turns of traffic are far above).
-constexpr double roundingFloor = 1e-10;
-// Effect by effect, in the settings' order: the gate, bin width, stress per unit and curves.
-std::vector<FatigueOfEffect> fatigueOfEffects(const LoadSettings& settings);
-
 // The options' lines for a usage text.
 std::string usageLines();
 

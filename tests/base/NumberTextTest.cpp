@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "data/NumberText.h"
+#include "base/text/NumberText.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "load/EffectKinds.h"
-#include "load/LoadOptions.h"
+#include "options/LoadOptions.h"
 #include "support/TestFolder.h"
 
 namespace {

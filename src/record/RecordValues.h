@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "output/RecordLayout.h"
+#include "record/RecordLayout.h"
 
 struct RecordValues {
   int day = 0;    // 1 to 25

@@ -1,4 +1,4 @@
-#include "data/NativePath.h"
+#include "base/text/NativePath.h"
 
 #include <algorithm>
 

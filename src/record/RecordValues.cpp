@@ -1,7 +1,7 @@
-#include "output/RecordValues.h"
+#include "record/RecordValues.h"
 
-#include "output/Calendar.h"
-#include "output/CarRecord.h"
+#include "base/Calendar.h"
+#include "record/CarRecord.h"
 
 std::int64_t RecordValues::stampHundredths() const {
   using namespace calendar;

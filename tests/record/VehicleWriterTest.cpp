@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "output/VehicleWriter.h"
+#include "record/VehicleWriter.h"
 #include "support/TextLines.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "data/NumberText.h"
+#include "base/text/NumberText.h"
 
 #include <charconv>
 #include <cmath>

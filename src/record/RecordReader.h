@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "output/RecordValues.h"
+#include "record/RecordValues.h"
 
 // Reads a fixed-column record. A line longer than the record's width holds overflowed
 // fields; when they can be split in more than one way, the split whose axle spacings add

@@ -1,4 +1,4 @@
-#include "output/FixedWidth.h"
+#include "record/FixedWidth.h"
 
 namespace fixed_width {
 namespace {

@@ -1,4 +1,4 @@
-#include "output/Vehicle.h"
+#include "record/Vehicle.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,9 +8,9 @@
 #include <new>
 #include <utility>
 
-#include "output/Calendar.h"
-#include "output/FixedWidth.h"
-#include "output/RecordLayout.h"
+#include "base/Calendar.h"
+#include "record/FixedWidth.h"
+#include "record/RecordLayout.h"
 
 namespace {
 

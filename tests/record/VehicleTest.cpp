@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "output/Vehicle.h"
+#include "record/Vehicle.h"
 
 namespace {
 

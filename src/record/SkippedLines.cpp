@@ -1,4 +1,4 @@
-#include "output/SkippedLines.h"
+#include "record/SkippedLines.h"
 
 void SkippedLines::note(const std::string& noun, const std::string& description, long long line) {
   Kind& noted = kinds[noun + " " + description];

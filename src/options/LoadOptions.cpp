@@ -1,11 +1,11 @@
-#include "load/LoadOptions.h"
+#include "options/LoadOptions.h"
 
 #include "base/Refusal.h"
+#include "base/text/CsvReader.h"
+#include "base/text/NumberText.h"
 #include "cli/FileIdentity.h"
-#include "data/CsvReader.h"
-#include "data/NumberText.h"
 #include "load/EffectKinds.h"
-#include "load/FatigueOptions.h"
+#include "options/FatigueOptions.h"
 
 namespace load_options {
 namespace {
