@@ -54,7 +54,7 @@ bool takeLine(const std::string& key, const std::string& value, CampaignPlan* pl
   } else if (key == "fatigue") {
     plan->fatigue = value == "yes";
     read = value == "yes" || value == "no";
-  } else if (key == "jams" || key == "platoons") {
+  } else if (traffic_patterns::isPatternOption("--" + key)) {
     return traffic_patterns::takeOption("--" + key, value, &plan->patterns, error);
   } else if (key == "extremes-argument") {
     plan->extremesArguments.push_back(value);

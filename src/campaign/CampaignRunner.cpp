@@ -16,6 +16,7 @@
 #include "campaign/CampaignFolder.h"
 #include "campaign/ChildProcess.h"
 #include "campaign/FatigueSummary.h"
+#include "cli/InputFile.h"
 #include "cli/ProgramFrame.h"
 #include "load/FatigueRows.h"
 #include "load/LoadEffectEngine.h"

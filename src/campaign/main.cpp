@@ -15,6 +15,7 @@
 #include "campaign/CampaignRunner.h"
 #include "campaign/SlurmSubmission.h"
 #include "cli/ExitStatus.h"
+#include "cli/OptionCatalogue.h"
 #include "cli/OptionParser.h"
 #include "cli/ProgramFrame.h"
 #include "extremes/AnalysisLimits.h"
@@ -26,6 +27,16 @@ namespace {
 
 const char* const program = "velmora-campaign";
 constexpr int maxJobs = 1024;
+
+// The jam and platoon options, as velmora takes them, on one line.
+std::string patternLines() {
+  std::string label;
+  for (const KnownOption& option : traffic_patterns::knownOptions()) {
+    label += (label.empty() ? "" : ", ") + option.name + " " + option.accepted;
+  }
+  return option_catalogue::helpLines(
+      label, "jams or truck platoons in every run's traffic, as velmora\ntakes them", 25);
+}
 
 std::string usageText() {
   return "usage: velmora-campaign plan RUN_FOLDER CAMPAIGN --years N --effect EFFECT...\n"
@@ -44,7 +55,9 @@ std::string usageText() {
          "       velmora-campaign submit CAMPAIGN [--wait] [SBATCH_OPTION]...\n"
          "\n"
          "plan     makes the folder CAMPAIGN for N years of RUN_FOLDER's traffic: runs of\n"
-         "         --years-per-run years (default 20) seeded FIRST, FIRST + 1, ... (default: a\n"
+         "         --years-per-run years (default " +
+         std::to_string(CampaignPlan::defaultYearsPerRun) +
+         ") seeded FIRST, FIRST + 1, ... (default: a\n"
          "         seed from the system, kept in the plan), each with its own folder\n"
          "run      makes the runs not made yet, N at a time (default: one per core), then\n"
          "         combines them\n"
@@ -57,19 +70,22 @@ std::string usageText() {
          "         starts once they all succeeded; --wait waits for that job to end\n"
          "\n"
          "plan's options:\n"
-         "  --days-per-year D      days in a year (default 250, the simulated calendar's)\n"
+         "  --days-per-year D      days in a year (default " +
+         std::to_string(CampaignPlan().daysPerYear) +
+         ", the simulated calendar's)\n"
          "  --block-days N         days in a block of the fits (default: the longest, at most\n"
-         "                         a year, that leaves at least 100 blocks)\n"
-         "  --return-period YEARS  a return period (repeatable; default 75, 100 and 1000)\n"
+         "                         a year, that leaves at least " +
+         std::to_string(analysis_limits::plannedBlocks) +
+         " blocks)\n"
+         "  --return-period YEARS  a return period (repeatable; default " +
+         extremes_options::defaultReturnPeriods() +
+         ")\n"
          "  --event-maxima         the runs also write their event maxima, and combine fits\n"
          "                         the composite model of a GEV for each loading event\n"
          "  --fatigue              the runs also count every effect's rainflow cycles, and\n"
          "                         combine reports the spectra, the damage per year and the\n"
-         "                         life by detail category\n"
-         "  --jams PER_DAY:MEAN_MINUTES, --platoons SHARE:SIZE:GAP_M\n"
-         "                         jams or truck platoons in every run's traffic, as velmora\n"
-         "                         takes them\n" +
-         load_options::usageLines() + extremes_options::tailUsageLines();
+         "                         life by detail category\n" +
+         patternLines() + load_options::usageLines() + extremes_options::tailUsageLines();
 }
 
 int coreCount() {
@@ -121,14 +137,13 @@ std::vector<KnownOption> planOptions() {
   std::vector<KnownOption> known = {{"--years", true},         {"--years-per-run", true},
                                     {"--days-per-year", true}, {"--block-days", true},
                                     {"--seed", true},          {"--return-period", true}};
-  std::vector<KnownOption> load = load_options::knownOptions();
-  known.insert(known.end(), load.begin(), load.end());
-  std::vector<KnownOption> tail = extremes_options::tailOptions();
-  known.insert(known.end(), tail.begin(), tail.end());
+  for (const std::vector<KnownOption>& group :
+       {load_options::knownOptions(), extremes_options::tailOptions(),
+        traffic_patterns::knownOptions()}) {
+    known.insert(known.end(), group.begin(), group.end());
+  }
   known.push_back({"--event-maxima", false});
   known.push_back({"--fatigue", false});
-  known.push_back({traffic_patterns::jamsOption, true, "PER_DAY:MEAN_MINUTES"});
-  known.push_back({traffic_patterns::platoonsOption, true, "SHARE:SIZE:GAP_M"});
   return known;
 }
 

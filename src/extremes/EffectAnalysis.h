@@ -36,6 +36,7 @@ struct AnalysisSettings {
   double daysPerYear = calendar::daysPerYear;
   std::vector<double> returnYears{analysis_limits::defaultReturnYears.begin(),
                                   analysis_limits::defaultReturnYears.end()};
+  bool returnYearsGiven = false;  // the first period given replaced the default ones
   ThresholdSettings threshold;
   int resamples = analysis_limits::defaultResamples;  // of each bootstrap; 0: none
   bool forChart = false;  // also the bands and the threshold diagnostics the chart draws

@@ -2,6 +2,7 @@
 
 #include "base/Refusal.h"
 #include "base/text/NumberText.h"
+#include "cli/OptionCatalogue.h"
 #include "extremes/AnalysisLimits.h"
 
 namespace extremes_options {
@@ -77,15 +78,14 @@ bool readReturnPeriod(const std::string& text, double* years, std::string* error
 
 namespace {
 
-bool takeReturnPeriod(const std::string& text, AnalysisSettings* settings, bool* defaultPeriods,
-                      std::string* error) {
+bool takeReturnPeriod(const std::string& text, AnalysisSettings* settings, std::string* error) {
   double value = 0.0;
   if (!readReturnPeriod(text, &value, error)) {
     return false;
   }
-  if (*defaultPeriods) {
+  if (!settings->returnYearsGiven) {
     settings->returnYears.clear();
-    *defaultPeriods = false;
+    settings->returnYearsGiven = true;
   }
   settings->returnYears.push_back(value);
   return true;
@@ -103,55 +103,18 @@ bool takeDaysPerYear(const std::string& text, AnalysisSettings* settings, std::s
   return true;
 }
 
-}  // namespace
-
-bool takeAnalysisOption(const std::string& name, const std::string& value,
-                        AnalysisSettings* settings, bool* defaultPeriods, std::string* error) {
-  if (isTailOption(name)) {
-    return takeTailOption(name, value, settings, error);
+bool takeQuantile(const std::string& value, AnalysisSettings* settings, std::string* error) {
+  double q = 0.0;
+  if (!readNumberText(value, &q) || !(q > 0.0 && q < 1.0)) {
+    return refuse(
+        "--threshold-quantile is \"" + value + "\"; accepted: a number above 0 and below 1", error);
   }
-  if (name == "--seed") {
-    return takeSeed(value, settings, error);
-  }
-  if (name == "--block-days") {
-    return takeBlockDays(value, settings, error);
-  }
-  if (name == "--return-period") {
-    return takeReturnPeriod(value, settings, defaultPeriods, error);
-  }
-  if (name == "--days-per-year") {
-    return takeDaysPerYear(value, settings, error);
-  }
-  return refuse("unknown option " + name, error);
+  settings->threshold.byQuantile = true;
+  settings->threshold.quantile = q;
+  return true;
 }
 
-std::vector<KnownOption> tailOptions() {
-  return {{"--threshold", true, "a number, or EFFECT=number"},
-          {"--threshold-quantile", true, "a number between 0 and 1"},
-          {"--resamples", true, "a whole number"}};
-}
-
-bool isTailOption(const std::string& name) {
-  return name == "--threshold" || name == "--threshold-quantile" || name == "--resamples";
-}
-
-bool takeTailOption(const std::string& name, const std::string& value, AnalysisSettings* settings,
-                    std::string* error) {
-  if (name == "--threshold") {
-    return takeThreshold(value, &settings->threshold, error);
-  }
-  if (name == "--threshold-quantile") {
-    double q = 0.0;
-    if (!readNumberText(value, &q) || !(q > 0.0 && q < 1.0)) {
-      return refuse("--threshold-quantile is \"" + value +
-                        "\"; accepted: a number above 0 and "
-                        "below 1",
-                    error);
-    }
-    settings->threshold.byQuantile = true;
-    settings->threshold.quantile = q;
-    return true;
-  }
+bool takeResamples(const std::string& value, AnalysisSettings* settings, std::string* error) {
   long long resamples = 0;
   if (!readWholeText(value, 0, analysis_limits::maxResamples, &resamples)) {
     return refuse("--resamples is \"" + value + "\"; accepted: a whole number from 0 to " +
@@ -162,16 +125,96 @@ bool takeTailOption(const std::string& name, const std::string& value, AnalysisS
   return true;
 }
 
+bool takeThresholdOption(const std::string& value, AnalysisSettings* settings, std::string* error) {
+  return takeThreshold(value, &settings->threshold, error);
+}
+
+const OptionTable<AnalysisSettings>& tailTable() {
+  static const OptionTable<AnalysisSettings> entries = {
+      {"--threshold", "[EFFECT=]U", "a number, or EFFECT=number",
+       "the threshold of the generalized Pareto fit, for one effect\n"
+       "(moment:30=5200) or every effect (default: the value that\n"
+       "leaves the greater of 5 % of the days and 50 days above it)",
+       takeThresholdOption},
+      {"--threshold-quantile", "Q", "a number between 0 and 1",
+       "the threshold at the quantile Q of the daily maxima, 0 < Q < 1", takeQuantile},
+      {"--resamples", "N", "a whole number",
+       "resamples of each parametric bootstrap, 0 to " +
+           std::to_string(analysis_limits::maxResamples) + " (default " +
+           std::to_string(AnalysisSettings().resamples) +
+           "; 0: no\ngoodness-of-fit p-values nor composite intervals)",
+       takeResamples},
+  };
+  return entries;
+}
+
+const OptionTable<AnalysisSettings>& fitTable() {
+  const AnalysisSettings defaults;
+  static const OptionTable<AnalysisSettings> entries = {
+      {"--block-days", "N", "",
+       "days in a block (default " + std::to_string(defaults.blockDays) + ")", takeBlockDays},
+      {"--return-period", "YEARS", returnPeriodRange(),
+       "a return period above 1 year and up to " +
+           std::to_string(static_cast<long>(analysis_limits::maxReturnYears)) +
+           " (repeatable;\ndefault " + defaultReturnPeriods() + ")",
+       takeReturnPeriod},
+      {"--days-per-year", "D", "",
+       "days in a year (default " + shortestText(defaults.daysPerYear) +
+           ", the simulated calendar's)",
+       takeDaysPerYear},
+      {"--seed", "S", "a whole number",
+       "the bootstraps' seed (default " + std::to_string(defaults.seed) + ")", takeSeed},
+  };
+  return entries;
+}
+
+constexpr std::size_t helpColumn = 25;
+
+}  // namespace
+
+std::string defaultReturnPeriods() {
+  const auto& years = analysis_limits::defaultReturnYears;
+  std::string text;
+  for (std::size_t i = 0; i < years.size(); ++i) {
+    text += (i == 0 ? "" : i + 1 == years.size() ? " and " : ", ") + shortestText(years[i]);
+  }
+  return text;
+}
+
+std::vector<KnownOption> tailOptions() {
+  return option_catalogue::knownOptions(tailTable());
+}
+
+bool isTailOption(const std::string& name) {
+  return option_catalogue::entryOf(tailTable(), name) != nullptr;
+}
+
+bool takeTailOption(const std::string& name, const std::string& value, AnalysisSettings* settings,
+                    std::string* error) {
+  return option_catalogue::take(tailTable(), name, value, settings, error);
+}
+
 std::string tailUsageLines() {
-  return "  --threshold [EFFECT=]U the threshold of the generalized Pareto fit, for one effect\n"
-         "                         (moment:30=5200) or every effect (default: the value that\n"
-         "                         leaves the greater of 5 % of the days and 50 days above it)\n"
-         "  --threshold-quantile Q the threshold at the quantile Q of the daily maxima, 0 < Q < 1\n"
-         "  --resamples N          resamples of each parametric bootstrap, 0 to " +
-         std::to_string(analysis_limits::maxResamples) + " (default " +
-         std::to_string(analysis_limits::defaultResamples) +
-         "; 0: no\n"
-         "                         goodness-of-fit p-values nor composite intervals)\n";
+  return option_catalogue::usage(tailTable(), helpColumn);
+}
+
+std::vector<KnownOption> analysisOptions() {
+  std::vector<KnownOption> known = option_catalogue::knownOptions(fitTable());
+  std::vector<KnownOption> tail = tailOptions();
+  known.insert(known.end(), tail.begin(), tail.end());
+  return known;
+}
+
+bool takeAnalysisOption(const std::string& name, const std::string& value,
+                        AnalysisSettings* settings, std::string* error) {
+  if (isTailOption(name)) {
+    return takeTailOption(name, value, settings, error);
+  }
+  return option_catalogue::take(fitTable(), name, value, settings, error);
+}
+
+std::string analysisUsageLines() {
+  return option_catalogue::usage(fitTable(), helpColumn) + tailUsageLines();
 }
 
 }  // namespace extremes_options

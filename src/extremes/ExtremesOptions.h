@@ -22,12 +22,18 @@ bool takeTailOption(const std::string& name, const std::string& value, AnalysisS
 // The days of the longest year a run can hold.
 constexpr double maxDaysPerYear = calendar::maxRunDays;
 
-// Reads the value of `name`, a tail option or one of "--block-days", "--return-period",
-// "--days-per-year" and "--seed", into *settings. The first return period given replaces
-// the default ones while *defaultPeriods, which it then clears. False, with *error one line
-// naming the option, the value and what is accepted, for a bad value or another option.
+// The options of a fit: "--block-days", "--return-period", "--days-per-year", "--seed" and
+// the tail options.
+std::vector<KnownOption> analysisOptions();
+// Reads the value of the fit's option `name` into *settings. The first return period given
+// replaces the default ones. False, with *error one line naming the option, the value and
+// what is accepted, for a bad value or another option.
 bool takeAnalysisOption(const std::string& name, const std::string& value,
-                        AnalysisSettings* settings, bool* defaultPeriods, std::string* error);
+                        AnalysisSettings* settings, std::string* error);
+// The fit's options' lines for a usage text, the tail options' among them.
+std::string analysisUsageLines();
+// "75, 100 and 1000": the default return periods, in words.
+std::string defaultReturnPeriods();
 
 // Reads a return period: a number of years above 1 and up to analysis_limits::
 // maxReturnYears. False, with *error naming --return-period, the value and that range.

@@ -45,39 +45,30 @@ std::string usageText() {
          "long-run levels read from the annual maxima, and a warning for every doubtful fit.\n"
          "The shapes xi are positive for a heavy upper tail (scipy's genextreme c is -xi).\n"
          "\n"
-         "options:\n"
-         "  --block-days N         days in a block (default 1)\n"
+         "options:\n" +
+         extremes_options::analysisUsageLines() +
          "  --composite FILE       an event maxima file for the composite model (repeatable:\n"
-         "                         one for each run)\n" +
-         extremes_options::tailUsageLines() +
-         "  --seed S               the bootstraps' seed (default 1)\n"
-         "  --return-period YEARS  a return period above 1 year and up to " +
-         std::to_string(static_cast<long>(analysis_limits::maxReturnYears)) +
-         " (repeatable;\n"
-         "                         default 75, 100 and 1000)\n"
-         "  --days-per-year D      days in a year (default 250, the simulated calendar's)\n"
+         "                         one for each run)\n"
          "  --svg FILE             a return-level chart on Gumbel axes for every effect\n"
          "  --csv FILE             everything as a table\n"
          "  --help, --version\n";
 }
 
-bool takeOption(const GivenOption& option, Arguments* parsed, bool* defaultPeriods,
-                std::string* error) {
+bool takeOption(const GivenOption& option, Arguments* parsed, std::string* error) {
   if (option.name == "--composite") {
     parsed->eventFiles.push_back(option.value);
   } else if (option.name == "--svg" || option.name == "--csv") {
     (option.name == "--svg" ? parsed->svgFile : parsed->csvFile) = option.value;
   } else {
     return extremes_options::takeAnalysisOption(option.name, option.value, &parsed->settings,
-                                                defaultPeriods, error);
+                                                error);
   }
   return true;
 }
 
 bool readArguments(const CommandArguments& given, Arguments* parsed, std::string* error) {
-  bool defaultPeriods = true;
   for (const GivenOption& option : given.options) {
-    if (!takeOption(option, parsed, &defaultPeriods, error)) {
+    if (!takeOption(option, parsed, error)) {
       return false;
     }
   }
@@ -160,15 +151,10 @@ int analyseFiles(const Arguments& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<KnownOption> known = {{"--block-days", true},
-                                    {"--return-period", true},
-                                    {"--days-per-year", true},
-                                    {"--composite", true, "an event maxima file"},
-                                    {"--seed", true, "a whole number"},
-                                    {"--svg", true, "a file name"},
-                                    {"--csv", true, "a file name"}};
-  std::vector<KnownOption> tail = extremes_options::tailOptions();
-  known.insert(known.end(), tail.begin(), tail.end());
+  std::vector<KnownOption> known = extremes_options::analysisOptions();
+  known.insert(known.end(), {{"--composite", true, "an event maxima file"},
+                             {"--svg", true, "a file name"},
+                             {"--csv", true, "a file name"}});
   return program_frame::runTool<Arguments>(std::vector<std::string>(argv + 1, argv + argc), program,
                                            usageText(), known, readArguments, analyseFiles);
 }

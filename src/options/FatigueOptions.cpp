@@ -4,6 +4,7 @@
 
 #include "base/Refusal.h"
 #include "base/text/NumberText.h"
+#include "cli/OptionCatalogue.h"
 #include "load/EffectFatigue.h"
 
 namespace fatigue_options {
@@ -103,42 +104,68 @@ bool damageOptionsAgree(const LoadSettings& settings, bool damage, const std::st
 
 }  // namespace
 
+namespace {
+
+bool takeGate(const std::string& value, FatigueSettings* fatigue, std::string* error) {
+  fatigue->gateGiven = true;
+  return readBounded("--fatigue-gate", value, 0.0, true, maxEffectNumber, &fatigue->gate, error);
+}
+
+bool takeRangeBin(const std::string& value, FatigueSettings* fatigue, std::string* error) {
+  return readBounded("--range-bin", value, 0.0, false, maxEffectNumber, &fatigue->rangeBin, error);
+}
+
+bool takeGammaMf(const std::string& value, FatigueSettings* fatigue, std::string* error) {
+  fatigue->gammasGiven = true;
+  return readBounded("--gamma-mf", value, 0.0, false, maxGamma, &fatigue->gammaMf, error);
+}
+
+bool takeGammaFf(const std::string& value, FatigueSettings* fatigue, std::string* error) {
+  fatigue->gammasGiven = true;
+  return readBounded("--gamma-ff", value, 0.0, false, maxGamma, &fatigue->gammaFf, error);
+}
+
+const OptionTable<FatigueSettings>& table() {
+  const FatigueSettings defaults;
+  static const OptionTable<FatigueSettings> entries = {
+      {"--fatigue-gate", "G", "a number in the effects' unit",
+       "drop reversals smaller than G (effect unit; default " + shortestText(defaults.gate) +
+           ": none)",
+       takeGate},
+      {"--range-bin", "W", "a number in the effects' unit",
+       "the spectra's bin width in the effect's unit (default: the\n"
+       "range of a load of 1 at the line's greatest ordinate,\n"
+       "rounded down to 1, 2 or 5 times a power of ten)",
+       takeRangeBin},
+      {"--detail-category", "C", "delta_c in MPa",
+       "an EN 1993-1-9 detail category, delta_c in MPa at 2e6\ncycles (repeatable)", readCategory},
+      {"--stress-per-unit", "E=S", "EFFECT=S", "MPa per unit of effect E (one for every effect)",
+       readStressPerUnit},
+      {"--gamma-mf", "F", "a number",
+       "the partial factor of fatigue strength (default " + shortestText(defaults.gammaMf) + ")",
+       takeGammaMf},
+      {"--gamma-ff", "F", "a number",
+       "the partial factor of fatigue loads (default " + shortestText(defaults.gammaFf) + ")",
+       takeGammaFf},
+  };
+  return entries;
+}
+
+constexpr std::size_t helpColumn = 23;
+
+}  // namespace
+
 std::vector<KnownOption> knownOptions() {
-  return {{"--fatigue-gate", true, "a number in the effects' unit"},
-          {"--range-bin", true, "a number in the effects' unit"},
-          {"--detail-category", true, "delta_c in MPa"},
-          {"--stress-per-unit", true, "EFFECT=S"},
-          {"--gamma-mf", true, "a number"},
-          {"--gamma-ff", true, "a number"}};
+  return option_catalogue::knownOptions(table());
 }
 
 bool isFatigueOption(const std::string& name) {
-  for (const KnownOption& option : knownOptions()) {
-    if (option.name == name) {
-      return true;
-    }
-  }
-  return false;
+  return option_catalogue::entryOf(table(), name) != nullptr;
 }
 
 bool takeOption(const std::string& name, const std::string& value, FatigueSettings* fatigue,
                 std::string* error) {
-  if (name == "--fatigue-gate") {
-    fatigue->gateGiven = true;
-    return readBounded(name, value, 0.0, true, maxEffectNumber, &fatigue->gate, error);
-  }
-  if (name == "--range-bin") {
-    return readBounded(name, value, 0.0, false, maxEffectNumber, &fatigue->rangeBin, error);
-  }
-  if (name == "--detail-category") {
-    return readCategory(value, fatigue, error);
-  }
-  if (name == "--stress-per-unit") {
-    return readStressPerUnit(value, fatigue, error);
-  }
-  fatigue->gammasGiven = true;
-  return readBounded(name, value, 0.0, false, maxGamma,
-                     name == "--gamma-mf" ? &fatigue->gammaMf : &fatigue->gammaFf, error);
+  return option_catalogue::take(table(), name, value, fatigue, error);
 }
 
 bool optionsAgree(const LoadSettings& settings, bool spectra, bool damage,
@@ -168,15 +195,7 @@ bool optionsAgree(const LoadSettings& settings, bool spectra, bool damage,
 }
 
 std::string usageLines() {
-  return "  --fatigue-gate G     drop reversals smaller than G (effect unit; default 0: none)\n"
-         "  --range-bin W        the spectra's bin width in the effect's unit (default: the\n"
-         "                       range of a load of 1 at the line's greatest ordinate,\n"
-         "                       rounded down to 1, 2 or 5 times a power of ten)\n"
-         "  --detail-category C  an EN 1993-1-9 detail category, delta_c in MPa at 2e6\n"
-         "                       cycles (repeatable)\n"
-         "  --stress-per-unit E=S  MPa per unit of effect E (one for every effect)\n"
-         "  --gamma-mf F         the partial factor of fatigue strength (default 1)\n"
-         "  --gamma-ff F         the partial factor of fatigue loads (default 1)\n";
+  return option_catalogue::usage(table(), helpColumn);
 }
 
 }  // namespace fatigue_options

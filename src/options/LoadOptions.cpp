@@ -4,6 +4,7 @@
 #include "base/text/CsvReader.h"
 #include "base/text/NumberText.h"
 #include "cli/FileIdentity.h"
+#include "cli/OptionCatalogue.h"
 #include "load/EffectKinds.h"
 #include "options/FatigueOptions.h"
 
@@ -136,26 +137,6 @@ bool parseEffect(const std::string& definition, LoadEffect* effect, std::string*
   return true;
 }
 
-std::vector<KnownOption> knownOptions() {
-  std::vector<KnownOption> known = {
-      {"--effect", true},
-      {"--lane-factors", true},
-      {"--kn-per-unit", true},
-      {"--event-classes", true, "a whole number from 1 to " + std::to_string(maxEventClasses)}};
-  std::vector<KnownOption> fatigue = fatigue_options::knownOptions();
-  known.insert(known.end(), fatigue.begin(), fatigue.end());
-  return known;
-}
-
-bool isLoadOption(const std::string& name) {
-  for (const KnownOption& option : knownOptions()) {
-    if (option.name == name) {
-      return true;
-    }
-  }
-  return false;
-}
-
 bool eventOptionsAgree(const LoadSettings& settings, bool eventFile, const std::string& fileOption,
                        std::string* error) {
   if (eventFile && settings.effects.empty()) {
@@ -210,39 +191,6 @@ bool addEffect(LoadEffect effect, LoadSettings* settings, std::string* error) {
   return true;
 }
 
-bool takeOption(const std::string& name, const std::string& value, LoadSettings* settings,
-                std::string* error) {
-  if (fatigue_options::isFatigueOption(name)) {
-    return fatigue_options::takeOption(name, value, &settings->fatigue, error);
-  }
-  if (name == "--effect") {
-    LoadEffect effect;
-    return parseEffect(value, &effect, error) && addEffect(std::move(effect), settings, error);
-  }
-  if (name == "--lane-factors") {
-    return readFactors(name, value, &settings->laneFactors, error);
-  }
-  if (name == "--event-classes") {
-    long long classes = 0;
-    if (!readWholeText(value, 1, maxEventClasses, &classes)) {
-      return refuse("--event-classes is \"" + value + "\"; accepted: a whole number from 1 to " +
-                        std::to_string(maxEventClasses),
-                    error);
-    }
-    settings->eventClasses = static_cast<int>(classes);
-    settings->eventClassesGiven = true;
-    return true;
-  }
-  settings->inKilonewtons = true;
-  if (!readNumber(value, &settings->unitScale) || !(settings->unitScale > 0.0) ||
-      settings->unitScale > maxFactor) {
-    return refuse("--kn-per-unit is \"" + value + "\"; accepted: a number above 0 and up to " +
-                      numberText(maxFactor),
-                  error);
-  }
-  return true;
-}
-
 std::vector<std::string> influenceFiles(const LoadSettings& settings) {
   std::vector<std::string> files;
   for (const LoadEffect& effect : settings.effects) {
@@ -253,17 +201,91 @@ std::vector<std::string> influenceFiles(const LoadSettings& settings) {
   return files;
 }
 
+namespace {
+
+bool takeEffect(const std::string& value, LoadSettings* settings, std::string* error) {
+  LoadEffect effect;
+  return parseEffect(value, &effect, error) && addEffect(std::move(effect), settings, error);
+}
+
+bool takeLaneFactors(const std::string& value, LoadSettings* settings, std::string* error) {
+  return readFactors("--lane-factors", value, &settings->laneFactors, error);
+}
+
+bool takeUnitScale(const std::string& value, LoadSettings* settings, std::string* error) {
+  settings->inKilonewtons = true;
+  if (!readNumber(value, &settings->unitScale) || !(settings->unitScale > 0.0) ||
+      settings->unitScale > maxFactor) {
+    return refuse("--kn-per-unit is \"" + value + "\"; accepted: a number above 0 and up to " +
+                      numberText(maxFactor),
+                  error);
+  }
+  return true;
+}
+
+std::string eventClassesRange() {
+  return "a whole number from 1 to " + std::to_string(maxEventClasses);
+}
+
+bool takeEventClasses(const std::string& value, LoadSettings* settings, std::string* error) {
+  long long classes = 0;
+  if (!readWholeText(value, 1, maxEventClasses, &classes)) {
+    return refuse("--event-classes is \"" + value + "\"; accepted: " + eventClassesRange(), error);
+  }
+  settings->eventClasses = static_cast<int>(classes);
+  settings->eventClassesGiven = true;
+  return true;
+}
+
+const OptionTable<LoadSettings>& table() {
+  static const OptionTable<LoadSettings> entries = {
+      {"--effect", "EFFECT", "",
+       "a load effect whose daily maxima to compute (repeatable):\n"
+       "moment:L (mid-span of a simple span of L m), moment:L:a\n"
+       "(a m from the left support), shear:L (left reaction),\n"
+       "hogging:L (over the central support of two spans of L m),\n"
+       "il:FILE (an influence line: lines x_m,ordinate)",
+       takeEffect},
+      {"--lane-factors", "F,...", "", "a factor for each lane's loads, lane 1 first (default 1)",
+       takeLaneFactors},
+      {"--kn-per-unit", "F", "",
+       "effect units per site weight unit (default " + shortestText(LoadSettings().unitScale) + ")",
+       takeUnitScale},
+      {"--event-classes", "K", eventClassesRange(),
+       "with event maxima: the classes 0, 1, ..., K trucks on the\n"
+       "bridge, the last meaning K or more (default " +
+           std::to_string(LoadSettings().eventClasses) + ")",
+       takeEventClasses},
+  };
+  return entries;
+}
+
+constexpr std::size_t helpColumn = 23;
+
+}  // namespace
+
+std::vector<KnownOption> knownOptions() {
+  std::vector<KnownOption> known = option_catalogue::knownOptions(table());
+  std::vector<KnownOption> fatigue = fatigue_options::knownOptions();
+  known.insert(known.end(), fatigue.begin(), fatigue.end());
+  return known;
+}
+
+bool isLoadOption(const std::string& name) {
+  return option_catalogue::entryOf(table(), name) != nullptr ||
+         fatigue_options::isFatigueOption(name);
+}
+
+bool takeOption(const std::string& name, const std::string& value, LoadSettings* settings,
+                std::string* error) {
+  if (fatigue_options::isFatigueOption(name)) {
+    return fatigue_options::takeOption(name, value, &settings->fatigue, error);
+  }
+  return option_catalogue::take(table(), name, value, settings, error);
+}
+
 std::string usageLines() {
-  return "  --effect EFFECT      a load effect whose daily maxima to compute (repeatable):\n"
-         "                       moment:L (mid-span of a simple span of L m), moment:L:a\n"
-         "                       (a m from the left support), shear:L (left reaction),\n"
-         "                       hogging:L (over the central support of two spans of L m),\n"
-         "                       il:FILE (an influence line: lines x_m,ordinate)\n"
-         "  --lane-factors F,... a factor for each lane's loads, lane 1 first (default 1)\n"
-         "  --kn-per-unit F      effect units per site weight unit (default 1)\n"
-         "  --event-classes K    with event maxima: the classes 0, 1, ..., K trucks on the\n"
-         "                       bridge, the last meaning K or more (default 4)\n" +
-         fatigue_options::usageLines();
+  return option_catalogue::usage(table(), helpColumn) + fatigue_options::usageLines();
 }
 
 }  // namespace load_options

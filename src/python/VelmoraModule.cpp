@@ -254,12 +254,9 @@ py::dict recordLoad(py::array_t<std::int64_t, py::array::c_style | py::array::fo
 
 py::tuple analyseTexts(const MaximaTexts& inputs, const OptionList& options) {
   AnalysisSettings settings;
-  bool defaultPeriods = true;
   std::string error;
   for (const auto& [name, value] : options) {
-    refuseUnless(
-        extremes_options::takeAnalysisOption(name, value, &settings, &defaultPeriods, &error),
-        error);
+    refuseUnless(extremes_options::takeAnalysisOption(name, value, &settings, &error), error);
   }
   std::string csv;
   std::vector<std::string> warnings;

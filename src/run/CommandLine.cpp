@@ -73,11 +73,11 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine* li
                                     {"--event-maxima", true},
                                     {"--fatigue", true},
                                     {"--damage", true},
-                                    {"--no-records", false},
-                                    {traffic_patterns::jamsOption, true, "PER_DAY:MEAN_MINUTES"},
-                                    {traffic_patterns::platoonsOption, true, "SHARE:SIZE:GAP_M"}};
-  std::vector<KnownOption> loadOptions = load_options::knownOptions();
-  known.insert(known.end(), loadOptions.begin(), loadOptions.end());
+                                    {"--no-records", false}};
+  for (const std::vector<KnownOption>& group :
+       {traffic_patterns::knownOptions(), load_options::knownOptions()}) {
+    known.insert(known.end(), group.begin(), group.end());
+  }
   CommandArguments parsed;
   if (!parseArguments(arguments, known, &parsed, error)) {
     return false;
@@ -120,7 +120,7 @@ std::string usageText() {
       "  --format F  fixed (the default): one fixed-column record per vehicle;\n"
       "              csv: the same numbers as comma-separated values under a header\n"
       "              line of column names with their units\n" +
-      traffic_patterns::usageLines() +
+      traffic_patterns::usageLines(14) +
       "  --help      show this text\n"
       "  --version   show the version\n"
       "\n"

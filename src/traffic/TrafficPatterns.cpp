@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "base/text/NumberText.h"
+#include "cli/OptionCatalogue.h"
 
 namespace traffic_patterns {
 
@@ -53,33 +54,69 @@ bool readPlatoons(const std::string& value, PlatoonSettings* platoons) {
 
 }  // namespace
 
+namespace {
+
+std::string jamsAccepted() {
+  return "PER_DAY:MEAN_MINUTES, jams a day in each direction above 0 and at most " +
+         shortestText(maxJamsPerDay) + ", and their mean length above 0 and at most " +
+         shortestText(maxJamMinutes) + " minutes";
+}
+
+std::string platoonsAccepted() {
+  return "SHARE:SIZE:GAP_M, the share of trucks in platoons from 0 to 1, " +
+         std::to_string(minPlatoonSize) + " to " + std::to_string(maxPlatoonSize) +
+         " trucks a platoon and " + shortestText(minPlatoonGap) + " to " +
+         shortestText(maxPlatoonGap) + " m from one truck's rear axle to the next one's front axle";
+}
+
+bool takeJams(const std::string& value, TrafficPatterns* patterns, std::string* error) {
+  JamSettings jams;
+  if (!readJams(value, &jams)) {
+    return refuse(jamsOption, value, jamsAccepted().c_str(), error);
+  }
+  patterns->jams = jams;
+  return true;
+}
+
+bool takePlatoons(const std::string& value, TrafficPatterns* patterns, std::string* error) {
+  PlatoonSettings platoons;
+  if (!readPlatoons(value, &platoons)) {
+    return refuse(platoonsOption, value, platoonsAccepted().c_str(), error);
+  }
+  patterns->platoons = platoons;
+  return true;
+}
+
+const OptionTable<TrafficPatterns>& table() {
+  static const OptionTable<TrafficPatterns> entries = {
+      {jamsOption, "PER_DAY:MEAN_MINUTES", "PER_DAY:MEAN_MINUTES",
+       "jams in each direction, PER_DAY a day on average, starting most\n"
+       "often in the busiest hours and lasting MEAN_MINUTES on average;\n"
+       "while one lasts the direction's lanes follow the congested model",
+       takeJams},
+      {platoonsOption, "SHARE:SIZE:GAP_M", "SHARE:SIZE:GAP_M",
+       "a share SHARE (0 to 1) of the trucks ride in platoons of SIZE trucks\n(" +
+           std::to_string(minPlatoonSize) + " to " + std::to_string(maxPlatoonSize) +
+           "), GAP_M m (" + shortestText(minPlatoonGap) + " to " + shortestText(maxPlatoonGap) +
+           ") from rear axle to front axle, at the\nfirst truck's speed",
+       takePlatoons},
+  };
+  return entries;
+}
+
+}  // namespace
+
+std::vector<KnownOption> knownOptions() {
+  return option_catalogue::knownOptions(table());
+}
+
 bool isPatternOption(const std::string& name) {
-  return name == jamsOption || name == platoonsOption;
+  return option_catalogue::entryOf(table(), name) != nullptr;
 }
 
 bool takeOption(const std::string& name, const std::string& value, TrafficPatterns* patterns,
                 std::string* error) {
-  if (name == jamsOption) {
-    JamSettings jams;
-    if (!readJams(value, &jams)) {
-      return refuse(name, value,
-                    "PER_DAY:MEAN_MINUTES, jams a day in each direction above 0 and at most 100, "
-                    "and their mean length above 0 and at most 1440 minutes",
-                    error);
-    }
-    patterns->jams = jams;
-    return true;
-  }
-  PlatoonSettings platoons;
-  if (!readPlatoons(value, &platoons)) {
-    return refuse(name, value,
-                  "SHARE:SIZE:GAP_M, the share of trucks in platoons from 0 to 1, 2 to 7 "
-                  "trucks a platoon and 1 to 25 m from one truck's rear axle to the next "
-                  "one's front axle",
-                  error);
-  }
-  patterns->platoons = platoons;
-  return true;
+  return option_catalogue::take(table(), name, value, patterns, error);
 }
 
 std::vector<std::string> arguments(const TrafficPatterns& patterns) {
@@ -108,15 +145,8 @@ bool suitsModel(const TrafficPatterns& patterns, TrafficModel model, std::string
   return false;
 }
 
-std::string usageLines() {
-  return "  --jams PER_DAY:MEAN_MINUTES\n"
-         "              jams in each direction, PER_DAY a day on average, starting most\n"
-         "              often in the busiest hours and lasting MEAN_MINUTES on average;\n"
-         "              while one lasts the direction's lanes follow the congested model\n"
-         "  --platoons SHARE:SIZE:GAP_M\n"
-         "              a share SHARE (0 to 1) of the trucks ride in platoons of SIZE trucks\n"
-         "              (2 to 7), GAP_M m (1 to 25) from rear axle to front axle, at the\n"
-         "              first truck's speed\n";
+std::string usageLines(std::size_t column) {
+  return option_catalogue::usage(table(), column);
 }
 
 }  // namespace traffic_patterns

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/OptionParser.h"
 #include "data/TrafficModel.h"
 
 struct JamSettings {
@@ -40,6 +41,8 @@ constexpr int maxPlatoonSize = 7;
 constexpr double minPlatoonGap = 1.0;   // m
 constexpr double maxPlatoonGap = 25.0;  // m
 
+// The options "--jams" and "--platoons", for a program's option parser.
+std::vector<KnownOption> knownOptions();
 // True for "--jams" and "--platoons".
 bool isPatternOption(const std::string& name);
 // Reads the value of the option `name` into *patterns. False, with *error one line naming
@@ -52,7 +55,7 @@ std::vector<std::string> arguments(const TrafficPatterns& patterns);
 // Jams change free flow into congestion for a while, so they need a free-flow traffic model.
 // False, with *error naming the model, otherwise.
 bool suitsModel(const TrafficPatterns& patterns, TrafficModel model, std::string* error);
-// The usage lines of both options.
-std::string usageLines();
+// The usage lines of both options, their help from `column` on.
+std::string usageLines(std::size_t column);
 
 }  // namespace traffic_patterns

@@ -158,7 +158,7 @@ def fatigue(source, effects, seed=None, days=None, lane_factors=None, kn_per_uni
     return result
 
 
-def extremes(maxima, return_periods=(75, 100, 1000), days_per_year=250, block_days=1,
+def extremes(maxima, return_periods=None, days_per_year=None, block_days=None,
              threshold=None, threshold_quantile=None, resamples=None, seed=None, composite=None):
     """The extreme-value fits and return levels of daily maxima, as ``velmora-extremes --csv``
     writes them: a DataFrame in that table's layout (a row for each effect, model and value
@@ -169,8 +169,8 @@ def extremes(maxima, return_periods=(75, 100, 1000), days_per_year=250, block_da
     maxima frames (with their trucks column) are told by their columns, as the program tells
     them by their header, and give the composite model. ``composite`` adds event maxima
     frames for the composite model. ``threshold`` is a number or a dict {effect: threshold};
-    the other arguments are velmora-extremes' options of the same names. Doubtful fits are
-    warned of with FitWarning.
+    the other arguments are velmora-extremes' options of the same names, None leaving an
+    option at the program's default. Doubtful fits are warned of with FitWarning.
     """
     frames = [maxima] if isinstance(maxima, pd.DataFrame) else list(maxima)
     events = [composite] if isinstance(composite, pd.DataFrame) else list(composite or [])
@@ -257,17 +257,19 @@ def _run_options(seed, lane_factors=None, kn_per_unit=None, event_classes=None, 
 
 def _analysis_options(return_periods, days_per_year, block_days, threshold, threshold_quantile,
                       resamples, seed):
-    periods = [return_periods] if np.isscalar(return_periods) else list(return_periods)
-    if not periods:
-        raise ValueError("return_periods is empty; accepted: at least one number of years above 1")
-    options = [("--return-period", _number(years)) for years in periods]
-    options.append(("--days-per-year", _number(days_per_year)))
-    options.append(("--block-days", _number(block_days)))
+    options = []
+    if return_periods is not None:
+        periods = [return_periods] if np.isscalar(return_periods) else list(return_periods)
+        if not periods:
+            raise ValueError("return_periods is empty; accepted: at least one number of years "
+                             "above 1")
+        options = [("--return-period", _number(years)) for years in periods]
     if isinstance(threshold, dict):
         options += [("--threshold", f"{effect}={_number(value)}") for effect, value in threshold.items()]
     elif threshold is not None:
         options.append(("--threshold", _number(threshold)))
-    for option, value in (("--threshold-quantile", threshold_quantile),
+    for option, value in (("--days-per-year", days_per_year), ("--block-days", block_days),
+                          ("--threshold-quantile", threshold_quantile),
                           ("--resamples", resamples), ("--seed", seed)):
         if value is not None:
             options.append((option, _number(value)))
