@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "load/ContinuousBeam.h"
 #include "load/InfluenceLine.h"
 
 namespace effect_kinds {
@@ -31,6 +32,31 @@ struct EffectForm {
 
 // The form of prefix with `lengths` numbers after it, or null when there is none.
 const EffectForm* formOf(const std::string& prefix, std::size_t lengths);
+
+// A continuous beam's effect, "beam:L1,L2,...:QUANTITY@X": spans in m, the quantity
+// (moment, shear or reaction) at X m from the left end, and with a leading minus
+// ("-moment@35") its most negative value, reported as a positive number.
+struct BeamEffect {
+  std::vector<double> spans;
+  continuous_beam::Quantity quantity = continuous_beam::Quantity::moment;
+  double x = 0.0;
+  bool negative = false;
+};
+
+constexpr std::size_t maxBeamSpans = 100;
+
+// Reads a beam definition ("beam:35,35:-moment@35") into *beam. False, with *why one phrase
+// saying what is wrong and what is accepted, for spans that are no lengths above 0 (at
+// most maxBeamSpans, together at most maxLength m), another quantity, or an X the quantity
+// does not take: a moment 0 < X < the length, a shear 0 <= X < the length, a reaction X
+// at a support.
+bool readBeam(const std::string& definition, double maxLength, BeamEffect* beam, std::string* why);
+// The beam's line, negated for a most negative value.
+InfluenceLine beamLine(const BeamEffect& beam);
+// What makes the beam's effect what it is: its numbers in their shortest form.
+std::string beamIdentity(const BeamEffect& beam);
+// "beam:L1,L2,...:QUANTITY@X": the syntax, for messages.
+constexpr const char* beamSyntax = "beam:L1,L2,...:QUANTITY@X";
 
 // "moment:L, moment:L:a, shear:L, hogging:L": every form's syntax, for messages.
 std::string syntaxList();

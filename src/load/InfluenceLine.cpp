@@ -22,6 +22,14 @@ InfluenceLine InfluenceLine::twoSpanHogging(double span) {
                         {span, 2.0 * span, {0.0, 0.5, -3.0 / (4.0 * span), cubic}}});
 }
 
+InfluenceLine InfluenceLine::fromPieces(std::vector<InfluencePiece> pieces) {
+  assert(!pieces.empty() && pieces.front().start == 0.0);
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    assert(pieces[i].end > pieces[i].start && (i == 0 || pieces[i].start == pieces[i - 1].end));
+  }
+  return InfluenceLine(std::move(pieces));
+}
+
 bool InfluenceLine::fromPoints(const std::vector<InfluencePoint>& points, InfluenceLine* line,
                                std::string* error) {
   auto refuse = [error](const std::string& why) {

@@ -39,6 +39,10 @@ class InfluenceLine {
   static bool fromPoints(const std::vector<InfluencePoint>& points, InfluenceLine* line,
                          std::string* error);
 
+  // The line of these pieces. REQUIRES: at least one; each starts where the one before it
+  // ends, the first at 0, and ends after it starts.
+  static InfluenceLine fromPieces(std::vector<InfluencePiece> pieces);
+
   // A line of no pieces and length 0, to be assigned one of the lines above.
   InfluenceLine() = default;
 

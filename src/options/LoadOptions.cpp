@@ -100,6 +100,18 @@ bool readFactors(const std::string& option, const std::string& text, std::vector
   return true;
 }
 
+bool readBeamEffect(const std::string& definition, LoadEffect* effect, std::string* error) {
+  effect_kinds::BeamEffect beam;
+  std::string why;
+  if (!effect_kinds::readBeam(definition, maxSpan, &beam, &why)) {
+    return refuse("--effect \"" + definition + "\": " + why + "; " + acceptedEffects(), error);
+  }
+  effect->line = effect_kinds::beamLine(beam);
+  effect->force = beam.quantity != continuous_beam::Quantity::moment;
+  effect->identity = effect_kinds::beamIdentity(beam);
+  return true;
+}
+
 }  // namespace
 
 bool parseEffect(const std::string& definition, LoadEffect* effect, std::string* error) {
@@ -110,6 +122,9 @@ bool parseEffect(const std::string& definition, LoadEffect* effect, std::string*
     effect->file = definition.substr(colon + 1);
     effect->identity = "il:" + effect->file;
     return readInfluenceFile(definition, effect->file, effect, error);
+  }
+  if (kind == "beam") {
+    return readBeamEffect(definition, effect, error);
   }
   std::vector<std::string> parts = splitAt(definition, ':');
   const effect_kinds::EffectForm* form = effect_kinds::formOf(kind, parts.size() - 1);
@@ -244,6 +259,9 @@ const OptionTable<LoadSettings>& table() {
        "moment:L (mid-span of a simple span of L m), moment:L:a\n"
        "(a m from the left support), shear:L (left reaction),\n"
        "hogging:L (over the central support of two spans of L m),\n"
+       "beam:L1,L2,...:QUANTITY@X (a continuous beam: moment, shear\n"
+       "just right of X or reaction at X m from its left end; -QUANTITY\n"
+       "for the most negative),\n"
        "il:FILE (an influence line: lines x_m,ordinate)",
        takeEffect},
       {"--lane-factors", "F,...", "", "a factor for each lane's loads, lane 1 first (default 1)",

@@ -113,11 +113,17 @@ TEST(LoadOptionsTest, ReadsLaneFactorsAndTheUnitScale) {
 
 // The unit follows from the kind's quantity, not from the spelling of its name.
 TEST(LoadOptionsTest, EachKindOfTheCatalogueGivesItsQuantitysUnit) {
-  EXPECT_EQ(effect_kinds::syntaxList(), "moment:L, moment:L:a, shear:L, hogging:L");
+  EXPECT_EQ(effect_kinds::syntaxList(),
+            "moment:L, moment:L:a, shear:L, hogging:L, beam:L1,L2,...:QUANTITY@X");
   LoadSettings settings;
   settings.inKilonewtons = true;
-  const std::pair<const char*, const char*> units[] = {
-      {"moment:30", "kN·m"}, {"moment:30:10", "kN·m"}, {"shear:30", "kN"}, {"hogging:30", "kN·m"}};
+  const std::pair<const char*, const char*> units[] = {{"moment:30", "kN·m"},
+                                                       {"moment:30:10", "kN·m"},
+                                                       {"shear:30", "kN"},
+                                                       {"hogging:30", "kN·m"},
+                                                       {"beam:30,30:-moment@30", "kN·m"},
+                                                       {"beam:30,30:shear@5", "kN"},
+                                                       {"beam:30,30:reaction@60", "kN"}};
   for (const auto& [definition, unit] : units) {
     LoadEffect effect;
     std::string error;
