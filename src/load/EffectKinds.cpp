@@ -223,7 +223,7 @@ std::string syntaxList() {
       list += i == 0 ? ":L" : i == 1 ? ":a" : ":a" + std::to_string(i);
     }
   }
-  return list + ", " + beamSyntax;
+  return list;
 }
 
 std::string describe(const std::string& definition) {

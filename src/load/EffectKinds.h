@@ -58,7 +58,8 @@ std::string beamIdentity(const BeamEffect& beam);
 // "beam:L1,L2,...:QUANTITY@X": the syntax, for messages.
 constexpr const char* beamSyntax = "beam:L1,L2,...:QUANTITY@X";
 
-// "moment:L, moment:L:a, shear:L, hogging:L": every form's syntax, for messages.
+// "moment:L, moment:L:a, shear:L, hogging:L": every form's syntax but the beam's, for
+// messages.
 std::string syntaxList();
 
 // An effect's definition in words, for titles: "bending moment at mid-span, simple span of

@@ -30,7 +30,7 @@ std::vector<std::string> splitAt(const std::string& text, char separator) {
 
 std::string acceptedEffects() {
   return "accepted: " + effect_kinds::syntaxList() + " (L and a in m, 0 < a < L, L up to " +
-         numberText(maxSpan) + ") or il:FILE";
+         numberText(maxSpan) + "), " + effect_kinds::beamSyntax + " or il:FILE";
 }
 
 bool readSpan(const std::string& definition, const std::string& text, double* span,

@@ -462,7 +462,9 @@ TEST_F(CampaignProgramTest, RefusesPlansAndLeavesNothingBehind) {
            {"c", " --effect moment:-3",
             "error: --effect \"moment:-3\": the span \"-3\" is not a length in m above 0 and up "
             "to 10000; accepted: moment:L, moment:L:a, shear:L, hogging:L (L and a in m, 0 < a "
-            "< L, L up to 10000) or il:FILE\nrun velmora-campaign --help for the options"},
+            "< L, L up to 10000), beam:L1,L2,...:QUANTITY@X or il:FILE\nrun velmora-campaign "
+            "--help "
+            "for the options"},
            {"c", " --lane-factors 1,1,1",
             "error: --lane-factors gives 3 factors; the road has 2 lanes; accepted: one factor "
             "for every lane"},
