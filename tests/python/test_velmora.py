@@ -198,6 +198,14 @@ class TestLoadEffects:
         pd.testing.assert_frame_equal(events, pd.read_csv(motorway / "events.csv"))
         assert maxima["unit"].tolist()[:3] == ["kN·m", "kN", "kN·m"]
 
+    def test_a_beam_is_its_text_and_the_hogging_line_is_one(self, run_folder):
+        beam = velmora.beam([35, 35.0], "-moment", 35)
+        assert beam == "beam:35,35.0:-moment@35"
+        maxima = velmora.daily_maxima(run_folder, 6, ["hogging:35", beam], days=2)
+        hogging, continuous = (maxima[maxima["effect"] == e]["max"].tolist()
+                               for e in ("hogging:35", beam))
+        assert hogging == continuous
+
     def test_days_replace_the_parameter_files(self, run_folder):
         maxima = velmora.daily_maxima(run_folder, 4, "moment:30", days=5)
         assert maxima["day"].tolist() == [1, 2, 3, 4, 5]

@@ -26,6 +26,7 @@ __version__ = _core.__version__
 __all__ = [
     "FitWarning",
     "InfluenceLine",
+    "beam",
     "daily_maxima",
     "extremes",
     "fatigue",
@@ -54,9 +55,19 @@ def influence_line(x, ordinates, name=None):
     results; an unnamed line is "line<k>", k its place among the effects asked for.
 
     Anywhere an effect is asked for, texts work too: "moment:30" (mid-span of a simple span
-    of 30 m), "moment:30:12", "shear:30", "hogging:30" and "il:FILE".
+    of 30 m), "moment:30:12", "shear:30", "hogging:30", "beam:35,35:moment@14" (see beam())
+    and "il:FILE".
     """
     return _core.InfluenceLine(np.asarray(x, dtype=float), np.asarray(ordinates, dtype=float), name)
+
+
+def beam(spans, quantity, x):
+    """A continuous beam's effect, as --effect takes it: spans in m, ``quantity`` "moment"
+    (at the section x m from the left end), "shear" (just right of x) or "reaction" (of the
+    support at x), with a leading "-" for its most negative value, reported as a positive
+    number. beam([35, 35], "-moment", 35) is "beam:35,35:-moment@35", the same as
+    "hogging:35"."""
+    return f"beam:{_joined(spans, ',')}:{quantity}@{_number(x)}"
 
 
 def generate(folder, seed, days=None, chunk_vehicles=None, jams=None, platoons=None):
