@@ -17,7 +17,7 @@ Cubic scaled(const Cubic& a, double factor) {
   return {factor * a[0], factor * a[1], factor * a[2], factor * a[3]};
 }
 
-// (u + d)^k for k = 1, 2, 3 in the powers of d.
+// u + d: the load's distance from its span's left support, on a piece starting u into it.
 Cubic linear(double u) {
   return {u, 1.0, 0.0, 0.0};
 }
@@ -60,8 +60,8 @@ std::vector<Cubic> supportMoments(const std::vector<double>& spans, const std::v
   return moments;
 }
 
-// The beam's supports' positions and, for a load on a piece of span `span` starting `offset`
-// m into it, the moments over every support (the ends' 0 included) as cubics in d.
+// For a load on a piece of span `span` starting `offset` m into it, the moments over every
+// support (the ends' 0 included) as cubics in d.
 std::vector<Cubic> momentsForPiece(const std::vector<double>& spans, std::size_t span,
                                    double offset) {
   std::size_t interior = spans.size() - 1;
@@ -85,6 +85,8 @@ struct Section {
   double xi;         // from that span's left support
 };
 
+// The span that holds x; at a support, the span on its right when rightOfSupport, else the
+// one on its left.
 Section sectionOf(const std::vector<double>& spans, double x, bool rightOfSupport) {
   double start = 0.0;
   for (std::size_t i = 0; i < spans.size(); ++i) {
