@@ -1,4 +1,5 @@
-// The command-line options that ask for load effects, shared by velmora and velmora-load:
+// The command-line options that ask for load effects, shared by velmora, velmora-load, the
+// campaign and Python, each written once in the table of LoadOptions.cpp:
 // "--effect EFFECT" (repeatable), "--lane-factors f1,f2,...", "--kn-per-unit F" and
 // "--event-classes K" (the classes of the event maxima, which the program's own option asks
 // for).
@@ -6,6 +7,7 @@
 //   moment:L:a   bending moment at a m from the left support of a simple span of L m
 //   shear:L      shear at the left support (the left reaction) of a simple span of L m
 //   hogging:L    moment over the central support of two continuous spans of L m each
+//   beam:L1,L2,...:QUANTITY@X  a moment, shear or reaction at X m on continuous spans
 //   il:FILE      the influence line of FILE: lines "x_m,ordinate", x rising from 0 to the
 //                bridge's length, a repeated x a jump
 #pragma once
