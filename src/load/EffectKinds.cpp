@@ -156,13 +156,17 @@ std::string spansText(const std::vector<double>& spans, const char* separator) {
   return text;
 }
 
-std::string describeBeam(const BeamEffect& beam) {
-  std::string words;
+const QuantityName& nameOf(continuous_beam::Quantity quantity) {
   for (const QuantityName& known : quantities) {
-    if (known.quantity == beam.quantity) {
-      words = known.words;
+    if (known.quantity == quantity) {
+      return known;
     }
   }
+  return quantities[0];
+}
+
+std::string describeBeam(const BeamEffect& beam) {
+  std::string words = nameOf(beam.quantity).words;
   return std::string(beam.negative ? "most negative " : "") + words + " " + shortestText(beam.x) +
          " m, continuous spans of " + spansText(beam.spans, " + ") + " m";
 }
@@ -196,12 +200,7 @@ InfluenceLine beamLine(const BeamEffect& beam) {
 }
 
 std::string beamIdentity(const BeamEffect& beam) {
-  std::string quantity;
-  for (const QuantityName& known : quantities) {
-    if (known.quantity == beam.quantity) {
-      quantity = known.name;
-    }
-  }
+  std::string quantity = nameOf(beam.quantity).name;
   return "beam:" + spansText(beam.spans, ",") + ":" + (beam.negative ? "-" : "") + quantity + "@" +
          shortestText(beam.x);
 }
